@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qar {
+
+/// Direction of the exchange operations: one routine both loads and saves a group of settings.
+enum class Exchange
+{
+    Read,
+    Write,
+};
+
+/// Accessor of the INI-style .dat settings files, with the semantics of the Windows private profile
+/// functions. Every operation opens and closes the file, so objects on one file see each other's writes.
+class CProfileFile
+{
+public:
+    CProfileFile(std::string filePath, std::string section = {});
+    virtual ~CProfileFile();
+
+    void SetSection(const std::string& section);
+    const std::string& Section() const { return m_section; }
+    const std::string& FilePath() const { return m_filePath; }
+
+    /// The key's value (at most 255 bytes), `def` when the key is missing. A non-empty `section`
+    /// becomes the current section for this and later calls.
+    std::string GetString(const std::string& key, const std::string& def = {}, const std::string& section = {});
+    int GetInt(const std::string& key, int def, const std::string& section = {});
+    void WriteString(const std::string& key, const std::string& value, const std::string& section = {});
+    void WriteInt(const std::string& key, int value, const std::string& section = {});
+
+    void ExchangeString(Exchange dir, std::string& value, const std::string& key, const std::string& section = {},
+                        const std::string& def = {});
+    void ExchangeInt(Exchange dir, int& value, const std::string& key, const std::string& section = {}, int def = 0);
+    /// Exchanges key_0 ... key_(count-1).
+    void ExchangeStringArray(Exchange dir, std::vector<std::string>& values, int count, const std::string& key,
+                             const std::string& section = {}, const std::string& def = {});
+
+    /// The text of the most recent read.
+    const std::string& LastValue() const { return m_lastValue; }
+
+private:
+    const std::string& useSection(const std::string& section);
+
+    std::string m_filePath;
+    std::string m_section;
+    std::string m_lastValue;
+};
+
+} // namespace qar
