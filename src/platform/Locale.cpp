@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace qar {
-namespace {
+namespace qar
+{
+namespace
+{
 
 constexpr int kUnset = -1;
 std::atomic<int> g_lcid{kUnset};

@@ -1,6 +1,7 @@
 #pragma once
 
-namespace qar {
+namespace qar
+{
 
 /// The multibyte code page the system's text is held in (files, database, every core string).
 enum class CodePage

@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-namespace qar {
+namespace qar
+{
 
 /// Directory of the running executable without a trailing separator; QAR_PROGRAM_DIR overrides it.
 std::string GetProgramDir();

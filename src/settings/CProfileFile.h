@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-namespace qar {
+namespace qar
+{
 
 /// Direction of the exchange operations: one routine both loads and saves a group of settings.
 enum class Exchange

@@ -8,7 +8,8 @@
 #include <sstream>
 #include <system_error>
 
-namespace qar::test {
+namespace qar::test
+{
 
 TempDir::TempDir()
 {

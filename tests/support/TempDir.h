@@ -3,7 +3,8 @@
 #include <filesystem>
 #include <string>
 
-namespace qar::test {
+namespace qar::test
+{
 
 /// A fresh directory under the system's temporary folder, removed with everything in it on destruction.
 class TempDir
