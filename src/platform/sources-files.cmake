@@ -1,0 +1,1 @@
+list(APPEND sources Paths.cpp TextUtil.cpp Md5.cpp)
