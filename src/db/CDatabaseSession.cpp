@@ -1,0 +1,96 @@
+#include "db/CDatabaseSession.h"
+
+#include "db/ConnectString.h"
+#include "db/OdbcError.h"
+
+namespace qar
+{
+
+CDatabaseSession::CDatabaseSession() : CDatabaseSession(defaultConnectString()) {}
+
+CDatabaseSession::CDatabaseSession(std::string connect)
+    : m_connect(std::move(connect)), m_tableApp(&m_database), m_tableDuty(&m_database), m_tableEnvParam(&m_database),
+      m_tableGroup(&m_database), m_tableMsg(&m_database), m_tableUnit(&m_database), m_tableUser(&m_database),
+      m_tableChangeTmp(&m_database)
+{}
+
+CDatabaseSession::~CDatabaseSession()
+{
+    CloseAll();
+}
+
+bool CDatabaseSession::OpenDatabase()
+{
+    bool ok = true;
+    try {
+        if (m_database.IsOpen()) {
+            m_database.Close();
+        }
+        m_database.Open(m_connect);
+        for (CXRecordset* table : {static_cast<CXRecordset*>(&m_tableUnit), static_cast<CXRecordset*>(&m_tableUser),
+                                   static_cast<CXRecordset*>(&m_tableApp), static_cast<CXRecordset*>(&m_tableDuty),
+                                   static_cast<CXRecordset*>(&m_tableMsg), static_cast<CXRecordset*>(&m_tableGroup),
+                                   static_cast<CXRecordset*>(&m_tableEnvParam)}) {
+            table->Open();
+        }
+        m_lastError.clear();
+    } catch (const std::exception& e) {
+        m_lastError = e.what();
+        ok = false;
+    }
+    if (!m_triedOpen) {
+        m_triedOpen = true;
+        m_opened = ok;
+    }
+    return ok;
+}
+
+void CDatabaseSession::reopenAll()
+{
+    for (CXRecordset* table :
+         {static_cast<CXRecordset*>(&m_tableUnit), static_cast<CXRecordset*>(&m_tableUser),
+          static_cast<CXRecordset*>(&m_tableApp), static_cast<CXRecordset*>(&m_tableDuty),
+          static_cast<CXRecordset*>(&m_tableMsg), static_cast<CXRecordset*>(&m_tableGroup),
+          static_cast<CXRecordset*>(&m_tableEnvParam), static_cast<CXRecordset*>(&m_tableChangeTmp)}) {
+        table->Close();
+        table->Open();
+    }
+}
+
+void CDatabaseSession::RefreshConnection() noexcept
+{
+    bool failed = false;
+    try {
+        if (!m_database.IsOpen()) {
+            m_database.Open(m_connect);
+        }
+        reopenAll();
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    if (!failed) {
+        return;
+    }
+    // The server may have dropped the connection (restart, timeout): start over on a new one. A failure
+    // here is left for the next tick.
+    try {
+        m_database.Close();
+        m_database.Open(m_connect);
+        reopenAll();
+    } catch (const std::exception&) {
+    }
+}
+
+void CDatabaseSession::CloseAll() noexcept
+{
+    for (CXRecordset* table :
+         {static_cast<CXRecordset*>(&m_tableUser), static_cast<CXRecordset*>(&m_tableApp),
+          static_cast<CXRecordset*>(&m_tableUnit), static_cast<CXRecordset*>(&m_tableDuty),
+          static_cast<CXRecordset*>(&m_tableMsg), static_cast<CXRecordset*>(&m_tableGroup),
+          static_cast<CXRecordset*>(&m_tableChangeTmp), static_cast<CXRecordset*>(&m_tableEnvParam)}) {
+        table->Close();
+    }
+    m_database.Close();
+}
+
+} // namespace qar

@@ -1,0 +1,164 @@
+#include "db/CXDatabase.h"
+
+#include "db/ConnectString.h"
+#include "db/OdbcError.h"
+#include "db/OdbcStatement.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace qar
+{
+
+namespace
+{
+
+constexpr SQLUINTEGER kLoginTimeoutSeconds = 5;
+
+std::string getInfoText(SQLHDBC dbc, SQLUSMALLINT info)
+{
+    char buffer[256] = {};
+    SQLSMALLINT length = 0;
+    SQLRETURN rc = SQLGetInfo(dbc, info, buffer, sizeof buffer, &length);
+    if (!SQL_SUCCEEDED(rc)) {
+        return {};
+    }
+    return std::string(buffer, static_cast<std::size_t>(std::clamp<SQLSMALLINT>(length, 0, sizeof buffer - 1)));
+}
+
+DbEngine engineFromName(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (name.find("sqlite") != std::string::npos) {
+        return DbEngine::Sqlite;
+    }
+    if (name.find("mariadb") != std::string::npos || name.find("mysql") != std::string::npos) {
+        return DbEngine::MariaDb;
+    }
+    return DbEngine::Other;
+}
+
+} // namespace
+
+CXDatabase::CXDatabase() = default;
+
+CXDatabase::~CXDatabase()
+{
+    Close();
+}
+
+void CXDatabase::Open(const std::string& connect)
+{
+    Close();
+    if (!m_env) {
+        m_env = allocEnvironment();
+    }
+    DbcHandle dbc = allocConnection(m_env);
+    check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0),
+          SQL_HANDLE_DBC, dbc.get(), "SQLSetConnectAttr(LOGIN_TIMEOUT)");
+    check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_CONNECTION_TIMEOUT,
+                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0),
+          SQL_HANDLE_DBC, dbc.get(), "SQLSetConnectAttr(CONNECTION_TIMEOUT)");
+
+    std::string in = toDriverConnectString(connect);
+    // The output string is requested into a scratch buffer and dropped at once: the MariaDB driver
+    // writes the password into it.
+    SQLCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    SQLRETURN rc =
+        SQLDriverConnect(dbc.get(), nullptr, reinterpret_cast<SQLCHAR*>(in.data()), static_cast<SQLSMALLINT>(in.size()),
+                         out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+    std::fill(std::begin(out), std::end(out), SQLCHAR{0});
+    std::fill(in.begin(), in.end(), '\0');
+    if (rc == SQL_NO_DATA) {
+        throw OdbcError("SQLDriverConnect", {{"HY000", 0, "the connection was not made"}});
+    }
+    check(rc, SQL_HANDLE_DBC, dbc.get(), "SQLDriverConnect");
+
+    m_dbc = std::move(dbc);
+    m_open = true;
+    m_inTransaction = false;
+    const std::string quote = getInfoText(m_dbc.get(), SQL_IDENTIFIER_QUOTE_CHAR);
+    m_quote = (quote == " ") ? std::string() : quote;
+    m_engine = engineFromName(getInfoText(m_dbc.get(), SQL_DBMS_NAME));
+    if (m_engine == DbEngine::Other) {
+        m_engine = engineFromName(getInfoText(m_dbc.get(), SQL_DRIVER_NAME));
+    }
+}
+
+void CXDatabase::Close() noexcept
+{
+    if (m_inTransaction) {
+        rollback();
+    }
+    m_dbc.reset();
+    m_open = false;
+    m_quote.clear();
+    m_engine = DbEngine::Other;
+}
+
+std::string CXDatabase::quoteBrackets(std::string_view sql) const
+{
+    std::string result;
+    result.reserve(sql.size());
+    for (char c : sql) {
+        if (c == '[' || c == ']') {
+            result += m_quote;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+void CXDatabase::ExecuteSQL(const std::string& sql)
+{
+    OdbcStatement stmt(*this);
+    stmt.execute(sql);
+}
+
+void CXDatabase::beginTransaction()
+{
+    check(SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+          SQL_HANDLE_DBC, m_dbc.get(), "SQLSetConnectAttr(AUTOCOMMIT OFF)");
+    m_inTransaction = true;
+}
+
+void CXDatabase::commit()
+{
+    endTransaction(SQL_COMMIT);
+}
+
+void CXDatabase::rollback() noexcept
+{
+    try {
+        endTransaction(SQL_ROLLBACK);
+    } catch (const OdbcError&) {
+        // The connection is gone or broken; the server drops the open transaction itself.
+        m_inTransaction = false;
+    }
+}
+
+void CXDatabase::endTransaction(SQLSMALLINT completion)
+{
+    if (!m_inTransaction) {
+        return;
+    }
+    m_inTransaction = false;
+    const char* context = completion == SQL_COMMIT ? "SQLEndTran(COMMIT)" : "SQLEndTran(ROLLBACK)";
+    SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), completion);
+    std::vector<OdbcDiagnostic> failure;
+    if (!SQL_SUCCEEDED(rc)) {
+        failure = collectDiagnostics(SQL_HANDLE_DBC, m_dbc.get());
+    }
+    // Autocommit comes back even when the end failed, so later writes do not join a dead transaction.
+    SQLRETURN rcAuto =
+        SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    if (!SQL_SUCCEEDED(rc)) {
+        throw OdbcError(context, std::move(failure));
+    }
+    check(rcAuto, SQL_HANDLE_DBC, m_dbc.get(), "SQLSetConnectAttr(AUTOCOMMIT ON)");
+}
+
+} // namespace qar

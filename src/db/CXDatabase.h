@@ -1,0 +1,64 @@
+#pragma once
+
+#include "db/OdbcHandle.h"
+
+#include <string>
+#include <string_view>
+
+namespace qar
+{
+
+/// The engine behind a connection, where the record layer must tell them apart.
+enum class DbEngine
+{
+    Sqlite,
+    MariaDb, ///< MariaDB or MySQL
+    Other,
+};
+
+/// The shared ODBC connection the main window owns and every record object is bound to. Opened with the
+/// system's connection string ("ODBC;DSN=%s;UID=%s;PWD=%s"), read-write, with a 5-second login timeout.
+class CXDatabase
+{
+public:
+    CXDatabase();
+    ~CXDatabase();
+    CXDatabase(const CXDatabase&) = delete;
+    CXDatabase& operator=(const CXDatabase&) = delete;
+
+    /// Connects; throws OdbcError (and stays closed) when the driver manager or the driver refuses.
+    /// The output connection string is never kept or shown: drivers echo the password in it.
+    void Open(const std::string& connect);
+    /// Disconnects; never throws.
+    void Close() noexcept;
+    bool IsOpen() const { return m_open; }
+
+    /// The driver's identifier quote (`"` for SQLite, "`" for MariaDB), empty when it reports none.
+    const std::string& identifierQuote() const { return m_quote; }
+    DbEngine engine() const { return m_engine; }
+    /// `sql` with every '[' and ']' replaced by the identifier quote.
+    std::string quoteBrackets(std::string_view sql) const;
+
+    /// Executes a statement directly, sent exactly as given; throws OdbcError on failure.
+    void ExecuteSQL(const std::string& sql);
+
+    /// Runs statements in one transaction from here to commit() or rollback(); autocommit otherwise.
+    void beginTransaction();
+    void commit();
+    /// Never throws: it runs while an error is already on its way.
+    void rollback() noexcept;
+
+    SQLHDBC handle() const { return m_dbc.get(); }
+
+private:
+    void endTransaction(SQLSMALLINT completion);
+
+    EnvHandle m_env;
+    DbcHandle m_dbc;
+    bool m_open = false;
+    bool m_inTransaction = false;
+    std::string m_quote;
+    DbEngine m_engine = DbEngine::Other;
+};
+
+} // namespace qar

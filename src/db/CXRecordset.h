@@ -1,0 +1,145 @@
+#pragma once
+
+#include "db/Field.h"
+
+#include <sql.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qar
+{
+
+class CXDatabase;
+class OdbcStatement;
+
+/// How a column is exchanged between a field member and the table.
+enum class FieldType : std::uint8_t
+{
+    Int32, ///< int and long: 32-bit signed
+    Byte,  ///< 8-bit unsigned
+    Bool,  ///< bit column held as true/false
+    Text,  ///< VARCHAR of up to 255 characters, ANSI code page bytes
+};
+
+/// The list of columns a record class exchanges, in statement order; filled by DoFieldExchange.
+class CFieldExchange
+{
+public:
+    struct Column
+    {
+        std::string name; ///< as configured; brackets become the driver's identifier quote
+        FieldType type;
+        FieldState* field;
+        bool optional; ///< the weight column: its failures are ignored
+    };
+
+    void exchange(const std::string& column, Field<std::int32_t>& field, bool optional = false);
+    void exchange(const std::string& column, Field<std::uint8_t>& field);
+    void exchange(const std::string& column, Field<bool>& field);
+    void exchange(const std::string& column, Field<std::string>& field);
+
+    const std::vector<Column>& columns() const { return m_columns; }
+
+private:
+    std::vector<Column> m_columns;
+};
+
+/// Base of the record classes: a snapshot of one table held in memory. Open selects every column of the
+/// table and fetches all rows at once (the statement is freed right away, so no cursor stays open while
+/// the administrator edits); moves are in memory. Update and Delete write through to the table at once
+/// with searched statements that must match exactly the row as it was read.
+class CXRecordset
+{
+public:
+    explicit CXRecordset(CXDatabase* database);
+    virtual ~CXRecordset();
+    CXRecordset(const CXRecordset&) = delete;
+    CXRecordset& operator=(const CXRecordset&) = delete;
+
+    /// Selects all columns of the table as a snapshot, positioned on the first row (at both ends when the
+    /// table is empty). Reopens when open. Throws DbError (OdbcError when the table or a column is
+    /// missing); the object is then closed.
+    void Open();
+    void Close() noexcept;
+    bool IsOpen() const { return m_open; }
+
+    bool IsBOF() const;
+    bool IsEOF() const;
+    /// True when the current row was removed with Delete.
+    bool IsDeleted() const;
+    void MoveFirst();
+    void MoveNext();
+    void MovePrev();
+    void MoveLast();
+    /// Rows of the snapshot not deleted through this object.
+    long GetRecordCount() const;
+
+    /// Starts a new row: every field NULL until assigned; Update inserts the assigned columns only.
+    void AddNew();
+    /// Starts changing the current row; throws DbError when there is none.
+    void Edit();
+    /// Writes the row started by AddNew or Edit. False when nothing was written (no column assigned or
+    /// changed). Throws RowMatchError when an edit did not match exactly one row (nothing is changed
+    /// then), OdbcError when the driver fails. After an insert the row current before AddNew is loaded.
+    bool Update();
+    /// Leaves AddNew or Edit and reloads the current row.
+    void CancelUpdate();
+    /// Deletes the current row with the same exactly-one-row rule as Update.
+    void Delete();
+
+    bool IsFieldNull(const FieldState& field) const { return field.isNull(); }
+    /// Marks a field NULL (or not); the column then counts as assigned.
+    void SetFieldNull(FieldState& field, bool isNull = true);
+
+    /// The system's connection string from DB.dat; only an object opened without a shared connection
+    /// would use it.
+    virtual std::string GetDefaultConnect() const;
+    /// "[" + table name + "]".
+    virtual std::string GetDefaultSQL() const = 0;
+    /// The record class's own name ("CXTableUser" ...).
+    virtual const char* GetRuntimeClassName() const = 0;
+    /// Number of columns of the record (the weight column counts when it is configured).
+    int GetFieldCount();
+
+    CXDatabase* database() const { return m_database; }
+    /// Binds the object to a connection (only while closed).
+    void setDatabase(CXDatabase* database);
+
+protected:
+    /// Lists the columns in statement order.
+    virtual void DoFieldExchange(CFieldExchange& fx) = 0;
+
+private:
+    class Store;
+    enum class Mode
+    {
+        None,
+        AddNew,
+        Edit,
+    };
+
+    void openWith(const std::vector<CFieldExchange::Column>& columns);
+    void loadRow(long row);
+    void clearFields(bool toNull);
+    long nextLive(long from, int step) const;
+    bool isChanged(std::size_t column) const;
+    void bindField(OdbcStatement& stmt, SQLUSMALLINT& number, std::size_t column) const;
+    void bindStored(OdbcStatement& stmt, SQLUSMALLINT& number, std::size_t column) const;
+    std::string whereClause() const;
+    bool insertRow();
+    bool updateRow();
+    void runMatchingOne(OdbcStatement& stmt, const std::string& sql);
+    void requireCurrentRow(const char* operation) const;
+
+    CXDatabase* m_database;
+    std::vector<CFieldExchange::Column> m_columns;
+    std::unique_ptr<Store> m_store;
+    bool m_open = false;
+    long m_pos = -1;
+    Mode m_mode = Mode::None;
+};
+
+} // namespace qar

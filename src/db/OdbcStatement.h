@@ -1,0 +1,46 @@
+#pragma once
+
+#include "db/OdbcHandle.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+namespace qar
+{
+
+class CXDatabase;
+
+/// One statement on a connection with bound parameters; freed on destruction. Values are always bound,
+/// never written into the SQL text.
+class OdbcStatement
+{
+public:
+    explicit OdbcStatement(CXDatabase& db);
+
+    /// Binds parameter `number` (from 1) to a copy of the value; `isNull` binds SQL NULL.
+    void bindInt(SQLUSMALLINT number, std::int32_t value, bool isNull = false);
+    void bindText(SQLUSMALLINT number, const std::string& value, bool isNull = false);
+
+    /// Executes `sql` directly (exactly as given) with the bound parameters. Returns SQL_NO_DATA when a
+    /// searched UPDATE or DELETE matched no row; throws OdbcError on failure.
+    SQLRETURN execute(const std::string& sql);
+    /// Rows the last UPDATE, DELETE or INSERT affected (0 after SQL_NO_DATA).
+    long long rowCount() const;
+
+    SQLHSTMT handle() const { return m_stmt.get(); }
+
+private:
+    struct Param
+    {
+        std::int32_t number = 0;
+        std::string text;
+        SQLLEN indicator = 0;
+    };
+
+    StmtHandle m_stmt;
+    std::deque<Param> m_params; // stable addresses for the driver
+    bool m_noData = false;
+};
+
+} // namespace qar

@@ -1,0 +1,216 @@
+#include "db/RowStore.h"
+
+#include "db/CXDatabase.h"
+#include "db/OdbcError.h"
+#include "db/OdbcStatement.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace qar
+{
+
+namespace
+{
+
+// Rows per block of the bulk fetch, and bytes bound per text cell: 255 characters of up to four bytes
+// each in UTF-8, plus the terminator. A longer value switches to the value-by-value fetch.
+constexpr SQLULEN kBlockRows = 512;
+constexpr SQLLEN kTextBuffer = 1024;
+
+struct BoundColumn
+{
+    std::unique_ptr<std::int32_t[]> numbers;
+    std::unique_ptr<char[]> text;
+    std::unique_ptr<SQLLEN[]> indicators;
+};
+
+void setStmtAttr(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER value, const char* context)
+{
+    check(SQLSetStmtAttr(stmt, attr, value, 0), SQL_HANDLE_STMT, stmt, context);
+}
+
+// Fetches block by block; false when a text did not fit its buffer (the caller starts again).
+bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldExchange::Column>& columns,
+               RowStore& store)
+{
+    OdbcStatement stmt(db);
+    SQLHSTMT h = stmt.handle();
+    SQLULEN fetched = 0;
+    auto status = std::make_unique_for_overwrite<SQLUSMALLINT[]>(kBlockRows);
+    setStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), "ROW_BIND_TYPE");
+    setStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlockRows), "ROW_ARRAY_SIZE");
+    setStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, "ROWS_FETCHED_PTR");
+    setStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, status.get(), "ROW_STATUS_PTR");
+    stmt.execute(sql);
+
+    std::vector<BoundColumn> bound(columns.size());
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        BoundColumn& b = bound[c];
+        b.indicators = std::make_unique_for_overwrite<SQLLEN[]>(kBlockRows);
+        const auto number = static_cast<SQLUSMALLINT>(c + 1);
+        if (columns[c].type == FieldType::Text) {
+            b.text = std::make_unique_for_overwrite<char[]>(kBlockRows * kTextBuffer);
+            check(SQLBindCol(h, number, SQL_C_CHAR, b.text.get(), kTextBuffer, b.indicators.get()), SQL_HANDLE_STMT, h,
+                  "SQLBindCol(CHAR)");
+        } else {
+            b.numbers = std::make_unique_for_overwrite<std::int32_t[]>(kBlockRows);
+            check(SQLBindCol(h, number, SQL_C_SLONG, b.numbers.get(), 0, b.indicators.get()), SQL_HANDLE_STMT, h,
+                  "SQLBindCol(SLONG)");
+        }
+    }
+
+    for (;;) {
+        SQLRETURN rc = check(SQLFetch(h), SQL_HANDLE_STMT, h, "SQLFetch");
+        if (rc == SQL_NO_DATA) {
+            return true;
+        }
+        for (SQLULEN r = 0; r < fetched; ++r) {
+            if (status[r] == SQL_ROW_NOROW) {
+                continue;
+            }
+            if (status[r] == SQL_ROW_ERROR) {
+                throw OdbcError("SQLFetch", collectDiagnostics(SQL_HANDLE_STMT, h));
+            }
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const SQLLEN ind = bound[c].indicators[r];
+                const bool isNull = ind == SQL_NULL_DATA;
+                if (columns[c].type != FieldType::Text) {
+                    store.appendNumber(c, isNull ? 0 : bound[c].numbers[r], isNull);
+                    continue;
+                }
+                if (!isNull && (ind == SQL_NO_TOTAL || ind >= kTextBuffer)) {
+                    return false;
+                }
+                const char* cell = bound[c].text.get() + r * kTextBuffer;
+                store.appendText(c, isNull ? std::string_view() : std::string_view(cell, static_cast<std::size_t>(ind)),
+                                 isNull);
+            }
+            store.endRow();
+        }
+    }
+}
+
+// One value of a text column in as many pieces as it takes.
+bool getText(SQLHSTMT h, SQLUSMALLINT number, std::string& value)
+{
+    value.clear();
+    char piece[1024];
+    for (;;) {
+        SQLLEN ind = 0;
+        SQLRETURN rc =
+            check(SQLGetData(h, number, SQL_C_CHAR, piece, sizeof piece, &ind), SQL_HANDLE_STMT, h, "SQLGetData(CHAR)");
+        if (rc == SQL_NO_DATA) {
+            return true;
+        }
+        if (ind == SQL_NULL_DATA) {
+            return false;
+        }
+        const std::size_t got = (ind == SQL_NO_TOTAL || ind >= static_cast<SQLLEN>(sizeof piece))
+                                    ? sizeof piece - 1
+                                    : static_cast<std::size_t>(ind);
+        value.append(piece, got);
+        if (rc == SQL_SUCCESS) {
+            return true;
+        }
+    }
+}
+
+void fetchByValue(CXDatabase& db, const std::string& sql, const std::vector<CFieldExchange::Column>& columns,
+                  RowStore& store)
+{
+    OdbcStatement stmt(db);
+    SQLHSTMT h = stmt.handle();
+    stmt.execute(sql);
+    std::string text;
+    while (check(SQLFetch(h), SQL_HANDLE_STMT, h, "SQLFetch") != SQL_NO_DATA) {
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const auto number = static_cast<SQLUSMALLINT>(c + 1);
+            if (columns[c].type == FieldType::Text) {
+                const bool present = getText(h, number, text);
+                store.appendText(c, text, !present);
+            } else {
+                std::int32_t value = 0;
+                SQLLEN ind = 0;
+                check(SQLGetData(h, number, SQL_C_SLONG, &value, 0, &ind), SQL_HANDLE_STMT, h, "SQLGetData(SLONG)");
+                store.appendNumber(c, ind == SQL_NULL_DATA ? 0 : value, ind == SQL_NULL_DATA);
+            }
+        }
+        store.endRow();
+    }
+}
+
+} // namespace
+
+RowStore::RowStore(const std::vector<CFieldExchange::Column>& columns) : m_columns(columns.size())
+{
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        m_columns[c].isText = columns[c].type == FieldType::Text;
+    }
+}
+
+void RowStore::reserve(std::size_t rows)
+{
+    for (Column& col : m_columns) {
+        col.nulls.reserve(rows);
+        if (col.isText) {
+            col.offsets.reserve(rows);
+            col.lengths.reserve(rows);
+        } else {
+            col.numbers.reserve(rows);
+        }
+    }
+    m_deleted.reserve(rows);
+}
+
+std::uint32_t RowStore::addToArena(std::string_view value)
+{
+    if (m_arena.size() + value.size() > std::numeric_limits<std::uint32_t>::max()) {
+        throw DbError("snapshot text exceeds 4 GB");
+    }
+    const auto offset = static_cast<std::uint32_t>(m_arena.size());
+    m_arena.append(value);
+    return offset;
+}
+
+void RowStore::appendNumber(std::size_t c, std::int32_t value, bool isNull)
+{
+    Column& col = m_columns[c];
+    col.numbers.push_back(value);
+    col.nulls.push_back(isNull ? 1 : 0);
+}
+
+void RowStore::appendText(std::size_t c, std::string_view value, bool isNull)
+{
+    Column& col = m_columns[c];
+    col.offsets.push_back(addToArena(value));
+    col.lengths.push_back(static_cast<std::uint32_t>(value.size()));
+    col.nulls.push_back(isNull ? 1 : 0);
+}
+
+void RowStore::setNumber(std::size_t row, std::size_t c, std::int32_t value, bool isNull)
+{
+    m_columns[c].numbers[row] = value;
+    m_columns[c].nulls[row] = isNull ? 1 : 0;
+}
+
+void RowStore::setText(std::size_t row, std::size_t c, std::string_view value, bool isNull)
+{
+    // The old bytes stay in the arena until the snapshot is closed: edits are few.
+    m_columns[c].offsets[row] = addToArena(value);
+    m_columns[c].lengths[row] = static_cast<std::uint32_t>(value.size());
+    m_columns[c].nulls[row] = isNull ? 1 : 0;
+}
+
+void fetchSnapshot(CXDatabase& db, const std::string& sql, const std::vector<CFieldExchange::Column>& columns,
+                   RowStore& store)
+{
+    if (fetchBulk(db, sql, columns, store)) {
+        return;
+    }
+    store = RowStore(columns);
+    fetchByValue(db, sql, columns, store);
+}
+
+} // namespace qar

@@ -1,0 +1,56 @@
+#include "db/TableMap.h"
+
+#include "db/ConnectString.h"
+#include "settings/CProfileFile.h"
+
+namespace qar
+{
+
+namespace
+{
+
+struct TableEntry
+{
+    const char* key;
+    const char* defaultName;
+};
+
+constexpr TableEntry kTables[] = {
+    {"ATB", "AppTable"},     {"DTB", "DutyClassTable"}, {"PTB", "ParamTable"}, {"GTB", "GroupTable"},
+    {"MTB", "MsgtypeTable"}, {"UNTB", "UnitTable"},     {"UTB", "BaseTable"},  {"CTB", "ChangeTable"},
+};
+
+const TableEntry& entry(TableId id)
+{
+    return kTables[static_cast<int>(id)];
+}
+
+std::string readConfig(const char* key, const char* def)
+{
+    CProfileFile db(DbDatPath(), "CONFIG");
+    return db.GetString(key, def);
+}
+
+} // namespace
+
+const char* tableKey(TableId id)
+{
+    return entry(id).key;
+}
+
+const char* defaultTableName(TableId id)
+{
+    return entry(id).defaultName;
+}
+
+std::string GetTableName(TableId id)
+{
+    return readConfig(entry(id).key, entry(id).defaultName);
+}
+
+std::string GetUserTableNameForLookup()
+{
+    return readConfig("UTB", "BASE_USERS");
+}
+
+} // namespace qar

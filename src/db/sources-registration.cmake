@@ -1,0 +1,2 @@
+# Data-source registration, change log and schema extension.
+list(APPEND sources DataSourceRegistration.cpp)
