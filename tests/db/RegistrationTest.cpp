@@ -1,0 +1,272 @@
+#include "OdbcIniSandbox.h"
+#include "db/DataSourceRegistration.h"
+#include "platform/Paths.h"
+
+#include <gtest/gtest.h>
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace qar
+{
+namespace
+{
+
+using test::iniSection;
+using test::iniSections;
+using test::OdbcIniSandbox;
+using test::writeFile;
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+/// Runs `statements` on a connection opened with `connect` and returns the first column of the first
+/// row of the last one, or "error: ..." with the driver's message.
+std::string queryOdbc(const std::string& connect, const std::vector<std::string>& statements)
+{
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    std::string result;
+    auto diag = [&](SQLSMALLINT type, SQLHANDLE handle) {
+        SQLCHAR state[6] = {};
+        SQLCHAR text[512] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT len = 0;
+        SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &len);
+        return "error: " + std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(text);
+    };
+    SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connect.c_str())),
+                                    SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        result = diag(SQL_HANDLE_DBC, dbc);
+    } else {
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+        for (const std::string& sql : statements) {
+            SQLFreeStmt(stmt, SQL_CLOSE);
+            rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+            if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+                result = diag(SQL_HANDLE_STMT, stmt);
+                break;
+            }
+        }
+        if (result.empty() && SQL_SUCCEEDED(SQLFetch(stmt))) {
+            char value[256] = {};
+            SQLLEN ind = 0;
+            SQLGetData(stmt, 1, SQL_C_CHAR, value, sizeof value, &ind);
+            result = value;
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        SQLDisconnect(dbc);
+    }
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return result;
+}
+
+std::string sqliteDriver()
+{
+    return GetSystemDir() + "/" + kAccessDriverFile;
+}
+
+class Registration : public ::testing::Test
+{
+protected:
+    void writeDbDat(const std::string& odbcSection) { writeFile(m_sandbox.dbDat(), "[ODBC]\n" + odbcSection); }
+    /// A database file below the program directory holding one marker row.
+    std::string makeDatabase(const std::string& relative)
+    {
+        const std::string path = m_sandbox.programDir() + "/" + relative;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        EXPECT_EQ(queryOdbc("DRIVER=" + sqliteDriver() + ";Database=" + path,
+                            {"CREATE TABLE Marker (TEXT_VALUE VARCHAR(20))", "INSERT INTO Marker VALUES ('opened')"}),
+                  "");
+        return path;
+    }
+
+    OdbcIniSandbox m_sandbox;
+};
+
+TEST_F(Registration, AccessDataSourceHoldsEveryValueInOrder)
+{
+    const std::string db = makeDatabase("data/qar.db");
+    writeDbDat("DSN=QarDesk\nUID=admin\nPWD=secret\nFile=data\\qar.db\n");
+    EXPECT_FALSE(DsnKeyExists(m_sandbox.dbDat()));
+
+    EXPECT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), false));
+
+    const std::string sys = OdbcIniSandbox::systemFile();
+    EXPECT_EQ(iniSection(sys, "ODBC Data Sources"), (Values{{"QarDesk", "Microsoft Access Driver (*.mdb)"}}));
+    EXPECT_EQ(iniSection(sys, "QarDesk"), (Values{
+                                              {"DBQ", db},
+                                              {"Database", db},
+                                              {"Driver", sqliteDriver()},
+                                              {"DriverId", "hex:19,00,00,00"},
+                                              {"FIL", "MS Access;"},
+                                              {"SafeTransactions", "hex:00,00,00,00"},
+                                              {"UID", "admin"},
+                                              {"PWD", "secret"},
+                                              {"Engines\\Jet\\ImplicitCommitSync", ""},
+                                              {"Engines\\Jet\\MaxBufferSize", "hex:00,08,00,00"},
+                                              {"Engines\\Jet\\PageTimeout", "hex:05,00,00,00"},
+                                              {"Engines\\Jet\\Threads", "hex:03,00,00,00"},
+                                              {"Engines\\Jet\\UserCommitSync", "Yes"},
+                                          }));
+    EXPECT_EQ(iniSections(sys), (std::vector<std::string>{"ODBC Data Sources", "QarDesk"}));
+    EXPECT_TRUE(iniSections(m_sandbox.userFile()).empty());
+    EXPECT_TRUE(DsnKeyExists(m_sandbox.dbDat()));
+}
+
+TEST_F(Registration, AccessDataSourceOpensTheRegisteredFile)
+{
+    makeDatabase("data/qar.db");
+    writeDbDat("DSN=QarDesk\nUID=\nPWD=\nFile=data\\qar.db\n");
+    ASSERT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), false));
+    EXPECT_EQ(queryOdbc("DSN=QarDesk;UID=;PWD=", {"SELECT TEXT_VALUE FROM Marker"}), "opened");
+}
+
+TEST_F(Registration, PerUserDataSourceExistsButIsNotRegisteredMachineWide)
+{
+    makeDatabase("qar.db");
+    writeDbDat("DSN=QarDesk\nFile=qar.db\n");
+    ASSERT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), true));
+
+    EXPECT_EQ(iniSection(m_sandbox.userFile(), "ODBC Data Sources"),
+              (Values{{"QarDesk", "Microsoft Access Driver (*.mdb)"}}));
+    EXPECT_TRUE(iniSections(OdbcIniSandbox::systemFile()).empty());
+    EXPECT_TRUE(DsnKeyExists(m_sandbox.dbDat()));
+    EXPECT_FALSE(IsDsnRegistered());
+    EXPECT_EQ(queryOdbc("DSN=QarDesk;UID=;PWD=", {"SELECT TEXT_VALUE FROM Marker"}), "opened");
+
+    ASSERT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), false));
+    EXPECT_TRUE(IsDsnRegistered());
+}
+
+TEST_F(Registration, AccessRegistrationNeedsAnExistingDatabaseFile)
+{
+    std::filesystem::create_directories(m_sandbox.programDir() + "/folder.db");
+    for (const char* s : {"DSN=QarDesk\nFile=missing.db\n", "DSN=QarDesk\nFile=folder.db\n", "DSN=QarDesk\n"}) {
+        SCOPED_TRACE(s);
+        writeDbDat(s);
+        EXPECT_FALSE(RegisterAccessDsn(m_sandbox.dbDat(), false));
+        EXPECT_FALSE(DsnKeyExists(m_sandbox.dbDat()));
+    }
+    EXPECT_TRUE(iniSections(OdbcIniSandbox::systemFile()).empty());
+}
+
+TEST_F(Registration, NothingIsRegisteredWithoutADataSourceNameOrServer)
+{
+    makeDatabase("qar.db");
+    for (const char* s : {"UID=u\nFile=qar.db\n", "DSN=\nFile=qar.db\n", ""}) {
+        SCOPED_TRACE(s);
+        writeDbDat(s);
+        EXPECT_FALSE(RegisterAccessDsn(m_sandbox.dbDat(), false));
+        EXPECT_FALSE(RegisterAccessDsn(m_sandbox.dbDat(), true));
+        RegisterMySqlDsn("127.0.0.1", "gbk", 3306);
+        EXPECT_FALSE(DsnKeyExists(m_sandbox.dbDat()));
+        EXPECT_FALSE(IsDsnRegistered());
+    }
+    writeDbDat("DSN=QarServer\n");
+    RegisterMySqlDsn("", "gbk", 3306);
+    EXPECT_TRUE(iniSections(OdbcIniSandbox::systemFile()).empty());
+    EXPECT_TRUE(iniSections(m_sandbox.userFile()).empty());
+}
+
+TEST_F(Registration, DatabasePathOf255CharactersIsNotWritten)
+{
+    const std::string folder = std::string(250 - m_sandbox.programDir().size(), 'd');
+    const std::string db = makeDatabase(folder + "/qar.db");
+    ASSERT_GE(db.size(), 255u);
+    writeDbDat("DSN=QarDesk\nFile=" + folder + "\\qar.db\n");
+    EXPECT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), false));
+    const Values values = iniSection(OdbcIniSandbox::systemFile(), "QarDesk");
+    ASSERT_FALSE(values.empty());
+    EXPECT_EQ(values.front(), (std::pair<std::string, std::string>{"Driver", sqliteDriver()}));
+    for (const auto& [name, value] : values) {
+        EXPECT_NE(name, "DBQ");
+        EXPECT_NE(name, "Database");
+    }
+}
+
+TEST_F(Registration, ServerDataSourceHoldsEveryValueInOrder)
+{
+    writeDbDat("DSN=QarServer\nUID=qar\nPWD=pw\n");
+    RegisterMySqlDsn("10.0.0.7", "gbk", 4397);
+
+    const std::string sys = OdbcIniSandbox::systemFile();
+    EXPECT_EQ(iniSection(sys, "QarServer"), (Values{
+                                                {"DATABASE", "qar"},
+                                                {"Driver", GetSystemDir() + "/libmaodbc.so"},
+                                                {"PORT", "4397"},
+                                                {"UID", "qar"},
+                                                {"PWD", "pw"},
+                                                {"SERVER", "10.0.0.7"},
+                                                {"CHARSET", "gbk"},
+                                            }));
+    EXPECT_EQ(iniSection(sys, "ODBC Data Sources"), (Values{{"QarServer", "MySQL ODBC 3.51 Driver"}}));
+    EXPECT_TRUE(IsDsnRegistered());
+
+    // Registering again without a character set overwrites the values and leaves the old one.
+    RegisterMySqlDsn("db.example", "", 3306);
+    EXPECT_EQ(iniSection(sys, "QarServer"), (Values{
+                                                {"DATABASE", "qar"},
+                                                {"Driver", GetSystemDir() + "/libmaodbc.so"},
+                                                {"PORT", "3306"},
+                                                {"UID", "qar"},
+                                                {"PWD", "pw"},
+                                                {"SERVER", "db.example"},
+                                                {"CHARSET", "gbk"},
+                                            }));
+}
+
+TEST_F(Registration, RegisteredCheckNeedsDriverAndListEntry)
+{
+    writeDbDat("DSN=QarServer\n");
+    const char* files[] = {
+        "[QarServer]\nDriver=/x.so\n",
+        "[ODBC Data Sources]\nQarServer=Any\n[QarServer]\nSERVER=x\n",
+        "[ODBC Data Sources]\nQarServer=\n[QarServer]\nDriver=/x.so\n",
+    };
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        writeFile(OdbcIniSandbox::systemFile(), file);
+        m_sandbox.forgetCachedReads();
+        EXPECT_FALSE(IsDsnRegistered());
+    }
+    writeFile(OdbcIniSandbox::systemFile(), "[ODBC Data Sources]\nQarServer=Any\n[QarServer]\nDriver=/x.so\n");
+    m_sandbox.forgetCachedReads();
+    EXPECT_TRUE(IsDsnRegistered()) << "the driver itself is not compared";
+}
+
+TEST_F(Registration, ServerDataSourceConnectsToMariaDb)
+{
+    const char* host = std::getenv("QAR_TEST_MARIADB_HOST");
+    if (host == nullptr) {
+        const char* required = std::getenv("QAR_REQUIRE_MARIADB");
+        if (required != nullptr && std::string(required) == "1") {
+            FAIL() << "QAR_REQUIRE_MARIADB=1 but no test server: run scripts/mariadb start; source build/mariadb/env";
+        }
+        GTEST_SKIP() << "no MariaDB test server (scripts/mariadb start; source build/mariadb/env)";
+    }
+    const std::string port = std::getenv("QAR_TEST_MARIADB_PORT");
+    const std::string user = std::getenv("QAR_TEST_MARIADB_USER");
+    const std::string password = std::getenv("QAR_TEST_MARIADB_PASSWORD");
+    const std::string database = std::getenv("QAR_TEST_MARIADB_DATABASE");
+    // The data source names the database "qar"; the throwaway server starts without it.
+    ASSERT_EQ(queryOdbc("DRIVER=" + GetSystemDir() + "/libmaodbc.so;SERVER=" + host + ";PORT=" + port + ";UID=" + user +
+                            ";PWD=" + password + ";DATABASE=" + database,
+                        {"CREATE DATABASE IF NOT EXISTS qar"}),
+              "");
+
+    writeDbDat("DSN=QarServer\nUID=" + user + "\nPWD=" + password + "\n");
+    RegisterMySqlDsn(host, "gbk", std::atoi(port.c_str()));
+    EXPECT_EQ(queryOdbc("DSN=QarServer;UID=" + user + ";PWD=" + password,
+                        {"SELECT CONCAT(DATABASE(), '/', @@character_set_client)"}),
+              "qar/gbk");
+}
+
+} // namespace
+} // namespace qar
