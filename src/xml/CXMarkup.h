@@ -1,0 +1,163 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace qar
+{
+
+namespace markup
+{
+class Scanner;
+struct TokenCursor;
+} // namespace markup
+
+/// The system's XML engine: one text buffer holding the markup exactly as it is written, plus a flat
+/// table of element records pointing into it. Parsing only indexes the text, values are cut from it on
+/// demand and edits splice it in place. Navigation goes through a cursor (parent, element, child).
+///
+/// Names and values are byte strings in the ANSI code page; like the C strings they stand for, they
+/// end at their first NUL. Nothing here throws while scanning: a bad document makes SetDocument return
+/// false and leaves the reason in GetError().
+class CXMarkup
+{
+public:
+    /// Offsets of one element's tags in the text and its links, all position numbers (0 = none).
+    struct ElementRecord
+    {
+        int startTagLeft = 0;
+        int startTagRight = 0;
+        int endTagLeft = 0;
+        int endTagRight = 0;
+        int parent = 0;
+        int firstChild = 0;
+        int nextSibling = 0;
+    };
+
+    CXMarkup();
+    virtual ~CXMarkup();
+    CXMarkup(const CXMarkup&) = default;
+    CXMarkup& operator=(const CXMarkup&) = default;
+
+    /// Replaces the text and indexes it; true when a root element was parsed without error. On false the
+    /// text is kept as passed in, with no element indexed.
+    bool SetDocument(std::string_view text);
+    const std::string& GetDocument() const { return m_doc; }
+    bool HasRootElement() const;
+    /// The message of the latest failed parse, empty after a successful one.
+    const std::string& GetError() const { return m_error; }
+
+    /// Moves to the next sibling named name (any name when empty); false leaves the cursor unchanged.
+    bool FindElement(std::string_view name = {});
+    bool EnterElement();
+    bool LeaveElement();
+
+    /// Text content of the current element, entities decoded (a CDATA section is returned raw).
+    std::string GetText() const;
+    /// The quoted value of the current element's attribute, entities decoded; empty when missing.
+    std::string GetAttribute(std::string_view name) const;
+    bool SetAttribute(std::string_view name, std::string_view value);
+    bool SetAttribute(std::string_view name, const char* value) { return SetAttribute(name, sv(value)); }
+    bool SetAttribute(std::string_view name, const std::string& value)
+    {
+        return SetAttribute(name, std::string_view(value));
+    }
+    /// Writes the number in decimal, as the writers do for IDs and flags.
+    template <class T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> &&
+             !std::is_same_v<T, char>) bool SetAttribute(std::string_view name, T value)
+    {
+        return SetAttribute(name, std::string_view(std::to_string(value)));
+    }
+
+    /// Adds an element after the current one, or the root element at document level.
+    bool AddElement(std::string_view name, std::string_view value = {}) { return addElement(name, value, false); }
+    /// Adds a child under the current element, behind the current child.
+    bool AddChildElement(std::string_view name, std::string_view value = {}) { return addElement(name, value, true); }
+
+    /// Read access to the index, for tests and diagnostics.
+    const ElementRecord& record(int position) const { return m_records[static_cast<std::size_t>(position)]; }
+    int recordCount() const { return m_free; }
+    int recordCapacity() const { return static_cast<int>(m_records.size()); }
+    int currentParent() const { return m_parent; }
+    int currentElement() const { return m_current; }
+    int currentChild() const { return m_child; }
+
+    /// Element values: '<', '&', '>' as entities. Attribute values also quote and apostrophe.
+    static std::string EncodeText(std::string_view text, bool attribute);
+    /// The five predefined entities back to characters; anything else copied unchanged.
+    static std::string DecodeText(std::string_view text);
+
+private:
+    // One element whose content the parser is reading: its record, last child and tag name.
+    struct Frame
+    {
+        int pos;
+        int lastChild;
+        int nameLeft;
+        int nameRight;
+    };
+    struct TagToken
+    {
+        int left;
+        int right;
+        bool quoted;
+    };
+    struct AttributeHit
+    {
+        bool found = false;
+        int left = 0;
+        int right = -1;
+    };
+
+    static std::string_view sv(const char* s) { return s ? std::string_view(s) : std::string_view(); }
+
+    markup::Scanner scanner() const;
+    int clampOffset(long long offset) const;
+    bool isEmptyElement(int pos) const;
+
+    // Parser.
+    bool parseDocument();
+    int newRecord();
+    int parseStartTag(const markup::Scanner& s, int parent, markup::TokenCursor& name);
+    bool skipSpecialNode(const markup::Scanner& s, int lt, int& resume) const;
+    bool parseEndTag(const markup::Scanner& s, int pos, const markup::TokenCursor& name);
+    int fail(const char* format, const markup::Scanner* s = nullptr, const markup::TokenCursor* name = nullptr);
+
+    // Attributes.
+    AttributeHit findAttribute(const markup::Scanner& s, int pos, std::string_view name) const;
+    void cacheTagTokens(const markup::Scanner& s, int pos) const;
+    bool appendCachedAttribute(const markup::Scanner& s, int at, std::string_view name, std::string_view value);
+    std::string decodeRange(const markup::Scanner& s, int left, int right) const;
+
+    // Editing.
+    bool addElement(std::string_view name, std::string_view value, bool child);
+    bool splice(int at, int removed, std::string_view insert);
+    void shiftRecords(int pos, int delta, bool skipOwnChildren);
+
+    std::string m_doc;
+    std::string m_error;
+    std::vector<ElementRecord> m_records;
+    int m_free = 1;
+    int m_parent = 0;
+    int m_current = 0;
+    int m_child = 0;
+    std::uint64_t m_version = 0;
+
+    // Tokens of the current element's start tag, kept while the text is unchanged, so that reading or
+    // writing its attributes one by one scans the tag once.
+    mutable std::vector<TagToken> m_tagTokens;
+    mutable int m_tagOwner = -1;
+    mutable std::uint64_t m_tagVersion = 0;
+    mutable bool m_tagMultibyte = false;
+    mutable bool m_tagComplete = false;
+    mutable int m_tagResume = 0; // where scanning goes on when the cache stopped short
+    mutable int m_tagStop = -1;  // offset of the token that ended the attributes ('>', '/', '?')
+
+    std::vector<Frame> m_stack;
+};
+
+} // namespace qar

@@ -1,0 +1,292 @@
+// Edits: each one splices the single text buffer in place and moves the offsets of the records behind
+// the splice, so the index stays valid without parsing again. Writers add records at the end of their
+// parent one after another; there the splice moves only the few bytes of the closing tags and the
+// shift touches only the ancestors, which keeps building a file of n records linear in n.
+#include "xml/CXMarkup.h"
+#include "xml/MarkupScanner.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace qar
+{
+
+using markup::Scanner;
+using markup::TokenCursor;
+
+namespace
+{
+
+constexpr std::size_t kMaxLength = std::size_t{1} << 30;
+
+std::string_view untilNul(std::string_view s)
+{
+    const auto nul = s.find('\0');
+    return nul == std::string_view::npos ? s : s.substr(0, nul);
+}
+
+// Offsets that no longer point into the text (after an edit inside a malformed tag) stay bounded, so
+// that later arithmetic on them cannot overflow; every use clamps them to the text anyway.
+int shifted(int offset, int delta)
+{
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(offset) + delta, INT_MIN / 4, INT_MAX / 4));
+}
+
+// A name the tag scanner reads back as exactly one token.
+bool isPlainName(std::string_view name)
+{
+    if (name.empty()) {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u > 0x20 && u < 0x80 && !(markup::kSingleByteClasses[u] & markup::kDelim) && c != '"' && c != '\'';
+    });
+}
+
+// True when scanning the quoted value stops at its own closing quote: no lead byte left unpaired at its end.
+bool endsOnCharacter(const Scanner& s, std::string_view value)
+{
+    if (!s.multibyte()) {
+        return true;
+    }
+    std::size_t i = 0;
+    while (i < value.size()) {
+        i += s.isLead(static_cast<unsigned char>(value[i])) ? 2 : 1;
+    }
+    return i == value.size();
+}
+
+} // namespace
+
+bool CXMarkup::splice(int at, int removed, std::string_view insert)
+{
+    if (m_doc.size() - static_cast<std::size_t>(removed) + insert.size() > kMaxLength) {
+        return false;
+    }
+    m_doc.replace(static_cast<std::size_t>(at), static_cast<std::size_t>(removed), insert);
+    ++m_version;
+    return true;
+}
+
+// Moves every record behind a change at pos by delta: pos's children (unless skipped), its following
+// siblings with their subtrees, then the following siblings of each ancestor; the ancestors themselves
+// only have their end tags moved.
+void CXMarkup::shiftRecords(int pos, int delta, bool skipOwnChildren)
+{
+    if (delta == 0) {
+        return;
+    }
+    auto rec = [this](int i) -> ElementRecord& { return m_records[static_cast<std::size_t>(i)]; };
+    int top = rec(pos).parent;
+    bool first = skipOwnChildren;
+    int i = pos;
+    while (i) {
+        bool atTop = false;
+        if (i == top) {
+            top = rec(i).parent;
+            atTop = true;
+        }
+        if (!atTop && !first && rec(i).firstChild) {
+            i = rec(i).firstChild;
+        } else if (rec(i).nextSibling) {
+            i = rec(i).nextSibling;
+        } else {
+            while ((i = rec(i).parent) != 0 && i != top) {
+                if (rec(i).nextSibling) {
+                    i = rec(i).nextSibling;
+                    break;
+                }
+            }
+        }
+        first = false;
+        ElementRecord& r = rec(i);
+        if (i != top) {
+            r.startTagLeft = shifted(r.startTagLeft, delta);
+            r.startTagRight = shifted(r.startTagRight, delta);
+        }
+        r.endTagLeft = shifted(r.endTagLeft, delta);
+        r.endTagRight = shifted(r.endTagRight, delta);
+    }
+}
+
+bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
+{
+    if (!m_current) {
+        return false;
+    }
+    name = untilNul(name);
+    const Scanner s = scanner();
+    const AttributeHit hit = findAttribute(s, m_current, name);
+    const std::string encoded = EncodeText(value, true);
+    const int pos = m_current;
+    ElementRecord& r = m_records[static_cast<std::size_t>(pos)];
+
+    int at = 0;
+    int removed = 0;
+    std::string insert;
+    if (hit.found) {
+        at = hit.left;
+        removed = std::max(0, hit.right - hit.left + 1);
+        insert = encoded;
+    } else {
+        at = clampOffset(static_cast<long long>(r.startTagRight) - (isEmptyElement(pos) ? 1 : 0));
+        insert.reserve(name.size() + encoded.size() + 4);
+        insert += ' ';
+        insert += name;
+        insert += "=\"";
+        insert += encoded;
+        insert += '"';
+    }
+    // Appending to a start tag whose tokens are known extends them instead of scanning the tag again.
+    const bool extendCache = !hit.found && m_tagOwner == pos && m_tagVersion == m_version && m_tagComplete &&
+                             m_tagStop == at && isPlainName(name) && endsOnCharacter(s, encoded);
+    if (!splice(at, removed, insert)) {
+        return false;
+    }
+    const int delta = static_cast<int>(insert.size()) - removed;
+    r.startTagRight = shifted(r.startTagRight, delta);
+    r.endTagLeft = shifted(r.endTagLeft, delta);
+    r.endTagRight = shifted(r.endTagRight, delta);
+    shiftRecords(pos, delta, false);
+
+    if (extendCache) {
+        const int nameEnd = at + static_cast<int>(name.size());
+        m_tagTokens.push_back({at + 1, nameEnd, false});
+        m_tagTokens.push_back({nameEnd + 1, nameEnd + 1, false});
+        m_tagTokens.push_back({nameEnd + 3, nameEnd + 2 + static_cast<int>(encoded.size()), true});
+        m_tagStop = at + static_cast<int>(insert.size());
+        m_tagVersion = m_version;
+    }
+    return true;
+}
+
+bool CXMarkup::addElement(std::string_view name, std::string_view value, bool child)
+{
+    name = untilNul(name);
+    value = untilNul(value);
+    if (child) {
+        if (!m_current) {
+            return false;
+        }
+    } else if (m_parent == 0) {
+        if (HasRootElement()) {
+            return false; // one root only
+        }
+        m_records[0].endTagLeft = static_cast<int>(m_doc.size());
+    }
+    const int parent = child ? m_current : m_parent;
+    const int follow = child ? m_child : m_current;
+    const Scanner s = scanner();
+    const ElementRecord& p = m_records[static_cast<std::size_t>(parent)];
+    const bool parentEmpty = isEmptyElement(parent);
+    const bool parentBare = !parentEmpty && static_cast<long long>(p.startTagRight) + 1 == p.endTagLeft;
+
+    int offset = 0;
+    if (follow) {
+        offset = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(follow)].endTagRight) + 1);
+    } else if (parent == 0) {
+        offset = static_cast<int>(m_doc.size());
+    } else {
+        offset = clampOffset(parentEmpty ? p.startTagRight : p.endTagLeft);
+    }
+    if (!parentEmpty) {
+        // Land at the start of the next line, in front of the next tag.
+        const int next = s.skipSpace(offset);
+        if (s.at(next) == '\0' || s.at(next) == '<') {
+            offset = next;
+        }
+    }
+
+    std::string element;
+    element.reserve(2 * name.size() + value.size() + 8);
+    element += '<';
+    element += name;
+    std::size_t encodedLength = 0;
+    if (value.empty()) {
+        element += "/>\r\n";
+    } else {
+        const std::string encoded = EncodeText(value, false);
+        encodedLength = encoded.size();
+        element += '>';
+        element += encoded;
+        element += "</";
+        element += name;
+        element += ">\r\n";
+    }
+
+    int at = offset;
+    int removed = 0;
+    int start = offset;
+    std::string parentName;
+    std::string wrapped;
+    std::string_view insert = element;
+    if (parentEmpty) {
+        // <R/> becomes <R>, the new line, </R>: the '/' is replaced.
+        TokenCursor token;
+        token.next = clampOffset(static_cast<long long>(p.startTagLeft) + 1);
+        if (s.nextToken(token)) {
+            parentName = s.tokenText(token);
+        }
+        at = clampOffset(p.endTagLeft);
+        removed = at < static_cast<int>(m_doc.size()) ? 1 : 0;
+        wrapped = ">\r\n" + element + "</" + parentName;
+        insert = wrapped;
+        start = at + 3;
+    } else if (parentBare) {
+        at = clampOffset(static_cast<long long>(p.startTagRight) + 1);
+        wrapped = "\r\n" + element;
+        insert = wrapped;
+        start = at + 2;
+    }
+    if (!splice(at, removed, insert)) {
+        return false;
+    }
+
+    const int pos = newRecord();
+    ElementRecord& e = m_records[static_cast<std::size_t>(pos)];
+    e.parent = parent;
+    const int nameLength = static_cast<int>(name.size());
+    e.startTagLeft = start;
+    if (value.empty()) {
+        e.startTagRight = start + nameLength + 2;
+        e.endTagLeft = e.startTagRight - 1;
+        e.endTagRight = e.startTagRight;
+    } else {
+        e.startTagRight = start + 1 + nameLength;
+        e.endTagLeft = e.startTagRight + 1 + static_cast<int>(encodedLength);
+        e.endTagRight = e.endTagLeft + 2 + nameLength;
+    }
+    if (follow) {
+        ElementRecord& f = m_records[static_cast<std::size_t>(follow)];
+        e.nextSibling = f.nextSibling;
+        f.nextSibling = pos;
+    } else if (!m_records[static_cast<std::size_t>(parent)].firstChild) {
+        m_records[static_cast<std::size_t>(parent)].firstChild = pos;
+    } else {
+        int last = m_records[static_cast<std::size_t>(parent)].firstChild;
+        while (m_records[static_cast<std::size_t>(last)].nextSibling) {
+            last = m_records[static_cast<std::size_t>(last)].nextSibling;
+        }
+        m_records[static_cast<std::size_t>(last)].nextSibling = pos;
+    }
+    shiftRecords(pos, static_cast<int>(insert.size()) - removed, true);
+    if (parentEmpty) {
+        ElementRecord& q = m_records[static_cast<std::size_t>(parent)];
+        q.startTagRight = at;
+        q.endTagLeft = start + static_cast<int>(element.size());
+        q.endTagRight = q.endTagLeft + 2 + static_cast<int>(parentName.size());
+    }
+
+    if (child) {
+        m_current = parent;
+        m_child = pos;
+    } else {
+        m_parent = parent;
+        m_current = pos;
+        m_child = 0;
+    }
+    return true;
+}
+
+} // namespace qar

@@ -1,0 +1,180 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace qar::markup
+{
+
+// Character classes of the markup scanner, one table per kind of code page so that the hot loops
+// test one byte against one table entry instead of asking the locale.
+enum CharClass : std::uint8_t
+{
+    kSpace = 1, // " \t\n\r": the only white space the markup knows
+    kDelim = 2, // ends an unquoted token: white space, "<>=\/?!" and the terminating NUL
+    kLead = 4,  // opens a double-byte character; the byte after it is never a delimiter
+};
+
+using ClassTable = std::array<std::uint8_t, 256>;
+
+constexpr ClassTable makeClassTable(bool multibyte)
+{
+    ClassTable t{};
+    for (unsigned char c : std::string_view(" \t\n\r")) {
+        t[c] |= kSpace | kDelim;
+    }
+    for (unsigned char c : std::string_view("<>=\\/?!")) {
+        t[c] |= kDelim;
+    }
+    t[0] |= kDelim;
+    if (multibyte) {
+        for (int c = 0x81; c <= 0xFE; ++c) {
+            t[static_cast<std::size_t>(c)] |= kLead;
+        }
+    }
+    return t;
+}
+
+inline constexpr ClassTable kSingleByteClasses = makeClassTable(false);
+inline constexpr ClassTable kDoubleByteClasses = makeClassTable(true);
+
+/// A token of a tag: bytes left..right inclusive (empty when left > right), scanning resumes at next.
+struct TokenCursor
+{
+    int left = 0;
+    int right = -1;
+    int next = 0;
+    bool quoted = false;
+
+    int length() const { return right >= left ? right - left + 1 : 0; }
+};
+
+/// Scanning primitives over a NUL-terminated text without embedded NULs. Every scan steps over whole
+/// characters of the active code page and stops at the terminating NUL, so a lone lead byte at the
+/// end never carries a scan past it. Offsets handed in must lie within 0..length.
+class Scanner
+{
+public:
+    Scanner(const char* text, int length, bool multibyte)
+        : m_text(text), m_length(length), m_classes(multibyte ? kDoubleByteClasses.data() : kSingleByteClasses.data()),
+          m_multibyte(multibyte)
+    {}
+
+    const char* text() const { return m_text; }
+    int length() const { return m_length; }
+    bool multibyte() const { return m_multibyte; }
+    char at(int i) const { return m_text[i]; }
+    std::uint8_t classOf(int i) const { return m_classes[static_cast<unsigned char>(m_text[i])]; }
+    bool isLead(unsigned char c) const { return (m_classes[c] & kLead) != 0; }
+
+    /// The offset of the character after the one at i.
+    int step(int i) const { return (classOf(i) & kLead) && m_text[i + 1] != '\0' ? i + 2 : i + 1; }
+
+    /// First occurrence of c at a character boundary from i; the text length when there is none.
+    int findChar(int i, char c) const
+    {
+        for (;;) {
+            const void* hit = std::memchr(m_text + i, c, static_cast<std::size_t>(m_length - i));
+            if (!hit) {
+                return m_length;
+            }
+            const int target = static_cast<int>(static_cast<const char*>(hit) - m_text);
+            if (!m_multibyte) {
+                return target;
+            }
+            // Walk the characters up to the hit: when a double-byte character covers it, the byte is a
+            // trail byte and the search goes on behind that character.
+            while (i < target) {
+                i = step(i);
+            }
+            if (i == target) {
+                return target;
+            }
+        }
+    }
+
+    /// First occurrence of the ASCII string s starting at a character boundary in from..limit-1;
+    /// -1 when there is none. The match itself may reach beyond limit.
+    int findString(int from, std::string_view s, int limit) const
+    {
+        int i = from;
+        while (i < limit) {
+            i = findChar(i, s[0]);
+            if (i >= limit) {
+                return -1;
+            }
+            if (std::strncmp(m_text + i, s.data(), s.size()) == 0) {
+                return i;
+            }
+            i = step(i);
+        }
+        return -1;
+    }
+
+    int skipSpace(int i) const
+    {
+        while (classOf(i) & kSpace) {
+            ++i;
+        }
+        return i;
+    }
+
+    /// Reads the token that starts after white space at t.next; false at the end of the text.
+    bool nextToken(TokenCursor& t) const
+    {
+        int i = skipSpace(t.next);
+        t.quoted = false;
+        if (m_text[i] == '\0') {
+            t.left = t.right = t.next = i;
+            return false;
+        }
+        const char first = m_text[i];
+        if (first == '"' || first == '\'') {
+            t.quoted = true;
+            t.left = i + 1;
+            const int close = findChar(t.left, first);
+            t.right = close - 1;
+            t.next = close < m_length ? close + 1 : close;
+            return true;
+        }
+        t.left = i;
+        while (!(classOf(i) & kDelim)) {
+            i = step(i);
+        }
+        if (i == t.left) {
+            ++i; // the delimiter itself is the token
+        }
+        t.right = i - 1;
+        t.next = i;
+        return true;
+    }
+
+    /// The token's bytes equal the beginning of name, and name ends there or goes on with one of " =/[".
+    bool matches(const TokenCursor& t, std::string_view name) const
+    {
+        const auto n = static_cast<std::size_t>(t.length());
+        if (name.size() < n || std::memcmp(m_text + t.left, name.data(), n) != 0) {
+            return false;
+        }
+        if (name.size() == n) {
+            return true;
+        }
+        const char c = name[n];
+        return c == ' ' || c == '=' || c == '/' || c == '[';
+    }
+
+    std::string_view tokenText(const TokenCursor& t) const
+    {
+        return {m_text + t.left, static_cast<std::size_t>(t.length())};
+    }
+
+private:
+    const char* m_text;
+    int m_length;
+    const std::uint8_t* m_classes;
+    bool m_multibyte;
+};
+
+} // namespace qar::markup

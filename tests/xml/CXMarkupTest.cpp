@@ -1,0 +1,462 @@
+#include "xml/CXMarkup.h"
+
+#include "TempDir.h"
+#include "platform/Locale.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using qar::CXMarkup;
+using qar::test::ScopedLcid;
+
+namespace
+{
+
+const std::string kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+
+// The index an edited document keeps must be exactly the one a fresh parse of its text builds.
+void expectIndexMatchesReparse(const CXMarkup& edited)
+{
+    CXMarkup fresh;
+    ASSERT_TRUE(fresh.SetDocument(edited.GetDocument())) << fresh.GetError() << "\n" << edited.GetDocument();
+    std::function<void(int, int)> compare = [&](int a, int b) {
+        while (a && b) {
+            const auto& ra = edited.record(a);
+            const auto& rb = fresh.record(b);
+            ASSERT_EQ(ra.startTagLeft, rb.startTagLeft) << "record " << a;
+            ASSERT_EQ(ra.startTagRight, rb.startTagRight) << "record " << a;
+            ASSERT_EQ(ra.endTagLeft, rb.endTagLeft) << "record " << a;
+            ASSERT_EQ(ra.endTagRight, rb.endTagRight) << "record " << a;
+            compare(ra.firstChild, rb.firstChild);
+            a = ra.nextSibling;
+            b = rb.nextSibling;
+        }
+        ASSERT_EQ(a == 0, b == 0) << "different number of siblings";
+    };
+    compare(edited.record(0).firstChild, fresh.record(0).firstChild);
+}
+
+CXMarkup writeUsers(const std::vector<std::pair<std::string, std::string>>& users)
+{
+    CXMarkup doc;
+    doc.SetDocument(kDecl);
+    EXPECT_TRUE(doc.AddElement("QAR_USERS"));
+    for (const auto& [id, units] : users) {
+        EXPECT_TRUE(doc.AddChildElement("USER"));
+        EXPECT_TRUE(doc.EnterElement());
+        EXPECT_TRUE(doc.SetAttribute("ID", id));
+        EXPECT_TRUE(doc.SetAttribute("UNITS", units));
+        EXPECT_TRUE(doc.LeaveElement());
+    }
+    return doc;
+}
+
+} // namespace
+
+TEST(CXMarkup, WriterPatternLaysOutOneElementPerLine)
+{
+    const CXMarkup doc = writeUsers({{"5", "3|7"}, {"6", "1"}});
+    EXPECT_EQ(doc.GetDocument(), kDecl + "<QAR_USERS>\r\n<USER ID=\"5\" UNITS=\"3|7\"/>\r\n"
+                                         "<USER ID=\"6\" UNITS=\"1\"/>\r\n</QAR_USERS>\r\n");
+    expectIndexMatchesReparse(doc);
+    EXPECT_EQ(writeUsers({}).GetDocument(), kDecl + "<QAR_USERS/>\r\n");
+}
+
+TEST(CXMarkup, ReaderPatternVisitsRecordsAndFieldsInOrder)
+{
+    CXMarkup doc;
+    ASSERT_TRUE(doc.SetDocument(kDecl + "<!-- c --><R>\r\n<U><ID>1</ID><N>a&amp;b</N></U>\r\n<X/>\r\n"
+                                        "<U><ID>2</ID></U></R>trailing <junk"));
+    ASSERT_TRUE(doc.FindElement("R"));
+    ASSERT_TRUE(doc.EnterElement());
+    std::vector<std::string> seen;
+    while (doc.FindElement("U")) {
+        ASSERT_TRUE(doc.EnterElement());
+        std::string row;
+        if (doc.FindElement("ID")) {
+            row += doc.GetText();
+        }
+        if (doc.FindElement("N")) {
+            row += ":" + doc.GetText();
+        }
+        ASSERT_TRUE(doc.LeaveElement());
+        seen.push_back(row);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"1:a&b", "2"}));
+    // A field is found only behind the previously found one.
+    doc.SetDocument("<U><N>x</N><ID>1</ID></U>");
+    doc.FindElement("U");
+    doc.EnterElement();
+    EXPECT_TRUE(doc.FindElement("ID"));
+    EXPECT_FALSE(doc.FindElement("N"));
+    EXPECT_EQ(doc.GetText(), "1");
+}
+
+TEST(CXMarkup, ParseErrorsCarryTheSystemMessages)
+{
+    const struct
+    {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"no markup", "Element tag not found"},
+        {"<a>", "Element tag not found"},
+        {"<   ", "Abrupt end within tag"},
+        {"<\"a\">", "Tag starts with quote"},
+        {"<?xml version='1.0'", "Invalid node"},
+        {"<!-- open", "Invalid node"},
+        {"< ?x?><a/>", "Invalid node"},
+        {"<!", "Invalid node"},
+        {"<a b='c'", "End of tag not found"},
+        {"<a><b/>text", "Element tag not found"},
+        {"<a></b>", "End tag does not correspond to a"},
+        {"<ab></a>", "End tag does not correspond to ab"},
+        {"<a></a", "End tag not completed for element a"},
+        {"<a></", "End tag not completed for element a"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        CXMarkup doc;
+        EXPECT_FALSE(doc.SetDocument(c.text));
+        EXPECT_EQ(doc.GetError(), c.message);
+        EXPECT_EQ(doc.GetDocument(), c.text);
+        EXPECT_FALSE(doc.HasRootElement());
+        EXPECT_FALSE(doc.FindElement());
+    }
+    CXMarkup doc;
+    EXPECT_FALSE(doc.SetDocument(""));
+    EXPECT_TRUE(doc.SetDocument("<a></a >"));
+    EXPECT_EQ(doc.GetError(), "");
+}
+
+TEST(CXMarkup, SkipsDeclarationsCommentsCdataAndDoctype)
+{
+    const char* texts[] = {
+        "<?xml version=\"1.0\"?>\r\n<!-- <b> --><a/>",
+        "<!DOCTYPE a [ <!ENTITY e '>'> ]><a/>",
+        "<![CDATA[<b>]]><a/>",
+        "<?>text<a/>",
+        "<a><!-- </a> --><?pi ?></a>",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        CXMarkup doc;
+        ASSERT_TRUE(doc.SetDocument(text));
+        ASSERT_TRUE(doc.FindElement("a"));
+        EXPECT_EQ(doc.record(1).firstChild, 0);
+    }
+}
+
+TEST(CXMarkup, AddElementAtDocumentLevel)
+{
+    CXMarkup doc;
+    EXPECT_FALSE(doc.SetDocument(kDecl));
+    ASSERT_TRUE(doc.AddElement("ROOT"));
+    EXPECT_EQ(doc.GetDocument(), kDecl + "<ROOT/>\r\n");
+    EXPECT_EQ(doc.currentElement(), 1);
+    EXPECT_EQ(doc.currentParent(), 0);
+    // One root only, and nothing changes.
+    EXPECT_FALSE(doc.AddElement("OTHER"));
+    EXPECT_EQ(doc.GetDocument(), kDecl + "<ROOT/>\r\n");
+    // A failed parse keeps the text; the root goes behind it.
+    EXPECT_FALSE(doc.SetDocument("<a></b>"));
+    ASSERT_TRUE(doc.AddElement("R", "v"));
+    EXPECT_EQ(doc.GetDocument(), "<a></b><R>v</R>\r\n");
+}
+
+TEST(CXMarkup, AddChildElementOpensEmptyAndBareParents)
+{
+    CXMarkup doc;
+    ASSERT_TRUE(doc.SetDocument("<R/>"));
+    ASSERT_TRUE(doc.FindElement("R"));
+    ASSERT_TRUE(doc.AddChildElement("A"));
+    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<A/>\r\n</R>");
+    ASSERT_TRUE(doc.AddChildElement("B", "x"));
+    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<A/>\r\n<B>x</B>\r\n</R>");
+    EXPECT_EQ(doc.currentElement(), 1);
+    EXPECT_EQ(doc.currentChild(), 3);
+    expectIndexMatchesReparse(doc);
+
+    ASSERT_TRUE(doc.SetDocument("<R></R>"));
+    doc.FindElement();
+    ASSERT_TRUE(doc.AddChildElement("V", "a<b&c"));
+    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<V>a&lt;b&amp;c</V>\r\n</R>");
+    expectIndexMatchesReparse(doc);
+    doc.EnterElement();
+    EXPECT_EQ(doc.GetText(), "a<b&c");
+
+    EXPECT_FALSE(CXMarkup().AddChildElement("A"));
+}
+
+TEST(CXMarkup, InsertionsInTheMiddleShiftEveryLaterRecord)
+{
+    CXMarkup doc;
+    ASSERT_TRUE(doc.SetDocument("<R>\r\n<G><U/><U><F>1</F></U></G>\r\n<G>\r\n<U/>\r\n</G>\r\n</R>\r\n"));
+    ASSERT_TRUE(doc.FindElement("R"));
+    doc.EnterElement();
+    ASSERT_TRUE(doc.FindElement("G"));
+    ASSERT_TRUE(doc.SetAttribute("NAME", "first"));
+    expectIndexMatchesReparse(doc);
+    doc.EnterElement();
+    ASSERT_TRUE(doc.FindElement("U"));
+    ASSERT_TRUE(doc.AddElement("NEW", "v"));
+    expectIndexMatchesReparse(doc);
+    ASSERT_TRUE(doc.AddElement("NEXT"));
+    expectIndexMatchesReparse(doc);
+    doc.LeaveElement();
+    ASSERT_TRUE(doc.AddChildElement("LAST"));
+    expectIndexMatchesReparse(doc);
+    ASSERT_TRUE(doc.SetAttribute("ID", 42));
+    ASSERT_TRUE(doc.SetAttribute("ID", "x"));
+    expectIndexMatchesReparse(doc);
+    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<G NAME=\"first\" ID=\"x\"><U/><NEW>v</NEW>\r\n<NEXT/>\r\n<LAST/>\r\n"
+                                 "<U><F>1</F></U></G>\r\n<G>\r\n<U/>\r\n</G>\r\n</R>\r\n");
+}
+
+TEST(CXMarkup, SetAttributeInsertsOrReplacesOnlyTheValue)
+{
+    CXMarkup doc;
+    doc.SetDocument("<A/>");
+    doc.FindElement();
+    ASSERT_TRUE(doc.SetAttribute("ID", "5"));
+    EXPECT_EQ(doc.GetDocument(), "<A ID=\"5\"/>");
+    ASSERT_TRUE(doc.SetAttribute("ID", "7"));
+    EXPECT_EQ(doc.GetDocument(), "<A ID=\"7\"/>");
+    ASSERT_TRUE(doc.SetAttribute("N", "it's \"q\""));
+    EXPECT_EQ(doc.GetDocument(), "<A ID=\"7\" N=\"it&apos;s &quot;q&quot;\"/>");
+    EXPECT_EQ(doc.GetAttribute("N"), "it's \"q\"");
+    expectIndexMatchesReparse(doc);
+
+    doc.SetDocument("<A>..</A>");
+    doc.FindElement();
+    ASSERT_TRUE(doc.SetAttribute("ID", "5"));
+    EXPECT_EQ(doc.GetDocument(), "<A ID=\"5\">..</A>");
+    expectIndexMatchesReparse(doc);
+    EXPECT_FALSE(CXMarkup().SetAttribute("ID", "5"));
+}
+
+TEST(CXMarkup, AttributeLookupFollowsTheTokenRules)
+{
+    const struct
+    {
+        const char* tag;
+        const char* name;
+        const char* value;
+    } cases[] = {
+        {"<A ID=5/>", "ID", ""},                  // unquoted values are never found
+        {"<A ID=5 X='y'/>", "X", "y"},            // apostrophes quote too
+        {"<A ID = \"1\" IDX=\"2\"/>", "ID", "1"}, // spaces around '='
+        {"<A IDX=\"2\" ID=\"1\"/>", "ID", "1"},   // a longer name is not a match
+        {"<A ID=\"1\"/>", "ID X", "1"},           // the name may go on after a space
+        {"<A id=\"1\"/>", "ID", ""},              // case-sensitive
+        {"<A / ID=\"1\"></A>", "ID", ""},         // '/' ends the search
+        {"<A ID=\"a&lt;&#65;&amp\"/>", "ID", "a<&#65;&amp"},
+        {"<A x='1>2'>t</A>", "x", "1>2"}, // the tag ended at the first '>' yet the value reads whole
+        {"<A ID=\"1\"/>", "", "ID"},      // an empty name stops at the first attribute name
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tag);
+        CXMarkup doc;
+        doc.SetDocument(c.tag);
+        ASSERT_TRUE(doc.FindElement());
+        EXPECT_EQ(doc.GetAttribute(c.name), c.value);
+    }
+}
+
+TEST(CXMarkup, LongStartTagsAreReadPastTheTokenCache)
+{
+    CXMarkup doc;
+    doc.SetDocument("<A/>");
+    doc.FindElement();
+    for (int i = 0; i < 400; ++i) {
+        ASSERT_TRUE(doc.SetAttribute("K" + std::to_string(i), i));
+    }
+    ASSERT_TRUE(doc.SetAttribute("K399", "last"));
+    CXMarkup fresh;
+    ASSERT_TRUE(fresh.SetDocument(doc.GetDocument()));
+    fresh.FindElement();
+    EXPECT_EQ(fresh.GetAttribute("K0"), "0");
+    EXPECT_EQ(fresh.GetAttribute("K398"), "398");
+    EXPECT_EQ(fresh.GetAttribute("K399"), "last");
+    EXPECT_EQ(fresh.GetAttribute("K400"), "");
+    ASSERT_TRUE(fresh.SetAttribute("K300", "new"));
+    EXPECT_EQ(fresh.GetAttribute("K300"), "new");
+}
+
+TEST(CXMarkup, FindElementMatchesWholeCaseSensitiveNames)
+{
+    CXMarkup doc;
+    ASSERT_TRUE(doc.SetDocument("<R><USERS/><user/><USER/></R>"));
+    doc.FindElement("R");
+    doc.EnterElement();
+    ASSERT_TRUE(doc.FindElement("USER"));
+    EXPECT_EQ(doc.currentElement(), 4);
+    EXPECT_FALSE(doc.FindElement("USER"));
+    EXPECT_EQ(doc.currentElement(), 4); // unchanged on failure
+    doc.LeaveElement();
+    doc.EnterElement(); // resumes behind the element that was left
+    EXPECT_FALSE(doc.FindElement("USERS"));
+    EXPECT_FALSE(doc.LeaveElement() && doc.LeaveElement());
+}
+
+TEST(CXMarkup, GetTextRules)
+{
+    const struct
+    {
+        const char* text;
+        const char* value;
+    } cases[] = {
+        {"<A><![CDATA[x<y]]></A>", "x<y"},
+        {"<A> \r\n<![CDATA[a&amp;]]>tail</A>", "a&amp;"},
+        {"<A><![CDATA[]]></A>", ""},
+        {"<A>&#65;&lt;</A>", "&#65;<"},
+        {"<A>x<B/>y</A>", ""},
+        {"<A/>", ""},
+        {"<A></A>", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        CXMarkup doc;
+        ASSERT_TRUE(doc.SetDocument(c.text));
+        doc.FindElement();
+        EXPECT_EQ(doc.GetText(), c.value);
+    }
+}
+
+TEST(CXMarkup, EntitiesRoundTrip)
+{
+    const std::string raw = "<tag a=\"1\" b='2'> & &amp; plain";
+    EXPECT_EQ(CXMarkup::EncodeText(raw, false), "&lt;tag a=\"1\" b='2'&gt; &amp; &amp;amp; plain");
+    EXPECT_EQ(CXMarkup::EncodeText(raw, true), "&lt;tag a=&quot;1&quot; b=&apos;2&apos;&gt; &amp; &amp;amp; plain");
+    EXPECT_EQ(CXMarkup::DecodeText(CXMarkup::EncodeText(raw, true)), raw);
+    EXPECT_EQ(CXMarkup::DecodeText("&lt&gt;&"), "&lt>&");
+
+    CXMarkup doc;
+    doc.SetDocument("<R/>");
+    doc.FindElement();
+    doc.AddChildElement("V", raw);
+    doc.EnterElement();
+    doc.SetAttribute("A", raw);
+    EXPECT_EQ(doc.GetText(), raw);
+    EXPECT_EQ(doc.GetAttribute("A"), raw);
+}
+
+TEST(CXMarkup, RecordTableGrowsByHalf)
+{
+    CXMarkup doc;
+    const std::string text = "<R>" + std::string(1000, ' ') + "</R>";
+    ASSERT_TRUE(doc.SetDocument(text));
+    EXPECT_EQ(doc.recordCapacity(), static_cast<int>(text.size() / 64 + 8));
+    ASSERT_TRUE(doc.SetDocument("<R/>"));
+    ASSERT_EQ(doc.recordCapacity(), 8);
+    doc.FindElement();
+    for (int i = 0; i < 7; ++i) {
+        ASSERT_TRUE(doc.AddChildElement("C"));
+    }
+    EXPECT_EQ(doc.recordCount(), 9);
+    EXPECT_EQ(doc.recordCapacity(), 12);
+}
+
+TEST(CXMarkup, BuildingManyRecordsStaysLinear)
+{
+    CXMarkup doc;
+    doc.SetDocument(kDecl);
+    doc.AddElement("QAR_USERS");
+    for (int i = 0; i < 100000; ++i) {
+        doc.AddChildElement("USER");
+        doc.EnterElement();
+        doc.SetAttribute("ID", i);
+        doc.SetAttribute("UNITS", "3|7");
+        doc.LeaveElement();
+    }
+    const std::string& text = doc.GetDocument();
+    const std::string tail = "<USER ID=\"99999\" UNITS=\"3|7\"/>\r\n</QAR_USERS>\r\n";
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    EXPECT_EQ(doc.recordCount(), 100002);
+    expectIndexMatchesReparse(doc);
+}
+
+TEST(CXMarkup, EveryTruncationFailsCleanly)
+{
+    const std::string documents[] = {
+        kDecl + "<!DOCTYPE R [<!ELEMENT R ANY>]>\r\n<R a=\"1\" b='2'>\r\n<!-- note -->\r\n<U ID=\"5\"/>\r\n"
+                "<V>a&amp;b</V><W><![CDATA[<x>]]></W>\r\n<?pi x?></R >\r\n",
+        "<a><b><c>text</c></b><d/></a>",
+    };
+    for (const std::string& full : documents) {
+        for (std::size_t n = 0; n <= full.size(); ++n) {
+            const std::string prefix = full.substr(0, n);
+            SCOPED_TRACE(prefix);
+            CXMarkup doc;
+            const bool ok = doc.SetDocument(prefix);
+            EXPECT_EQ(doc.GetDocument(), prefix);
+            EXPECT_EQ(ok, doc.HasRootElement());
+            EXPECT_EQ(ok, doc.GetError().empty() && !prefix.empty());
+            if (ok) {
+                expectIndexMatchesReparse(doc);
+            }
+            // Whatever came of it, the document can still be navigated and extended.
+            doc.FindElement();
+            doc.EnterElement();
+            doc.FindElement();
+            doc.GetText();
+            doc.GetAttribute("ID");
+            doc.AddElement("N", "v");
+            if (ok) {
+                expectIndexMatchesReparse(doc);
+            }
+        }
+    }
+}
+
+TEST(CXMarkup, DoubleByteCharactersKeepTheirTrailBytes)
+{
+    struct Case
+    {
+        int lcid;
+        std::string text;
+        std::string element;
+        std::string attribute; // value of A, "<fail>" when the parse must fail
+    };
+    const Case cases[] = {
+        // Big5 "\xA5\x5C" ends in a backslash, a token delimiter on its own.
+        {1028, "<R \xA5\x5C=\"1\" A=\"\xA5\x5C\"/>", "R", "\xA5\x5C"},
+        {1028, "<\xA5\x5C A=\"2\"/>", "\xA5\x5C", "2"},
+        {1033, "<\xA5\x5C A=\"2\"/>", "\xA5", "2"},
+        // A lead byte takes the quote behind it: the value runs to the next quote.
+        {2052, "<R A=\"\x81\"\" B=\"x\"/>", "R", "\x81\""},
+        {1033, "<R A=\"\x81\"\" B=\"x\"/>", "R", "\x81"},
+        // A lead byte takes the '<' of the end tag, which is then missing.
+        {2052, "<R><B>\x81</B></R>", "R", "<fail>"},
+        {1033, "<R><B>\x81</B></R>", "R", ""},
+        // A lone lead byte at the very end never carries a scan past the text.
+        {2052, "<R A='1'/>\x81", "R", "1"},
+        {2052, "<R A='\x81", "R", "<fail>"},
+        {1028, "<R>\xA4", "R", "<fail>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ScopedLcid lcid(c.lcid);
+        CXMarkup doc;
+        const bool ok = doc.SetDocument(c.text);
+        if (c.attribute == "<fail>") {
+            EXPECT_FALSE(ok);
+            continue;
+        }
+        ASSERT_TRUE(ok) << doc.GetError();
+        ASSERT_TRUE(doc.FindElement(c.element));
+        EXPECT_EQ(doc.GetAttribute("A"), c.attribute);
+    }
+    ScopedLcid gbk(2052);
+    CXMarkup doc;
+    doc.SetDocument("<R/>");
+    doc.FindElement();
+    // The '&' behind a lead byte is its trail byte, so no entity is written or read there.
+    ASSERT_TRUE(doc.AddChildElement("V", "\x81&<"));
+    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<V>\x81&&lt;</V>\r\n</R>");
+    doc.EnterElement();
+    EXPECT_EQ(doc.GetText(), "\x81&<");
+}
