@@ -50,6 +50,13 @@ CXDatabase::~CXDatabase()
 void CXDatabase::Open(const std::string& connect)
 {
     Close();
+    // An empty data-source name is refused as the system's driver manager refuses it; unixODBC would
+    // instead connect to whatever data source its odbc.ini lists first.
+    const auto dsn = connectAttribute(connect, "DSN");
+    if (dsn && dsn->empty() && !connectAttribute(connect, "DRIVER") && !connectAttribute(connect, "FILEDSN")) {
+        throw OdbcError("SQLDriverConnect",
+                        {{"IM002", 0, "Data source name not found and no default driver specified"}});
+    }
     if (!m_env) {
         m_env = allocEnvironment();
     }

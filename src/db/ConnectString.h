@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,9 @@ std::string defaultConnectString();
 /// What goes to SQLDriverConnect: the system's string without its leading "ODBC;", which unixODBC
 /// would take for a data source name.
 std::string toDriverConnectString(std::string_view connect);
+
+/// The value of attribute `key` (case-insensitive) in a connection string, braces removed; nullopt when
+/// the string does not name it.
+std::optional<std::string> connectAttribute(std::string_view connect, std::string_view key);
 
 } // namespace qar

@@ -31,6 +31,26 @@ void setStmtAttr(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER value, const char* c
     check(SQLSetStmtAttr(stmt, attr, value, 0), SQL_HANDLE_STMT, stmt, context);
 }
 
+// SQLite reads a double-quoted name that is no column of the table as a text literal, so a missing
+// column would come back as its own name on every row. Its result column is then labelled with the
+// quotes still on, which no real column is: that is reported as the missing column it is.
+void requireResolvedColumns(SQLHSTMT h, const CXDatabase& db, std::size_t count)
+{
+    if (db.engine() != DbEngine::Sqlite || db.identifierQuote().empty()) {
+        return;
+    }
+    for (std::size_t c = 0; c < count; ++c) {
+        char label[512] = {};
+        SQLSMALLINT length = 0;
+        check(
+            SQLColAttribute(h, static_cast<SQLUSMALLINT>(c + 1), SQL_DESC_LABEL, label, sizeof label, &length, nullptr),
+            SQL_HANDLE_STMT, h, "SQLColAttribute(LABEL)");
+        if (std::string_view(label).starts_with(db.identifierQuote())) {
+            throw OdbcError("SELECT", {{"42S22", 0, std::string("no such column: ") + label}});
+        }
+    }
+}
+
 // Fetches block by block; false when a text did not fit its buffer (the caller starts again).
 bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldExchange::Column>& columns,
                RowStore& store)
@@ -44,6 +64,7 @@ bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldE
     setStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, "ROWS_FETCHED_PTR");
     setStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, status.get(), "ROW_STATUS_PTR");
     stmt.execute(sql);
+    requireResolvedColumns(h, db, columns.size());
 
     std::vector<BoundColumn> bound(columns.size());
     for (std::size_t c = 0; c < columns.size(); ++c) {

@@ -1,2 +1,2 @@
 # Data-source registration, change log and schema extension.
-list(APPEND sources DataSourceRegistration.cpp)
+list(APPEND sources DataSourceRegistration.cpp ChangeLog.cpp SchemaExtension.cpp)

@@ -1,0 +1,119 @@
+#include "db/ConnectString.h"
+
+#include "OdbcTestDb.h"
+#include "db/CDatabaseSession.h"
+#include "db/CXDatabase.h"
+#include "db/OdbcError.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace qar
+{
+namespace
+{
+
+TEST(ConnectString, WrapsValuesTheDriverManagerWouldSplit)
+{
+    struct Case
+    {
+        const char* value;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", ""},      {"plain", "plain"},   {"a;b}c", "{a;b}}c}"}, {"{x", "{{x}"},
+        {"}", "{}}}"}, {" lead", "{ lead}"}, {"x=y", "x=y"},        {"\xe4\xb8\xad", "\xe4\xb8\xad"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(quoteConnectValue(c.value), c.expected);
+        EXPECT_EQ(connectAttribute(makeConnectString("d", "u", c.value), "pwd"), c.value);
+    }
+    EXPECT_EQ(makeConnectString("QarDsn", "sa", "a;b}c"), "ODBC;DSN=QarDsn;UID=sa;PWD={a;b}}c}");
+    EXPECT_EQ(makeConnectString("", "", ""), "ODBC;DSN=;UID=;PWD=");
+}
+
+TEST(ConnectString, DriverManagerGetsTheStringWithoutItsOdbcPrefix)
+{
+    EXPECT_EQ(toDriverConnectString("ODBC;DSN=a;UID=b;PWD=c"), "DSN=a;UID=b;PWD=c");
+    EXPECT_EQ(toDriverConnectString("odbc;DSN=a"), "DSN=a");
+    EXPECT_EQ(toDriverConnectString("DSN=ODBC;UID=b"), "DSN=ODBC;UID=b");
+}
+
+class ConnectionTest : public test::DbTest
+{};
+
+TEST_P(ConnectionTest, ReportsTheDriversIdentifierQuoteAndEngine)
+{
+    CXDatabase database;
+    database.Open(db().connectString());
+    const bool sqlite = GetParam() == test::DbKind::Sqlite;
+    EXPECT_EQ(database.identifierQuote(), sqlite ? "\"" : "`");
+    EXPECT_EQ(database.engine(), sqlite ? DbEngine::Sqlite : DbEngine::MariaDb);
+    EXPECT_EQ(database.quoteBrackets("SELECT [A B] FROM [T]"),
+              sqlite ? "SELECT \"A B\" FROM \"T\"" : "SELECT `A B` FROM `T`");
+    // A quoted name with a blank and a keyword works only when the quote is really the driver's.
+    database.ExecuteSQL(database.quoteBrackets("CREATE TABLE [Odd Name] ([select] integer)"));
+    database.ExecuteSQL(database.quoteBrackets("INSERT INTO [Odd Name] ([select]) VALUES (1)"));
+    EXPECT_EQ(db().count("[Odd Name]"), 1);
+}
+
+TEST_P(ConnectionTest, EmptyDataSourceFailsTheFirstOpen)
+{
+    test::writeFile(programDir().file("UserData/config/DB.dat"), "[CONFIG]\nUTB=Staff\n");
+    CDatabaseSession session;
+    EXPECT_EQ(session.connectString(), "ODBC;DSN=;UID=;PWD=");
+    EXPECT_FALSE(session.OpenDatabase());
+    EXPECT_FALSE(session.IsDatabaseOpened());
+    EXPECT_FALSE(session.database().IsOpen());
+}
+
+TEST_P(ConnectionTest, PasswordWithSeparatorsAndBracesConnects)
+{
+    if (GetParam() == test::DbKind::Sqlite) {
+        GTEST_SKIP() << "the SQLite driver has no passwords";
+    }
+    const std::string password = "a;b}c{d";
+    db().exec("DROP USER IF EXISTS 'qar_brace'@'127.0.0.1'");
+    db().exec("CREATE USER 'qar_brace'@'127.0.0.1' IDENTIFIED BY 'a;b}c{d'");
+    db().exec("GRANT ALL PRIVILEGES ON *.* TO 'qar_brace'@'127.0.0.1'");
+    CXDatabase database;
+    EXPECT_NO_THROW(database.Open(makeConnectString(db().dsn(), "qar_brace", password)));
+    database.Close();
+    try {
+        database.Open(makeConnectString(db().dsn(), "qar_brace", "a;b"));
+        ADD_FAILURE() << "a wrong password connected";
+    } catch (const OdbcError& e) {
+        EXPECT_TRUE(e.hasState("28000")) << e.what();
+        EXPECT_EQ(std::string(e.what()).find(password), std::string::npos);
+    }
+    db().exec("DROP USER 'qar_brace'@'127.0.0.1'");
+}
+
+TEST(Connection, ServerDownFailsWithinTheLoginTimeout)
+{
+    test::ensureOdbcDataSources();
+    CXDatabase database;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(database.Open(makeConnectString(test::kClosedPortDsn, "qar", "x")), OdbcError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+    EXPECT_FALSE(database.IsOpen());
+}
+
+TEST(Connection, UnknownDataSourceIsAnErrorWithItsDiagnostics)
+{
+    test::ensureOdbcDataSources();
+    CXDatabase database;
+    try {
+        database.Open("ODBC;DSN=NoSuchSource;UID=;PWD=");
+        FAIL() << "connected to a data source that does not exist";
+    } catch (const OdbcError& e) {
+        EXPECT_EQ(e.sqlState(), "IM002");
+    }
+}
+
+QAR_DB_TEST_ON_BOTH_ENGINES(ConnectionTest);
+
+} // namespace
+} // namespace qar

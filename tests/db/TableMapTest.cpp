@@ -1,0 +1,102 @@
+#include "db/TableMap.h"
+
+#include "OdbcTestDb.h"
+#include "db/CXDatabase.h"
+#include "db/CXTableUnit.h"
+#include "db/CXTableUser.h"
+#include "db/ColumnMap.h"
+#include "db/OdbcError.h"
+
+#include <gtest/gtest.h>
+
+namespace qar
+{
+namespace
+{
+
+class TableMapTest : public ::testing::Test
+{
+protected:
+    void writeDbDat(const std::string& text) { test::writeFile(m_dir.file("UserData/config/DB.dat"), text); }
+
+    test::TempDir m_dir;
+    test::ScopedEnv m_env{"QAR_PROGRAM_DIR", m_dir.path().c_str()};
+};
+
+TEST_F(TableMapTest, MissingKeysGiveTheDefaultsAndTheUsersTableHasTwo)
+{
+    writeDbDat("[CONFIG]\nGTB=Groups\n");
+    const std::pair<TableId, const char*> expected[] = {
+        {TableId::App, "AppTable"},   {TableId::Duty, "DutyClassTable"},   {TableId::EnvParam, "ParamTable"},
+        {TableId::Group, "Groups"},   {TableId::Msg, "MsgtypeTable"},      {TableId::Unit, "UnitTable"},
+        {TableId::User, "BaseTable"}, {TableId::ChangeTmp, "ChangeTable"},
+    };
+    for (const auto& [id, name] : expected) {
+        SCOPED_TRACE(tableKey(id));
+        EXPECT_EQ(GetTableName(id), name);
+    }
+    EXPECT_EQ(GetUserTableNameForLookup(), "BASE_USERS");
+    EXPECT_EQ(CXTableUser(nullptr).GetDefaultSQL(), "[BaseTable]");
+}
+
+TEST_F(TableMapTest, ConfiguredUsersTableServesBothAndIsReadAnewEachTime)
+{
+    writeDbDat("[CONFIG]\nUTB=Staff\n");
+    EXPECT_EQ(GetTableName(TableId::User), "Staff");
+    EXPECT_EQ(GetUserTableNameForLookup(), "Staff");
+    EXPECT_EQ(CXTableUser(nullptr).GetDefaultSQL(), "[Staff]");
+    writeDbDat("[CONFIG]\nUTB=People\n");
+    EXPECT_EQ(GetTableName(TableId::User), "People");
+}
+
+TEST_F(TableMapTest, WeightColumnCountsOnlyWhenConfigured)
+{
+    ColumnMap::resetAllForTesting();
+    test::writeFile(m_dir.file("UserData/setting/DBField.dat"), "[ADD_TABLES]\nUNTB_WEIGHT=\nUTB_WEIGHT=Weight\n");
+    EXPECT_EQ(CXTableUnit(nullptr).GetFieldCount(), 11);
+    EXPECT_EQ(CXTableUser(nullptr).GetFieldCount(), 15);
+    EXPECT_FALSE(CXTableUnit(nullptr).HasWeightColumn());
+    ColumnMap::resetAllForTesting();
+}
+
+class ColumnMapTest : public test::DbTest
+{};
+
+TEST_P(ColumnMapTest, RenamedColumnIsUsedAndKeptForTheRun)
+{
+    db().exec("ALTER TABLE [UnitTable] RENAME COLUMN [UNIT_NAME] TO [DEPT_NAME]");
+    db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [DEPT_NAME], [SUPER_ID]) VALUES (5, 'R&D', 0)");
+    writeDbDat("[UNIT_TABLE]\n_NAME=DEPT_NAME\n");
+    CXDatabase database;
+    database.Open(db().connectString());
+    CXTableUnit units(&database);
+    units.Open();
+    EXPECT_EQ(units.m_UNIT_NAME, "R&D");
+    EXPECT_EQ(units.m_UNIT_ID, 5);
+
+    // An edit of DB.dat while the tool runs waits for the next start.
+    writeDbDat("");
+    CXTableUnit later(&database);
+    EXPECT_NO_THROW(later.Open());
+    ColumnMap::resetAllForTesting();
+    EXPECT_THROW(later.Open(), DbError);
+}
+
+TEST_P(ColumnMapTest, UsersObjectSelectsTheConfiguredTable)
+{
+    db().exec("ALTER TABLE [BaseTable] RENAME TO [Staff]");
+    db().exec("INSERT INTO [Staff] ([USER_ID], [NAME]) VALUES (10005, 'Li')");
+    writeDbDat("[CONFIG]\nUTB=Staff\n");
+    CXDatabase database;
+    database.Open(db().connectString());
+    CXTableUser users(&database);
+    users.Open();
+    EXPECT_EQ(users.m_USER_ID, 10005);
+    writeDbDat("");
+    EXPECT_THROW(users.Open(), DbError); // BaseTable no longer exists
+}
+
+QAR_DB_TEST_ON_BOTH_ENGINES(ColumnMapTest);
+
+} // namespace
+} // namespace qar

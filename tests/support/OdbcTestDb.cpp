@@ -1,0 +1,289 @@
+#include "OdbcTestDb.h"
+
+#include "db/ColumnMap.h"
+#include "db/ConnectString.h"
+#include "db/OdbcError.h"
+#include "db/OdbcStatement.h"
+#include "platform/Paths.h"
+
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <netinet/in.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace qar::test
+{
+
+namespace
+{
+
+std::string envOr(const char* name, const std::string& def = {})
+{
+    const char* v = std::getenv(name);
+    return (v && *v) ? std::string(v) : def;
+}
+
+// A loopback port free right now: bound to port 0, read back, released.
+int freeLoopbackPort()
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        throw std::runtime_error("no free loopback port");
+    }
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+std::string processDatabaseName()
+{
+    return "qar_t_" + std::to_string(::getpid());
+}
+
+struct ProcessOdbc
+{
+    int closedPort = 0;
+    int privatePort = 0;
+};
+
+ProcessOdbc& processOdbc()
+{
+    static ProcessOdbc odbc;
+    return odbc;
+}
+
+std::vector<std::string> schemaStatements(DbKind kind)
+{
+    const std::string path =
+        std::string(QAR_SQL_DIR) + (kind == DbKind::Sqlite ? "/schema-sqlite.sql" : "/schema-mariadb.sql");
+    std::ifstream in(path);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    std::string text;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("--", 0) != 0) {
+            text += line + "\n";
+        }
+    }
+    std::vector<std::string> statements;
+    std::size_t start = 0;
+    for (std::size_t semi; (semi = text.find(';', start)) != std::string::npos; start = semi + 1) {
+        std::string s = text.substr(start, semi - start);
+        if (s.find_first_not_of(" \r\n\t") != std::string::npos) {
+            statements.push_back(s);
+        }
+    }
+    return statements;
+}
+
+} // namespace
+
+std::string dbKindName(DbKind kind)
+{
+    return kind == DbKind::Sqlite ? "Sqlite" : "MariaDb";
+}
+
+std::optional<MariaDbServer> mariaDbFromEnv()
+{
+    MariaDbServer server;
+    server.host = envOr("QAR_TEST_MARIADB_HOST");
+    server.user = envOr("QAR_TEST_MARIADB_USER");
+    server.password = envOr("QAR_TEST_MARIADB_PASSWORD");
+    server.port = std::atoi(envOr("QAR_TEST_MARIADB_PORT", "0").c_str());
+    if (server.host.empty() || server.user.empty() || server.port <= 0) {
+        return std::nullopt;
+    }
+    return server;
+}
+
+bool mariaDbRequired()
+{
+    return envOr("QAR_REQUIRE_MARIADB") == "1";
+}
+
+const std::string& processTempDir()
+{
+    static TempDir dir;
+    static const std::string path = dir.path().string();
+    return path;
+}
+
+std::string mariaDbDriverPath()
+{
+    return GetSystemDir() + "/libmaodbc.so";
+}
+
+std::string sqliteDriverPath()
+{
+    return GetSystemDir() + "/libsqlite3odbc.so";
+}
+
+void ensureOdbcDataSources()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const std::string dir = processTempDir() + "/odbc";
+        std::filesystem::create_directories(dir);
+        ProcessOdbc& odbc = processOdbc();
+        odbc.closedPort = freeLoopbackPort();
+        odbc.privatePort = freeLoopbackPort();
+        std::ostringstream ini;
+        ini << "[" << kSqliteDsn << "]\nDriver=" << sqliteDriverPath() << "\nDatabase=" << processTempDir()
+            << "/qar.db\n\n";
+        const std::string mariaDriver = mariaDbDriverPath();
+        if (auto server = mariaDbFromEnv()) {
+            ini << "[" << kMariaDbDsn << "]\nDriver=" << mariaDriver << "\nSERVER=" << server->host
+                << "\nPORT=" << server->port << "\nDATABASE=" << processDatabaseName() << "\nCHARSET=utf8mb4\n\n";
+        }
+        ini << "[" << kClosedPortDsn << "]\nDriver=" << mariaDriver << "\nSERVER=127.0.0.1\nPORT=" << odbc.closedPort
+            << "\nDATABASE=qar\n\n";
+        ini << "[" << kPrivateServerDsn << "]\nDriver=" << mariaDriver
+            << "\nSERVER=127.0.0.1\nPORT=" << odbc.privatePort << "\nDATABASE=qar\nCHARSET=utf8mb4\n\n";
+        writeFile(dir + "/odbcinst.ini", "");
+        writeFile(dir + "/odbc.ini", "");
+        writeFile(dir + "/user-odbc.ini", ini.str());
+        // Set before the first ODBC call of the process: the driver manager keeps what it read.
+        ::setenv("ODBCSYSINI", dir.c_str(), 1);
+        ::setenv("ODBCINI", (dir + "/user-odbc.ini").c_str(), 1);
+    });
+}
+
+int privateServerPort()
+{
+    ensureOdbcDataSources();
+    return processOdbc().privatePort;
+}
+
+OdbcTestDb::OdbcTestDb(DbKind kind) : m_kind(kind)
+{
+    ensureOdbcDataSources();
+    if (kind == DbKind::Sqlite) {
+        m_dsn = kSqliteDsn;
+        std::filesystem::remove(processTempDir() + "/qar.db");
+    } else {
+        auto server = mariaDbFromEnv();
+        if (!server) {
+            throw std::runtime_error("no MariaDB server configured (QAR_TEST_MARIADB_*)");
+        }
+        m_dsn = kMariaDbDsn;
+        m_uid = server->user;
+        m_pwd = server->password;
+        const std::string db = processDatabaseName();
+        m_admin.Open("DRIVER=" + mariaDbDriverPath() + ";SERVER=" + server->host +
+                     ";PORT=" + std::to_string(server->port) + ";UID=" + quoteConnectValue(m_uid) +
+                     ";PWD=" + quoteConnectValue(m_pwd));
+        m_admin.ExecuteSQL("DROP DATABASE IF EXISTS " + db);
+        m_admin.ExecuteSQL("CREATE DATABASE " + db + " CHARACTER SET utf8mb4 COLLATE utf8mb4_nopad_bin");
+        m_admin.Close();
+    }
+    m_admin.Open(connectString());
+    for (const std::string& statement : schemaStatements(kind)) {
+        m_admin.ExecuteSQL(statement);
+    }
+}
+
+OdbcTestDb::~OdbcTestDb()
+{
+    if (m_kind == DbKind::MariaDb && m_admin.IsOpen()) {
+        try {
+            m_admin.ExecuteSQL("DROP DATABASE IF EXISTS " + processDatabaseName());
+        } catch (const std::exception&) {
+            // A server stopped by the test: the next run drops it.
+        }
+    }
+}
+
+std::string OdbcTestDb::connectString() const
+{
+    return makeConnectString(m_dsn, m_uid, m_pwd);
+}
+
+std::string OdbcTestDb::dbDat(const std::string& extra) const
+{
+    return "[ODBC]\nDSN=" + m_dsn + "\nUID=" + m_uid + "\nPWD=" + m_pwd + "\n" + extra;
+}
+
+void OdbcTestDb::exec(const std::string& sql)
+{
+    m_admin.ExecuteSQL(m_admin.quoteBrackets(sql));
+}
+
+std::vector<std::vector<std::optional<std::string>>> OdbcTestDb::query(const std::string& sql)
+{
+    OdbcStatement stmt(m_admin);
+    stmt.execute(m_admin.quoteBrackets(sql));
+    SQLHSTMT h = stmt.handle();
+    SQLSMALLINT columns = 0;
+    check(SQLNumResultCols(h, &columns), SQL_HANDLE_STMT, h, "SQLNumResultCols");
+    std::vector<std::vector<std::optional<std::string>>> rows;
+    while (check(SQLFetch(h), SQL_HANDLE_STMT, h, "SQLFetch") != SQL_NO_DATA) {
+        auto& row = rows.emplace_back();
+        for (SQLSMALLINT c = 1; c <= columns; ++c) {
+            char buffer[4096];
+            SQLLEN ind = 0;
+            check(SQLGetData(h, static_cast<SQLUSMALLINT>(c), SQL_C_CHAR, buffer, sizeof buffer, &ind), SQL_HANDLE_STMT,
+                  h, "SQLGetData");
+            if (ind == SQL_NULL_DATA) {
+                row.emplace_back(std::nullopt);
+            } else {
+                row.emplace_back(std::string(buffer, static_cast<std::size_t>(ind)));
+            }
+        }
+    }
+    return rows;
+}
+
+long long OdbcTestDb::count(const std::string& fromWhere)
+{
+    auto rows = query("SELECT COUNT(*) FROM " + fromWhere);
+    return std::stoll(rows.at(0).at(0).value());
+}
+
+void DbTest::SetUp()
+{
+    if (GetParam() == DbKind::MariaDb && !mariaDbFromEnv()) {
+        if (mariaDbRequired()) {
+            FAIL() << "QAR_REQUIRE_MARIADB=1 but QAR_TEST_MARIADB_* name no server (scripts/mariadb start)";
+        }
+        GTEST_SKIP() << "no MariaDB server configured (scripts/mariadb start; source build/mariadb/env)";
+    }
+    m_programEnv = std::make_unique<ScopedEnv>("QAR_PROGRAM_DIR", m_programDir.path().c_str());
+    ColumnMap::resetAllForTesting();
+    m_db = std::make_unique<OdbcTestDb>(GetParam());
+    writeDbDat();
+}
+
+void DbTest::TearDown()
+{
+    m_db.reset();
+    m_programEnv.reset();
+    ColumnMap::resetAllForTesting();
+}
+
+void DbTest::writeDbDat(const std::string& extra)
+{
+    writeFile(m_programDir.file("UserData/config/DB.dat"), m_db->dbDat(extra));
+}
+
+void DbTest::writeDbFieldDat(const std::string& text)
+{
+    writeFile(m_programDir.file("UserData/setting/DBField.dat"), text);
+}
+
+} // namespace qar::test

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "TempDir.h"
+#include "db/CXDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qar::test
+{
+
+/// The two engines every database test runs on.
+enum class DbKind
+{
+    Sqlite,
+    MariaDb,
+};
+
+/// "Sqlite" or "MariaDb", for test names.
+std::string dbKindName(DbKind kind);
+
+/// The throwaway MariaDB server of scripts/mariadb, from QAR_TEST_MARIADB_HOST/_PORT/_SOCKET/_USER/
+/// _PASSWORD; nullopt when the environment does not name one.
+struct MariaDbServer
+{
+    std::string host;
+    int port = 0;
+    std::string user;
+    std::string password;
+};
+std::optional<MariaDbServer> mariaDbFromEnv();
+/// QAR_REQUIRE_MARIADB=1: a missing server fails the test instead of skipping it.
+bool mariaDbRequired();
+
+/// Data sources of this test process, registered once in a temporary user odbc.ini (ODBCINI and
+/// ODBCSYSINI point into a folder of the process), so the code under test connects with "DSN=..." as
+/// the tool does:
+/// - kSqliteDsn: the SQLite driver on a database file of the process;
+/// - kMariaDbDsn: the MariaDB server from the environment, on a database of the process;
+/// - kClosedPortDsn: the MariaDB driver on a loopback port nobody listens on;
+/// - kPrivateServerDsn: the MariaDB driver on privateServerPort(), for a server a test runs itself.
+inline constexpr const char* kSqliteDsn = "QarTestSqlite";
+inline constexpr const char* kMariaDbDsn = "QarTestMariaDb";
+inline constexpr const char* kClosedPortDsn = "QarTestClosedPort";
+inline constexpr const char* kPrivateServerDsn = "QarTestPrivateServer";
+void ensureOdbcDataSources();
+int privateServerPort();
+/// A folder of this test process, removed at exit.
+const std::string& processTempDir();
+/// Path of the MariaDB ODBC driver library (and the SQLite one).
+std::string mariaDbDriverPath();
+std::string sqliteDriverPath();
+
+/// A fresh database holding the eight tables of sql/schema-*.sql, reached through its data source. The
+/// SQLite file is recreated; the MariaDB database of the process is dropped and created again. Throws
+/// std::runtime_error when it cannot be made.
+class OdbcTestDb
+{
+public:
+    explicit OdbcTestDb(DbKind kind);
+    ~OdbcTestDb();
+    OdbcTestDb(const OdbcTestDb&) = delete;
+    OdbcTestDb& operator=(const OdbcTestDb&) = delete;
+
+    DbKind kind() const { return m_kind; }
+    const std::string& dsn() const { return m_dsn; }
+    const std::string& uid() const { return m_uid; }
+    const std::string& pwd() const { return m_pwd; }
+    /// The tool's connection string for this database ("ODBC;DSN=...;UID=...;PWD=...").
+    std::string connectString() const;
+    /// DB.dat text naming this data source, followed by `extra` (more sections).
+    std::string dbDat(const std::string& extra = {}) const;
+
+    /// Runs a statement on a connection of the test's own; '[' and ']' become the identifier quote.
+    void exec(const std::string& sql);
+    /// Every row of a query, each value as text or nullopt for NULL.
+    std::vector<std::vector<std::optional<std::string>>> query(const std::string& sql);
+    /// SELECT COUNT(*) of a query's FROM/WHERE part, e.g. count("[BaseTable] WHERE [NAME] = 'a'").
+    long long count(const std::string& fromWhere);
+    CXDatabase& connection() { return m_admin; }
+
+private:
+    DbKind m_kind;
+    std::string m_dsn;
+    std::string m_uid;
+    std::string m_pwd;
+    CXDatabase m_admin;
+};
+
+/// Base of the database tests, run once per engine: a fresh database, a temporary program directory
+/// (QAR_PROGRAM_DIR) whose DB.dat names the data source, and column maps read anew. A MariaDB run skips
+/// when no server is configured, or fails under QAR_REQUIRE_MARIADB=1.
+class DbTest : public ::testing::TestWithParam<DbKind>
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    OdbcTestDb& db() { return *m_db; }
+    const TempDir& programDir() const { return m_programDir; }
+    /// Rewrites DB.dat: the data source, then `extra` sections.
+    void writeDbDat(const std::string& extra = {});
+    /// Writes DBField.dat with the given text.
+    void writeDbFieldDat(const std::string& text);
+
+private:
+    TempDir m_programDir;
+    std::unique_ptr<ScopedEnv> m_programEnv;
+    std::unique_ptr<OdbcTestDb> m_db;
+};
+
+/// Parameter name printer for INSTANTIATE_TEST_SUITE_P.
+struct DbKindName
+{
+    std::string operator()(const ::testing::TestParamInfo<DbKind>& info) const { return dbKindName(info.param); }
+};
+
+} // namespace qar::test
+
+/// Runs every test of `fixture` on SQLite and on MariaDB.
+#define QAR_DB_TEST_ON_BOTH_ENGINES(fixture)                                                                           \
+    INSTANTIATE_TEST_SUITE_P(Engines, fixture,                                                                         \
+                             ::testing::Values(::qar::test::DbKind::Sqlite, ::qar::test::DbKind::MariaDb),             \
+                             ::qar::test::DbKindName())
