@@ -1,0 +1,250 @@
+#include "xml/CXMarkupFile.h"
+
+#include "platform/Locale.h"
+#include "xml/Encoding.h"
+#include "xml/MarkupScanner.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qar
+{
+namespace
+{
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+// Lower-cases the ASCII letters of a line, leaving the trail bytes of double-byte characters alone.
+std::string lowerLine(std::string_view line)
+{
+    const bool multibyte = IsLeadByte(0x81);
+    std::string out(line);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (multibyte && c >= 0x81 && c <= 0xFE) {
+            ++i;
+        } else if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+// The declared encoding counts only when found at index 1 or later, at a character boundary.
+bool declares(const std::string& lowered, std::string_view pattern)
+{
+    const markup::Scanner s(lowered.c_str(), static_cast<int>(lowered.size()), IsLeadByte(0x81));
+    return s.findString(0, pattern, s.length()) > 0;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+const char* SystemEncodingLabel()
+{
+    switch (GetSystemDefaultLCID()) {
+    case kLcidTraditionalChinese:
+        return "BIG5";
+    case kLcidSimplifiedChinese:
+        return "GB2312";
+    default:
+        return "UTF-8";
+    }
+}
+
+CXMarkupFile::CXMarkupFile()
+{
+    SetDeclaration({}, true);
+}
+
+void CXMarkupFile::SetDeclaration(std::string_view label, bool standalone)
+{
+    std::string chosen;
+    if (!label.empty()) {
+        chosen = label;
+        m_encodingLcid = equalsIgnoreCase(label, "big5")     ? kLcidTraditionalChinese
+                         : equalsIgnoreCase(label, "gb2312") ? kLcidSimplifiedChinese
+                                                             : 0;
+    } else {
+        m_encodingLcid = GetSystemDefaultLCID();
+        chosen = SystemEncodingLabel();
+    }
+    std::string text = "<?xml version=\"1.0\" encoding=\"" + chosen + "\" standalone=\"";
+    text += standalone ? "yes\"?>\r\n" : "no\"?>\r\n";
+    SetDocument(text);
+}
+
+bool CXMarkupFile::LoadFile(const std::string& path)
+{
+    m_encodingLcid = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        return false;
+    }
+    std::string raw;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        raw.append(buffer, n);
+    }
+    const bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readError) {
+        return false;
+    }
+
+    // Line by line: each line loses every CR and LF at its end and gets CR LF instead, so LF, CR LF and
+    // CR CR LF files all load to the same text. A line is cut at a NUL byte, as a C string would be.
+    std::string text;
+    text.reserve(raw.size() + raw.size() / 16 + 2);
+    std::size_t begin = 0;
+    bool firstLine = true;
+    while (begin < raw.size()) {
+        const std::size_t lf = raw.find('\n', begin);
+        const std::size_t end = lf == std::string::npos ? raw.size() : lf;
+        std::string_view line(raw.data() + begin, end - begin);
+        line = line.substr(0, line.find('\0'));
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+            line.remove_suffix(1);
+        }
+        if (firstLine) {
+            const std::string lowered = lowerLine(line);
+            if (declares(lowered, "encoding=\"big5\"")) {
+                m_encodingLcid = kLcidTraditionalChinese;
+            } else if (declares(lowered, "encoding=\"gb2312\"")) {
+                m_encodingLcid = kLcidSimplifiedChinese;
+            }
+            firstLine = false;
+        }
+        text.append(line);
+        text.append("\r\n");
+        begin = end + 1;
+    }
+    return SetDocument(text);
+}
+
+bool CXMarkupFile::SaveFile(const std::string& path) const
+{
+    if (GetDocument().empty()) {
+        return false;
+    }
+    return WriteTextFileAtomically(path, GetDocument());
+}
+
+std::string CXMarkupFile::ConvertForSystem(std::string_view text) const
+{
+    const int system = GetSystemDefaultLCID();
+    if (m_encodingLcid == kLcidTraditionalChinese && system == kLcidSimplifiedChinese) {
+        return BigToGb(text);
+    }
+    if (m_encodingLcid == kLcidSimplifiedChinese && system == kLcidTraditionalChinese) {
+        return GbToBig(text);
+    }
+    return std::string(text);
+}
+
+int CXMarkupFile::GetAttributeInt(std::string_view name) const
+{
+    return ParseDecimalInt(GetAttributeForSystem(name));
+}
+
+int ParseDecimalInt(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = std::min<long long>(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
+    }
+    value = negative ? -value : std::min<long long>(value, INT_MAX);
+    return static_cast<int>(value);
+}
+
+bool WriteSkeletonFile(const std::string& path, std::string_view rootName)
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"";
+    text += SystemEncodingLabel();
+    text += "\" standalone=\"yes\"?>\n<";
+    text += rootName;
+    text += "></";
+    text += rootName;
+    text += ">\n";
+    return WriteTextFileAtomically(path, text);
+}
+
+bool WriteTextFileAtomically(const std::string& path, std::string_view text)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    std::string temp = (slash == std::string::npos ? std::string() : folder) + ".~" +
+                       path.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        return false;
+    }
+    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    struct stat old
+    {};
+    if (::stat(path.c_str(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+
+    // Text mode: every LF goes out as CR LF, so the CR LF line ends of the markup become CR CR LF.
+    std::string out;
+    out.reserve(text.size() + text.size() / 16 + 16);
+    std::size_t begin = 0;
+    for (std::size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', begin)) {
+        out.append(text.data() + begin, lf - begin);
+        out.append("\r\n");
+        begin = lf + 1;
+    }
+    out.append(text.data() + begin, text.size() - begin);
+
+    bool ok = writeAll(fd, out.data(), out.size()) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) {
+        return true;
+    }
+    ::unlink(temp.c_str());
+    return false;
+}
+
+} // namespace qar
