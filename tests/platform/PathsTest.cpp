@@ -78,8 +78,7 @@ TEST(Md5, MatchesTheReferenceDigests)
 {
     EXPECT_EQ(Md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
     EXPECT_EQ(Md5Hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
-    EXPECT_EQ(Md5Hex(std::string("a\0b", 3)), Md5Hex(std::string("a\0b", 3)));
-    EXPECT_NE(Md5Hex(std::string("a\0b", 3)), Md5Hex("a"));
+    EXPECT_NE(Md5Hex(std::string("a\0b", 3)), Md5Hex("a")); // digests every byte, not a C string
 }
 
 } // namespace

@@ -201,20 +201,6 @@ TEST(CProfileFile, ExchangeStringArrayUsesNumberedKeys)
     EXPECT_EQ(readFile(path), "[S]\r\nName_0=a\r\nName_1=b\r\nName_2=c\r\n");
 }
 
-TEST(CProfileFile, ExchangeIntRoundTrips)
-{
-    TempDir dir;
-    CProfileFile f(dir.file("a.dat"), "Info");
-    int port = 0;
-    f.ExchangeInt(Exchange::Read, port, "MySQL_Port", {}, 4397);
-    EXPECT_EQ(port, 4397);
-    port = 3306;
-    f.ExchangeInt(Exchange::Write, port, "MySQL_Port");
-    port = 0;
-    f.ExchangeInt(Exchange::Read, port, "MySQL_Port", {}, 4397);
-    EXPECT_EQ(port, 3306);
-}
-
 TEST(CProfileFile, SurvivesGarbageFiles)
 {
     TempDir dir;
