@@ -1,0 +1,461 @@
+#include "vexnet/CZVexClient.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <deque>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+namespace qar
+{
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+// Messages nobody fetched are forgotten beyond this many, oldest first.
+constexpr std::size_t kMaxInbox = 1024;
+// Output beyond this many unsent bytes is dropped rather than queued.
+constexpr std::size_t kMaxUnsent = 4 * 1024 * 1024;
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+int pollTimeout(Clock::time_point now, Clock::time_point until)
+{
+    if (until <= now) {
+        return 0;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count() + 1;
+    return static_cast<int>(std::min<long long>(ms, 60000));
+}
+
+} // namespace
+
+struct CZVexClient::Impl
+{
+    Options options;
+    VexEventSink sink;
+    int wakeFd = -1;
+    std::thread worker;
+
+    std::mutex mutex;
+    // Guarded by mutex.
+    bool stop = false;
+    bool dropRequested = false;
+    std::deque<std::vector<std::uint8_t>> outbox;
+    std::size_t outboxBytes = 0;
+    std::map<std::uint32_t, VexPayload> inbox;
+    std::uint32_t nextMessageId = 1;
+    bool up = false;
+
+    std::atomic<std::size_t> unsent{0};
+    std::atomic<int> recordedState{kVexStateDown};
+
+    // Worker thread only.
+    int sock = -1;
+    bool connecting = false;
+    Clock::time_point connectDeadline;
+    Clock::time_point nextAttempt;
+    std::chrono::milliseconds backoff{0};
+    std::vector<std::uint8_t> writeBuffer;
+    std::size_t writeOffset = 0;
+    VexFrameReader reader;
+    bool busy = false;
+
+    void run();
+    void startConnect();
+    void connected();
+    void connectFailed();
+    void linkLost();
+    void closeSocket();
+    bool readAvailable();
+    bool writePending();
+    void takeOutbox();
+    void updateBusy();
+    void wake() const;
+    void emit(unsigned message, std::uint32_t wParam, std::int64_t lParam);
+};
+
+void CZVexClient::Impl::wake() const
+{
+    const std::uint64_t one = 1;
+    // The counter saturates long before it could fail; a lost wake-up is impossible since any
+    // non-zero value makes the descriptor readable.
+    [[maybe_unused]] auto written = ::write(wakeFd, &one, sizeof one);
+}
+
+void CZVexClient::Impl::emit(unsigned message, std::uint32_t wParam, std::int64_t lParam)
+{
+    if (!sink) {
+        return;
+    }
+    try {
+        sink(VexEvent{message, wParam, lParam});
+    } catch (...) {
+        // The owner's hand-over failing must not take the connection thread down with it.
+    }
+}
+
+void CZVexClient::Impl::closeSocket()
+{
+    if (sock >= 0) {
+        ::close(sock);
+        sock = -1;
+    }
+    connecting = false;
+    writeBuffer.clear();
+    writeOffset = 0;
+    unsent = 0;
+    reader = VexFrameReader();
+    busy = false;
+}
+
+void CZVexClient::Impl::startConnect()
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const std::string host = trimmed(options.host);
+    const std::string port = std::to_string(options.port);
+    if (host.empty() || ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
+        connectFailed();
+        return;
+    }
+    sock = ::socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (sock < 0) {
+        ::freeaddrinfo(found);
+        connectFailed();
+        return;
+    }
+    // Notifications are a few bytes each and must not wait for more to come.
+    const int on = 1;
+    ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    const int rc = ::connect(sock, found->ai_addr, found->ai_addrlen);
+    const int error = errno;
+    ::freeaddrinfo(found);
+    if (rc == 0) {
+        connected();
+    } else if (error == EINPROGRESS) {
+        connecting = true;
+        connectDeadline = Clock::now() + options.connectTimeout;
+    } else {
+        connectFailed();
+    }
+}
+
+void CZVexClient::Impl::connected()
+{
+    connecting = false;
+    backoff = options.minBackoff;
+    {
+        std::lock_guard lock(mutex);
+        up = true;
+        outbox.clear();
+        outboxBytes = 0;
+    }
+    emit(kMsgVexState, 0, kVexStateUp);
+}
+
+void CZVexClient::Impl::connectFailed()
+{
+    closeSocket();
+    nextAttempt = Clock::now() + backoff;
+    backoff = std::min(backoff * 2, options.maxBackoff);
+}
+
+void CZVexClient::Impl::linkLost()
+{
+    closeSocket();
+    {
+        std::lock_guard lock(mutex);
+        up = false;
+        outbox.clear();
+        outboxBytes = 0;
+    }
+    // A server that went away is usually being restarted: try again soon, then slow down.
+    backoff = options.minBackoff;
+    nextAttempt = Clock::now() + backoff;
+    emit(kMsgVexState, 0, kVexStateDown);
+}
+
+bool CZVexClient::Impl::readAvailable()
+{
+    std::uint8_t buffer[16 * 1024];
+    bool open = true;
+    for (;;) {
+        const ssize_t got = ::recv(sock, buffer, sizeof buffer, 0);
+        if (got > 0) {
+            reader.feed(buffer, static_cast<std::size_t>(got));
+            continue;
+        }
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        }
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        // Closed or failed: what arrived before still counts.
+        open = false;
+        break;
+    }
+    VexPayload payload;
+    for (;;) {
+        const VexFrameReader::Status status = reader.next(payload);
+        if (status == VexFrameReader::Status::NeedMore) {
+            return open;
+        }
+        if (status == VexFrameReader::Status::Garbage) {
+            return false;
+        }
+        std::uint32_t id = 0;
+        {
+            std::lock_guard lock(mutex);
+            id = nextMessageId++;
+            inbox.emplace(id, std::move(payload));
+            while (inbox.size() > kMaxInbox) {
+                inbox.erase(inbox.begin());
+            }
+        }
+        emit(kMsgVexReceived, 0, id);
+    }
+}
+
+void CZVexClient::Impl::takeOutbox()
+{
+    std::lock_guard lock(mutex);
+    if (outbox.empty()) {
+        return;
+    }
+    if (writeOffset == writeBuffer.size()) {
+        writeBuffer.clear();
+        writeOffset = 0;
+    }
+    for (auto& frame : outbox) {
+        writeBuffer.insert(writeBuffer.end(), frame.begin(), frame.end());
+    }
+    outbox.clear();
+    outboxBytes = 0;
+    unsent = writeBuffer.size() - writeOffset;
+}
+
+bool CZVexClient::Impl::writePending()
+{
+    while (writeOffset < writeBuffer.size()) {
+        const ssize_t sent =
+            ::send(sock, writeBuffer.data() + writeOffset, writeBuffer.size() - writeOffset, MSG_NOSIGNAL);
+        if (sent > 0) {
+            writeOffset += static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        }
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        return false;
+    }
+    unsent = writeBuffer.size() - writeOffset;
+    return true;
+}
+
+void CZVexClient::Impl::updateBusy()
+{
+    const std::size_t waiting = unsent;
+    if (!busy && waiting > options.busyBytes) {
+        busy = true;
+        emit(kMsgVexState, 0, kVexStateBusy);
+    } else if (busy && waiting == 0) {
+        busy = false;
+        // Selector 1: the owner records the state but does not notify again.
+        emit(kMsgVexState, 1, kVexStateUp);
+    }
+}
+
+void CZVexClient::Impl::run()
+{
+    backoff = options.minBackoff;
+    nextAttempt = Clock::now();
+    for (;;) {
+        bool drop = false;
+        {
+            std::lock_guard lock(mutex);
+            if (stop) {
+                break;
+            }
+            drop = std::exchange(dropRequested, false);
+            if (drop) {
+                up = false;
+                outbox.clear();
+                outboxBytes = 0;
+            }
+        }
+        if (drop && sock >= 0) {
+            closeSocket();
+            nextAttempt = Clock::now() + options.minBackoff;
+        }
+        if (sock >= 0 && !connecting) {
+            takeOutbox();
+        }
+        const auto now = Clock::now();
+        if (sock < 0 && now >= nextAttempt) {
+            startConnect();
+            continue;
+        }
+
+        pollfd fds[2] = {{wakeFd, POLLIN, 0}, {sock, 0, 0}};
+        nfds_t count = 1;
+        int timeout = -1;
+        if (sock < 0) {
+            timeout = pollTimeout(now, nextAttempt);
+        } else if (connecting) {
+            fds[1].events = POLLOUT;
+            count = 2;
+            timeout = pollTimeout(now, connectDeadline);
+        } else {
+            fds[1].events = static_cast<short>(POLLIN | (writeOffset < writeBuffer.size() ? POLLOUT : 0));
+            count = 2;
+        }
+        if (::poll(fds, count, timeout) < 0 && errno != EINTR) {
+            // Nothing sensible to do but pause, so a persistent failure does not spin.
+            std::this_thread::sleep_for(options.minBackoff);
+            continue;
+        }
+        if ((fds[0].revents & POLLIN) != 0) {
+            std::uint64_t counter = 0;
+            [[maybe_unused]] auto got = ::read(wakeFd, &counter, sizeof counter);
+        }
+        if (sock < 0 || count < 2) {
+            continue;
+        }
+        const short revents = fds[1].revents;
+        if (connecting) {
+            if (revents != 0) {
+                int error = 0;
+                socklen_t length = sizeof error;
+                if (::getsockopt(sock, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) {
+                    connected();
+                } else {
+                    connectFailed();
+                }
+            } else if (Clock::now() >= connectDeadline) {
+                connectFailed();
+            }
+            continue;
+        }
+        if ((revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !readAvailable()) {
+            linkLost();
+            continue;
+        }
+        if (!writePending()) {
+            linkLost();
+            continue;
+        }
+        updateBusy();
+    }
+    closeSocket();
+}
+
+CZVexClient::CZVexClient(Options options, VexEventSink sink) : m_impl(std::make_unique<Impl>())
+{
+    m_impl->options = std::move(options);
+    m_impl->sink = std::move(sink);
+    m_impl->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_impl->wakeFd < 0) {
+        throw std::system_error(errno, std::generic_category(), "eventfd");
+    }
+    m_impl->worker = std::thread([impl = m_impl.get()] { impl->run(); });
+}
+
+CZVexClient::~CZVexClient()
+{
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->stop = true;
+    }
+    m_impl->wake();
+    m_impl->worker.join();
+    ::close(m_impl->wakeFd);
+}
+
+bool CZVexClient::sendPayload(VexPayload payload)
+{
+    if (payload.empty()) {
+        return false;
+    }
+    {
+        std::lock_guard lock(m_impl->mutex);
+        if (!m_impl->up || m_impl->outboxBytes + m_impl->unsent + payload.size() > kMaxUnsent) {
+            return false;
+        }
+        auto frame = encodeVexFrame(payload);
+        m_impl->outboxBytes += frame.size();
+        m_impl->outbox.push_back(std::move(frame));
+    }
+    m_impl->wake();
+    return true;
+}
+
+std::optional<VexPayload> CZVexClient::takeMessage(std::uint32_t messageId)
+{
+    std::lock_guard lock(m_impl->mutex);
+    auto it = m_impl->inbox.find(messageId);
+    if (it == m_impl->inbox.end()) {
+        return std::nullopt;
+    }
+    VexPayload payload = std::move(it->second);
+    m_impl->inbox.erase(it);
+    return payload;
+}
+
+void CZVexClient::Shutdown()
+{
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->dropRequested = true;
+        m_impl->up = false;
+        m_impl->outbox.clear();
+        m_impl->outboxBytes = 0;
+    }
+    m_impl->wake();
+}
+
+int CZVexClient::GetState() const
+{
+    return m_impl->recordedState;
+}
+
+void CZVexClient::SetState(int state)
+{
+    m_impl->recordedState = state;
+}
+
+bool CZVexClient::isConnected() const
+{
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->up;
+}
+
+} // namespace qar

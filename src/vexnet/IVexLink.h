@@ -1,0 +1,30 @@
+#pragma once
+
+#include "vexnet/VexFrame.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace qar
+{
+
+/// What a message object needs of the client it is bound to; CZVexClient is the real one, tests
+/// put a recorder in its place.
+class IVexLink
+{
+public:
+    virtual ~IVexLink() = default;
+
+    /// Queues one payload for the server. False when it was dropped (no connection): not an error.
+    virtual bool sendPayload(VexPayload payload) = 0;
+    /// Hands out (and forgets) the incoming message announced with `messageId`.
+    virtual std::optional<VexPayload> takeMessage(std::uint32_t messageId) = 0;
+    /// Drops the current connection and whatever waits to be sent.
+    virtual void Shutdown() = 0;
+
+    /// The last connection state the owner recorded.
+    virtual int GetState() const = 0;
+    virtual void SetState(int state) = 0;
+};
+
+} // namespace qar
