@@ -1,0 +1,233 @@
+#include "RxServerProcess.h"
+#include "vexnet/CXCntNetData.h"
+#include "vexnet/CZVexClient.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qar
+{
+namespace
+{
+
+using namespace std::chrono_literals;
+
+/// Collects the client's events (they come from its worker thread) for the test to wait on.
+class EventLog
+{
+public:
+    VexEventSink sink()
+    {
+        return [this](const VexEvent& event) {
+            std::lock_guard lock(m_mutex);
+            m_events.push_back(event);
+            m_changed.notify_all();
+        };
+    }
+
+    /// The next event after the ones already waited for that is `message` with `lParam` (any lParam
+    /// when negative); nothing after `timeout`.
+    std::optional<VexEvent> next(unsigned message, std::int64_t lParam = -1, std::chrono::milliseconds timeout = 10s)
+    {
+        std::unique_lock lock(m_mutex);
+        std::optional<VexEvent> found;
+        m_changed.wait_for(lock, timeout, [&] {
+            for (; m_cursor < m_events.size(); ++m_cursor) {
+                const VexEvent& event = m_events[m_cursor];
+                if (event.message == message && (lParam < 0 || event.lParam == lParam)) {
+                    found = event;
+                    ++m_cursor;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+
+    int count(unsigned message, std::int64_t lParam)
+    {
+        std::lock_guard lock(m_mutex);
+        int n = 0;
+        for (const auto& event : m_events) {
+            n += event.message == message && event.lParam == lParam ? 1 : 0;
+        }
+        return n;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<VexEvent> m_events;
+    std::size_t m_cursor = 0;
+};
+
+CZVexClient::Options loopback(std::uint16_t port)
+{
+    CZVexClient::Options options;
+    options.host = "127.0.0.1";
+    options.port = port;
+    options.minBackoff = 50ms;
+    options.maxBackoff = 400ms;
+    return options;
+}
+
+bool sendRefresh(IVexLink& link, std::uint32_t flags)
+{
+    CXCntNetData message(kNetDataKindControl, &link);
+    message.PutData(kCodeRefresh);
+    message.PutData(flags);
+    return message.SendToServer();
+}
+
+TEST(CZVexClient, ConnectsByItselfAndServerPrintsTheNotification)
+{
+    test::RxServerProcess server;
+    EventLog events;
+    CZVexClient client(loopback(server.port()), events.sink());
+
+    auto up = events.next(kMsgVexState, kVexStateUp);
+    ASSERT_TRUE(up);
+    EXPECT_EQ(up->wParam, 0U);
+    EXPECT_TRUE(client.isConnected());
+    EXPECT_FALSE(server.waitForLine("client connected 127.0.0.1:").empty());
+
+    EXPECT_TRUE(sendRefresh(client, kRefreshUsers));
+    EXPECT_FALSE(server.waitForLine("546 refresh 0x00000002 users").empty());
+    EXPECT_TRUE(sendRefresh(client, kRefreshUnits | kRefreshGroups));
+    EXPECT_FALSE(server.waitForLine("546 refresh 0x00000021 units groups").empty());
+}
+
+TEST(CZVexClient, ReplyFromServerIsAnnouncedAndHandedOutOnce)
+{
+    test::RxServerProcess server(0, {"-nowindow", "-reply:100"});
+    EventLog events;
+    CZVexClient client(loopback(server.port()), events.sink());
+
+    auto arrived = events.next(kMsgVexReceived);
+    ASSERT_TRUE(arrived);
+    const auto id = static_cast<std::uint32_t>(arrived->lParam);
+    CZNetData reply(&client, id);
+    std::size_t length = 0;
+    ASSERT_TRUE(reply.RecvFromServer(length));
+    EXPECT_EQ(length, 8U);
+    std::size_t position = 0;
+    EXPECT_EQ(reply.GetDataOfWord(position), kCodeRefreshReply);
+    EXPECT_EQ(reply.GetDataOfByte(position), kReplyResultOk);
+    EXPECT_TRUE(reply.GetDataOfLong(position));
+    EXPECT_EQ(reply.GetDataOfByte(position), kReplyKindReady);
+
+    CZNetData again(&client, id);
+    EXPECT_FALSE(again.RecvFromServer(length));
+}
+
+TEST(CZVexClient, AskedReplyArrivesWithoutTimer)
+{
+    test::RxServerProcess server(0, {"-nowindow", "-reply:0"});
+    EventLog events;
+    CZVexClient client(loopback(server.port()), events.sink());
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+    CZNetData request(&client);
+    request.PutData(kCodeRefreshReply);
+    ASSERT_TRUE(request.SendToServer());
+    auto arrived = events.next(kMsgVexReceived);
+    ASSERT_TRUE(arrived);
+    auto payload = client.takeMessage(static_cast<std::uint32_t>(arrived->lParam));
+    ASSERT_TRUE(payload);
+    EXPECT_EQ((*payload)[0] | (*payload)[1] << 8, kCodeRefreshReply);
+}
+
+TEST(CZVexClient, ServerGoneDropsSendsAndRestartedServerIsFoundAgain)
+{
+    auto server = std::make_unique<test::RxServerProcess>();
+    const std::uint16_t port = server->port();
+    EventLog events;
+    CZVexClient client(loopback(port), events.sink());
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+
+    server->process().stop(SIGKILL);
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateDown));
+    EXPECT_FALSE(client.isConnected());
+    EXPECT_FALSE(sendRefresh(client, kRefreshUnits));
+
+    // A few attempts fail while nothing listens; none of them is reported.
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(events.count(kMsgVexState, kVexStateDown), 1);
+
+    server = std::make_unique<test::RxServerProcess>(port);
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+    EXPECT_TRUE(sendRefresh(client, kRefreshGroups));
+    EXPECT_FALSE(server->waitForLine("546 refresh 0x00000020 groups").empty());
+}
+
+TEST(CZVexClient, ShutdownDropsTheLinkQuietlyAndTheClientComesBack)
+{
+    test::RxServerProcess server;
+    EventLog events;
+    CZVexClient client(loopback(server.port()), events.sink());
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+
+    client.Shutdown();
+    EXPECT_FALSE(sendRefresh(client, kRefreshUsers));
+    EXPECT_FALSE(server.waitForLine("client disconnected").empty());
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+    EXPECT_EQ(events.count(kMsgVexState, kVexStateDown), 0);
+    EXPECT_TRUE(server.process().waitForCount("client connected", 2));
+    EXPECT_EQ(server.process().countLines("546 refresh"), 0);
+}
+
+// A server speaking something else is left: the stream is dropped and reported down.
+TEST(CZVexClient, GarbageFromServerDropsTheConnection)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+
+    EventLog events;
+    CZVexClient client(loopback(ntohs(address.sin_port)), events.sink());
+    const int peer = ::accept(listener, nullptr, nullptr);
+    ASSERT_GE(peer, 0);
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+    const std::uint8_t garbage[] = {'H', 'T', 'T', 'P', '/', '1', '.', '1', ' ', '2', '0', '0'};
+    ASSERT_EQ(::send(peer, garbage, sizeof garbage, MSG_NOSIGNAL), static_cast<ssize_t>(sizeof garbage));
+    EXPECT_TRUE(events.next(kMsgVexState, kVexStateDown));
+    EXPECT_EQ(events.count(kMsgVexReceived, 1), 0);
+    ::close(peer);
+    ::close(listener);
+}
+
+TEST(CZVexClient, WithoutServerNothingIsReportedAndDestructionIsPrompt)
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe); // the port is now free and nothing listens on it
+
+    EventLog events;
+    auto client = std::make_unique<CZVexClient>(loopback(ntohs(address.sin_port)), events.sink());
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(sendRefresh(*client, kRefreshUnits));
+    const auto start = std::chrono::steady_clock::now();
+    client.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_FALSE(events.next(kMsgVexState, -1, 0ms));
+}
+
+} // namespace
+} // namespace qar

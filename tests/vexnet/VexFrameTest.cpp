@@ -1,0 +1,137 @@
+#include "vexnet/VexFrame.h"
+
+#include "vexnet/CXCntNetData.h"
+#include "vexnet/VexProtocol.h"
+
+#include <gtest/gtest.h>
+
+namespace qar
+{
+namespace
+{
+
+std::vector<VexPayload> readAll(VexFrameReader& reader, VexFrameReader::Status& last)
+{
+    std::vector<VexPayload> payloads;
+    VexPayload payload;
+    while ((last = reader.next(payload)) == VexFrameReader::Status::Frame) {
+        payloads.push_back(payload);
+    }
+    return payloads;
+}
+
+TEST(VexFrame, RefreshNotificationHasLengthThenLittleEndianItems)
+{
+    CXCntNetData message(kNetDataKindControl);
+    message.PutData(kCodeRefresh);
+    message.PutData(std::uint32_t{kRefreshUnits | kRefreshGroups});
+    const std::vector<std::uint8_t> expected = {0x06, 0x00, 0x00, 0x00, 0x22, 0x02, 0x21, 0x00, 0x00, 0x00};
+    EXPECT_EQ(encodeVexFrame(message.payload()), expected);
+}
+
+TEST(VexFrame, ReaderCutsStreamWhateverThePieces)
+{
+    std::vector<std::uint8_t> stream;
+    const std::vector<VexPayload> sent = {{0x22, 0x02, 0x02, 0, 0, 0}, {}, {0x22, 0x01, 0, 7, 0, 0, 0, 2}, {0x01}};
+    for (const auto& payload : sent) {
+        const auto frame = encodeVexFrame(payload);
+        stream.insert(stream.end(), frame.begin(), frame.end());
+    }
+    const std::vector<VexPayload> expected = {sent[0], sent[2], sent[3]}; // the empty frame is a keep-alive
+    for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{7}, stream.size()}) {
+        SCOPED_TRACE(piece);
+        VexFrameReader reader;
+        std::vector<VexPayload> got;
+        VexFrameReader::Status last{};
+        for (std::size_t at = 0; at < stream.size(); at += piece) {
+            reader.feed(stream.data() + at, std::min(piece, stream.size() - at));
+            auto more = readAll(reader, last);
+            got.insert(got.end(), more.begin(), more.end());
+        }
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(last, VexFrameReader::Status::NeedMore);
+        EXPECT_EQ(reader.pending(), 0U);
+    }
+}
+
+TEST(VexFrame, TruncatedFrameWaitsAndOversizedLengthSpoilsTheStream)
+{
+    const auto frame = encodeVexFrame({0x22, 0x02, 0x21, 0, 0, 0});
+    for (std::size_t cut = 0; cut < frame.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        VexFrameReader reader;
+        reader.feed(frame.data(), cut);
+        VexPayload payload;
+        EXPECT_EQ(reader.next(payload), VexFrameReader::Status::NeedMore);
+    }
+    VexFrameReader reader;
+    const std::uint8_t garbage[] = {0xFF, 0xFF, 0xFF, 0x7F, 'h', 'e', 'l', 'l', 'o'};
+    reader.feed(garbage, sizeof garbage);
+    reader.feed(frame.data(), frame.size());
+    VexPayload payload;
+    EXPECT_EQ(reader.next(payload), VexFrameReader::Status::Garbage);
+    EXPECT_EQ(reader.next(payload), VexFrameReader::Status::Garbage);
+    // The largest allowed payload still passes.
+    VexFrameReader big;
+    const auto largest = encodeVexFrame(VexPayload(kMaxVexPayload, 0x5A));
+    big.feed(largest.data(), largest.size());
+    EXPECT_EQ(big.next(payload), VexFrameReader::Status::Frame);
+    EXPECT_EQ(payload.size(), kMaxVexPayload);
+}
+
+TEST(CZNetData, ReadsItemsInOrderAndStopsAtTheEnd)
+{
+    CZNetData reply;
+    reply.PutData(kCodeRefreshReply);
+    reply.PutData(std::uint8_t{0});
+    reply.PutData(std::uint32_t{0x01020304});
+    reply.PutData(kReplyKindReady);
+    EXPECT_EQ(reply.payload().size(), 8U);
+
+    std::size_t position = 0;
+    EXPECT_EQ(reply.GetDataOfWord(position), kCodeRefreshReply);
+    EXPECT_EQ(reply.GetDataOfByte(position), 0);
+    EXPECT_EQ(reply.GetDataOfLong(position), 0x01020304U);
+    EXPECT_EQ(reply.GetDataOfByte(position), kReplyKindReady);
+    EXPECT_EQ(position, 8U);
+    EXPECT_FALSE(reply.GetDataOfByte(position));
+
+    // A long that does not fit is not read and leaves the position alone.
+    position = 6;
+    EXPECT_FALSE(reply.GetDataOfLong(position));
+    EXPECT_EQ(position, 6U);
+    position = 100;
+    EXPECT_FALSE(reply.GetDataOfWord(position));
+}
+
+TEST(CZNetData, UnboundMessageIsNotSentNorReceived)
+{
+    CZNetData message;
+    message.PutData(kCodeRefresh);
+    EXPECT_FALSE(message.SendToServer());
+    std::size_t length = 99;
+    EXPECT_FALSE(message.RecvFromServer(length));
+    EXPECT_EQ(length, 0U);
+}
+
+TEST(VexProtocol, FlagNames)
+{
+    const struct
+    {
+        std::uint32_t flags;
+        const char* names;
+    } cases[] = {
+        {0, "none"},
+        {0x02, "users"},
+        {0x21, "units groups"},
+        {0x23, "units users groups"},
+        {0x80000104, "0x4 0x100 0x80000000"},
+        {0x41, "units 0x40"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(refreshFlagNames(c.flags), c.names) << std::hex << c.flags;
+    }
+}
+
+} // namespace
+} // namespace qar
