@@ -1,0 +1,4 @@
+# Server detection, the Start Service button and the refresh notification.
+qar_gtest(test_server_control
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ServerControlTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ProcessLookupTest.cpp
+    LIBS qarcore_app qar_test_support)
