@@ -3,6 +3,8 @@
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
 
+#include <array>
+
 namespace qar
 {
 
@@ -45,13 +47,15 @@ bool CDatabaseSession::OpenDatabase()
     return ok;
 }
 
+std::array<CXRecordset*, 8> CDatabaseSession::allTables()
+{
+    return {&m_tableUnit, &m_tableUser,  &m_tableApp,      &m_tableDuty,
+            &m_tableMsg,  &m_tableGroup, &m_tableEnvParam, &m_tableChangeTmp};
+}
+
 void CDatabaseSession::reopenAll()
 {
-    for (CXRecordset* table :
-         {static_cast<CXRecordset*>(&m_tableUnit), static_cast<CXRecordset*>(&m_tableUser),
-          static_cast<CXRecordset*>(&m_tableApp), static_cast<CXRecordset*>(&m_tableDuty),
-          static_cast<CXRecordset*>(&m_tableMsg), static_cast<CXRecordset*>(&m_tableGroup),
-          static_cast<CXRecordset*>(&m_tableEnvParam), static_cast<CXRecordset*>(&m_tableChangeTmp)}) {
+    for (CXRecordset* table : allTables()) {
         table->Close();
         table->Open();
     }
@@ -71,9 +75,13 @@ void CDatabaseSession::RefreshConnection() noexcept
     if (!failed) {
         return;
     }
-    // The server may have dropped the connection (restart, timeout): start over on a new one. A failure
-    // here is left for the next tick.
+    // The server may have dropped the connection (restart, timeout): start over on a new one. The objects
+    // go with the old connection, so none keeps a snapshot it could not write back. A failure here is
+    // left for the next tick.
     try {
+        for (CXRecordset* table : allTables()) {
+            table->Close();
+        }
         m_database.Close();
         m_database.Open(m_connect);
         reopenAll();

@@ -10,6 +10,7 @@
 #include "db/CXTableUnit.h"
 #include "db/CXTableUser.h"
 
+#include <array>
 #include <string>
 
 namespace qar
@@ -57,6 +58,8 @@ public:
     CXTabelChangeTmp& tableChangeTmp() { return m_tableChangeTmp; }
 
 private:
+    /// Units, users, applications, roles, message types, groups, environment parameters, change log.
+    std::array<CXRecordset*, 8> allTables();
     void reopenAll();
 
     std::string m_connect;

@@ -1,1 +1,206 @@
+#include "OdbcTestDb.h"
+#include "db/CDatabaseSession.h"
+#include "db/ConnectString.h"
+#include "db/OdbcError.h"
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <signal.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qar
+{
+namespace
+{
+
+std::vector<CXRecordset*> allTables(CDatabaseSession& s)
+{
+    return {&s.tableUnit(), &s.tableUser(),  &s.tableApp(),      &s.tableDuty(),
+            &s.tableMsg(),  &s.tableGroup(), &s.tableEnvParam(), &s.tableChangeTmp()};
+}
+
+class SessionTest : public test::DbTest
+{};
+
+TEST_P(SessionTest, OpenDatabaseOpensTheSevenDataTablesButNotTheChangeLog)
+{
+    db().exec("INSERT INTO [BaseTable] ([USER_ID], [NAME]) VALUES (10001, 'Wang')");
+    CDatabaseSession session;
+    EXPECT_EQ(session.connectString(), db().connectString());
+    ASSERT_TRUE(session.OpenDatabase()) << session.lastError();
+    EXPECT_TRUE(session.IsDatabaseOpened());
+    for (CXRecordset* table : allTables(session)) {
+        SCOPED_TRACE(table->GetRuntimeClassName());
+        EXPECT_EQ(table->IsOpen(), table != &session.tableChangeTmp());
+    }
+    EXPECT_EQ(session.tableUser().m_NAME, "Wang");
+
+    // The timer's refresh shows what another program wrote meanwhile and opens the change log too.
+    db().exec("INSERT INTO [BaseTable] ([USER_ID], [NAME]) VALUES (10002, 'Zhao')");
+    session.RefreshConnection();
+    EXPECT_EQ(session.tableUser().GetRecordCount(), 2);
+    EXPECT_TRUE(session.tableChangeTmp().IsOpen());
+
+    session.CloseAll();
+    for (CXRecordset* table : allTables(session)) {
+        EXPECT_FALSE(table->IsOpen());
+    }
+    EXPECT_FALSE(session.database().IsOpen());
+}
+
+TEST_P(SessionTest, MissingTableFailsTheOpenWhileTheTablesBeforeItStayUsable)
+{
+    db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME]) VALUES (1, 'Head office')");
+    db().exec("DROP TABLE [GroupTable]");
+    CDatabaseSession session;
+    EXPECT_FALSE(session.OpenDatabase());
+    EXPECT_FALSE(session.lastError().empty());
+    EXPECT_TRUE(session.tableUnit().IsOpen());
+    EXPECT_TRUE(session.tableMsg().IsOpen());
+    EXPECT_FALSE(session.tableGroup().IsOpen());
+    EXPECT_FALSE(session.tableEnvParam().IsOpen());
+
+    session.RefreshConnection(); // fails on the groups again, silently
+    ASSERT_TRUE(session.tableUnit().IsOpen());
+    session.tableUnit().Edit();
+    session.tableUnit().m_UNIT_NAME = "Headquarters";
+    EXPECT_TRUE(session.tableUnit().Update());
+    EXPECT_EQ(db().count("[UnitTable] WHERE [UNIT_NAME] = 'Headquarters'"), 1);
+}
+
+QAR_DB_TEST_ON_BOTH_ENGINES(SessionTest);
+
+// A MariaDB server of the test's own on a private port, so stopping it disturbs no other test. It runs
+// without grant tables: any user connects.
+class PrivateMariaDb
+{
+public:
+    PrivateMariaDb() : m_data(m_dir.path() / "data") { std::filesystem::create_directories(m_data); }
+    ~PrivateMariaDb() { stop(); }
+
+    static std::string binary()
+    {
+        for (const char* path : {"/usr/sbin/mariadbd", "/usr/sbin/mysqld", "/usr/bin/mariadbd"}) {
+            if (::access(path, X_OK) == 0) {
+                return path;
+            }
+        }
+        return {};
+    }
+
+    std::string connect(const std::string& database = {}) const
+    {
+        return "DRIVER=" + test::mariaDbDriverPath() +
+               ";SERVER=127.0.0.1;PORT=" + std::to_string(test::privateServerPort()) +
+               ";UID=root;PWD=" + (database.empty() ? "" : ";DATABASE=" + database);
+    }
+
+    void start()
+    {
+        const std::string data = m_data.string();
+        std::vector<std::string> args = {binary(),
+                                         "--no-defaults",
+                                         "--datadir=" + data,
+                                         "--socket=" + data + "/mysqld.sock",
+                                         "--pid-file=" + data + "/mysqld.pid",
+                                         "--log-error=" + data + "/server.log",
+                                         "--port=" + std::to_string(test::privateServerPort()),
+                                         "--bind-address=127.0.0.1",
+                                         "--skip-grant-tables",
+                                         "--skip-name-resolve",
+                                         "--innodb-log-file-size=8M",
+                                         "--innodb-buffer-pool-size=16M"};
+        if (::geteuid() == 0) {
+            args.insert(args.begin() + 2, "--user=root");
+        }
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            std::vector<char*> argv;
+            for (std::string& a : args) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            const int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        for (int i = 0; i < 300; ++i) {
+            try {
+                CXDatabase probe;
+                probe.Open(connect());
+                return;
+            } catch (const OdbcError&) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        }
+        FAIL() << "the private MariaDB server did not start; see " << data << "/server.log";
+    }
+
+    void stop()
+    {
+        if (m_pid <= 0) {
+            return;
+        }
+        ::kill(m_pid, SIGTERM);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_pid = -1;
+    }
+
+private:
+    test::TempDir m_dir;
+    std::filesystem::path m_data;
+    pid_t m_pid = -1;
+};
+
+TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownAndRecoversWhenItReturns)
+{
+    if (PrivateMariaDb::binary().empty()) {
+        if (test::mariaDbRequired()) {
+            FAIL() << "no MariaDB server program installed";
+        }
+        GTEST_SKIP() << "no MariaDB server program installed";
+    }
+    test::ensureOdbcDataSources();
+    PrivateMariaDb server;
+    ASSERT_NO_FATAL_FAILURE(server.start());
+    {
+        CXDatabase admin;
+        admin.Open(server.connect());
+        admin.ExecuteSQL("CREATE DATABASE qar CHARACTER SET utf8mb4 COLLATE utf8mb4_nopad_bin");
+        admin.Open(server.connect("qar"));
+        for (const std::string& statement : test::schemaStatements(test::DbKind::MariaDb)) {
+            admin.ExecuteSQL(statement);
+        }
+        admin.ExecuteSQL("INSERT INTO BaseTable (USER_ID, NAME) VALUES (10001, 'Wang')");
+    }
+    test::TempDir programDir;
+    test::ScopedEnv programEnv("QAR_PROGRAM_DIR", programDir.path().c_str());
+    CDatabaseSession session(makeConnectString(test::kPrivateServerDsn, "qar", "any"));
+    ASSERT_TRUE(session.OpenDatabase()) << session.lastError();
+
+    server.stop();
+    const auto start = std::chrono::steady_clock::now();
+    session.RefreshConnection();
+    session.RefreshConnection();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12));
+    EXPECT_FALSE(session.tableUser().IsOpen());
+
+    ASSERT_NO_FATAL_FAILURE(server.start());
+    session.RefreshConnection();
+    for (CXRecordset* table : allTables(session)) {
+        SCOPED_TRACE(table->GetRuntimeClassName());
+        EXPECT_TRUE(table->IsOpen());
+    }
+    EXPECT_EQ(session.tableUser().m_USER_ID, 10001);
+}
+
+} // namespace
+} // namespace qar

@@ -66,6 +66,8 @@ ProcessOdbc& processOdbc()
     return odbc;
 }
 
+} // namespace
+
 std::vector<std::string> schemaStatements(DbKind kind)
 {
     const std::string path =
@@ -91,8 +93,6 @@ std::vector<std::string> schemaStatements(DbKind kind)
     }
     return statements;
 }
-
-} // namespace
 
 std::string dbKindName(DbKind kind)
 {

@@ -55,6 +55,9 @@ const std::string& processTempDir();
 std::string mariaDbDriverPath();
 std::string sqliteDriverPath();
 
+/// The statements of sql/schema-sqlite.sql or sql/schema-mariadb.sql, comments removed.
+std::vector<std::string> schemaStatements(DbKind kind);
+
 /// A fresh database holding the eight tables of sql/schema-*.sql, reached through its data source. The
 /// SQLite file is recreated; the MariaDB database of the process is dropped and created again. Throws
 /// std::runtime_error when it cannot be made.
