@@ -99,15 +99,13 @@ std::string GetSystemDir()
 
 bool FileExists(const std::string& path)
 {
-    struct stat st
-    {};
+    struct stat st = {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool DirectoryExists(const std::string& path)
 {
-    struct stat st
-    {};
+    struct stat st = {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -120,8 +118,7 @@ std::uint32_t GetFileLength(const std::string& path)
     if (fd < 0) {
         return 0;
     }
-    struct stat st
-    {};
+    struct stat st = {};
     std::uint32_t length = 0;
     // A directory cannot be opened as a file for reading on the system these files come from.
     if (::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode)) {

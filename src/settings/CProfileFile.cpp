@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <exception>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,37 +43,53 @@ std::string cutForBuffer(std::string_view value)
     return std::string(value.substr(0, i));
 }
 
-/// The whole file; false when it does not exist or cannot be read.
+/// Closes a file descriptor at the end of a scope.
+class FdCloser
+{
+public:
+    explicit FdCloser(int fd) : m_fd(fd) {}
+    ~FdCloser() { ::close(m_fd); }
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+
+private:
+    int m_fd;
+};
+
+/// The whole file; false when it does not exist or cannot be read, also when it is too large to hold in
+/// memory (the settings then read as absent instead of ending the program).
 bool readWholeFile(const std::string& path, std::string& out)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    struct stat st
-    {};
+    FdCloser closer(fd);
+    struct stat st = {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
         return false;
     }
-    out.clear();
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) {
-            continue;
+    try {
+        out.clear();
+        out.reserve(static_cast<std::size_t>(st.st_size));
+        char buf[65536];
+        for (;;) {
+            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                return false;
+            }
+            if (n == 0) {
+                return true;
+            }
+            out.append(buf, static_cast<std::size_t>(n));
         }
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) {
-            break;
-        }
-        out.append(buf, static_cast<std::size_t>(n));
+    } catch (const std::exception&) {
+        out = std::string();
+        return false;
     }
-    ::close(fd);
-    return true;
 }
 
 bool writeAll(int fd, const std::string& bytes)
@@ -112,7 +129,9 @@ void replaceFile(const std::string& path, const std::string& bytes, const struct
     if (ok && previous) {
         (void)::fchmod(fd, previous->st_mode & 07777);
     }
-    ok = ::fsync(fd) == 0 && ok;
+    // No fsync: the rename alone keeps readers from a half-written file, and the common file systems
+    // flush a file renamed over another before the rename itself. Syncing every key costs milliseconds
+    // each, and a form saves dozens of keys one by one.
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());
@@ -122,8 +141,7 @@ void replaceFile(const std::string& path, const std::string& bytes, const struct
 /// The file a write replaces: the target of a symbolic link rather than the link itself.
 std::string writeTarget(const std::string& path)
 {
-    struct stat st
-    {};
+    struct stat st = {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
         return path;
     }
@@ -190,17 +208,19 @@ void CProfileFile::WriteString(const std::string& key, const std::string& value,
     }
     std::string target = writeTarget(m_filePath);
     std::string text;
-    struct stat st
-    {};
+    struct stat st = {};
     bool existed = ::stat(target.c_str(), &st) == 0;
     if (existed && (S_ISDIR(st.st_mode) || !readWholeFile(target, text))) {
         return; // an unreadable file is left as it was rather than replaced by a single key
     }
-    std::string updated = WriteProfileKey(text, sectionName, keyName, cString(value));
-    if (existed && updated == text) {
-        return;
+    try {
+        std::string updated = WriteProfileKey(text, sectionName, keyName, cString(value));
+        if (!existed || updated != text) {
+            replaceFile(target, updated, existed ? &st : nullptr);
+        }
+    } catch (const std::exception&) {
+        // Out of memory for the new text: the file stays as it was, like any other failed write.
     }
-    replaceFile(target, updated, existed ? &st : nullptr);
 }
 
 void CProfileFile::WriteInt(const std::string& key, int value, const std::string& section)
