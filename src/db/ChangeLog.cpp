@@ -9,9 +9,11 @@
 #include <optional>
 #include <vector>
 
-namespace qar {
+namespace qar
+{
 
-namespace {
+namespace
+{
 
 std::uint32_t g_nextRecId = 0;
 std::optional<std::string> g_usersTable;
@@ -63,8 +65,7 @@ CChangeLog::CChangeLog(CXTabelChangeTmp& changeTable, const IServerState& server
     : m_changeTable(changeTable), m_server(server)
 {}
 
-void CChangeLog::LogChange(const std::string& table, const std::string& field, std::int32_t key,
-                           std::uint8_t action)
+void CChangeLog::LogChange(const std::string& table, const std::string& field, std::int32_t key, std::uint8_t action)
 {
     if (!m_server.IsServerRunning()) {
         return;

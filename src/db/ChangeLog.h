@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <string>
 
-namespace qar {
+namespace qar
+{
 
 class CXTabelChangeTmp;
 

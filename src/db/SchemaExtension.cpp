@@ -7,7 +7,8 @@
 #include "db/TableMap.h"
 #include "settings/CProfileFile.h"
 
-namespace qar {
+namespace qar
+{
 
 bool EnsureWeightColumns(CXDatabase& db, const std::string& connect)
 {

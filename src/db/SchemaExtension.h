@@ -2,7 +2,8 @@
 
 #include <string>
 
-namespace qar {
+namespace qar
+{
 
 class CXDatabase;
 

@@ -1,0 +1,165 @@
+#include "db/ChangeLog.h"
+
+#include "OdbcTestDb.h"
+#include "db/CXDatabase.h"
+#include "db/CXTabelChangeTmp.h"
+#include "db/OdbcError.h"
+
+#include <gtest/gtest.h>
+
+namespace qar
+{
+namespace
+{
+
+using Rows = std::vector<std::vector<std::optional<std::string>>>;
+
+struct FakeServer : IServerState
+{
+    bool running = true;
+    bool IsServerRunning() const override { return running; }
+};
+
+class ChangeLogTest : public test::DbTest
+{
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        ResetChangeLogForTesting();
+        m_connection.Open(db().connectString());
+    }
+    void TearDown() override
+    {
+        m_connection.Close();
+        ResetChangeLogForTesting();
+        DbTest::TearDown();
+    }
+
+    Rows rows(const std::string& table = "ChangeTable")
+    {
+        return db().query("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [" + table +
+                          "] ORDER BY [REC_ID]");
+    }
+
+    CXDatabase m_connection;
+    CXTabelChangeTmp m_table{&m_connection};
+    FakeServer m_server;
+    CChangeLog m_log{m_table, m_server};
+};
+
+Rows expected(std::initializer_list<std::vector<const char*>> rows)
+{
+    Rows out;
+    for (const auto& row : rows) {
+        std::vector<std::optional<std::string>> values;
+        for (const char* v : row) {
+            values.emplace_back(v);
+        }
+        out.push_back(values);
+    }
+    return out;
+}
+
+TEST_P(ChangeLogTest, EveryEventWritesItsRowsInOrder)
+{
+    m_log.logGroup(3, ChangeAct::Added);
+    m_log.logGroup(3, ChangeAct::Modified);
+    m_log.logGroupDataFileSaved(3);
+    m_log.logGroupXmlFilesSaved(3);
+    m_log.logUnit(205, ChangeAct::Modified);
+    m_log.logUnitIdChange(205, 206);
+    m_log.logUserIdChange(10005, 10010);
+    m_log.logUser(10010, ChangeAct::Deleted);
+    m_log.logGroup(3, ChangeAct::Deleted);
+
+    EXPECT_EQ(rows(), expected({
+                          {"0", "GroupTable", "GROUP_ID", "3", "0"},
+                          {"1", "GroupTable", "GROUP_ID", "3", "2"},
+                          {"2", "[XML-FILE]", "[UGRPX-DATA]", "3", "2"},
+                          {"3", "[XML-FILE]", "[UGRPX-XMLS]", "3", "2"},
+                          {"4", "UnitTable", "UNIT_ID", "205", "2"},
+                          {"5", "UnitTable", "UNIT_ID", "205", "1"},
+                          {"6", "UnitTable", "UNIT_ID", "206", "0"},
+                          {"7", "BASE_USERS", "USER_ID", "10005", "1"},
+                          {"8", "BASE_USERS", "USER_ID", "10010", "0"},
+                          {"9", "BASE_USERS", "USER_ID", "10010", "1"},
+                          {"10", "GroupTable", "GROUP_ID", "3", "1"},
+                      }));
+    EXPECT_EQ(NextChangeRecId(), 11u);
+}
+
+TEST_P(ChangeLogTest, StoppedServerGetsNoRowAndTheCounterStays)
+{
+    m_server.running = false;
+    m_log.logUnit(101, ChangeAct::Modified);
+    EXPECT_EQ(db().count("[ChangeTable]"), 0);
+    EXPECT_EQ(NextChangeRecId(), 0u);
+
+    m_server.running = true;
+    m_log.logUnit(101, ChangeAct::Modified);
+    EXPECT_EQ(rows(), expected({{"0", "UnitTable", "UNIT_ID", "101", "2"}}));
+}
+
+TEST_P(ChangeLogTest, NumbersStartAtZeroWhateverTheTableHolds)
+{
+    db().exec("INSERT INTO [ChangeTable] ([REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act]) "
+              "VALUES (500, 'UnitTable', 'UNIT_ID', 9, 2)");
+    m_table.Open();
+    m_log.LogChange("T", "F", 1, 0);
+    m_log.LogChange("T", "F", 2, 0);
+    EXPECT_FALSE(m_table.IsOpen()) << "the change-log object is closed between rows";
+    EXPECT_EQ(
+        rows(),
+        expected({{"0", "T", "F", "1", "0"}, {"1", "T", "F", "2", "0"}, {"500", "UnitTable", "UNIT_ID", "9", "2"}}));
+}
+
+TEST_P(ChangeLogTest, UsersTableIsReadOnceButGroupsAndUnitsEveryTime)
+{
+    writeDbDat("[CONFIG]\nUTB=Staff\nUNTB=Depts\nGTB=Firms\n");
+    m_log.logUser(1, ChangeAct::Added);
+    m_log.logUnit(2, ChangeAct::Added);
+    m_log.logGroup(3, ChangeAct::Added);
+    writeDbDat("[CONFIG]\nUTB=People\nUNTB=Sections\nGTB=Companies\n");
+    m_log.logUser(1, ChangeAct::Modified);
+    m_log.logUnit(2, ChangeAct::Modified);
+    m_log.logGroup(3, ChangeAct::Modified);
+
+    EXPECT_EQ(rows(), expected({
+                          {"0", "Staff", "USER_ID", "1", "0"},
+                          {"1", "Depts", "UNIT_ID", "2", "0"},
+                          {"2", "Firms", "GROUP_ID", "3", "0"},
+                          {"3", "Staff", "USER_ID", "1", "2"},
+                          {"4", "Sections", "UNIT_ID", "2", "2"},
+                          {"5", "Companies", "GROUP_ID", "3", "2"},
+                      }));
+}
+
+TEST_P(ChangeLogTest, WritesToTheConfiguredTableAndColumns)
+{
+    db().exec("CREATE TABLE [Pending] ([NO] INTEGER, [TBL] VARCHAR(255), [FLD] VARCHAR(255), [KEYV] INTEGER, "
+              "[ACT] INTEGER)");
+    writeDbDat("[CONFIG]\nCTB=Pending\n[CHTMP_TABLE]\nREC_ID=[NO]\nTable_Name=[TBL]\nField_Name=[FLD]\n"
+               "Key_Value=[KEYV]\nChange_Act=[ACT]\n");
+    m_log.logUser(42, ChangeAct::Deleted);
+    EXPECT_EQ(db().query("SELECT [NO], [TBL], [FLD], [KEYV], [ACT] FROM [Pending]"),
+              expected({{"0", "BASE_USERS", "USER_ID", "42", "1"}}));
+    EXPECT_EQ(db().count("[ChangeTable]"), 0);
+}
+
+TEST_P(ChangeLogTest, FailedWriteReachesTheCallerAndSkipsANumber)
+{
+    writeDbDat("[CONFIG]\nCTB=NoSuchTable\n");
+    EXPECT_THROW(m_log.logGroup(1, ChangeAct::Added), DbError);
+    writeDbDat();
+    m_log.logGroup(1, ChangeAct::Added);
+    EXPECT_EQ(rows(), expected({{"1", "GroupTable", "GROUP_ID", "1", "0"}}));
+}
+
+QAR_DB_TEST_ON_BOTH_ENGINES(ChangeLogTest);
+
+} // namespace
+} // namespace qar
