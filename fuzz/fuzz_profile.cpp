@@ -1,10 +1,13 @@
 // Settings files come from people's editors, older installations and the server: any bytes must read
 // and write without a crash, and a plain key written must read back as written.
 #include "settings/CProfileFile.h"
+#include "settings/ProfileText.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -68,6 +71,38 @@ bool isPlainName(const std::string& s)
     return true;
 }
 
+bool startsWith(std::string_view s, std::string_view prefix)
+{
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+bool endsWith(std::string_view s, std::string_view suffix)
+{
+    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+/// A write keeps every byte of the file apart from the value it replaces or the place it inserts at.
+void checkWriteKeepsTheRest(std::string_view text, const std::string& section, const std::string& key,
+                            const std::string& value)
+{
+    qar::ProfileLocation loc = qar::LocateProfileKey(text, section, key);
+    std::string out = qar::WriteProfileKey(text, section, key, value);
+    std::size_t cut = loc.keyFound ? loc.valueBegin : loc.sectionFound ? loc.insertAt : text.size();
+    std::size_t resume = loc.keyFound ? loc.valueEnd : cut;
+    if (!startsWith(out, text.substr(0, cut)) || !endsWith(out, text.substr(resume)) ||
+        out.size() < text.size() - (resume - cut)) {
+        std::abort();
+    }
+}
+
+std::string fileText()
+{
+    std::ifstream in(filePath(), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -101,6 +136,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             profile.GetInt(key, static_cast<int>(script.byte()) - 128, section);
         } else {
             std::string value = script.text();
+            if (isPlainName(key) && isPlainName(section) && isPlainName(value)) {
+                checkWriteKeepsTheRest(fileText(), section, key, value);
+            }
             profile.WriteString(key, value, section);
             // A plain name and value always read back as written, whatever the file held before.
             if (isPlainName(key) && isPlainName(profile.Section()) && isPlainName(value) &&
