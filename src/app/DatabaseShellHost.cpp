@@ -1,0 +1,64 @@
+#include "app/DatabaseShellHost.h"
+
+#include "app/ServerControl.h"
+#include "db/CXTableGroup.h"
+#include "db/DataSourceRegistration.h"
+#include "platform/Paths.h"
+
+namespace qar
+{
+
+int GroupUserLimit(CXTableGroup& groups, int groupId)
+{
+    if (!groups.IsOpen()) {
+        groups.Open();
+    }
+    if (groups.IsBOF() && groups.IsEOF()) {
+        return 0;
+    }
+    for (groups.MoveFirst(); !groups.IsEOF(); groups.MoveNext()) {
+        if (groups.m_GROUP_ID == groupId) {
+            return groups.m_GROUP_COUNT;
+        }
+    }
+    return 0;
+}
+
+void DatabaseShellHost::ensureDataSource()
+{
+    // A data source of that name, the user's or the machine's, is left as it is; otherwise the
+    // desktop database beside the program is registered machine-wide. The result is not looked at:
+    // opening the database reports the failure.
+    const std::string dbDat = ProgramPath("\\UserData\\config\\DB.dat");
+    if (!DsnKeyExists(dbDat)) {
+        RegisterAccessDsn(dbDat, false);
+    }
+}
+
+bool DatabaseShellHost::openDatabase()
+{
+    return m_session.OpenDatabase();
+}
+
+void DatabaseShellHost::refreshConnection()
+{
+    m_session.RefreshConnection();
+}
+
+void DatabaseShellHost::closeDatabase()
+{
+    m_session.CloseAll();
+}
+
+int DatabaseShellHost::groupUserLimit(int groupId)
+{
+    return GroupUserLimit(m_session.tableGroup(), groupId);
+}
+
+bool DatabaseShellHost::isServerRunning()
+{
+    SystemServerProbe probe;
+    return probe.findServerWindow() || probe.findServerProcess();
+}
+
+} // namespace qar

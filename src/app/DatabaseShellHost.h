@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/ShellHost.h"
+#include "db/CDatabaseSession.h"
+
+namespace qar
+{
+
+class CXTableGroup;
+
+/// The user limit ("[GROUP_COUNT]") of group `groupId`, found by scanning the groups from the first row;
+/// 0 when the table is empty or the group is missing. Opens the record object when it is closed and
+/// uses an open one as it stands.
+int GroupUserLimit(CXTableGroup& groups, int groupId);
+
+/// The main window's services on the real database: the session of DB.dat's data source, its
+/// registration, and the server's detection.
+class DatabaseShellHost : public ShellHost
+{
+public:
+    DatabaseShellHost() = default;
+
+    void ensureDataSource() override;
+    bool openDatabase() override;
+    void refreshConnection() override;
+    void closeDatabase() override;
+    int groupUserLimit(int groupId) override;
+    bool isServerRunning() override;
+
+    CDatabaseSession& session() { return m_session; }
+
+private:
+    CDatabaseSession m_session;
+};
+
+} // namespace qar

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qar
+{
+
+/// A program or document the tool hands to the desktop.
+struct LaunchRequest
+{
+    enum class Kind
+    {
+        Program,  ///< run `path` with `arguments` in `workingDirectory`
+        Document, ///< open `path` with the desktop's associated program
+    };
+
+    Kind kind = Kind::Program;
+    std::string path;
+    std::vector<std::string> arguments;
+    std::string workingDirectory;
+
+    bool operator==(const LaunchRequest&) const = default;
+};
+
+/// The Configuration button: the server's configuration file in the text editor.
+LaunchRequest ConfigurationRequest();
+/// The Option button: the server's own settings form; none when the server is not beside the program.
+std::optional<LaunchRequest> OptionRequest();
+/// The Help button: the data configuration help page.
+LaunchRequest HelpRequest();
+/// The Start Service button: the server itself.
+LaunchRequest StartServiceRequest();
+/// True when the server's configuration file exists, which enables Configuration and Option.
+bool ServerConfigurationExists();
+
+/// After a first-run set-up: hand the units and users data files left by the installer to the
+/// spreadsheet import tool. None unless both files exist and the tool runs as system manager.
+std::optional<LaunchRequest> SheetIntakeRequest(unsigned long long windowHandle, bool systemManager);
+
+/// How a text file is opened in the user's editor: $VISUAL directly, else $EDITOR inside a terminal,
+/// else the desktop's default for text (a Document request). Empty variables count as unset.
+LaunchRequest EditorRequest(const std::string& file, const char* visual, const char* editor,
+                            const std::string& workingDirectory);
+
+} // namespace qar

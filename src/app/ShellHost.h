@@ -1,0 +1,27 @@
+#pragma once
+
+namespace qar
+{
+
+/// What the main window needs from the database layer and the server for its own steps (open at start,
+/// timed refresh, close at the end, group limits, server state), behind one interface so the window can
+/// run on a test double.
+class ShellHost
+{
+public:
+    virtual ~ShellHost() = default;
+
+    /// Registers the desktop-database data source of DB.dat when the data source it names is missing.
+    virtual void ensureDataSource() = 0;
+    /// Opens the shared connection; false when the database cannot be reached.
+    virtual bool openDatabase() = 0;
+    /// The refresh timer's tick: keeps the connection and the record objects current.
+    virtual void refreshConnection() = 0;
+    /// Closes the record objects and the connection.
+    virtual void closeDatabase() = 0;
+    /// The user limit ("[GROUP_COUNT]") of a group, 0 when the group is not found.
+    virtual int groupUserLimit(int groupId) = 0;
+    virtual bool isServerRunning() = 0;
+};
+
+} // namespace qar

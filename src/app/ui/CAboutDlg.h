@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui
+{
+class CAboutDlg;
+}
+
+namespace qar::ui
+{
+
+/// The About box of the main window's "About..." command.
+class CAboutDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+    ~CAboutDlg() override;
+
+private:
+    std::unique_ptr<Ui::CAboutDlg> m_ui;
+};
+
+} // namespace qar::ui

@@ -1,0 +1,363 @@
+#include "app/ui/CMainDlg.h"
+
+#include "app/ShellCommands.h"
+#include "app/ShellHost.h"
+#include "app/ui/CAboutDlg.h"
+#include "app/ui/CAdminPage.h"
+#include "app/ui/Launcher.h"
+#include "app/ui/MessageService.h"
+#include "app/ui/ShellEvent.h"
+#include "app/ui/UiText.h"
+#include "catalog/ui/CAppPage.h"
+#include "catalog/ui/CEnvParamPage.h"
+#include "catalog/ui/CMsgTypePage.h"
+#include "catalog/ui/CRolePage.h"
+#include "catalog/ui/CWebsitePage.h"
+#include "groups/ui/CGroupPage.h"
+#include "org/ui/CUnitUserPage.h"
+#include "platform/Paths.h"
+#include "resources/StringIds.h"
+#include "ui_CMainDlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QThread>
+
+namespace qar::ui
+{
+
+namespace
+{
+
+std::size_t slot(PageKind kind)
+{
+    return static_cast<std::size_t>(kind);
+}
+
+/// Shows the wait cursor for one scope.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launcher, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CMainDlg>()), m_options(options), m_host(host), m_launcher(launcher)
+{
+    m_ui->setupUi(this);
+    applyTextIds(this);
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    m_buttonSize = m_ui->helpButton->size();
+    m_ui->helpButton->hide();
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        // Enter must not press any of the server buttons.
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    loadImages();
+
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setObjectName(QStringLiteral("refreshTimer"));
+    m_refreshTimer->setInterval(kRefreshPeriodMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, &CMainDlg::onRefreshTimer);
+
+    connect(m_ui->configurationButton, &QPushButton::clicked, this, [this] { launchOrIgnore(ConfigurationRequest()); });
+    connect(m_ui->optionButton, &QPushButton::clicked, this, [this] {
+        if (auto request = OptionRequest()) {
+            launchOrIgnore(*request);
+        }
+    });
+    connect(m_ui->nameButton, &QPushButton::clicked, this, &CMainDlg::corporationNameRequested);
+    connect(m_ui->startServiceButton, &QPushButton::clicked, this, &CMainDlg::launchStartService);
+    connect(m_ui->helpButton, &QPushButton::clicked, this, [this] {
+        WaitCursor wait;
+        launchOrIgnore(HelpRequest());
+    });
+    connect(m_ui->sideBarList, &QListWidget::currentRowChanged, this, [this] { layoutWindow(); });
+}
+
+CMainDlg::~CMainDlg()
+{
+    m_refreshTimer->stop();
+    if (m_dbOpened) {
+        m_host.closeDatabase();
+    }
+    // Pages go in the order they were created, before the connection they read through is gone.
+    for (CAdminPage*& page : m_pages) {
+        delete page;
+        page = nullptr;
+    }
+}
+
+void CMainDlg::loadImages()
+{
+    for (int i = 0; i < 10; ++i) {
+        m_largeImages << QIcon(QStringLiteral(":/icons/large-%1.png").arg(i));
+    }
+    for (int i = 0; i < 7; ++i) {
+        m_smallImages << QIcon(QStringLiteral(":/icons/small-%1.png").arg(i));
+    }
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/qaradmin-48.png"));
+    icon.addFile(QStringLiteral(":/icons/qaradmin-256.png"));
+    setWindowIcon(icon);
+}
+
+QIcon CMainDlg::smallImage(int index) const
+{
+    return m_smallImages.value(index);
+}
+
+QIcon CMainDlg::largeImage(int index) const
+{
+    return m_largeImages.value(index);
+}
+
+bool CMainDlg::initialise()
+{
+    if (m_initialised) {
+        return m_dbOpened;
+    }
+    m_initialised = true;
+    m_host.ensureDataSource();
+
+    const bool configurable = ServerConfigurationExists();
+    m_ui->configurationButton->setEnabled(configurable);
+    m_ui->optionButton->setEnabled(configurable);
+
+    // The platform put "About..." in the window's system menu; here it is the window's context menu.
+    auto* about = new QAction(text(str::kMenuAbout), this);
+    about->setObjectName(QStringLiteral("aboutAction"));
+    about->setData(kAboutCommand);
+    connect(about, &QAction::triggered, this, &CMainDlg::showAbout);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    fillSideBar();
+    createPages();
+    layoutWindow();
+    m_ui->sideBarList->setCurrentRow(InitialSideBarIndex(m_options.systemManager));
+    UpdateServiceButtons();
+
+    m_dbOpened = m_host.openDatabase();
+    if (!m_dbOpened) {
+        MessageService::instance().error(this, str::kUnableToOpenDb);
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return false;
+    }
+    if (m_options.firstRun) {
+        emit firstRunSetupRequested();
+    }
+    m_refreshTimer->start();
+    QCoreApplication::postEvent(this, new ShellEvent(kPostInitMessage));
+    return true;
+}
+
+int CMainDlg::run()
+{
+    initialise();
+    return exec();
+}
+
+void CMainDlg::fillSideBar()
+{
+    QListWidget* bar = m_ui->sideBarList;
+    bar->clear();
+    for (const SideBarEntry& e : SideBarEntries()) {
+        bar->addItem(new QListWidgetItem(largeImage(e.image), text(e.textId)));
+    }
+}
+
+void CMainDlg::createPages()
+{
+    for (PageKind kind : kPageCreationOrder) {
+        CAdminPage* page = nullptr;
+        switch (kind) {
+        case PageKind::Applications:
+            page = new CAppPage(this);
+            break;
+        case PageKind::Roles:
+            page = new CRolePage(this);
+            break;
+        case PageKind::Websites:
+            page = new CWebsitePage(this);
+            break;
+        case PageKind::MessageTypes:
+            page = new CMsgTypePage(this);
+            break;
+        case PageKind::UnitsAndUsers:
+            page = new CUnitUserPage(this);
+            break;
+        case PageKind::Groups:
+            page = new CGroupPage(this);
+            break;
+        case PageKind::EnvironmentParameters:
+            page = new CEnvParamPage(this);
+            break;
+        }
+        page->hide();
+        m_pages[slot(kind)] = page;
+    }
+}
+
+CAdminPage* CMainDlg::page(PageKind kind) const
+{
+    return m_pages[slot(kind)];
+}
+
+void CMainDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    layoutWindow();
+}
+
+void CMainDlg::layoutWindow()
+{
+    if (m_ui->sideBarList->count() == 0) {
+        return; // not filled yet: initialisation lays the window out once it is
+    }
+    const MainLayout layout = ComputeMainLayout(width(), height(), m_buttonSize.width(), m_buttonSize.height());
+    const auto toQRect = [](const Rect& r) { return QRect(r.x, r.y, r.width, r.height); };
+
+    m_ui->sideBarList->setGeometry(toQRect(layout.sideBar));
+    m_ui->pageAreaFrame->setGeometry(toQRect(layout.pageArea));
+    m_ui->noticeLabel->setGeometry(toQRect(layout.pageArea));
+    for (CAdminPage* page : m_pages) {
+        if (page != nullptr) {
+            page->setGeometry(toQRect(layout.pageArea));
+        }
+    }
+    const std::array<QPushButton*, 5> buttons = {m_ui->configurationButton, m_ui->optionButton, m_ui->nameButton,
+                                                 m_ui->startServiceButton, m_ui->helpButton};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setGeometry(toQRect(layout.buttons[i]));
+    }
+    m_ui->noticeLabel->setVisible(!m_options.systemManager);
+    showSelectedPage();
+}
+
+void CMainDlg::showSelectedPage()
+{
+    const int row = m_ui->sideBarList->currentRow();
+    if (row < 0) {
+        return;
+    }
+    m_ui->noticeLabel->setText(formatText(str::kNoticeForbiddenFormat, {m_ui->sideBarList->item(row)->text()}));
+    const std::optional<PageKind> target = PageForEntry(row, m_options.systemManager);
+    CAdminPage* shown = target ? page(*target) : nullptr;
+    // Only pages other than the target are hidden, so a page that refreshes on becoming visible does
+    // not reload on every resize.
+    for (CAdminPage* p : m_pages) {
+        if (p != nullptr && p != shown) {
+            p->hide();
+        }
+    }
+    if (shown != nullptr) {
+        shown->raise();
+        shown->show();
+    }
+}
+
+void CMainDlg::customEvent(QEvent* event)
+{
+    if (event->type() == ShellEvent::typeFor(kPostInitMessage)) {
+        postInitialise();
+        return;
+    }
+    QDialog::customEvent(event);
+}
+
+void CMainDlg::postInitialise()
+{
+    for (PageKind kind : {PageKind::Groups, PageKind::UnitsAndUsers, PageKind::EnvironmentParameters}) {
+        page(kind)->refresh();
+    }
+    if (!m_options.firstRun) {
+        return;
+    }
+    for (CAdminPage* p : m_pages) {
+        p->hide();
+    }
+    CAdminPage* units = page(PageKind::UnitsAndUsers);
+    units->raise();
+    units->show();
+    units->selectFirstItem();
+    if (auto request = SheetIntakeRequest(static_cast<unsigned long long>(winId()), m_options.systemManager)) {
+        // The import tool takes over from here.
+        launchOrIgnore(*request);
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void CMainDlg::onRefreshTimer()
+{
+    m_host.refreshConnection();
+}
+
+int CMainDlg::GetGroupUserLimit(int groupId)
+{
+    return m_host.groupUserLimit(groupId);
+}
+
+void CMainDlg::UpdateServiceButtons()
+{
+    QPushButton* start = m_ui->startServiceButton;
+    start->setEnabled(!m_host.isServerRunning() && !m_options.firstRun);
+    start->setVisible(FileExists(ProgramPath("\\RXServer.exe")));
+}
+
+void CMainDlg::launchStartService()
+{
+    WaitCursor wait;
+    launchOrIgnore(StartServiceRequest());
+    QThread::msleep(500);
+    UpdateServiceButtons();
+}
+
+void CMainDlg::launchOrIgnore(const LaunchRequest& request)
+{
+    // A program or document that cannot be started is the desktop's to report, not the window's.
+    m_launcher.launch(request);
+}
+
+void CMainDlg::showAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // The window closes only through its close command.
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CMainDlg::reject()
+{
+    // Escape and the dialog's reject path do nothing here; closeEvent() ends the run.
+}
+
+void CMainDlg::closeEvent(QCloseEvent* event)
+{
+    m_refreshTimer->stop();
+    QDialog::done(QDialog::Rejected);
+    event->accept();
+}
+
+} // namespace qar::ui

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "app/CommandLine.h"
+#include "app/MainWindowModel.h"
+#include "app/ShellCommands.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QList>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+namespace Ui
+{
+class CMainDlg;
+}
+
+namespace qar
+{
+class ShellHost;
+}
+
+namespace qar::ui
+{
+
+class CAdminPage;
+class Launcher;
+
+/// The tool's only top-level window: the side bar of pages, the page area, and the server buttons along
+/// the bottom. It keeps the start options and hands the pages the services they share.
+class CMainDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Numbers of the window's own notifications, kept from the platform so the flow stays recognisable.
+    static constexpr int kPostInitMessage = 1737;
+    static constexpr int kNetDataMessage = 3025;
+    static constexpr int kNetStateMessage = 3026;
+    static constexpr int kRefreshTimerId = 101;
+    static constexpr int kRefreshPeriodMs = 120000;
+    static constexpr int kAboutCommand = 16;
+
+    CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launcher, QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    /// Prepares the window as it is created: data source, buttons, side bar, pages, database, refresh
+    /// timer. False when the database could not be opened; the window then has closing queued.
+    bool initialise();
+    /// initialise() and the modal run; returns when the window has closed.
+    int run();
+
+    const StartOptions& startOptions() const { return m_options; }
+    ShellHost& host() { return m_host; }
+    bool databaseOpened() const { return m_dbOpened; }
+    /// The user limit of a group ("[GROUP_COUNT]"), 0 when the group is not found.
+    int GetGroupUserLimit(int groupId);
+
+    CAdminPage* page(PageKind kind) const;
+    /// Image `index` of the 16 x 16 list shared with the units-and-users tree.
+    QIcon smallImage(int index) const;
+    QIcon largeImage(int index) const;
+
+    /// Enables, disables or hides Start Service after the server's state.
+    void UpdateServiceButtons();
+
+signals:
+    /// The Name button: the corporation name and website form.
+    void corporationNameRequested();
+    /// Emitted during initialisation in first-run mode, after the database has opened.
+    void firstRunSetupRequested();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void customEvent(QEvent* event) override;
+    void reject() override;
+
+private:
+    void loadImages();
+    void fillSideBar();
+    void createPages();
+    void layoutWindow();
+    void showSelectedPage();
+    void postInitialise();
+    void onRefreshTimer();
+    void showAbout();
+    void launchStartService();
+    void launchOrIgnore(const LaunchRequest& request);
+
+    std::unique_ptr<Ui::CMainDlg> m_ui;
+    StartOptions m_options;
+    ShellHost& m_host;
+    Launcher& m_launcher;
+    bool m_dbOpened = false;
+    bool m_initialised = false;
+    QSize m_buttonSize;
+    QTimer* m_refreshTimer = nullptr;
+    QList<QIcon> m_largeImages;
+    QList<QIcon> m_smallImages;
+    std::array<CAdminPage*, kPageCreationOrder.size()> m_pages{};
+};
+
+} // namespace qar::ui

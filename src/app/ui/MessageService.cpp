@@ -1,0 +1,145 @@
+#include "app/ui/MessageService.h"
+
+#include "app/ui/UiText.h"
+#include "resources/StringIds.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace qar::ui
+{
+
+namespace
+{
+
+QMessageBox::Icon iconFor(Severity severity)
+{
+    switch (severity) {
+    case Severity::Information:
+        return QMessageBox::Information;
+    case Severity::Question:
+        return QMessageBox::Question;
+    case Severity::Warning:
+        return QMessageBox::Warning;
+    case Severity::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonSpec
+{
+    QMessageBox::StandardButton button;
+    Answer answer;
+    int textId;
+};
+
+QList<ButtonSpec> buttonsFor(Buttons buttons)
+{
+    const ButtonSpec ok{QMessageBox::Ok, Answer::Ok, str::kOk};
+    const ButtonSpec cancel{QMessageBox::Cancel, Answer::Cancel, str::kCancel};
+    const ButtonSpec yes{QMessageBox::Yes, Answer::Yes, str::kYes};
+    const ButtonSpec no{QMessageBox::No, Answer::No, str::kNo};
+    switch (buttons) {
+    case Buttons::Ok:
+        return {ok};
+    case Buttons::OkCancel:
+        return {ok, cancel};
+    case Buttons::YesNo:
+        return {yes, no};
+    case Buttons::YesNoCancel:
+        return {yes, no, cancel};
+    }
+    return {ok};
+}
+
+} // namespace
+
+MessageService& MessageService::instance()
+{
+    static MessageService service;
+    return service;
+}
+
+Answer MessageService::show(QWidget* parent, Severity severity, const QString& message, Buttons buttons)
+{
+    QMessageBox box(iconFor(severity), text(str::kAppTitle), message, QMessageBox::NoButton, parent);
+    const QList<ButtonSpec> specs = buttonsFor(buttons);
+    for (const ButtonSpec& spec : specs) {
+        box.addButton(spec.button)->setText(text(spec.textId));
+    }
+    box.setDefaultButton(specs.front().button);
+
+    Answer answer = specs.front().answer;
+    if (m_headless) {
+        if (!m_answers.empty()) {
+            answer = m_answers.front();
+            m_answers.pop_front();
+        }
+    } else {
+        box.exec();
+        // Closing the box with Escape or its close button counts as its last (cancelling) button.
+        answer = specs.back().answer;
+        for (const ButtonSpec& spec : specs) {
+            if (box.clickedButton() == box.button(spec.button)) {
+                answer = spec.answer;
+            }
+        }
+    }
+    m_shown.append(ShownMessage{severity, box.windowTitle(), box.text(), answer});
+    return answer;
+}
+
+void MessageService::information(QWidget* parent, const QString& message)
+{
+    show(parent, Severity::Information, message, Buttons::Ok);
+}
+
+void MessageService::information(QWidget* parent, int stringId)
+{
+    information(parent, text(stringId));
+}
+
+void MessageService::error(QWidget* parent, const QString& message)
+{
+    show(parent, Severity::Error, message, Buttons::Ok);
+}
+
+void MessageService::error(QWidget* parent, int stringId)
+{
+    error(parent, text(stringId));
+}
+
+Answer MessageService::question(QWidget* parent, const QString& message, Buttons buttons)
+{
+    return show(parent, Severity::Question, message, buttons);
+}
+
+QString MessageService::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                        const QString& filter)
+{
+    if (m_headless) {
+        if (m_fileNames.empty()) {
+            return {};
+        }
+        QString name = m_fileNames.front();
+        m_fileNames.pop_front();
+        return name;
+    }
+    return QFileDialog::getOpenFileName(parent, caption, directory, filter);
+}
+
+QString MessageService::lastText() const
+{
+    return m_shown.isEmpty() ? QString() : m_shown.back().text;
+}
+
+void MessageService::reset()
+{
+    m_answers.clear();
+    m_fileNames.clear();
+    m_shown.clear();
+}
+
+} // namespace qar::ui

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+
+class QWidget;
+
+namespace qar::ui
+{
+
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No,
+};
+
+enum class Buttons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel,
+};
+
+enum class Severity
+{
+    Information,
+    Question,
+    Warning,
+    Error,
+};
+
+/// A message as it was put on screen (or would have been, in headless mode).
+struct ShownMessage
+{
+    Severity severity;
+    QString caption;
+    QString text;
+    Answer answer;
+};
+
+/// Every message box and file-open form of the tool goes through this one service, captioned with the
+/// application title. In headless mode (tests) nothing modal runs: each prompt is recorded and
+/// answered from the queue filled with setNextAnswer()/setNextFileName(), by default with its first
+/// button (OK or Yes) and an empty file name (cancelled).
+class MessageService
+{
+public:
+    static MessageService& instance();
+
+    Answer show(QWidget* parent, Severity severity, const QString& text, Buttons buttons);
+
+    void information(QWidget* parent, const QString& text);
+    void information(QWidget* parent, int stringId);
+    void error(QWidget* parent, const QString& text);
+    void error(QWidget* parent, int stringId);
+    Answer question(QWidget* parent, const QString& text, Buttons buttons = Buttons::OkCancel);
+
+    /// The file the administrator picked, empty when the form was cancelled.
+    QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
+
+    void setHeadless(bool headless) { m_headless = headless; }
+    bool headless() const { return m_headless; }
+    void setNextAnswer(Answer answer) { m_answers.push_back(answer); }
+    void setNextFileName(const QString& fileName) { m_fileNames.push_back(fileName); }
+
+    const QList<ShownMessage>& shown() const { return m_shown; }
+    /// Text of the most recent message, empty when none was shown.
+    QString lastText() const;
+    /// Forgets the recorded messages and any unused queued answers.
+    void reset();
+
+private:
+    MessageService() = default;
+
+    bool m_headless = false;
+    std::deque<Answer> m_answers;
+    std::deque<QString> m_fileNames;
+    QList<ShownMessage> m_shown;
+};
+
+} // namespace qar::ui

@@ -1,0 +1,74 @@
+#include "app/ui/UiText.h"
+
+#include "resources/StringTable.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVariant>
+#include <QWidget>
+
+namespace qar::ui
+{
+
+QString text(int id)
+{
+    const std::string_view utf8 = StringUtf8(id);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QString formatText(int id, std::initializer_list<QString> args)
+{
+    const QString format = text(id);
+    QString out;
+    auto next = args.begin();
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == u'%' && i + 1 < format.size() && (format.at(i + 1) == u's' || format.at(i + 1) == u'd') &&
+            next != args.end()) {
+            out += *next++;
+            ++i;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+// Stopgap until the encoding module's ANSI <-> UTF-16 conversion is wired in: correct for the UTF-8
+// code page of non-Chinese systems only. Replace both bodies with the encoding module's functions.
+QString fromAnsi(std::string_view bytes)
+{
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string toAnsi(const QString& text)
+{
+    return text.toStdString();
+}
+
+void applyTextIds(QWidget* form)
+{
+    QList<QWidget*> widgets = form->findChildren<QWidget*>();
+    widgets.prepend(form);
+    for (QWidget* w : widgets) {
+        const QVariant titleId = w->property("titleId");
+        if (titleId.isValid()) {
+            w->setWindowTitle(text(titleId.toInt()));
+        }
+        const QVariant textId = w->property("textId");
+        if (!textId.isValid()) {
+            continue;
+        }
+        const QString t = text(textId.toInt());
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            button->setText(t);
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            label->setText(t);
+        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+            box->setTitle(t);
+        }
+    }
+}
+
+} // namespace qar::ui

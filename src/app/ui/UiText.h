@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace qar::ui
+{
+
+/// The string-table text of `id` in the current language.
+QString text(int id);
+
+/// The text of `id` with each printf-style "%s" or "%d" replaced by the next argument, in order.
+QString formatText(int id, std::initializer_list<QString> args);
+
+/// Core text (bytes in the ANSI code page) to QString and back: the only crossing point between the two.
+QString fromAnsi(std::string_view bytes);
+std::string toAnsi(const QString& text);
+
+/// Sets the texts of a form from the string table: every widget carrying the dynamic property
+/// "textId" gets that text (label, button, group box title), and one carrying "titleId" gets it as its
+/// window title. Forms keep their English text in the .ui file only for the designer's preview.
+void applyTextIds(QWidget* form);
+
+} // namespace qar::ui

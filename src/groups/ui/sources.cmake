@@ -1,0 +1,1 @@
+list(APPEND qargui_sources ${CMAKE_CURRENT_LIST_DIR}/CGroupPage.cpp)

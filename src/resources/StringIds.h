@@ -1,0 +1,133 @@
+#pragma once
+
+namespace qar::str
+{
+
+// Numeric ids of the string table. Messages keep the numbers the platform has always used; texts that
+// only appear on a form get an id derived from the form's resource number (form * 100 + n), so the
+// two ranges never meet.
+
+// Messages shared by every page.
+inline constexpr int kStatusEnabled = 153;
+inline constexpr int kStatusDisabled = 154;
+inline constexpr int kPublicAccountHave = 155;
+inline constexpr int kPublicAccountNone = 156;
+inline constexpr int kAliasFormat = 157;
+inline constexpr int kAliasNull = 158;
+inline constexpr int kSelectItemFromList = 159;
+inline constexpr int kConfirmDeleteItem = 160;
+inline constexpr int kInputCantBeNull = 161;
+inline constexpr int kUnableToOpenDb = 162;
+inline constexpr int kInvalidId = 163;
+inline constexpr int kParentNone = 164;
+inline constexpr int kIdMustBeUnique = 165;
+inline constexpr int kHasSubNodes = 166;
+inline constexpr int kConfirmDeleteItemTree = 167;
+inline constexpr int kUserStatusInService = 168;
+inline constexpr int kUserStatusVacation = 169;
+inline constexpr int kUserStatusDismissed = 170;
+inline constexpr int kAddUser = 171;
+inline constexpr int kAddDepartment = 172;
+inline constexpr int kModifyUser = 173;
+inline constexpr int kModifyDepartment = 174;
+inline constexpr int kNodeStatusInService = 175;
+inline constexpr int kNodeStatusVacation = 176;
+inline constexpr int kNodeStatusDismissed = 177;
+inline constexpr int kUserIdExists = 178;
+inline constexpr int kPasswordsDiffer = 179;
+inline constexpr int kIllegalMobile = 180;
+inline constexpr int kMobileExists = 181;
+inline constexpr int kInvalidEmail = 182;
+inline constexpr int kEmailExists = 183;
+inline constexpr int kOneRecordAtLeast = 189;
+inline constexpr int kGroupZeroReserved = 191;
+inline constexpr int kGroupMustBeAssigned = 194;
+inline constexpr int kApplicationTypeWrong = 201;
+inline constexpr int kEnterpriseCodeExists = 203;
+inline constexpr int kGroupNotAssigned = 204;
+inline constexpr int kDepartmentNotAssigned = 205;
+inline constexpr int kIllegalUserId = 206;
+inline constexpr int kNotAssigned = 209;
+inline constexpr int kOnlyAdministrator = 212;
+inline constexpr int kApplicationIdExists = 213;
+inline constexpr int kUserAmountAtLimit = 214;
+inline constexpr int kInputUserOrDepartment = 216;
+inline constexpr int kNotFoundFormat = 217;
+inline constexpr int kIllegalDepartmentId = 221;
+inline constexpr int kAddUserUnderDepartment = 223;
+inline constexpr int kCannotDeleteGroupHere = 224;
+inline constexpr int kFileNotExistIcon = 231;
+inline constexpr int kIconFileTooLarge = 232;
+inline constexpr int kInvalidIconFile = 233;
+inline constexpr int kSignDomainFormat = 234;
+inline constexpr int kSetSignDomain = 235;
+inline constexpr int kInputContentNull = 236;
+inline constexpr int kNotFinished = 238;
+inline constexpr int kFileNotExist = 239;
+inline constexpr int kColumnUserId = 240;
+inline constexpr int kColumnName = 241;
+inline constexpr int kColumnGroup = 242;
+inline constexpr int kColumnPower = 243;
+inline constexpr int kPowerSysAdmin = 244;
+inline constexpr int kPowerUserAdmin = 245;
+inline constexpr int kPowerNormal = 246;
+inline constexpr int kFilterAll = 247;
+inline constexpr int kNoGroupEntry = 248;
+inline constexpr int kConfirmDeletePrefix = 249;
+inline constexpr int kUnitiveAccountLabel = 250;
+inline constexpr int kDutyLabel = 251;
+inline constexpr int kAccountExists = 252;
+inline constexpr int kOperationFailed = 253;
+inline constexpr int kItemExists = 260;
+
+// Application-wide texts without a number of their own.
+inline constexpr int kAppTitle = 9000;
+inline constexpr int kCheckOdbcSettings = 9001;
+inline constexpr int kUseOrrinClient = 9002;
+inline constexpr int kOk = 9010;
+inline constexpr int kCancel = 9011;
+inline constexpr int kYes = 9012;
+inline constexpr int kNo = 9013;
+
+// About box (form 100).
+inline constexpr int kAboutTitle = 10001;
+inline constexpr int kAboutVersion = 10002;
+
+// Main window (form 102).
+inline constexpr int kMainTitle = 10200;
+inline constexpr int kButtonConfiguration = 10201;
+inline constexpr int kButtonOption = 10202;
+inline constexpr int kButtonName = 10203;
+inline constexpr int kButtonStartService = 10204;
+inline constexpr int kButtonHelp = 10205;
+inline constexpr int kNoticeAdministratorsOnly = 10206;
+inline constexpr int kMenuAbout = 10207;
+inline constexpr int kSideGroups = 10210;
+inline constexpr int kSideRoles = 10211;
+inline constexpr int kSideDeptsUsers = 10212;
+inline constexpr int kSideApplications = 10213;
+inline constexpr int kSideWebsites = 10214;
+inline constexpr int kSideMessageExtend = 10215;
+inline constexpr int kNoticeForbiddenFormat = 10220;
+
+// Environment parameters page (form 145), parameter form (148), help viewer (152).
+inline constexpr int kEnvParamsLabel = 14501;
+inline constexpr int kEnvModify = 14502;
+inline constexpr int kEnvRefresh = 14503;
+inline constexpr int kEnvColumnName = 14504;
+inline constexpr int kEnvColumnValue = 14505;
+inline constexpr int kEnvPageTitle = 14506;
+inline constexpr int kParamDlgTitle = 14801;
+inline constexpr int kParamDlgLabel = 14802;
+inline constexpr int kHelpTitle = 15201;
+
+// Corporation dialog (form 154).
+inline constexpr int kCorpTitle = 15401;
+inline constexpr int kCorpNameLabel = 15402;
+inline constexpr int kCorpNameHint = 15403;
+inline constexpr int kCorpWebsiteLabel = 15404;
+inline constexpr int kCorpWebsiteHint = 15405;
+inline constexpr int kCorpInputNameOrWebsite = 15406;
+inline constexpr int kCorpConfirmFormat = 15407;
+
+} // namespace qar::str

@@ -1,0 +1,173 @@
+#include "app/StartUp.h"
+
+#include "TempDir.h"
+#include "app/ShellCommands.h"
+#include "resources/StringIds.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace qar;
+
+namespace
+{
+
+/// Records what start-up asked of the machine, in order.
+class RecordingEnvironment : public StartUpEnvironment
+{
+public:
+    bool serverBeside = false;
+    bool registered = false;
+    MySqlSetting setting;
+    int lcid = 1033;
+    std::vector<std::string> log;
+
+    bool serverBesideProgram() override { return serverBeside; }
+    bool isDataSourceRegistered() override
+    {
+        log.push_back("check");
+        return registered;
+    }
+    void ensureDirectory(const std::string& relative) override { log.push_back("mkdir " + relative); }
+    MySqlSetting readMySqlSetting() override
+    {
+        log.push_back("read setting");
+        return setting;
+    }
+    int systemLcid() override { return lcid; }
+    void registerMySqlDataSource(const std::string& server, const std::string& charset, int port) override
+    {
+        log.push_back("register " + server + "|" + charset + "|" + std::to_string(port));
+    }
+    void pause(int milliseconds) override { log.push_back("pause " + std::to_string(milliseconds)); }
+};
+
+} // namespace
+
+TEST(StartUp, LocalStartWithoutDataSourceEndsWithTheOdbcMessage)
+{
+    RecordingEnvironment env;
+    env.serverBeside = true;
+    const StartUpResult r = DecideStartUp("-first", env);
+    EXPECT_FALSE(r.runMainWindow);
+    EXPECT_EQ(r.messageId, str::kCheckOdbcSettings);
+    EXPECT_EQ(env.log, std::vector<std::string>{"check"});
+}
+
+TEST(StartUp, LocalStartIgnoresTheClientSwitchesAndCreatesTheDataFolders)
+{
+    RecordingEnvironment env;
+    env.serverBeside = true;
+    env.registered = true;
+    const StartUpResult r = DecideStartUp("-SetIP:1.2.3.4-Group:7-GroupManager -first", env);
+    ASSERT_TRUE(r.runMainWindow);
+    EXPECT_TRUE(r.localStart);
+    EXPECT_TRUE(r.options.systemManager);
+    EXPECT_EQ(r.options.currentGroup, 0);
+    EXPECT_TRUE(r.options.firstRun);
+    EXPECT_EQ(env.log,
+              (std::vector<std::string>{"check", "mkdir \\UserData\\config", "mkdir \\UserData\\config\\icodata"}));
+}
+
+TEST(StartUp, MalformedRemoteCommandLineEndsWithTheClientMessageBeforeAnyCheck)
+{
+    for (const char* line : {"", "-first", "-SetIP:-Group:3-SystemManager", "-SetIP:1.2.3.4-Group:3"}) {
+        SCOPED_TRACE(line);
+        RecordingEnvironment env;
+        const StartUpResult r = DecideStartUp(line, env);
+        EXPECT_FALSE(r.runMainWindow);
+        EXPECT_EQ(r.messageId, str::kUseOrrinClient);
+        EXPECT_TRUE(env.log.empty());
+    }
+}
+
+TEST(StartUp, RemoteStartRegistersTheServerWithTheAdjustedCharacterSet)
+{
+    struct Case
+    {
+        const char* configured;
+        int lcid;
+        const char* registered;
+    };
+    const Case cases[] = {
+        {"BIG5", 2052, "gbk"}, {"big5", 1033, "big5"}, {"GBK", 1028, "GBK"}, {"gbk", 1028, "big5"}, {"", 1033, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.configured);
+        RecordingEnvironment env;
+        env.setting = {c.configured, 3306};
+        env.lcid = c.lcid;
+        // The blank before "-Group" stays part of the address.
+        const StartUpResult r = DecideStartUp("-SetIP:10.0.0.5 -Group:12-GroupManager", env);
+        ASSERT_TRUE(r.runMainWindow);
+        EXPECT_FALSE(r.options.systemManager);
+        EXPECT_EQ(r.options.currentGroup, 12);
+        EXPECT_EQ(env.log, (std::vector<std::string>{"check", "read setting",
+                                                     std::string("register 10.0.0.5 |") + c.registered + "|3306",
+                                                     "pause 1000"}));
+    }
+}
+
+TEST(StartUp, RemoteStartWithARegisteredDataSourceRegistersNothing)
+{
+    RecordingEnvironment env;
+    env.registered = true;
+    const StartUpResult r = DecideStartUp("-SetIP:h-Groupxx-SystemManager", env);
+    ASSERT_TRUE(r.runMainWindow);
+    EXPECT_EQ(r.options.currentGroup, 0);
+    EXPECT_EQ(env.log, std::vector<std::string>{"check"});
+}
+
+TEST(StartUp, SystemEnvironmentReadsMySqlSettingBesideTheProgramFolder)
+{
+    test::TempDir dir;
+    test::ScopedEnv programDir("QAR_PROGRAM_DIR", dir.file("prog").c_str());
+    SystemStartUpEnvironment env;
+    EXPECT_EQ(env.readMySqlSetting().port, 4397);
+    EXPECT_EQ(env.readMySqlSetting().charset, "");
+    test::writeFile(dir.file("MySQL_Setting.dat"), "[Info]\r\nMySQL_ChSet=big5\r\nMySQL_Port=3307\r\n");
+    EXPECT_EQ(env.readMySqlSetting().charset, "big5");
+    EXPECT_EQ(env.readMySqlSetting().port, 3307);
+
+    EXPECT_FALSE(env.serverBesideProgram());
+    test::writeFile(dir.file("prog/RXServer.exe"), "");
+    EXPECT_TRUE(env.serverBesideProgram());
+    // Only the last level is created, as the platform's directory creation does; a missing parent is
+    // a failure that start-up ignores.
+    env.ensureDirectory("\\UserData\\config");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("prog/UserData")));
+    std::filesystem::create_directory(dir.file("prog/UserData"));
+    env.ensureDirectory("\\UserData\\config");
+    env.ensureDirectory("\\UserData\\config\\icodata");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("prog/UserData/config/icodata")));
+}
+
+TEST(ShellCommands, EditorFollowsVisualThenEditorThenTheDesktop)
+{
+    const LaunchRequest visual = EditorRequest("/p/Server.Conf", "gedit", "vi", "/p");
+    EXPECT_EQ(visual, (LaunchRequest{LaunchRequest::Kind::Program, "gedit", {"/p/Server.Conf"}, "/p"}));
+    const LaunchRequest editor = EditorRequest("/p/Server.Conf", "", "vi", "/p");
+    EXPECT_EQ(editor, (LaunchRequest{
+                          LaunchRequest::Kind::Program, "x-terminal-emulator", {"-e", "vi", "/p/Server.Conf"}, "/p"}));
+    const LaunchRequest desktop = EditorRequest("/p/Server.Conf", nullptr, nullptr, "/p");
+    EXPECT_EQ(desktop, (LaunchRequest{LaunchRequest::Kind::Document, "/p/Server.Conf", {}, "/p"}));
+}
+
+TEST(ShellCommands, ImportToolNeedsBothDataFilesAndASystemManager)
+{
+    test::TempDir dir;
+    test::ScopedEnv programDir("QAR_PROGRAM_DIR", dir.file("prog").c_str());
+    test::ScopedEnv windowsDir("QAR_WINDOWS_DIR", dir.file("win").c_str());
+    test::writeFile(dir.file("win/Data1.d_t"), "u");
+    EXPECT_FALSE(SheetIntakeRequest(42, true));
+    test::writeFile(dir.file("win/Data2.d_t"), "u");
+    EXPECT_FALSE(SheetIntakeRequest(42, false));
+    const auto r = SheetIntakeRequest(42, true);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->path, dir.file("prog/SheetIntake.exe"));
+    EXPECT_EQ(r->arguments, std::vector<std::string>{"-bysys-h42-unit" + dir.file("win/Data1.d_t") + "-user" +
+                                                     dir.file("win/Data2.d_t")});
+    EXPECT_EQ(r->workingDirectory, dir.file("prog"));
+}

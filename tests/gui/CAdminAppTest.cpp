@@ -1,0 +1,112 @@
+#include "app/ui/CAdminApp.h"
+
+#include "GuiTestSupport.h"
+#include "TempDir.h"
+#include "app/StartUp.h"
+#include "app/ui/MessageService.h"
+
+#include <QApplication>
+#include <QTest>
+
+using namespace qar;
+using namespace qar::ui;
+
+namespace
+{
+
+class FakeStartUp : public StartUpEnvironment
+{
+public:
+    bool serverBeside = false;
+    bool registered = false;
+    std::string registeredServer;
+    int pausedMs = 0;
+
+    bool serverBesideProgram() override { return serverBeside; }
+    bool isDataSourceRegistered() override { return registered; }
+    void ensureDirectory(const std::string&) override {}
+    MySqlSetting readMySqlSetting() override { return {"gbk", 3306}; }
+    int systemLcid() override { return 1033; }
+    void registerMySqlDataSource(const std::string& server, const std::string&, int) override
+    {
+        registeredServer = server;
+    }
+    void pause(int milliseconds) override { pausedMs += milliseconds; }
+};
+
+} // namespace
+
+class CAdminAppTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initResources(); }
+
+    void startsWithAMessageOrTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("serverBeside");
+        QTest::addColumn<bool>("registered");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("windowRan");
+
+        QTest::newRow("local start, no data source")
+            << true << false << QString() << QStringLiteral("Unable to connect to DB, please check ODBC settings!")
+            << false;
+        QTest::newRow("remote start, no switches")
+            << false << true << QStringLiteral("-first")
+            << QStringLiteral("If you are an administror,please manage it with QAR-Orrin Client?") << false;
+        QTest::newRow("remote start, no mode")
+            << false << true << QStringLiteral("-SetIP:10.0.0.5-Group:3")
+            << QStringLiteral("If you are an administror,please manage it with QAR-Orrin Client?") << false;
+        // The window runs and, with no database behind the fake host, closes itself after its message.
+        QTest::newRow("local start with data source")
+            << true << true << QString() << QStringLiteral("Unable to open DB!") << true;
+        QTest::newRow("remote start registers the server")
+            << false << false << QStringLiteral("-SetIP:10.0.0.5-Group:3-GroupManager")
+            << QStringLiteral("Unable to open DB!") << true;
+    }
+
+    void startsWithAMessageOrTheMainWindow()
+    {
+        QFETCH(bool, serverBeside);
+        QFETCH(bool, registered);
+        QFETCH(QString, commandLine);
+        QFETCH(QString, message);
+        QFETCH(bool, windowRan);
+
+        test::TempDir dir;
+        test::ScopedEnv programDir("QAR_PROGRAM_DIR", dir.path().c_str());
+        test::HeadlessMessages messages;
+        FakeStartUp env;
+        env.serverBeside = serverBeside;
+        env.registered = registered;
+        test::RecordingLauncher launcher;
+        test::FakeShellHost* host = nullptr;
+        CAdminApp app(
+            env,
+            [&host] {
+                auto made = std::make_unique<test::FakeShellHost>();
+                made->openResult = false;
+                host = made.get();
+                return made;
+            },
+            launcher);
+
+        QCOMPARE(app.run(commandLine.toStdString()), 0);
+
+        const auto& shown = MessageService::instance().shown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.front().text, message);
+        QCOMPARE(shown.front().caption, QStringLiteral("QAR Server Data Configuration"));
+        QCOMPARE(host != nullptr, windowRan);
+        if (!serverBeside && !registered) {
+            QCOMPARE(QString::fromStdString(env.registeredServer), QStringLiteral("10.0.0.5"));
+            QCOMPARE(env.pausedMs, 1000);
+        }
+    }
+};
+
+QTEST_MAIN(CAdminAppTest)
+#include "CAdminAppTest.moc"
