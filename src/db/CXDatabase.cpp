@@ -64,9 +64,6 @@ void CXDatabase::Open(const std::string& connect)
     check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
                             reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0),
           SQL_HANDLE_DBC, dbc.get(), "SQLSetConnectAttr(LOGIN_TIMEOUT)");
-    check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_CONNECTION_TIMEOUT,
-                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0),
-          SQL_HANDLE_DBC, dbc.get(), "SQLSetConnectAttr(CONNECTION_TIMEOUT)");
 
     std::string in = toDriverConnectString(connect);
     // The output string is requested into a scratch buffer and dropped at once: the MariaDB driver
