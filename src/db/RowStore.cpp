@@ -18,6 +18,7 @@ namespace
 // each in UTF-8, plus the terminator. A longer value switches to the value-by-value fetch.
 constexpr SQLULEN kBlockRows = 512;
 constexpr SQLLEN kTextBuffer = 1024;
+constexpr SQLLEN kMaxReserveRows = 10'000'000;
 
 struct BoundColumn
 {
@@ -65,6 +66,12 @@ bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldE
     setStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, status.get(), "ROW_STATUS_PTR");
     stmt.execute(sql);
     requireResolvedColumns(h, db, columns.size());
+    // Both drivers hold the whole result after the execute and say how many rows it has: the arrays
+    // are sized once instead of growing by copies.
+    SQLLEN expected = 0;
+    if (SQL_SUCCEEDED(SQLRowCount(h, &expected)) && expected > 0 && expected < kMaxReserveRows) {
+        store.reserve(static_cast<std::size_t>(expected));
+    }
 
     std::vector<BoundColumn> bound(columns.size());
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -109,6 +116,9 @@ bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldE
                                  isNull);
             }
             store.endRow();
+        }
+        if (expected > 0 && store.rowCount() == fetched && expected < kMaxReserveRows) {
+            store.reserveText(store.textBytes() / fetched * static_cast<std::size_t>(expected) * 9 / 8);
         }
     }
 }

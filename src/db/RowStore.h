@@ -21,6 +21,8 @@ public:
     std::size_t rowCount() const { return m_deleted.size(); }
     std::size_t columnCount() const { return m_columns.size(); }
     void reserve(std::size_t rows);
+    void reserveText(std::size_t bytes) { m_arena.reserve(bytes); }
+    std::size_t textBytes() const { return m_arena.size(); }
 
     /// Appends one cell to column `c` of the row being built; endRow closes the row.
     void appendNumber(std::size_t c, std::int32_t value, bool isNull);
