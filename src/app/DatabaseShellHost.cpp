@@ -1,6 +1,5 @@
 #include "app/DatabaseShellHost.h"
 
-#include "app/ServerControl.h"
 #include "db/CXTableGroup.h"
 #include "db/DataSourceRegistration.h"
 #include "platform/Paths.h"
@@ -55,10 +54,13 @@ int DatabaseShellHost::groupUserLimit(int groupId)
     return GroupUserLimit(m_session.tableGroup(), groupId);
 }
 
-bool DatabaseShellHost::isServerRunning()
+std::unique_ptr<IVexLink> DatabaseShellHost::makeNetworkClient(const StartOptions& options, VexEventSink sink)
 {
-    SystemServerProbe probe;
-    return probe.findServerWindow() || probe.findServerProcess();
+    CZVexClient::Options net;
+    if (!options.serverAddress.empty()) {
+        net.host = options.serverAddress;
+    }
+    return std::make_unique<CZVexClient>(net, std::move(sink));
 }
 
 } // namespace qar

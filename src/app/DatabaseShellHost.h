@@ -18,19 +18,22 @@ int GroupUserLimit(CXTableGroup& groups, int groupId);
 class DatabaseShellHost : public ShellHost
 {
 public:
-    DatabaseShellHost() = default;
+    /// `lookForWindows`: false when the user interface has no X11 display (Qt's offscreen platform).
+    explicit DatabaseShellHost(bool lookForWindows = true) : m_probe(lookForWindows) {}
 
     void ensureDataSource() override;
     bool openDatabase() override;
     void refreshConnection() override;
     void closeDatabase() override;
     int groupUserLimit(int groupId) override;
-    bool isServerRunning() override;
+    IServerProbe& serverProbe() override { return m_probe; }
+    std::unique_ptr<IVexLink> makeNetworkClient(const StartOptions& options, VexEventSink sink) override;
 
     CDatabaseSession& session() { return m_session; }
 
 private:
     CDatabaseSession m_session;
+    SystemServerProbe m_probe;
 };
 
 } // namespace qar

@@ -61,12 +61,6 @@ LaunchRequest HelpRequest()
     return LaunchRequest{LaunchRequest::Kind::Document, ProgramPath("\\DBConf.htm"), {}, GetProgramDir()};
 }
 
-LaunchRequest StartServiceRequest()
-{
-    // File names keep their case on Linux: the server is started under the name it is installed with.
-    return LaunchRequest{LaunchRequest::Kind::Program, ProgramPath("\\RXServer.exe"), {}, GetProgramDir()};
-}
-
 std::optional<LaunchRequest> SheetIntakeRequest(unsigned long long windowHandle, bool systemManager)
 {
     const std::string windows = GetWindowsDir();

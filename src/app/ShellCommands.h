@@ -30,8 +30,6 @@ LaunchRequest ConfigurationRequest();
 std::optional<LaunchRequest> OptionRequest();
 /// The Help button: the data configuration help page.
 LaunchRequest HelpRequest();
-/// The Start Service button: the server itself.
-LaunchRequest StartServiceRequest();
 /// True when the server's configuration file exists, which enables Configuration and Option.
 bool ServerConfigurationExists();
 

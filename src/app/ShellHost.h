@@ -1,11 +1,17 @@
 #pragma once
 
+#include "app/CommandLine.h"
+#include "app/ServerControl.h"
+#include "vexnet/CZVexClient.h"
+
+#include <memory>
+
 namespace qar
 {
 
-/// What the main window needs from the database layer and the server for its own steps (open at start,
-/// timed refresh, close at the end, group limits, server state), behind one interface so the window can
-/// run on a test double.
+/// What the main window needs from the database layer, the server and the network library for its
+/// own steps (open at start, timed refresh, close at the end, group limits, server state and
+/// notification), behind one interface so the window can run on a test double.
 class ShellHost
 {
 public:
@@ -21,7 +27,11 @@ public:
     virtual void closeDatabase() = 0;
     /// The user limit ("[GROUP_COUNT]") of a group, 0 when the group is not found.
     virtual int groupUserLimit(int groupId) = 0;
-    virtual bool isServerRunning() = 0;
+    /// How the server is looked for: its marked window and its process.
+    virtual IServerProbe& serverProbe() = 0;
+    /// The network client that tells the server about changes: the local machine for a start beside
+    /// the server, the "-SetIP:" address otherwise. `sink` receives its events on the client's thread.
+    virtual std::unique_ptr<IVexLink> makeNetworkClient(const StartOptions& options, VexEventSink sink) = 0;
 };
 
 } // namespace qar

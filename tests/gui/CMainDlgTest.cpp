@@ -5,6 +5,7 @@
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CAdminPage.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/ShellEvent.h"
 
 #include <QAction>
 #include <QLabel>
@@ -61,7 +62,9 @@ private slots:
         m_programDir = std::make_unique<test::ScopedEnv>("QAR_PROGRAM_DIR", m_dir->path().c_str());
         m_windowsDir = std::make_unique<test::ScopedEnv>("QAR_WINDOWS_DIR", m_dir->file("windows").c_str());
         m_messages = std::make_unique<test::HeadlessMessages>();
-        m_host = test::FakeShellHost{};
+        m_host.openResult = true;
+        m_host.probe.running = false;
+        m_host.calls.clear();
         m_launcher.launched.clear();
     }
 
@@ -229,7 +232,7 @@ private slots:
             if (c.serverExe) {
                 test::writeFile(m_dir->file("RXServer.exe"), "");
             }
-            m_host.serverRunning = c.running;
+            m_host.probe.running = c.running;
             CMainDlg dlg(options(true, c.firstRun), m_host, m_launcher);
             QVERIFY(dlg.initialise());
             dlg.show();
@@ -283,6 +286,58 @@ private slots:
             const std::string expected = "-bysys-h" + std::to_string(handle) + "-unit" +
                                          m_dir->file("windows/Data1.d_t") + "-user" + m_dir->file("windows/Data2.d_t");
             QCOMPARE(QString::fromStdString(r.arguments.at(0)), QString::fromStdString(expected));
+        }
+    }
+
+    void networkEventsNotifyTheServerOnTheGuiThread_data()
+    {
+        QTest::addColumn<int>("message");
+        QTest::addColumn<qlonglong>("wParam");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("notifications");
+        const QByteArray none;
+        QTest::newRow("connected") << 3026 << 0LL << none << 1 << 1;
+        QTest::newRow("busy changes nothing") << 3026 << 0LL << none << -1 << 0;
+        QTest::newRow("drained only records the state") << 3026 << 1LL << none << 1 << 0;
+        QTest::newRow("ready reply") << 3025 << 0LL
+                                     << QByteArray::fromHex("22010001000000"
+                                                            "02")
+                                     << 1 << 1;
+        QTest::newRow("failed reply") << 3025 << 0LL
+                                      << QByteArray::fromHex("22010101000000"
+                                                             "02")
+                                      << -1 << 0;
+        QTest::newRow("other kind") << 3025 << 0LL
+                                    << QByteArray::fromHex("22010001000000"
+                                                           "03")
+                                    << -1 << 0;
+    }
+
+    void networkEventsNotifyTheServerOnTheGuiThread()
+    {
+        QFETCH(int, message);
+        QFETCH(qlonglong, wParam);
+        QFETCH(QByteArray, reply);
+        QFETCH(int, state);
+        QFETCH(int, notifications);
+        CMainDlg dlg(options(true), m_host, m_launcher);
+        QVERIFY(dlg.initialise());
+        QCoreApplication::processEvents();
+        test::RecordingLink& link = *m_host.link;
+        link.state = -1;
+        link.incoming.push_back(VexPayload(reply.begin(), reply.end()));
+        // 3026 carries the state (1, or 3 for busy); 3025 the id of the message to take.
+        const long long lParam = message == 3025 ? 0 : (state == -1 ? 3 : state);
+        QCoreApplication::postEvent(&dlg, new ShellEvent(message, wParam, lParam));
+        QVERIFY(link.sent.empty()); // nothing happens before the event loop delivers it
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(link.state, state);
+        QCOMPARE(static_cast<int>(link.sent.size()), notifications);
+        if (notifications > 0) {
+            // Code 546, then the change flags (none changed on these pages).
+            QCOMPARE(link.sent.front(), (VexPayload{0x22, 0x02, 0, 0, 0, 0}));
         }
     }
 

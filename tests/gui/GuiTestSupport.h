@@ -5,17 +5,55 @@
 
 #include <QStringList>
 
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace qar::test
 {
+
+/// A network client that keeps what is sent and hands out the messages the test puts in.
+class RecordingLink : public IVexLink
+{
+public:
+    std::vector<VexPayload> sent;
+    std::vector<VexPayload> incoming;
+    int state = 0;
+    int shutdowns = 0;
+
+    bool sendPayload(VexPayload payload) override
+    {
+        sent.push_back(std::move(payload));
+        return true;
+    }
+    std::optional<VexPayload> takeMessage(std::uint32_t messageId) override
+    {
+        if (messageId >= incoming.size()) {
+            return std::nullopt;
+        }
+        return incoming[messageId];
+    }
+    void Shutdown() override { ++shutdowns; }
+    int GetState() const override { return state; }
+    void SetState(int newState) override { state = newState; }
+};
+
+/// A server that is running or not, as the test says.
+class FakeProbe : public IServerProbe
+{
+public:
+    bool running = false;
+    bool findServerWindow() override { return running; }
+    bool findServerProcess() override { return false; }
+};
 
 /// A ShellHost whose answers the test sets and whose calls it records.
 class FakeShellHost : public ShellHost
 {
 public:
     bool openResult = true;
-    bool serverRunning = false;
+    FakeProbe probe;
+    RecordingLink* link = nullptr; ///< the client the window made, owned by the window
     QStringList calls;
 
     void ensureDataSource() override { calls << QStringLiteral("ensureDataSource"); }
@@ -27,7 +65,13 @@ public:
     void refreshConnection() override { calls << QStringLiteral("refreshConnection"); }
     void closeDatabase() override { calls << QStringLiteral("closeDatabase"); }
     int groupUserLimit(int groupId) override { return groupId * 10; }
-    bool isServerRunning() override { return serverRunning; }
+    IServerProbe& serverProbe() override { return probe; }
+    std::unique_ptr<IVexLink> makeNetworkClient(const StartOptions&, VexEventSink) override
+    {
+        auto made = std::make_unique<RecordingLink>();
+        link = made.get();
+        return made;
+    }
 };
 
 /// Records what the window would have started.

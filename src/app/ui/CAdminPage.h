@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ServerControl.h"
+
 #include <QWidget>
 
 namespace qar::ui
@@ -18,6 +20,11 @@ public:
     virtual void refresh() {}
     /// After a first-run set-up: update the page's buttons and select its first item.
     virtual void selectFirstItem() {}
+
+    /// The data areas this page changed since the server was last told (units, users, groups).
+    virtual ChangeFlags changeFlags() const { return {}; }
+    /// Forgets them, together with any list of changed entries the page keeps.
+    virtual void clearChangeFlags() {}
 };
 
 } // namespace qar::ui

@@ -82,6 +82,26 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
         launchOrIgnore(HelpRequest());
     });
     connect(m_ui->sideBarList, &QListWidget::currentRowChanged, this, [this] { layoutWindow(); });
+
+    // The library calls the sink on its own thread: the event is only queued there and handled here,
+    // on the GUI thread, between user actions.
+    m_client = m_host.makeNetworkClient(m_options, [this](const VexEvent& e) {
+        QCoreApplication::postEvent(this, new ShellEvent(static_cast<int>(e.message), e.wParam, e.lParam));
+    });
+    ServerControl::Hooks hooks{
+        *this,
+        *this,
+        m_host.serverProbe(),
+        *m_client,
+        [this](unsigned message, std::uint32_t wParam, std::int64_t lParam) {
+            QCoreApplication::postEvent(this, new ShellEvent(static_cast<int>(message), wParam, lParam));
+        },
+        [this](const std::string& path) {
+            launchOrIgnore(LaunchRequest{LaunchRequest::Kind::Program, path, {}, GetProgramDir()});
+        },
+        [](std::chrono::milliseconds pause) { QThread::msleep(static_cast<unsigned long>(pause.count())); },
+    };
+    m_server = std::make_unique<ServerControl>(std::move(hooks), GetProgramDir(), m_options.firstRun);
 }
 
 CMainDlg::~CMainDlg()
@@ -94,6 +114,12 @@ CMainDlg::~CMainDlg()
     for (CAdminPage*& page : m_pages) {
         delete page;
         page = nullptr;
+    }
+    m_server.reset();
+    if (m_client) {
+        // Joins the library's thread: no event arrives after this.
+        m_client->Shutdown();
+        m_client.reset();
     }
 }
 
@@ -272,6 +298,20 @@ void CMainDlg::customEvent(QEvent* event)
         postInitialise();
         return;
     }
+    if (event->type() >= QEvent::User && event->type() <= QEvent::MaxUser) {
+        const auto* e = dynamic_cast<const ShellEvent*>(event);
+        if (e == nullptr) {
+            QDialog::customEvent(event);
+            return;
+        }
+        if (e->message() == kTextHandOverMessage) {
+            return; // the text's content is not used; Qt frees the event and whatever it carried
+        }
+        if (m_server->handleMessage(static_cast<unsigned>(e->message()), static_cast<std::uint32_t>(e->wParam()),
+                                    e->lParam())) {
+            return;
+        }
+    }
     QDialog::customEvent(event);
 }
 
@@ -309,17 +349,52 @@ int CMainDlg::GetGroupUserLimit(int groupId)
 
 void CMainDlg::UpdateServiceButtons()
 {
-    QPushButton* start = m_ui->startServiceButton;
-    start->setEnabled(!m_host.isServerRunning() && !m_options.firstRun);
-    start->setVisible(FileExists(ProgramPath("\\RXServer.exe")));
+    m_server->UpdateServiceButtons();
+}
+
+void CMainDlg::setStartServiceButton(const ServiceButtonState& state)
+{
+    m_ui->startServiceButton->setEnabled(state.enabled);
+    m_ui->startServiceButton->setVisible(state.visible);
+}
+
+void CMainDlg::ClearChangeFlags()
+{
+    m_server->ClearChangeFlags();
+}
+
+bool CMainDlg::IsServerRunning()
+{
+    return m_server->IsServerRunning();
+}
+
+ChangeFlags CMainDlg::changeFlags() const
+{
+    ChangeFlags all;
+    for (const CAdminPage* p : m_pages) {
+        if (p != nullptr) {
+            const ChangeFlags f = p->changeFlags();
+            all.units = all.units || f.units;
+            all.users = all.users || f.users;
+            all.groups = all.groups || f.groups;
+        }
+    }
+    return all;
+}
+
+void CMainDlg::clearChangeFlags()
+{
+    for (CAdminPage* p : m_pages) {
+        if (p != nullptr) {
+            p->clearChangeFlags();
+        }
+    }
 }
 
 void CMainDlg::launchStartService()
 {
     WaitCursor wait;
-    launchOrIgnore(StartServiceRequest());
-    QThread::msleep(500);
-    UpdateServiceButtons();
+    m_server->StartService();
 }
 
 void CMainDlg::launchOrIgnore(const LaunchRequest& request)

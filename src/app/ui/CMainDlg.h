@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/MainWindowModel.h"
+#include "app/ServerControl.h"
 #include "app/ShellCommands.h"
 
 #include <QDialog>
@@ -30,15 +31,17 @@ class Launcher;
 
 /// The tool's only top-level window: the side bar of pages, the page area, and the server buttons along
 /// the bottom. It keeps the start options and hands the pages the services they share.
-class CMainDlg : public QDialog
+class CMainDlg : public QDialog, private IChangeFlagStore, private IServiceButtonSink
 {
     Q_OBJECT
 
 public:
     // Numbers of the window's own notifications, kept from the platform so the flow stays recognisable.
     static constexpr int kPostInitMessage = 1737;
-    static constexpr int kNetDataMessage = 3025;
-    static constexpr int kNetStateMessage = 3026;
+    static constexpr int kNetDataMessage = kMsgVexReceived;
+    static constexpr int kNetStateMessage = kMsgVexState;
+    /// A text handed over by its sender; the window takes it and ignores it.
+    static constexpr int kTextHandOverMessage = 0x9001;
     static constexpr int kRefreshTimerId = 101;
     static constexpr int kRefreshPeriodMs = 120000;
     static constexpr int kAboutCommand = 16;
@@ -65,6 +68,11 @@ public:
 
     /// Enables, disables or hides Start Service after the server's state.
     void UpdateServiceButtons();
+    /// Clears the pages' change flags and the changed-user list.
+    void ClearChangeFlags();
+    bool IsServerRunning();
+    /// The change flags of every page together.
+    ChangeFlags changeFlags() const override;
 
 signals:
     /// The Name button: the corporation name and website form.
@@ -80,6 +88,8 @@ protected:
     void reject() override;
 
 private:
+    void clearChangeFlags() override;
+    void setStartServiceButton(const ServiceButtonState& state) override;
     void loadImages();
     void fillSideBar();
     void createPages();
@@ -102,6 +112,8 @@ private:
     QList<QIcon> m_largeImages;
     QList<QIcon> m_smallImages;
     std::array<CAdminPage*, kPageCreationOrder.size()> m_pages{};
+    std::unique_ptr<IVexLink> m_client;
+    std::unique_ptr<ServerControl> m_server;
 };
 
 } // namespace qar::ui
