@@ -51,7 +51,7 @@ SQLRETURN OdbcStatement::execute(const std::string& sql)
     SQLRETURN rc =
         SQLExecDirect(m_stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
     m_noData = rc == SQL_NO_DATA;
-    return check(rc, SQL_HANDLE_STMT, m_stmt.get(), ("SQLExecDirect: " + sql).c_str());
+    return check(rc, SQL_HANDLE_STMT, m_stmt.get(), ("SQLExecDirect: " + sql).c_str(), &m_warnings);
 }
 
 long long OdbcStatement::rowCount() const

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "db/OdbcError.h"
 #include "db/OdbcHandle.h"
 
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace qar
 {
@@ -28,6 +30,9 @@ public:
     /// Rows the last UPDATE, DELETE or INSERT affected (0 after SQL_NO_DATA).
     long long rowCount() const;
 
+    /// Diagnostic records of calls that succeeded with information (SQL_SUCCESS_WITH_INFO).
+    const std::vector<OdbcDiagnostic>& warnings() const { return m_warnings; }
+
     SQLHSTMT handle() const { return m_stmt.get(); }
 
 private:
@@ -40,6 +45,7 @@ private:
 
     StmtHandle m_stmt;
     std::deque<Param> m_params; // stable addresses for the driver
+    std::vector<OdbcDiagnostic> m_warnings;
     bool m_noData = false;
 };
 
