@@ -104,16 +104,6 @@ TEST(CZNetData, ReadsItemsInOrderAndStopsAtTheEnd)
     EXPECT_FALSE(reply.GetDataOfWord(position));
 }
 
-TEST(CZNetData, UnboundMessageIsNotSentNorReceived)
-{
-    CZNetData message;
-    message.PutData(kCodeRefresh);
-    EXPECT_FALSE(message.SendToServer());
-    std::size_t length = 99;
-    EXPECT_FALSE(message.RecvFromServer(length));
-    EXPECT_EQ(length, 0U);
-}
-
 TEST(VexProtocol, FlagNames)
 {
     const struct
