@@ -5,6 +5,8 @@
 #include "xml/MarkupScanner.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace qar
@@ -24,6 +26,29 @@ std::string_view untilNul(std::string_view s)
     const auto nul = s.find('\0');
     return nul == std::string_view::npos ? s : s.substr(0, nul);
 }
+
+enum EncodeClass : std::uint8_t
+{
+    kEncodeElement = 1,   // written as an entity everywhere
+    kEncodeAttribute = 2, // written as an entity in attribute values
+    kEncodeLead = 4,      // opens a double-byte character
+};
+
+constexpr std::array<std::uint8_t, 256> makeEncodeTable(bool multibyte)
+{
+    std::array<std::uint8_t, 256> t{};
+    t['<'] = t['&'] = t['>'] = kEncodeElement;
+    t['\''] = t['"'] = kEncodeAttribute;
+    if (multibyte) {
+        for (int c = 0x81; c <= 0xFE; ++c) {
+            t[static_cast<std::size_t>(c)] = kEncodeLead;
+        }
+    }
+    return t;
+}
+
+constexpr auto kEncodeSingleByte = makeEncodeTable(false);
+constexpr auto kEncodeDoubleByte = makeEncodeTable(true);
 
 struct Entity
 {
@@ -141,7 +166,7 @@ std::string CXMarkup::GetAttribute(std::string_view name) const
     }
     const Scanner s = scanner();
     const AttributeHit hit = findAttribute(s, m_current, untilNul(name));
-    return hit.found ? decodeRange(s, hit.left, hit.right) : std::string();
+    return hit.found() ? decodeRange(s, hit.left, hit.right) : std::string();
 }
 
 std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
@@ -151,7 +176,9 @@ std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
     }
     const char* text = s.text();
     const auto length = static_cast<std::size_t>(right - left + 1);
-    if (!std::memchr(text + left, '&', length)) {
+    const bool plain = length <= 32 ? std::find(text + left, text + right + 1, '&') == text + right + 1
+                                    : std::memchr(text + left, '&', length) == nullptr;
+    if (plain) {
         return std::string(text + left, length);
     }
     std::string out;
@@ -194,140 +221,230 @@ std::string CXMarkup::DecodeText(std::string_view text)
 
 std::string CXMarkup::EncodeText(std::string_view text, bool attribute)
 {
-    text = untilNul(text);
-    const bool multibyte = IsLeadByte(0x81);
     std::string out;
-    out.reserve(text.size() + 8);
-    std::size_t run = 0; // start of the bytes not yet copied
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const char* entity = nullptr;
-        switch (c) {
-        case '<':
-            entity = "&lt;";
-            break;
-        case '&':
-            entity = "&amp;";
-            break;
-        case '>':
-            entity = "&gt;";
-            break;
-        case '\'':
-            entity = attribute ? "&apos;" : nullptr;
-            break;
-        case '"':
-            entity = attribute ? "&quot;" : nullptr;
-            break;
-        default:
-            // A double-byte character is copied whole, whatever its trail byte is.
-            if (multibyte && static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE &&
-                i + 1 < text.size()) {
-                ++i;
-            }
-            break;
-        }
-        if (entity) {
-            out.append(text.data() + run, i - run);
-            out += entity;
-            run = i + 1;
-        }
-    }
-    out.append(text.data() + run, text.size() - run);
+    AppendEncoded(out, text, attribute);
     return out;
 }
 
-void CXMarkup::cacheTagTokens(const Scanner& s, int pos) const
+void CXMarkup::AppendEncoded(std::string& out, std::string_view text, bool attribute)
+{
+    text = untilNul(text);
+    const auto& table = IsLeadByte(0x81) ? kEncodeDoubleByte : kEncodeSingleByte;
+    const std::uint8_t mask =
+        attribute ? (kEncodeElement | kEncodeAttribute | kEncodeLead) : (kEncodeElement | kEncodeLead);
+    const std::size_t n = text.size();
+    std::size_t run = 0; // start of the bytes not yet copied
+    std::size_t i = 0;
+    for (;;) {
+        while (i < n && !(table[static_cast<unsigned char>(text[i])] & mask)) {
+            ++i;
+        }
+        if (i >= n) {
+            break;
+        }
+        const char c = text[i];
+        if (table[static_cast<unsigned char>(c)] & kEncodeLead) {
+            // A double-byte character is copied whole, whatever its trail byte is.
+            i += i + 1 < n ? 2 : 1;
+            continue;
+        }
+        out.append(text.data() + run, i - run);
+        switch (c) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        default:
+            out += "&quot;";
+            break;
+        }
+        run = ++i;
+    }
+    out.append(text.data() + run, n - run);
+}
+
+namespace
+{
+
+std::uint64_t prefixKey(const char* p, int length)
+{
+    std::uint64_t key = 0;
+    for (int i = 0; i < length && i < 8; ++i) {
+        key |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    }
+    return key;
+}
+
+// The same key read from the text with one load where eight bytes are there to read.
+std::uint64_t textKey(const Scanner& s, int left, int length)
+{
+    if (left + 8 > s.length()) {
+        return prefixKey(s.text() + left, length);
+    }
+    std::uint64_t key = 0;
+    std::memcpy(&key, s.text() + left, 8);
+    if (length < 8) {
+        key &= (std::uint64_t{1} << (8 * length)) - 1;
+    }
+    return key;
+}
+
+bool hasSpecialNameByte(std::string_view name)
+{
+    for (const char c : name) {
+        if (c == ' ' || c == '=' || c == '/' || c == '[') {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool CXMarkup::isShadowed(const Scanner& s, int left, int length, std::uint64_t key) const
+{
+    for (const TagEntry& e : m_tagEntries) {
+        if (e.length == length && e.key == key &&
+            std::memcmp(s.text() + e.left, s.text() + left, static_cast<std::size_t>(length)) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the tokens of the start tag up to the first unquoted '>', '/' or '?' and keeps its attribute
+// names, each with the quoted token two places behind it when there is one.
+void CXMarkup::indexStartTag(const Scanner& s, int pos) const
 {
     m_tagTokens.clear();
+    m_tagEntries.clear();
     m_tagOwner = pos;
     m_tagVersion = m_version;
     m_tagMultibyte = s.multibyte();
-    m_tagComplete = false;
+    m_tagOverflow = false;
     m_tagStop = -1;
+    m_tagHint = 0;
     TokenCursor token;
     token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
-    for (;;) {
-        if (m_tagTokens.size() >= kMaxCachedTokens) {
-            m_tagResume = token.next;
-            return;
-        }
-        if (!s.nextToken(token)) {
-            m_tagComplete = true;
-            return;
-        }
-        if (!token.quoted) {
-            const char c = s.at(token.left);
-            if (c == '>' || c == '/' || c == '?') {
-                m_tagStop = token.left;
-                m_tagComplete = true;
-                return;
-            }
-        }
-        m_tagTokens.push_back({token.left, token.right, token.quoted});
-    }
-}
-
-// Walks the start tag's tokens, the tag name being token 0: the first unquoted token other than '='
-// that matches the name is the attribute name, and only a quoted token two places behind it is its
-// value, so an unquoted value is never found. An empty name stops at the first attribute name.
-CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, std::string_view name) const
-{
-    if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte()) {
-        cacheTagTokens(s, pos);
-    }
-    int nameCount = 0;
-    int count = 0;
-    // Returns true when the search is over; hit tells whether it found something.
-    auto visit = [&](int left, int right, bool quoted, AttributeHit& hit) {
-        if (!quoted) {
-            if (s.at(left) == '=') {
-                return false;
-            }
-            if (!nameCount && count) {
-                if (name.empty()) {
-                    hit = {true, left, right};
-                    return true;
-                }
-                TokenCursor t;
-                t.left = left;
-                t.right = right;
-                if (s.matches(t, name)) {
-                    nameCount = count;
-                }
-            }
-            return false;
-        }
-        if (nameCount && count == nameCount + 2) {
-            hit = {true, left, right};
-            return true;
-        }
-        return false;
-    };
-    AttributeHit hit;
-    for (const TagToken& t : m_tagTokens) {
-        if (visit(t.left, t.right, t.quoted, hit)) {
-            return hit;
-        }
-        ++count;
-    }
-    if (m_tagComplete) {
-        return hit;
-    }
-    TokenCursor token;
-    token.next = m_tagResume;
     while (s.nextToken(token)) {
         if (!token.quoted) {
             const char c = s.at(token.left);
             if (c == '>' || c == '/' || c == '?') {
+                m_tagStop = token.left;
                 break;
             }
         }
-        if (visit(token.left, token.right, token.quoted, hit)) {
-            return hit;
+        if (m_tagTokens.size() >= kMaxCachedTokens) {
+            m_tagOverflow = true;
+            return;
         }
-        ++count;
+        m_tagTokens.push_back({token.left, token.right, token.quoted});
     }
-    return hit;
+    const std::size_t n = m_tagTokens.size();
+    std::uint64_t seen = 0; // a one-word filter of the names so far: most names are new
+    for (std::size_t i = 1; i < n; ++i) {
+        const TagToken& t = m_tagTokens[i];
+        if (t.quoted || s.at(t.left) == '=') {
+            continue;
+        }
+        const int length = t.right - t.left + 1;
+        const std::uint64_t key = textKey(s, t.left, length);
+        const std::uint64_t bit = std::uint64_t{1}
+                                  << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
+        const bool shadowed = (seen & bit) && isShadowed(s, t.left, length, key);
+        seen |= bit;
+        const bool hasValue = i + 2 < n && m_tagTokens[i + 2].quoted;
+        m_tagEntries.push_back({t.left, length, key, hasValue ? m_tagTokens[i + 2].left : 0,
+                                hasValue ? m_tagTokens[i + 2].right : -1, hasValue, shadowed});
+    }
+}
+
+// The lookup as it reads in the tag: walk the tokens, the tag name being token 0; the first unquoted
+// token other than '=' that matches the name is the attribute name, and only a quoted token two places
+// behind it is its value, so an unquoted value is never found. An empty name stops at the first
+// attribute name. Used for tags too long to be indexed.
+CXMarkup::AttributeHit CXMarkup::scanAttribute(const Scanner& s, int pos, std::string_view name) const
+{
+    TokenCursor token;
+    token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
+    int nameCount = 0;
+    for (int count = 0; s.nextToken(token); ++count) {
+        if (token.quoted) {
+            if (nameCount && count == nameCount + 2) {
+                return {token.left, token.right};
+            }
+            continue;
+        }
+        const char c = s.at(token.left);
+        if (c == '>' || c == '/' || c == '?') {
+            break;
+        }
+        if (c == '=' || nameCount || !count) {
+            continue;
+        }
+        if (name.empty()) {
+            return {token.left, token.right};
+        }
+        if (s.matches(token, name)) {
+            nameCount = count;
+        }
+    }
+    return {};
+}
+
+CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, std::string_view name) const
+{
+    if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte()) {
+        indexStartTag(s, pos);
+    }
+    if (m_tagOverflow) {
+        return scanAttribute(s, pos, name);
+    }
+    const std::size_t n = m_tagEntries.size();
+    if (name.empty()) {
+        return n ? AttributeHit{m_tagEntries[0].left, m_tagEntries[0].left + m_tagEntries[0].length - 1}
+                 : AttributeHit{};
+    }
+    auto valueOf = [](const TagEntry& e) {
+        return e.hasValue ? AttributeHit{e.valueLeft, e.valueRight} : AttributeHit{};
+    };
+    if (hasSpecialNameByte(name)) {
+        // "ID X" also matches a name ID: the first matching name in tag order decides.
+        for (const TagEntry& e : m_tagEntries) {
+            TokenCursor t;
+            t.left = e.left;
+            t.right = e.left + e.length - 1;
+            if (s.matches(t, name)) {
+                return valueOf(e);
+            }
+        }
+        return {};
+    }
+    // Otherwise only the same bytes match, and of equal names only the first one (not shadowed) counts,
+    // so the search may begin anywhere: behind the previous hit, where a reader asks next.
+    const auto length = static_cast<int>(name.size());
+    const std::uint64_t key = prefixKey(name.data(), length);
+    for (std::size_t step = 0; step < n; ++step) {
+        std::size_t j = m_tagHint + step;
+        if (j >= n) {
+            j -= n;
+        }
+        const TagEntry& e = m_tagEntries[j];
+        if (e.length == length && e.key == key && !e.shadowed &&
+            (length <= 8 || std::memcmp(s.text() + e.left, name.data(), name.size()) == 0)) {
+            m_tagHint = j + 1 < n ? j + 1 : 0;
+            return valueOf(e);
+        }
+    }
+    return {};
 }
 
 } // namespace qar

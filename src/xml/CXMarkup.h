@@ -88,6 +88,8 @@ public:
 
     /// Element values: '<', '&', '>' as entities. Attribute values also quote and apostrophe.
     static std::string EncodeText(std::string_view text, bool attribute);
+    /// EncodeText appended to out.
+    static void AppendEncoded(std::string& out, std::string_view text, bool attribute);
     /// The five predefined entities back to characters; anything else copied unchanged.
     static std::string DecodeText(std::string_view text);
 
@@ -106,11 +108,23 @@ private:
         int right;
         bool quoted;
     };
+    // An attribute name of the current start tag: any unquoted token other than '=' behind the tag name.
+    struct TagEntry
+    {
+        int left;
+        int length;
+        std::uint64_t key; // its first eight bytes, for a quick comparison
+        int valueLeft;
+        int valueRight;
+        bool hasValue; // a quoted token stands two places behind it
+        bool shadowed; // an earlier name has the same bytes, so lookups stop there first
+    };
+    // Bytes left..right of the attribute's value; left is -1 when it was not found.
     struct AttributeHit
     {
-        bool found = false;
-        int left = 0;
-        int right = -1;
+        int left = -1;
+        int right = -2;
+        bool found() const { return left >= 0; }
     };
 
     static std::string_view sv(const char* s) { return s ? std::string_view(s) : std::string_view(); }
@@ -129,8 +143,9 @@ private:
 
     // Attributes.
     AttributeHit findAttribute(const markup::Scanner& s, int pos, std::string_view name) const;
-    void cacheTagTokens(const markup::Scanner& s, int pos) const;
-    bool appendCachedAttribute(const markup::Scanner& s, int at, std::string_view name, std::string_view value);
+    AttributeHit scanAttribute(const markup::Scanner& s, int pos, std::string_view name) const;
+    void indexStartTag(const markup::Scanner& s, int pos) const;
+    bool isShadowed(const markup::Scanner& s, int left, int length, std::uint64_t key) const;
     std::string decodeRange(const markup::Scanner& s, int left, int right) const;
 
     // Editing.
@@ -147,16 +162,18 @@ private:
     int m_child = 0;
     std::uint64_t m_version = 0;
 
-    // Tokens of the current element's start tag, kept while the text is unchanged, so that reading or
-    // writing its attributes one by one scans the tag once.
+    // The attribute names of the current element's start tag, kept while the text is unchanged, so
+    // that reading or writing its attributes one by one scans the tag once.
     mutable std::vector<TagToken> m_tagTokens;
+    mutable std::vector<TagEntry> m_tagEntries;
     mutable int m_tagOwner = -1;
     mutable std::uint64_t m_tagVersion = 0;
     mutable bool m_tagMultibyte = false;
-    mutable bool m_tagComplete = false;
-    mutable int m_tagResume = 0; // where scanning goes on when the cache stopped short
-    mutable int m_tagStop = -1;  // offset of the token that ended the attributes ('>', '/', '?')
+    mutable bool m_tagOverflow = false; // too many tokens: lookups read the tag from the text
+    mutable int m_tagStop = -1;         // offset of the token that ended the attributes ('>', '/', '?')
+    mutable std::size_t m_tagHint = 0;  // readers ask in the order of the tag: start behind the last hit
 
+    std::string m_buffer; // the text of the edit being made
     std::vector<Frame> m_stack;
 };
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace qar
 {
@@ -117,45 +118,56 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     }
     name = untilNul(name);
     const Scanner s = scanner();
-    const AttributeHit hit = findAttribute(s, m_current, name);
-    const std::string encoded = EncodeText(value, true);
     const int pos = m_current;
+    const AttributeHit hit = findAttribute(s, pos, name);
     ElementRecord& r = m_records[static_cast<std::size_t>(pos)];
 
     int at = 0;
     int removed = 0;
-    std::string insert;
-    if (hit.found) {
+    m_buffer.clear();
+    if (hit.found()) {
         at = hit.left;
         removed = std::max(0, hit.right - hit.left + 1);
-        insert = encoded;
+        AppendEncoded(m_buffer, value, true);
     } else {
         at = clampOffset(static_cast<long long>(r.startTagRight) - (isEmptyElement(pos) ? 1 : 0));
-        insert.reserve(name.size() + encoded.size() + 4);
-        insert += ' ';
-        insert += name;
-        insert += "=\"";
-        insert += encoded;
-        insert += '"';
+        m_buffer += ' ';
+        m_buffer += name;
+        m_buffer += "=\"";
+        AppendEncoded(m_buffer, value, true);
+        m_buffer += '"';
     }
-    // Appending to a start tag whose tokens are known extends them instead of scanning the tag again.
-    const bool extendCache = !hit.found && m_tagOwner == pos && m_tagVersion == m_version && m_tagComplete &&
-                             m_tagStop == at && isPlainName(name) && endsOnCharacter(s, encoded);
-    if (!splice(at, removed, insert)) {
+    const std::size_t valueLength = hit.found() ? m_buffer.size() : m_buffer.size() - name.size() - 4;
+    // Appending to a start tag whose names are known extends them instead of scanning the tag again.
+    const bool extendIndex = !hit.found() && m_tagOwner == pos && m_tagVersion == m_version && !m_tagOverflow &&
+                             m_tagStop == at && isPlainName(name) &&
+                             endsOnCharacter(s, std::string_view(m_buffer).substr(name.size() + 3, valueLength));
+    const bool shadowed = extendIndex && std::any_of(m_tagEntries.begin(), m_tagEntries.end(), [&](const TagEntry& e) {
+                              return e.length == static_cast<int>(name.size()) &&
+                                     std::memcmp(s.text() + e.left, name.data(), name.size()) == 0;
+                          });
+    if (!splice(at, removed, m_buffer)) {
         return false;
     }
-    const int delta = static_cast<int>(insert.size()) - removed;
+    const int delta = static_cast<int>(m_buffer.size()) - removed;
     r.startTagRight = shifted(r.startTagRight, delta);
     r.endTagLeft = shifted(r.endTagLeft, delta);
     r.endTagRight = shifted(r.endTagRight, delta);
     shiftRecords(pos, delta, false);
 
-    if (extendCache) {
-        const int nameEnd = at + static_cast<int>(name.size());
-        m_tagTokens.push_back({at + 1, nameEnd, false});
-        m_tagTokens.push_back({nameEnd + 1, nameEnd + 1, false});
-        m_tagTokens.push_back({nameEnd + 3, nameEnd + 2 + static_cast<int>(encoded.size()), true});
-        m_tagStop = at + static_cast<int>(insert.size());
+    if (extendIndex) {
+        const int nameLength = static_cast<int>(name.size());
+        TagEntry e{};
+        e.left = at + 1;
+        e.length = nameLength;
+        e.key = 0;
+        std::memcpy(&e.key, name.data(), std::min<std::size_t>(name.size(), 8));
+        e.valueLeft = at + nameLength + 3;
+        e.valueRight = e.valueLeft + static_cast<int>(valueLength) - 1;
+        e.hasValue = true;
+        e.shadowed = shadowed;
+        m_tagEntries.push_back(e);
+        m_tagStop = at + static_cast<int>(m_buffer.size());
         m_tagVersion = m_version;
     }
     return true;
@@ -198,18 +210,18 @@ bool CXMarkup::addElement(std::string_view name, std::string_view value, bool ch
         }
     }
 
-    std::string element;
-    element.reserve(2 * name.size() + value.size() + 8);
+    std::string& element = m_buffer;
+    element.clear();
     element += '<';
     element += name;
     std::size_t encodedLength = 0;
     if (value.empty()) {
         element += "/>\r\n";
     } else {
-        const std::string encoded = EncodeText(value, false);
-        encodedLength = encoded.size();
         element += '>';
-        element += encoded;
+        const std::size_t before = element.size();
+        AppendEncoded(element, value, false);
+        encodedLength = element.size() - before;
         element += "</";
         element += name;
         element += ">\r\n";

@@ -1,0 +1,268 @@
+// The XML engine against pugixml on the same bytes: files shaped like the multi-unit users file
+// (100,000 USER elements with two attributes) and the applications file (20,000 A elements with ten
+// attributes). Parsing, reading every attribute the way the system's readers do, writing the file the
+// way its writers do, and a memchr pass over the text as the floor.
+#include "platform/Locale.h"
+#include "xml/CXMarkup.h"
+
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+const char kDecl[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+
+struct Shape
+{
+    const char* root;
+    const char* record;
+    std::vector<std::string> attributes;
+    int count;
+    // Value of attribute a of record i.
+    std::string (*value)(int i, int a);
+};
+
+std::string userValue(int i, int a)
+{
+    if (a == 0) {
+        return std::to_string(i + 1);
+    }
+    return std::to_string(i % 97 + 1) + "|" + std::to_string(i % 13 + 100) + "|" + std::to_string(i % 7 + 200);
+}
+
+std::string appValue(int i, int a)
+{
+    switch (a) {
+    case 0:
+        return std::to_string(i + 1);
+    case 1:
+        return "\xE5\xBA\x94\xE7\x94\xA8 Application " + std::to_string(i); // a Chinese word in UTF-8 first
+    case 2:
+        return "http://host" + std::to_string(i % 50) + ".example.com/apps/start.asp?id=" + std::to_string(i);
+    case 3:
+        return std::to_string(i % 8);
+    case 4:
+        return std::to_string(i % 3);
+    case 5:
+        return i % 2 ? "login.asp" : "";
+    case 6:
+        return "Sign in - App " + std::to_string(i);
+    case 7:
+        return "user";
+    case 8:
+        return "password";
+    default:
+        return i % 5 ? "" : "Tom & Jerry <admin>";
+    }
+}
+
+const Shape kUsers{"QAR_USERS", "USER", {"ID", "UNITS"}, 100000, userValue};
+const Shape kApps{
+    "QAR_APPS", "A", {"ID", "N", "URL", "G", "T", "BS_LOG", "CS_TITLE", "CS_D1", "CS_D2", "CS_D3"}, 20000, appValue};
+
+// The file the system writes for the shape, byte for byte.
+std::string generate(const Shape& shape)
+{
+    qar::CXMarkup doc;
+    doc.SetDocument(kDecl);
+    doc.AddElement(shape.root);
+    for (int i = 0; i < shape.count; ++i) {
+        doc.AddChildElement(shape.record);
+        doc.EnterElement();
+        for (std::size_t a = 0; a < shape.attributes.size(); ++a) {
+            doc.SetAttribute(shape.attributes[a], shape.value(i, static_cast<int>(a)));
+        }
+        doc.LeaveElement();
+    }
+    return doc.GetDocument();
+}
+
+const std::string& fileFor(const Shape& shape)
+{
+    static const std::string users = generate(kUsers);
+    static const std::string apps = generate(kApps);
+    return &shape == &kUsers ? users : apps;
+}
+
+const Shape& shapeOf(const benchmark::State& state)
+{
+    return state.range(0) == 0 ? kUsers : kApps;
+}
+
+void setLabel(benchmark::State& state)
+{
+    const std::string& text = fileFor(shapeOf(state));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+    state.SetLabel(state.range(0) == 0 ? "users" : "apps");
+}
+
+void BM_Parse_CXMarkup(benchmark::State& state)
+{
+    const std::string& text = fileFor(shapeOf(state));
+    for (auto _ : state) {
+        qar::CXMarkup doc;
+        benchmark::DoNotOptimize(doc.SetDocument(text));
+    }
+    setLabel(state);
+}
+
+void BM_Parse_Pugixml(benchmark::State& state)
+{
+    const std::string& text = fileFor(shapeOf(state));
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        benchmark::DoNotOptimize(doc.load_buffer(text.data(), text.size()));
+    }
+    setLabel(state);
+}
+
+void BM_Read_CXMarkup(benchmark::State& state)
+{
+    const Shape& shape = shapeOf(state);
+    const std::string& text = fileFor(shape);
+    for (auto _ : state) {
+        qar::CXMarkup doc;
+        doc.SetDocument(text);
+        std::size_t total = 0;
+        doc.FindElement(shape.root);
+        doc.EnterElement();
+        while (doc.FindElement(shape.record)) {
+            for (const std::string& name : shape.attributes) {
+                const std::string value = doc.GetAttribute(name);
+                total += value.size();
+            }
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    setLabel(state);
+}
+
+void BM_Read_Pugixml(benchmark::State& state)
+{
+    const Shape& shape = shapeOf(state);
+    const std::string& text = fileFor(shape);
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        doc.load_buffer(text.data(), text.size());
+        std::size_t total = 0;
+        for (pugi::xml_node record : doc.child(shape.root).children(shape.record)) {
+            for (const std::string& name : shape.attributes) {
+                const std::string value = record.attribute(name.c_str()).value();
+                total += value.size();
+            }
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    setLabel(state);
+}
+
+// The values are made before the clock runs: both sides get the same strings to write.
+const std::vector<std::vector<std::string>>& valuesFor(const Shape& shape)
+{
+    static auto make = [](const Shape& s) {
+        std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(s.count));
+        for (int i = 0; i < s.count; ++i) {
+            for (std::size_t a = 0; a < s.attributes.size(); ++a) {
+                rows[static_cast<std::size_t>(i)].push_back(s.value(i, static_cast<int>(a)));
+            }
+        }
+        return rows;
+    };
+    static const auto users = make(kUsers);
+    static const auto apps = make(kApps);
+    return &shape == &kUsers ? users : apps;
+}
+
+void BM_Write_CXMarkup(benchmark::State& state)
+{
+    const Shape& shape = shapeOf(state);
+    const auto& rows = valuesFor(shape);
+    for (auto _ : state) {
+        qar::CXMarkup doc;
+        doc.SetDocument(kDecl);
+        doc.AddElement(shape.root);
+        for (const auto& row : rows) {
+            doc.AddChildElement(shape.record);
+            doc.EnterElement();
+            for (std::size_t a = 0; a < row.size(); ++a) {
+                doc.SetAttribute(shape.attributes[a], row[a]);
+            }
+            doc.LeaveElement();
+        }
+        std::string text = doc.GetDocument();
+        benchmark::DoNotOptimize(text.data());
+    }
+    setLabel(state);
+}
+
+struct StringWriter : pugi::xml_writer
+{
+    std::string text;
+    void write(const void* data, std::size_t size) override { text.append(static_cast<const char*>(data), size); }
+};
+
+void BM_Write_Pugixml(benchmark::State& state)
+{
+    const Shape& shape = shapeOf(state);
+    const auto& rows = valuesFor(shape);
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        pugi::xml_node decl = doc.append_child(pugi::node_declaration);
+        decl.append_attribute("version") = "1.0";
+        decl.append_attribute("encoding") = "UTF-8";
+        decl.append_attribute("standalone") = "yes";
+        pugi::xml_node root = doc.append_child(shape.root);
+        for (const auto& row : rows) {
+            pugi::xml_node record = root.append_child(shape.record);
+            for (std::size_t a = 0; a < row.size(); ++a) {
+                record.append_attribute(shape.attributes[a].c_str()) = row[a].c_str();
+            }
+        }
+        StringWriter writer;
+        doc.save(writer, "", pugi::format_indent);
+        benchmark::DoNotOptimize(writer.text.data());
+    }
+    setLabel(state);
+}
+
+void BM_Floor_Memchr(benchmark::State& state)
+{
+    const std::string& text = fileFor(shapeOf(state));
+    for (auto _ : state) {
+        std::size_t tags = 0;
+        const char* p = text.data();
+        const char* end = p + text.size();
+        while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p))))) {
+            ++tags;
+            ++p;
+        }
+        benchmark::DoNotOptimize(tags);
+    }
+    setLabel(state);
+}
+
+} // namespace
+
+BENCHMARK(BM_Floor_Memchr)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Parse_CXMarkup)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Parse_Pugixml)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Read_CXMarkup)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Read_Pugixml)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Write_CXMarkup)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Write_Pugixml)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    // The text is UTF-8 unless QAR_LCID or the locale says otherwise.
+    std::printf("code page lead bytes: %s\n", qar::IsLeadByte(0x81) ? "double-byte" : "none");
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
