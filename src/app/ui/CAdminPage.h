@@ -14,7 +14,11 @@ class CAdminPage : public QWidget
     Q_OBJECT
 
 public:
-    using QWidget::QWidget;
+    explicit CAdminPage(QWidget* parent = nullptr) : QWidget(parent)
+    {
+        // A page covers the notice label that lies under the page area.
+        setAutoFillBackground(true);
+    }
 
     /// The page's "Refresh" command: reload its data from the database or its files.
     virtual void refresh() {}

@@ -198,7 +198,10 @@ void CMainDlg::fillSideBar()
     QListWidget* bar = m_ui->sideBarList;
     bar->clear();
     for (const SideBarEntry& e : SideBarEntries()) {
-        bar->addItem(new QListWidgetItem(largeImage(e.image), text(e.textId)));
+        auto* item = new QListWidgetItem(largeImage(e.image), text(e.textId));
+        item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        item->setSizeHint(bar->gridSize() - QSize(4, 4));
+        bar->addItem(item);
     }
 }
 
