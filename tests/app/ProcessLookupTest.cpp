@@ -1,12 +1,11 @@
 #include "platform/ProcessLookup.h"
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -42,43 +41,13 @@ TEST(ProcessLookup, ExecutableNameFallsBackFromLinkToArgumentToCommand)
     }
 }
 
-class SpawnedProcess
-{
-public:
-    SpawnedProcess(const std::string& program, const std::vector<std::string>& args)
-    {
-        std::vector<std::string> text{program};
-        text.insert(text.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& arg : text) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        char* envp[] = {nullptr};
-        if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv.data(), envp) != 0) {
-            m_pid = -1;
-        }
-    }
-    ~SpawnedProcess()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    pid_t pid() const { return m_pid; }
-
-private:
-    pid_t m_pid = -1;
-};
-
 TEST(ProcessLookup, FindsServerByExecutableNameContainedInAnyCase)
 {
     test::TempDir dir;
     const std::string unique = "qar" + std::to_string(::getpid()) + "MyRxServer.EXE";
     const std::string program = dir.file(unique);
     std::filesystem::copy_file("/bin/sleep", program);
-    SpawnedProcess server(program, {"30"});
+    test::ChildProcess server(program, {"30"});
     ASSERT_GT(server.pid(), 0);
 
     std::string lower = unique;
@@ -100,7 +69,7 @@ TEST(ProcessLookup, ZombieIsNotAProcess)
     test::TempDir dir;
     const std::string program = dir.file("qar-zombie-RXServer.exe");
     std::filesystem::copy_file("/bin/true", program);
-    SpawnedProcess child(program, {});
+    test::ChildProcess child(program, {});
     ASSERT_GT(child.pid(), 0);
     // Not reaped: the finished child stays a zombie until the end of the test.
     siginfo_t info{};
