@@ -66,6 +66,13 @@ void CXDatabase::Open(const std::string& connect)
           SQL_HANDLE_DBC, dbc.get(), "SQLSetConnectAttr(LOGIN_TIMEOUT)");
 
     std::string in = toDriverConnectString(connect);
+    // MariaDB Connector/ODBC leaves the login timeout attribute aside while it waits for the server's
+    // greeting, so a server that accepts but never answers would hang the tool; its own keyword bounds
+    // that wait. Other drivers ignore the keyword.
+    if (!connectAttribute(in, "CONN_TIMEOUT")) {
+        in += (in.empty() || in.back() == ';') ? "" : ";";
+        in += "CONN_TIMEOUT=" + std::to_string(kLoginTimeoutSeconds);
+    }
     // The output string is requested into a scratch buffer and dropped at once: the MariaDB driver
     // writes the password into it.
     SQLCHAR out[1024];

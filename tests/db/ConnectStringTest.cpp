@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <chrono>
+#include <cstdint>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace qar
 {
@@ -99,6 +104,26 @@ TEST(Connection, ServerDownFailsWithinTheLoginTimeout)
     EXPECT_THROW(database.Open(makeConnectString(test::kClosedPortDsn, "qar", "x")), OdbcError);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
     EXPECT_FALSE(database.IsOpen());
+}
+
+TEST(Connection, ServerThatNeverGreetsFailsWithinTheLoginTimeout)
+{
+    test::ensureOdbcDataSources();
+    // A listening socket nobody accepts from: the kernel completes the connection, no greeting follows.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int one = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<std::uint16_t>(test::privateServerPort()));
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    CXDatabase database;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(database.Open(makeConnectString(test::kPrivateServerDsn, "qar", "x")), OdbcError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    ::close(listener);
 }
 
 TEST(Connection, UnknownDataSourceIsAnErrorWithItsDiagnostics)
