@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <dirent.h>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace qar
@@ -13,13 +12,21 @@ namespace qar
 namespace
 {
 
-std::optional<std::string> readWhole(const std::string& path)
+// The /proc files read here are short; the first 4 KiB hold all that is looked at.
+std::optional<std::string> readHead(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text(4096, '\0');
+    const ssize_t length = ::read(fd, text.data(), text.size());
+    ::close(fd);
+    if (length < 0) {
+        return std::nullopt;
+    }
+    text.resize(static_cast<std::size_t>(length));
+    return text;
 }
 
 std::optional<std::string> readLink(const std::string& path)
@@ -89,11 +96,20 @@ std::string executableNameFrom(const std::optional<std::string>& exeLink, const 
 std::string processExecutableName(int pid)
 {
     const std::string dir = "/proc/" + std::to_string(pid);
-    const std::optional<std::string> stat = readWhole(dir + "/stat");
+    const std::optional<std::string> stat = readHead(dir + "/stat");
     if (!stat || isZombie(*stat)) {
         return {};
     }
-    return executableNameFrom(readLink(dir + "/exe"), readWhole(dir + "/cmdline"), readWhole(dir + "/comm"));
+    // Each source is read only when the one before gave nothing: the scan runs before every change row.
+    const std::optional<std::string> exe = readLink(dir + "/exe");
+    if (exe) {
+        return executableNameFrom(exe, std::nullopt, std::nullopt);
+    }
+    const std::optional<std::string> cmdline = readHead(dir + "/cmdline");
+    if (cmdline && !cmdline->empty() && cmdline->front() != '\0') {
+        return executableNameFrom(std::nullopt, cmdline, std::nullopt);
+    }
+    return executableNameFrom(std::nullopt, std::nullopt, readHead(dir + "/comm"));
 }
 
 int findProcessByName(std::string_view lowerName)
