@@ -51,6 +51,26 @@ public:
         return *this;
     }
 
+    /// Compound assignments of number fields (privilege bits are changed with |= and &=).
+    template <class U>
+    requires std::is_integral_v<T> && std::is_integral_v<U> Field& operator|=(U bits)
+    {
+        set(static_cast<T>(m_value | bits));
+        return *this;
+    }
+    template <class U>
+    requires std::is_integral_v<T> && std::is_integral_v<U> Field& operator&=(U bits)
+    {
+        set(static_cast<T>(m_value & bits));
+        return *this;
+    }
+    template <class U>
+    requires std::is_integral_v<T> && std::is_integral_v<U> Field& operator+=(U n)
+    {
+        set(static_cast<T>(m_value + n));
+        return *this;
+    }
+
     operator const T&() const { return m_value; }
     const T& get() const { return m_value; }
     const T& operator*() const { return m_value; }
