@@ -2,6 +2,7 @@
 
 #include "db/CXTableGroup.h"
 #include "db/DataSourceRegistration.h"
+#include "db/SchemaExtension.h"
 #include "platform/Paths.h"
 
 namespace qar
@@ -21,6 +22,12 @@ int GroupUserLimit(CXTableGroup& groups, int groupId)
         }
     }
     return 0;
+}
+
+DatabaseShellHost::DatabaseShellHost(bool lookForWindows) : m_probe(lookForWindows)
+{
+    // Before any record object opens, so the units and users objects find their weight column.
+    EnsureWeightColumns(m_session.database(), m_session.connectString());
 }
 
 void DatabaseShellHost::ensureDataSource()

@@ -18,8 +18,9 @@ int GroupUserLimit(CXTableGroup& groups, int groupId);
 class DatabaseShellHost : public ShellHost
 {
 public:
+    /// Builds the connection string from DB.dat and adds the weight columns DBField.dat configures.
     /// `lookForWindows`: false when the user interface has no X11 display (Qt's offscreen platform).
-    explicit DatabaseShellHost(bool lookForWindows = true) : m_probe(lookForWindows) {}
+    explicit DatabaseShellHost(bool lookForWindows = true);
 
     void ensureDataSource() override;
     bool openDatabase() override;
@@ -29,11 +30,25 @@ public:
     IServerProbe& serverProbe() override { return m_probe; }
     std::unique_ptr<IVexLink> makeNetworkClient(const StartOptions& options, VexEventSink sink) override;
 
-    CDatabaseSession& session() { return m_session; }
+    CDatabaseSession& session() override { return m_session; }
+    CChangeLog& changeLog() override { return m_changeLog; }
 
 private:
+    /// The change log asks whether the server runs through the same probe as the window.
+    class ProbeServerState : public IServerState
+    {
+    public:
+        explicit ProbeServerState(IServerProbe& probe) : m_probe(probe) {}
+        bool IsServerRunning() const override { return m_probe.findServerWindow() || m_probe.findServerProcess(); }
+
+    private:
+        IServerProbe& m_probe;
+    };
+
     CDatabaseSession m_session;
     SystemServerProbe m_probe;
+    ProbeServerState m_serverState{m_probe};
+    CChangeLog m_changeLog{m_session.tableChangeTmp(), m_serverState};
 };
 
 } // namespace qar

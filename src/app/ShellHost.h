@@ -2,6 +2,8 @@
 
 #include "app/CommandLine.h"
 #include "app/ServerControl.h"
+#include "db/CDatabaseSession.h"
+#include "db/ChangeLog.h"
 #include "vexnet/CZVexClient.h"
 
 #include <memory>
@@ -27,6 +29,10 @@ public:
     virtual void closeDatabase() = 0;
     /// The user limit ("[GROUP_COUNT]") of a group, 0 when the group is not found.
     virtual int groupUserLimit(int groupId) = 0;
+    /// The shared connection and the record objects, for the pages.
+    virtual CDatabaseSession& session() = 0;
+    /// Change rows for the running server (written only while it runs).
+    virtual CChangeLog& changeLog() = 0;
     /// How the server is looked for: its marked window and its process.
     virtual IServerProbe& serverProbe() = 0;
     /// The network client that tells the server about changes: the local machine for a start beside

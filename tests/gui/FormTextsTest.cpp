@@ -3,6 +3,7 @@
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CMainDlg.h"
+#include "app/ui/UiText.h"
 #include "catalog/ui/CAppPage.h"
 #include "catalog/ui/CEnvParamPage.h"
 #include "catalog/ui/CMsgTypePage.h"
@@ -139,6 +140,20 @@ private slots:
             }
         }
         QVERIFY(files >= 9);
+    }
+
+    void coreTextCrossesInTheAnsiCodePage()
+    {
+        const std::string gbk = "\xCE\xDE\xB7\xA8 A"; // "无法 A"
+        {
+            test::ScopedLcid lcid(2052);
+            QCOMPARE(fromAnsi(gbk), QStringLiteral("无法 A"));
+            QCOMPARE(toAnsi(QStringLiteral("无法 A")), gbk);
+        }
+        {
+            test::ScopedLcid lcid(1033);
+            QCOMPARE(fromAnsi("caf\xC3\xA9"), QStringLiteral("café"));
+        }
     }
 
     void formsShowOnlyTableTexts_data()

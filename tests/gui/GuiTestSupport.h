@@ -47,10 +47,21 @@ public:
     bool findServerProcess() override { return false; }
 };
 
-/// A ShellHost whose answers the test sets and whose calls it records.
+/// A server that is never running, for the change log.
+class StoppedServer : public IServerState
+{
+public:
+    bool IsServerRunning() const override { return false; }
+};
+
+/// A ShellHost whose answers the test sets and whose calls it records. Its session names a data
+/// source that does not exist: pages that reach the database find it closed.
 class FakeShellHost : public ShellHost
 {
 public:
+    CDatabaseSession databaseSession{"ODBC;DSN=QarNoSuchSource;UID=;PWD="};
+    StoppedServer stoppedServer;
+    CChangeLog log{databaseSession.tableChangeTmp(), stoppedServer};
     bool openResult = true;
     FakeProbe probe;
     RecordingLink* link = nullptr; ///< the client the window made, owned by the window
@@ -65,6 +76,8 @@ public:
     void refreshConnection() override { calls << QStringLiteral("refreshConnection"); }
     void closeDatabase() override { calls << QStringLiteral("closeDatabase"); }
     int groupUserLimit(int groupId) override { return groupId * 10; }
+    CDatabaseSession& session() override { return databaseSession; }
+    CChangeLog& changeLog() override { return log; }
     IServerProbe& serverProbe() override { return probe; }
     std::unique_ptr<IVexLink> makeNetworkClient(const StartOptions&, VexEventSink) override
     {

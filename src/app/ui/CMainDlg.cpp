@@ -345,6 +345,21 @@ void CMainDlg::onRefreshTimer()
     m_host.refreshConnection();
 }
 
+CDatabaseSession& CMainDlg::session()
+{
+    return m_host.session();
+}
+
+CChangeLog& CMainDlg::changeLog()
+{
+    return m_host.changeLog();
+}
+
+void CMainDlg::LogChange(const std::string& table, const std::string& field, std::int32_t key, std::uint8_t action)
+{
+    m_host.changeLog().LogChange(table, field, key, action);
+}
+
 int CMainDlg::GetGroupUserLimit(int groupId)
 {
     return m_host.groupUserLimit(groupId);

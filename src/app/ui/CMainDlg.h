@@ -20,8 +20,10 @@ class CMainDlg;
 
 namespace qar
 {
+class CChangeLog;
+class CDatabaseSession;
 class ShellHost;
-}
+} // namespace qar
 
 namespace qar::ui
 {
@@ -57,6 +59,11 @@ public:
 
     const StartOptions& startOptions() const { return m_options; }
     ShellHost& host() { return m_host; }
+    /// The shared connection and the record objects the pages read and write.
+    CDatabaseSession& session();
+    /// Writes a change row for the running server (nothing while it is stopped); throws DbError.
+    void LogChange(const std::string& table, const std::string& field, std::int32_t key, std::uint8_t action);
+    CChangeLog& changeLog();
     bool databaseOpened() const { return m_dbOpened; }
     /// The user limit of a group ("[GROUP_COUNT]"), 0 when the group is not found.
     int GetGroupUserLimit(int groupId);

@@ -1,6 +1,7 @@
 #include "app/ui/UiText.h"
 
 #include "resources/StringTable.h"
+#include "xml/Encoding.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -35,16 +36,14 @@ QString formatText(int id, std::initializer_list<QString> args)
     return out;
 }
 
-// Stopgap until the encoding module's ANSI <-> UTF-16 conversion is wired in: correct for the UTF-8
-// code page of non-Chinese systems only. Replace both bodies with the encoding module's functions.
 QString fromAnsi(std::string_view bytes)
 {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return QString::fromStdU16String(ToUtf16(bytes));
 }
 
 std::string toAnsi(const QString& text)
 {
-    return text.toStdString();
+    return FromUtf16(text.toStdU16String());
 }
 
 void applyTextIds(QWidget* form)
