@@ -1,0 +1,322 @@
+#include "org/CUnitUserModel.h"
+
+#include "db/CXTableGroup.h"
+#include "db/CXTableUnit.h"
+#include "db/CXTableUser.h"
+#include "db/OdbcError.h"
+#include "resources/StringIds.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace qar
+{
+
+CUnitUserModel::CUnitUserModel(OrgTables tables, IOrgEffects& effects, OrgTexts texts)
+    : m_tables(tables), m_effects(effects), m_texts(std::move(texts))
+{}
+
+void CUnitUserModel::clearChangeFlags()
+{
+    m_unitsChanged = false;
+    m_usersChanged = false;
+    m_changedUsers.clear();
+}
+
+std::vector<UnitRow> CUnitUserModel::readUnitRows() const
+{
+    std::vector<UnitRow> rows;
+    CXTableUnit* t = m_tables.unit;
+    if (t == nullptr || !t->IsOpen()) {
+        return rows;
+    }
+    rows.reserve(static_cast<std::size_t>(t->GetRecordCount()));
+    for (t->MoveFirst(); !t->IsEOF(); t->MoveNext()) {
+        rows.push_back({t->m_UNIT_ID, t->m_UNIT_NAME, t->m_SUPER_ID, t->m_TREE_CLASS, t->m_UNIT_STATUS, t->m_CAN_LOG,
+                        t->m_UNIT_ALIAS, t->m_GROUP_ID});
+    }
+    return rows;
+}
+
+std::vector<std::int32_t> CUnitUserModel::readGroupIds() const
+{
+    std::vector<std::int32_t> ids;
+    CXTableGroup* t = m_tables.group;
+    if (t != nullptr && t->IsOpen()) {
+        for (t->MoveFirst(); !t->IsEOF(); t->MoveNext()) {
+            ids.push_back(t->m_GROUP_ID);
+        }
+    }
+    return ids;
+}
+
+void CUnitUserModel::buildTree()
+{
+    CXTableGroup* groups = m_tables.group;
+    CXTableUnit* units = m_tables.unit;
+    CXTableUser* users = m_tables.user;
+    if (groups == nullptr || units == nullptr || !groups->IsOpen() || !units->IsOpen()) {
+        return;
+    }
+    const bool usersOpen = users != nullptr && users->IsOpen();
+    const long userCount = usersOpen ? users->GetRecordCount() : 0;
+    OrgTreeBuilder builder(m_tree, m_index, m_texts, m_context);
+    builder.start(static_cast<std::size_t>(groups->GetRecordCount() + units->GetRecordCount() + userCount));
+    m_selected = OrgTree::kNone;
+    if (groups->GetRecordCount() == 0 || units->GetRecordCount() == 0) {
+        return;
+    }
+    for (groups->MoveFirst(); !groups->IsEOF(); groups->MoveNext()) {
+        builder.addGroup(groups->m_GROUP_ID, groups->m_GROUP_NAME.get());
+    }
+    const std::vector<UnitRow> unitRows = readUnitRows();
+    const bool anyLevel =
+        std::any_of(unitRows.begin(), unitRows.end(), [](const UnitRow& u) { return u.treeClass > 0; });
+    if (!anyLevel) {
+        return; // without a unit level nothing below the groups is shown, not even the users' ids are read
+    }
+    builder.addUnits(unitRows);
+    if (userCount == 0) {
+        return;
+    }
+    builder.startUsers(static_cast<std::size_t>(userCount));
+    for (users->MoveFirst(); !users->IsEOF(); users->MoveNext()) {
+        builder.addUser({users->m_USER_ID, users->m_NAME.get(), users->m_POWER_FLAG, users->m_EMAIL.get(),
+                         users->m_MOBILE.get(), users->m_DUTY.get(), users->m_UNIT_ID, users->m_USER_STATUS,
+                         users->m_GROUP_ID});
+    }
+}
+
+void CUnitUserModel::refresh()
+{
+    for (CXRecordset* t : {static_cast<CXRecordset*>(m_tables.unit), static_cast<CXRecordset*>(m_tables.user)}) {
+        if (t != nullptr) {
+            t->Close();
+            t->Open();
+        }
+    }
+    buildTree();
+}
+
+void CUnitUserModel::recordChangedUser(std::int32_t userId)
+{
+    if (std::find(m_changedUsers.begin(), m_changedUsers.end(), userId) == m_changedUsers.end()) {
+        m_changedUsers.push_back(userId);
+    }
+}
+
+namespace
+{
+void removeFirst(std::vector<std::string>& list, const std::string& value)
+{
+    if (value.empty()) {
+        return;
+    }
+    const auto it = std::find(list.begin(), list.end(), value);
+    if (it != list.end()) {
+        list.erase(it);
+    }
+}
+} // namespace
+
+void CUnitUserModel::removeMobile(const std::string& mobile)
+{
+    removeFirst(m_index.mobiles, mobile);
+}
+
+void CUnitUserModel::removeEmail(const std::string& email)
+{
+    removeFirst(m_index.emails, email);
+}
+
+std::vector<std::int32_t> CUnitUserModel::collectUserIds(OrgTree::NodeId node) const
+{
+    std::vector<std::int32_t> ids;
+    CollectUserIds(m_tree, node, ids);
+    return ids;
+}
+
+std::pair<OrgMessage, EditTarget> CUnitUserModel::editTarget() const
+{
+    if (m_tables.unit == nullptr || !m_tables.unit->IsOpen()) {
+        return {{str::kUnableToOpenDb, {}}, EditTarget::None};
+    }
+    if (m_selected == OrgTree::kNone) {
+        return {{str::kSelectItemFromList, {}}, EditTarget::None};
+    }
+    switch (m_tree.kind(m_selected)) {
+    case NodeKind::Unit:
+        return {{}, EditTarget::Unit};
+    case NodeKind::User:
+        return {{}, EditTarget::User};
+    default:
+        return {{}, EditTarget::None};
+    }
+}
+
+OrgMessage CUnitUserModel::deleteSelected(const std::function<bool(int)>& confirm)
+{
+    if (m_tables.unit == nullptr || m_tables.user == nullptr || !m_tables.unit->IsOpen() || !m_tables.user->IsOpen()) {
+        return {str::kUnableToOpenDb, {}};
+    }
+    if (m_selected == OrgTree::kNone) {
+        return {str::kSelectItemFromList, {}};
+    }
+    const NodeKind kind = m_tree.kind(m_selected);
+    if (kind == NodeKind::Group) {
+        return {str::kCannotDeleteGroupHere, {}};
+    }
+    if (m_tree.hasChildren(m_selected)) {
+        return {str::kHasSubNodes, {}};
+    }
+    if (!confirm(str::kConfirmDeleteItemTree)) {
+        return {};
+    }
+    if (kind == NodeKind::User) {
+        return deleteUser(m_tree.itemData(m_selected));
+    }
+    return deleteUnit(m_selected, m_tree.itemData(m_selected));
+}
+
+OrgMessage CUnitUserModel::deleteUser(std::int32_t userId)
+{
+    OrgMessage result;
+    CXTableUser& t = *m_tables.user;
+    try {
+        for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
+            if (t.m_USER_ID == userId) {
+                m_changedUsers.push_back(userId);
+                t.Delete();
+                m_usersChanged = true;
+                m_effects.setUsersChanged();
+                m_effects.updateServiceButtons();
+                logUser(userId, 1);
+                break;
+            }
+        }
+    } catch (const RowMatchError& e) {
+        if (e.matchedRows() != 0) {
+            result = {str::kOperationFailed, {}};
+        }
+    } catch (const DbError&) {
+        result = {str::kOperationFailed, {}};
+    }
+    try {
+        refresh();
+    } catch (const DbError&) {
+        result = {str::kOperationFailed, {}};
+    }
+    return result;
+}
+
+OrgMessage CUnitUserModel::deleteUnit(OrgTree::NodeId node, std::int32_t unitId)
+{
+    CXTableUnit& t = *m_tables.unit;
+    try {
+        for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
+            if (t.m_UNIT_ID == unitId) {
+                t.Delete();
+                m_unitsChanged = true;
+                m_effects.setUnitsChanged();
+                m_effects.updateServiceButtons();
+                logUnit(unitId, 1);
+                break;
+            }
+        }
+    } catch (const RowMatchError& e) {
+        if (e.matchedRows() != 0) {
+            return {str::kOperationFailed, {}};
+        }
+    } catch (const DbError&) {
+        return {str::kOperationFailed, {}};
+    }
+    const auto it = m_index.unitNodes.find(unitId);
+    if (it != m_index.unitNodes.end() && it->second == node) {
+        m_index.unitNodes.erase(it);
+    }
+    m_tree.remove(node);
+    m_selected = OrgTree::kNone;
+    return {};
+}
+
+SearchOutcome CUnitUserModel::search(std::string_view input) const
+{
+    SearchOutcome out;
+    const OrgTree::NodeId start = m_selected != OrgTree::kNone ? m_selected : m_tree.firstChild(OrgTree::kRoot);
+    if (start == OrgTree::kNone) {
+        return out;
+    }
+    if (input.empty()) {
+        out.message = {str::kInputUserOrDepartment, {}};
+        return out;
+    }
+    if (m_tree.text(start).find(input) != std::string_view::npos) {
+        out.scrollToTop = start;
+        return out;
+    }
+    for (OrgTree::NodeId n = m_tree.firstChild(start); n != OrgTree::kNone; n = m_tree.nextInSubtree(n, start)) {
+        if (m_tree.text(n).find(input) != std::string_view::npos) {
+            out.select = n;
+            return out;
+        }
+    }
+    out.message = {str::kNotFoundFormat, std::string(input)};
+    return out;
+}
+
+SheetIntakeStart CUnitUserModel::sheetIntake(long long windowHandle) const
+{
+    if (!m_context.systemManager) {
+        return {{str::kOnlyAdministrator, {}}, {}};
+    }
+    std::string groups;
+    std::int32_t selectedGroup = 0;
+    for (OrgTree::NodeId n = m_tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone; n = m_tree.nextSibling(n)) {
+        std::string text(m_tree.text(n));
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        const std::size_t marker = text.find("[id:");
+        if (marker == std::string::npos) {
+            continue;
+        }
+        const std::string rest = text.substr(marker + 4);
+        const std::size_t close = rest.find(']');
+        if (close == std::string::npos || close == 0) {
+            continue;
+        }
+        groups += rest.substr(0, close) + "|";
+        if (n == m_selected) {
+            selectedGroup = ReadIdFromText(text);
+        }
+    }
+    return {{}, "-bysys-h" + std::to_string(windowHandle) + "-grps" + groups + "-dgrp" + std::to_string(selectedGroup)};
+}
+
+OrgButtons CUnitUserModel::buttonsAfterClick() const
+{
+    const bool any = m_selected != OrgTree::kNone;
+    return {any, any, any};
+}
+
+OrgButtons CUnitUserModel::buttonsForNewSelection(OrgTree::NodeId node) const
+{
+    const bool on = m_tree.isValid(node) && node != OrgTree::kRoot && m_tree.kind(node) != NodeKind::Group;
+    return {on, on, on};
+}
+
+std::vector<OrgMenuItem> CUnitUserModel::contextMenu() const
+{
+    if (m_selected == OrgTree::kNone || m_tree.kind(m_selected) == NodeKind::Group) {
+        return {OrgMenuItem::AddUnit, OrgMenuItem::Separator, OrgMenuItem::Search};
+    }
+    return {OrgMenuItem::AddUnit, OrgMenuItem::AddUser,   OrgMenuItem::Separator, OrgMenuItem::Edit,
+            OrgMenuItem::Delete,  OrgMenuItem::Separator, OrgMenuItem::Search};
+}
+
+EnterAction CUnitUserModel::enterAction() const
+{
+    return m_selected != OrgTree::kNone && m_tree.kind(m_selected) == NodeKind::User ? EnterAction::Edit
+                                                                                     : EnterAction::ToggleExpand;
+}
+
+} // namespace qar

@@ -1,0 +1,196 @@
+#pragma once
+
+#include "org/IOrgEffects.h"
+#include "org/OrgRows.h"
+#include "org/OrgTexts.h"
+#include "org/OrgTree.h"
+#include "org/OrgTreeBuilder.h"
+#include "org/UnitForm.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qar
+{
+
+class CXTableGroup;
+class CXTableUnit;
+class CXTableUser;
+
+/// A message for the user: a string-table id (0 for none) and the text its "%s" takes.
+struct OrgMessage
+{
+    int messageId = 0;
+    std::string arg;
+
+    explicit operator bool() const { return messageId != 0; }
+};
+
+/// The record objects of the main window the page works on.
+struct OrgTables
+{
+    CXTableGroup* group = nullptr;
+    CXTableUnit* unit = nullptr;
+    CXTableUser* user = nullptr;
+};
+
+/// Which of "Add user", "Edit" and "Delete" are enabled.
+struct OrgButtons
+{
+    bool addUser = false;
+    bool edit = false;
+    bool remove = false;
+};
+
+/// Entries of the tree's context menu.
+enum class OrgMenuItem
+{
+    AddUnit,
+    AddUser,
+    Edit,
+    Delete,
+    Search,
+    Separator,
+};
+
+/// What "Edit" opens for the selected node.
+enum class EditTarget
+{
+    None,
+    Unit,
+    User,
+};
+
+/// What the Enter key does on the page.
+enum class EnterAction
+{
+    Edit,
+    ToggleExpand,
+};
+
+/// Outcome of a search: the node to select, or the node to scroll to the top, or a message.
+struct SearchOutcome
+{
+    OrgTree::NodeId select = OrgTree::kNone;
+    OrgTree::NodeId scrollToTop = OrgTree::kNone;
+    OrgMessage message;
+};
+
+/// The spreadsheet tool's start: refused with a message, or its parameters.
+struct SheetIntakeStart
+{
+    OrgMessage message;
+    std::string parameters; ///< "-bysys-h%d-grps%s-dgrp%d"
+};
+
+/// A unit form about to be shown: its model, the fields it opens with, and what the page keeps for the
+/// write after OK.
+struct UnitEditSession
+{
+    UnitFormModel form;
+    UnitForm fields;
+    OrgTree::NodeId node = OrgTree::kNone; ///< the selected node (add) or the edited unit's node
+    UnitRow stored;                        ///< edit mode: the row as read
+    std::string storedPassword;
+    std::int32_t storedAttribute = 0;
+    std::int32_t storedWeight = 0;
+    std::vector<std::int32_t> userIds; ///< edit mode: users listed below the unit's node
+};
+
+/// The core of the units-and-users page: the tree, the page state (maps, lists, change flags) and the
+/// operations on units and users. The view shows the tree, asks the questions and shows the messages.
+class CUnitUserModel
+{
+public:
+    CUnitUserModel(OrgTables tables, IOrgEffects& effects, OrgTexts texts = {});
+
+    void setAdminContext(const AdminContext& context) { m_context = context; }
+    const AdminContext& adminContext() const { return m_context; }
+
+    const OrgTree& tree() const { return m_tree; }
+    OrgTree& tree() { return m_tree; }
+    const OrgIndex& index() const { return m_index; }
+    OrgTree::NodeId selected() const { return m_selected; }
+    void select(OrgTree::NodeId node)
+    {
+        m_selected = m_tree.isValid(node) && node != OrgTree::kRoot ? node : OrgTree::kNone;
+    }
+
+    // Change bookkeeping read and cleared by the main window.
+    bool unitsChanged() const { return m_unitsChanged; }
+    bool usersChanged() const { return m_usersChanged; }
+    const std::vector<std::int32_t>& changedUsers() const { return m_changedUsers; }
+    void clearChangeFlags();
+
+    /// Builds the tree from the open record objects (nothing happens while groups or units are closed).
+    void buildTree();
+    /// Closes and reopens the unit and user tables, then builds the tree ("Refresh").
+    void refresh();
+
+    // Operations offered to the user editor.
+    void recordChangedUser(std::int32_t userId);
+    void removeMobile(const std::string& mobile);
+    void removeEmail(const std::string& email);
+    std::vector<std::int32_t> collectUserIds(OrgTree::NodeId node) const;
+
+    // Commands of the page.
+    /// "Edit": 162 or 159, or which editor to open.
+    std::pair<OrgMessage, EditTarget> editTarget() const;
+    /// "Delete": `confirm` is asked 167 and answers OK (true) or Cancel.
+    OrgMessage deleteSelected(const std::function<bool(int messageId)>& confirm);
+    /// "&Search" with the text typed in the search form (an empty text is the form's 216).
+    SearchOutcome search(std::string_view input) const;
+    /// "Import/Export": the spreadsheet tool's parameters for the page window `windowHandle`.
+    SheetIntakeStart sheetIntake(long long windowHandle) const;
+
+    // Button and menu rules.
+    /// After a click in the tree and at the end of every build: enabled while a node is selected.
+    OrgButtons buttonsAfterClick() const;
+    /// When the selection moves to `node`: disabled on a group node.
+    OrgButtons buttonsForNewSelection(OrgTree::NodeId node) const;
+    std::vector<OrgMenuItem> contextMenu() const;
+    EnterAction enterAction() const;
+
+    // The unit editor.
+    /// "Add unit": 162, or the form to show.
+    std::variant<OrgMessage, UnitEditSession> startAddUnit() const;
+    /// OK of the add form: inserts the node and the row. 253 on a database error.
+    OrgMessage finishAddUnit(const UnitEditSession& session, const ValidUnit& unit);
+    /// "Edit" on a unit node: 162, nothing (row gone), or the form to show.
+    std::variant<OrgMessage, UnitEditSession> startEditUnit();
+    /// OK of the edit form: writes the unit, its subtree, its users and the change rows.
+    OrgMessage finishEditUnit(const UnitEditSession& session, const ValidUnit& unit);
+
+    static constexpr std::int32_t kFirstUserId = 10001;
+
+private:
+    std::vector<UnitRow> readUnitRows() const;
+    std::vector<std::int32_t> readGroupIds() const;
+    UnitEditSession makeSession(const UnitFormSetup& setup) const;
+    void unitWritten();
+    void logUnit(std::int32_t unitId, std::uint8_t action);
+    void logUser(std::int32_t userId, std::uint8_t action);
+    void editUnitRows(const UnitEditSession& session, const ValidUnit& unit, bool& parentChanged);
+    void shiftSubtree(const UnitEditSession& session, int levelDelta, bool groupChanged, std::int32_t group);
+    void repointUnitCode(std::int32_t oldCode, std::int32_t newCode);
+    void moveUsersToGroup(std::vector<std::int32_t> userIds, std::int32_t group);
+    std::string unitNodeText(const UnitRow& unit) const;
+    OrgMessage deleteUser(std::int32_t userId);
+    OrgMessage deleteUnit(OrgTree::NodeId node, std::int32_t unitId);
+
+    OrgTables m_tables;
+    IOrgEffects& m_effects;
+    OrgTexts m_texts;
+    AdminContext m_context;
+    OrgTree m_tree;
+    OrgIndex m_index;
+    OrgTree::NodeId m_selected = OrgTree::kNone;
+    bool m_unitsChanged = false;
+    bool m_usersChanged = false;
+    std::vector<std::int32_t> m_changedUsers;
+};
+
+} // namespace qar

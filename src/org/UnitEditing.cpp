@@ -1,0 +1,347 @@
+// The unit editor's page operations: Add-unit, Edit-unit and what an edit carries along (levels and group
+// of the subtree, the users' group, child units and users following a new code).
+#include "db/CXTableUnit.h"
+#include "db/CXTableUser.h"
+#include "db/ChangeLog.h"
+#include "db/OdbcError.h"
+#include "db/TableMap.h"
+#include "org/CUnitUserModel.h"
+#include "resources/StringIds.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace qar
+{
+namespace
+{
+
+constexpr std::uint8_t kActAdded = 0;
+constexpr std::uint8_t kActDeleted = 1;
+constexpr std::uint8_t kActModified = 2;
+
+void ensureOpen(CXRecordset& table)
+{
+    if (!table.IsOpen()) {
+        table.Open();
+    }
+}
+
+/// Runs one write operation: a row deleted meanwhile by another program ends it quietly, any other
+/// database error is the operation's failure. What was committed before stays.
+template <class F> OrgMessage guarded(F&& operation)
+{
+    try {
+        return operation();
+    } catch (const RowMatchError& e) {
+        return e.matchedRows() == 0 ? OrgMessage{} : OrgMessage{str::kOperationFailed, {}};
+    } catch (const DbError&) {
+        return {str::kOperationFailed, {}};
+    }
+}
+
+} // namespace
+
+void CUnitUserModel::logUnit(std::int32_t unitId, std::uint8_t action)
+{
+    m_effects.logChange(GetTableName(TableId::Unit), kUnitKeyField, unitId, action);
+}
+
+void CUnitUserModel::logUser(std::int32_t userId, std::uint8_t action)
+{
+    m_effects.logChange(ChangeTableNameForUsers(), kUserKeyField, userId, action);
+}
+
+void CUnitUserModel::unitWritten()
+{
+    m_unitsChanged = true;
+    m_effects.setUnitsChanged();
+    m_effects.updateServiceButtons();
+}
+
+std::string CUnitUserModel::unitNodeText(const UnitRow& unit) const
+{
+    std::string text;
+    AppendUnitNodeText(text, m_texts, {unit.id, unit.name, unit.status, unit.canLog, unit.alias});
+    return text;
+}
+
+UnitEditSession CUnitUserModel::makeSession(const UnitFormSetup& setup) const
+{
+    const std::vector<std::int32_t> groups = readGroupIds();
+    UnitFormModel form(setup, readUnitRows(), groups, m_texts.parentNone);
+    UnitForm fields = form.initialForm();
+    return UnitEditSession{std::move(form), std::move(fields), OrgTree::kNone, {}, {}, 0, 0, {}};
+}
+
+std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startAddUnit() const
+{
+    if (m_tables.unit == nullptr || !m_tables.unit->IsOpen()) {
+        return OrgMessage{str::kUnableToOpenDb, {}};
+    }
+    UnitFormSetup setup;
+    setup.context = m_context;
+    if (m_selected != OrgTree::kNone) {
+        switch (m_tree.kind(m_selected)) {
+        case NodeKind::Unit:
+            setup.parentId = m_tree.itemData(m_selected);
+            break;
+        case NodeKind::Group:
+            setup.groupId = m_tree.itemData(m_selected);
+            break;
+        case NodeKind::User:
+            // A unit added on a user becomes the user's sibling, a child of the user's unit.
+            if (m_tree.parent(m_selected) != OrgTree::kRoot) {
+                setup.parentId = m_tree.itemData(m_tree.parent(m_selected));
+            }
+            break;
+        case NodeKind::Other:
+            break;
+        }
+    }
+    UnitEditSession session = makeSession(setup);
+    session.node = m_selected;
+    return session;
+}
+
+OrgMessage CUnitUserModel::finishAddUnit(const UnitEditSession& /*session*/, const ValidUnit& unit)
+{
+    return guarded([&]() -> OrgMessage {
+        CXTableUnit& t = *m_tables.unit;
+        ensureOpen(t);
+        t.AddNew();
+        t.m_UNIT_ID = unit.code;
+        t.m_UNIT_NAME = unit.name;
+        t.m_SUPER_ID = unit.parentId;
+        t.m_TREE_CLASS = static_cast<std::uint8_t>(unit.parentLevel + 1);
+        t.m_GROUP_ID = unit.groupId;
+        t.m_UNIT_STATUS = unit.valided;
+        t.m_CAN_LOG = unit.publicAccount;
+        t.m_UNIT_ALIAS = unit.alias;
+        t.m_LOG_PWD = unit.password;
+        t.m_UNIT_FLAG = unit.attribute;
+        t.m_OL_TIME = 0;
+        if (t.HasWeightColumn()) {
+            t.m_WEIGHT = unit.weight;
+        }
+
+        // The node goes in before the row is committed; a failed commit leaves it until the next build.
+        OrgTree::NodeId parent = OrgTree::kNone;
+        if (unit.parentId != 0) {
+            const auto it = m_index.unitNodes.find(unit.parentId);
+            if (it != m_index.unitNodes.end()) {
+                parent = it->second;
+            }
+        } else {
+            parent = FindGroupNode(m_tree, unit.groupId);
+        }
+        if (parent != OrgTree::kNone) {
+            const UnitRow shown{unit.code,    unit.name,          unit.parentId, 0,
+                                unit.valided, unit.publicAccount, unit.alias,    unit.groupId};
+            const OrgTree::NodeId node = m_tree.insertLast(parent, unitNodeText(shown), unit.code, kImageUnit);
+            m_index.unitNodes[unit.code] = node;
+            m_tree.setExpanded(parent, true);
+            m_selected = node;
+        }
+
+        if (!t.Update()) {
+            return {};
+        }
+        unitWritten();
+        logUnit(unit.code, kActAdded);
+        t.Close();
+        t.Open();
+        return {};
+    });
+}
+
+std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startEditUnit()
+{
+    if (m_tables.unit == nullptr || !m_tables.unit->IsOpen()) {
+        return OrgMessage{str::kUnableToOpenDb, {}};
+    }
+    if (m_selected == OrgTree::kNone || m_tree.kind(m_selected) != NodeKind::Unit) {
+        return OrgMessage{};
+    }
+    CXTableUnit& t = *m_tables.unit;
+    const std::int32_t id = m_tree.itemData(m_selected);
+    for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
+        if (t.m_UNIT_ID == id) {
+            break;
+        }
+    }
+    if (t.IsEOF()) {
+        return OrgMessage{}; // deleted meanwhile by another program
+    }
+    UnitRow stored{t.m_UNIT_ID,     t.m_UNIT_NAME, t.m_SUPER_ID,   t.m_TREE_CLASS,
+                   t.m_UNIT_STATUS, t.m_CAN_LOG,   t.m_UNIT_ALIAS, t.m_GROUP_ID};
+    std::string password = t.m_LOG_PWD;
+    const std::int32_t attribute = t.m_UNIT_FLAG;
+    const std::int32_t weight = t.HasWeightColumn() ? t.m_WEIGHT.get() : 0;
+
+    UnitFormSetup setup;
+    setup.context = m_context;
+    setup.editMode = true;
+    setup.parentId = stored.superId;
+    setup.groupId = stored.groupId;
+    setup.editedCode = stored.id;
+    UnitEditSession session = makeSession(setup);
+    session.node = m_selected;
+    UnitForm& f = session.fields;
+    f.department = stored.name;
+    f.codeText = std::to_string(stored.id);
+    f.weightText = std::to_string(weight);
+    f.attribute = attribute;
+    f.valided = stored.status;
+    f.publicAccount = stored.canLog;
+    f.alias = stored.alias;
+    f.password = password;
+    session.stored = std::move(stored);
+    session.storedPassword = std::move(password);
+    session.storedAttribute = attribute;
+    session.storedWeight = weight;
+    session.userIds = collectUserIds(m_selected);
+    return session;
+}
+
+OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const ValidUnit& unit)
+{
+    return guarded([&]() -> OrgMessage {
+        const UnitRow& old = session.stored;
+        const int oldParentLevel = static_cast<int>(old.treeClass) - 1;
+        const int levelDelta = unit.parentLevel - oldParentLevel;
+        const bool groupChanged = unit.groupId != old.groupId;
+        const bool parentChanged = unit.parentId != old.superId;
+        const bool codeChanged = unit.code != old.id;
+        const bool changed = parentChanged || unit.name != old.name || codeChanged || unit.valided != old.status ||
+                             unit.publicAccount != old.canLog || unit.alias != old.alias ||
+                             unit.password != session.storedPassword || levelDelta != 0 ||
+                             unit.attribute != session.storedAttribute || groupChanged ||
+                             unit.weight != session.storedWeight;
+
+        // A top-level unit moving to another group changes what the groups hold.
+        if (unit.parentLevel == 0 && groupChanged) {
+            m_effects.setGroupsChanged();
+            m_effects.updateServiceButtons();
+        }
+
+        CXTableUnit& t = *m_tables.unit;
+        ensureOpen(t);
+        const std::vector<std::int32_t>& below = session.form.descendants();
+        const std::unordered_set<std::int32_t> descendants(below.begin(), below.end());
+        const bool carrySubtree = levelDelta != 0 || groupChanged;
+        bool edited = false;
+        for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
+            if (!edited && t.m_UNIT_ID == old.id) {
+                t.Edit();
+                t.m_UNIT_ID = unit.code;
+                t.m_UNIT_NAME = unit.name;
+                t.m_UNIT_STATUS = unit.valided;
+                t.m_CAN_LOG = unit.publicAccount;
+                if (t.HasWeightColumn()) {
+                    t.m_WEIGHT = unit.weight;
+                }
+                t.m_UNIT_ALIAS = unit.alias;
+                t.m_LOG_PWD = unit.password;
+                t.m_SUPER_ID = unit.parentId;
+                t.m_UNIT_FLAG = unit.attribute;
+                t.m_TREE_CLASS = static_cast<std::uint8_t>(unit.parentLevel + 1);
+                t.m_GROUP_ID = unit.groupId;
+                if (!t.Update()) {
+                    return {};
+                }
+                edited = true;
+                unitWritten();
+                if (codeChanged) {
+                    logUnit(old.id, kActDeleted);
+                    logUnit(unit.code, kActAdded);
+                } else if (changed) {
+                    logUnit(unit.code, kActModified);
+                }
+                if (!parentChanged && m_tree.isValid(session.node)) {
+                    const UnitRow shown{unit.code,    unit.name,          unit.parentId, 0,
+                                        unit.valided, unit.publicAccount, unit.alias,    unit.groupId};
+                    m_tree.setText(session.node, unitNodeText(shown));
+                    m_tree.setItemData(session.node, unit.code);
+                    const auto it = m_index.unitNodes.find(old.id);
+                    if (it != m_index.unitNodes.end() && it->second == session.node) {
+                        m_index.unitNodes.erase(it);
+                    }
+                    m_index.unitNodes[unit.code] = session.node;
+                    m_selected = session.node;
+                }
+                if (!carrySubtree) {
+                    break;
+                }
+            } else if (carrySubtree && descendants.count(t.m_UNIT_ID) != 0) {
+                t.Edit();
+                t.m_TREE_CLASS = static_cast<std::uint8_t>(t.m_TREE_CLASS + levelDelta);
+                t.m_GROUP_ID = unit.groupId;
+                t.Update();
+            }
+        }
+        if (!edited) {
+            return {}; // the row went away meanwhile
+        }
+        // Child units and users follow the new code once the subtree walk is over, so the walk and the
+        // re-pointing do not share the table's position; both write only rows of their own.
+        if (codeChanged) {
+            repointUnitCode(old.id, unit.code);
+        }
+        if (groupChanged) {
+            moveUsersToGroup(session.userIds, unit.groupId);
+        }
+        if (parentChanged) {
+            buildTree();
+        }
+        return {};
+    });
+}
+
+void CUnitUserModel::repointUnitCode(std::int32_t oldCode, std::int32_t newCode)
+{
+    CXTableUnit& units = *m_tables.unit;
+    ensureOpen(units);
+    for (units.MoveFirst(); !units.IsEOF(); units.MoveNext()) {
+        if (units.m_SUPER_ID == oldCode) {
+            units.Edit();
+            units.m_SUPER_ID = newCode;
+            units.Update();
+            logUnit(units.m_UNIT_ID, kActModified);
+        }
+    }
+    if (m_tables.user == nullptr) {
+        return;
+    }
+    CXTableUser& users = *m_tables.user;
+    ensureOpen(users);
+    for (users.MoveFirst(); !users.IsEOF(); users.MoveNext()) {
+        if (users.m_UNIT_ID == oldCode) {
+            users.Edit();
+            users.m_UNIT_ID = newCode;
+            users.Update();
+            logUser(users.m_USER_ID, kActModified);
+        }
+    }
+}
+
+void CUnitUserModel::moveUsersToGroup(std::vector<std::int32_t> userIds, std::int32_t group)
+{
+    if (userIds.empty() || m_tables.user == nullptr) {
+        return;
+    }
+    std::unordered_multiset<std::int32_t> pending(userIds.begin(), userIds.end());
+    CXTableUser& users = *m_tables.user;
+    ensureOpen(users);
+    for (users.MoveFirst(); !users.IsEOF() && !pending.empty(); users.MoveNext()) {
+        const auto it = pending.find(users.m_USER_ID);
+        if (it != pending.end()) {
+            pending.erase(it);
+            users.Edit();
+            users.m_GROUP_ID = group;
+            users.Update();
+        }
+    }
+}
+
+} // namespace qar

@@ -1,0 +1,279 @@
+#include "org/CUnitUserModel.h"
+#include "org/OrgTreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qar
+{
+namespace
+{
+
+struct UserRow
+{
+    std::int32_t id;
+    std::int32_t unit;
+    std::int32_t group = 1;
+    std::int32_t powerFlag = 0;
+    std::string name = "u";
+    std::uint8_t status = 1;
+    std::string email = {};
+    std::string mobile = {};
+    std::string duty = {};
+};
+
+/// A tree built from rows, its node texts listed depth first with one blank of indent per level.
+struct Built
+{
+    OrgTree tree;
+    OrgIndex index;
+    OrgTexts texts;
+
+    void build(const std::vector<std::pair<std::int32_t, std::string>>& groups, const std::vector<UnitRow>& units,
+               const std::vector<UserRow>& users, AdminContext context = {})
+    {
+        OrgTreeBuilder b(tree, index, texts, context);
+        b.start();
+        for (const auto& [id, name] : groups) {
+            b.addGroup(id, name);
+        }
+        b.addUnits(units);
+        b.startUsers();
+        for (const UserRow& u : users) {
+            b.addUser({u.id, u.name, u.powerFlag, u.email, u.mobile, u.duty, u.unit, u.status, u.group});
+        }
+    }
+    /// "G1 U10 U11 u100" style: kind letter and item data of every node in depth-first order.
+    std::string shape() const
+    {
+        std::string out;
+        for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+             n = tree.nextInSubtree(n, OrgTree::kRoot)) {
+            int depth = 0;
+            for (OrgTree::NodeId p = tree.parent(n); p != OrgTree::kRoot; p = tree.parent(p)) {
+                ++depth;
+            }
+            const char kind = "?GUu"[static_cast<int>(tree.kind(n))];
+            out += (out.empty() ? "" : " ") + std::string(static_cast<std::size_t>(depth), '.') + kind +
+                   std::to_string(tree.itemData(n));
+        }
+        return out;
+    }
+};
+
+UnitRow unit(std::int32_t id, std::int32_t superId, std::uint8_t level, std::int32_t group = 1)
+{
+    return UnitRow{id, "d" + std::to_string(id), superId, level, true, false, {}, group};
+}
+
+const std::vector<std::pair<std::int32_t, std::string>> kGroups = {{1, "One"}, {2, "Two"}};
+
+TEST(OrgTreeBuilder, ShowsOnlyUnitsReachableThroughShownParents)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<UnitRow> units;
+        const char* shape;
+    };
+    const Case cases[] = {
+        {"levels in table order under each parent",
+         {unit(12, 10, 2), unit(10, 0, 1), unit(11, 0, 1), unit(13, 10, 2)},
+         "G1 .U10 ..U12 ..U13 .U11 G2"},
+        {"level 0 never shown", {unit(10, 0, 0), unit(11, 10, 1)}, "G1 G2"},
+        {"own parent", {unit(10, 10, 1), unit(11, 11, 2)}, "G1 G2"},
+        {"cycle", {unit(10, 11, 2), unit(11, 10, 2), unit(12, 0, 1)}, "G1 .U12 G2"},
+        {"missing parent and its subtree", {unit(10, 99, 2), unit(11, 10, 3), unit(12, 0, 1)}, "G1 .U12 G2"},
+        {"top unit of a group without a node", {unit(10, 0, 1, 7), unit(11, 10, 2, 7)}, "G1 G2"},
+        {"level contradicting the parent", {unit(10, 0, 3), unit(11, 10, 2), unit(12, 10, 4)}, "G1 .U10 ..U12 G2"},
+        {"same level parent earlier in table order",
+         {unit(10, 0, 1), unit(11, 10, 1), unit(12, 13, 1), unit(13, 0, 1)},
+         "G1 .U10 ..U11 .U13 G2"},
+        {"negative and huge ids",
+         {unit(-5, 0, 1), unit(INT32_MAX, -5, 2), unit(INT32_MIN, INT32_MAX, 255)},
+         "G1 .U-5 ..U2147483647 ...U-2147483648 G2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Built b;
+        b.build(kGroups, c.units, {});
+        EXPECT_EQ(b.shape(), c.shape);
+    }
+}
+
+TEST(OrgTreeBuilder, GroupManagerSeesEveryGroupButOnlyItsOwnUnitsAndUsers)
+{
+    Built b;
+    b.build(kGroups, {unit(10, 0, 1, 1), unit(20, 0, 1, 2), unit(21, 10, 2, 2)},
+            {{10001, 10, 1}, {10002, 20, 2}, {10050, 21, 2}}, AdminContext{false, 2});
+    EXPECT_EQ(b.shape(), "G1 G2 .U20 ..u10002");
+    EXPECT_EQ(b.index.groupUserCount.size(), 1u);
+    EXPECT_EQ(b.index.groupUserCount.at(2), 1);
+    // Users not listed still raise the proposed id.
+    EXPECT_EQ(b.index.nextUserId, 10051);
+    EXPECT_EQ(b.index.allUserIds, std::vector<std::int32_t>{10002});
+}
+
+TEST(OrgTreeBuilder, CountsAndListsOnlyListedUsers)
+{
+    Built b;
+    std::vector<UserRow> users = {
+        {10001, 10, 1, 0, "a", 1, "a@x", "139", "boss"},
+        {20000, 99, 1, 0, "lost", 1, "lost@x", "1", "d"}, // unit without a node
+        {10003, 10, 5, 0x10000, "b", 2, "", "138", ""},
+        {-4, 10, 1, 0x40000, "c", 9},
+    };
+    b.build(kGroups, {unit(10, 0, 1)}, users);
+    EXPECT_EQ(b.shape(), "G1 .U10 ..u10001 ..u10003 ..u-4 G2");
+    EXPECT_EQ(b.index.groupUserCount.at(1), 2);
+    EXPECT_EQ(b.index.groupUserCount.at(5), 1);
+    EXPECT_EQ(b.index.nextUserId, 20001);
+    EXPECT_EQ(b.index.emails, std::vector<std::string>{"a@x"});
+    EXPECT_EQ(b.index.mobiles, (std::vector<std::string>{"139", "138"}));
+    EXPECT_EQ(b.index.duties, std::vector<std::string>{"boss"});
+    const OrgTree::NodeId u10 = b.index.unitNodes.at(10);
+    const OrgTree::NodeId first = b.tree.firstChild(u10);
+    EXPECT_EQ(b.tree.text(first), "User:a [ID:10001]  [Status]1 In service");
+    EXPECT_EQ(b.tree.image(first), kImageUser);
+    EXPECT_EQ(b.tree.image(b.tree.nextSibling(first)), kImageAdminUser);
+    EXPECT_EQ(b.tree.text(b.tree.nextSibling(b.tree.nextSibling(first))), "User:c [ID:-4]  ");
+}
+
+TEST(OrgTreeBuilder, NextUserIdIsNeverLoweredAndSurvivesTheLargestId)
+{
+    Built b;
+    b.index.nextUserId = 50000;
+    b.build(kGroups, {unit(10, 0, 1)}, {{10001, 10}});
+    EXPECT_EQ(b.index.nextUserId, 50000);
+    b.build(kGroups, {unit(10, 0, 1)}, {{INT32_MAX, 10}});
+    EXPECT_EQ(b.index.nextUserId, INT32_MAX);
+}
+
+TEST(OrgTreeBuilder, NodeTextsKeepLongQuotedAndChineseNames)
+{
+    Built b;
+    const std::string longName = std::string(200, 'x') + "\"'<&>" + std::string(50, 'y');
+    const std::string chinese = "\xE7\xA0\x94\xE5\x8F\x91\xE9\x83\xA8"; // 研发部 in UTF-8
+    UnitRow u = unit(10, 0, 1);
+    u.name = chinese;
+    u.alias = "@rd";
+    u.canLog = true;
+    b.build({{1, longName}}, {u}, {});
+    EXPECT_EQ(b.tree.text(b.index.groupNodes.at(1)), "Group:" + longName + " [ID:1]");
+    EXPECT_EQ(b.tree.text(b.index.unitNodes.at(10)),
+              "Unit:" + chinese + " [ID:10]  [Status]Enabled [Public Account]Have [Alias]@rd");
+    u.status = false;
+    u.canLog = false;
+    u.alias.clear();
+    b.build({{1, longName}}, {u}, {});
+    EXPECT_EQ(b.tree.text(b.index.unitNodes.at(10)),
+              "Unit:" + chinese + " [ID:10]  [Status]Disabled [Public Account]None [Alias](Null)");
+}
+
+TEST(OrgTree, ReadsIdsAndFindsGroupsByTheirMarker)
+{
+    EXPECT_EQ(ReadIdFromText("Unit:a [ID:105]  x"), 105);
+    EXPECT_EQ(ReadIdFromText("group:a [id:-3]"), -3);
+    EXPECT_EQ(ReadIdFromText("no marker"), 0);
+    Built b;
+    b.build({{1, "One"}, {12, "Twelve"}, {2, "Two"}}, {}, {});
+    EXPECT_EQ(FindGroupNode(b.tree, 2), b.index.groupNodes.at(2)); // not the "[ID:12]" node
+    EXPECT_EQ(FindGroupNode(b.tree, 7), OrgTree::kRoot);
+}
+
+TEST(OrgTree, CollectsUsersBelowANodeAndRemovesSubtrees)
+{
+    Built b;
+    b.build(kGroups, {unit(10, 0, 1), unit(11, 10, 2), unit(12, 0, 1)}, {{10001, 11}, {10002, 10}, {10003, 12}});
+    std::vector<std::int32_t> ids;
+    CollectUserIds(b.tree, b.index.unitNodes.at(10), ids);
+    EXPECT_EQ(ids, (std::vector<std::int32_t>{10001, 10002}));
+    const std::size_t before = b.tree.size();
+    b.tree.remove(b.index.unitNodes.at(10));
+    EXPECT_EQ(b.tree.size(), before - 4);
+    EXPECT_EQ(b.shape(), "G1 .U12 ..u10003 G2");
+}
+
+struct NullEffects : IOrgEffects
+{
+    void setUnitsChanged() override {}
+    void setUsersChanged() override {}
+    void setGroupsChanged() override {}
+    void updateServiceButtons() override {}
+    void logChange(const std::string&, const std::string&, std::int32_t, std::uint8_t) override {}
+};
+
+/// A page model without record objects whose tree is filled by hand.
+struct PageFixture
+{
+    NullEffects effects;
+    CUnitUserModel model{OrgTables{}, effects};
+    OrgTree::NodeId g1, g2, sales, ann;
+
+    PageFixture()
+    {
+        OrgTree& t = model.tree();
+        g1 = t.insertLast(OrgTree::kRoot, "Group:One [ID:1]", 1, kImageGroup);
+        sales = t.insertLast(g1, "Unit:Sales [ID:105]  x", 105, kImageUnit);
+        ann = t.insertLast(sales, "User:Ann [ID:10001]  ", 10001, kImageUser);
+        g2 = t.insertLast(OrgTree::kRoot, "Group:Two [ID:2]", 2, kImageGroup);
+        t.insertLast(g2, "Unit:Sales [ID:205]  x", 205, kImageUnit);
+    }
+};
+
+TEST(CUnitUserModel, SearchesTheSelectedSubtreeOnly)
+{
+    PageFixture f;
+    EXPECT_EQ(f.model.search("Unit:").select, f.sales); // from the first group when nothing is selected
+    EXPECT_EQ(f.model.search("[ID:10001]").select, f.ann);
+    EXPECT_EQ(f.model.search("Group:One").scrollToTop, f.g1);
+    EXPECT_EQ(f.model.search("").message.messageId, 216);
+    const SearchOutcome notFound = f.model.search("[ID:205]"); // a sibling of the start is not searched
+    EXPECT_EQ(notFound.message.messageId, 217);
+    EXPECT_EQ(notFound.message.arg, "[ID:205]");
+    f.model.select(f.g2);
+    EXPECT_EQ(f.model.search("Sales").select, f.model.tree().firstChild(f.g2));
+}
+
+TEST(CUnitUserModel, ButtonsMenusAndEnterFollowTheSelectedNode)
+{
+    PageFixture f;
+    EXPECT_EQ(f.model.contextMenu().size(), 3u);
+    EXPECT_FALSE(f.model.buttonsAfterClick().edit);
+    f.model.select(f.g1);
+    EXPECT_TRUE(f.model.buttonsAfterClick().edit);
+    EXPECT_FALSE(f.model.buttonsForNewSelection(f.g1).remove);
+    EXPECT_EQ(f.model.contextMenu().size(), 3u);
+    EXPECT_EQ(f.model.enterAction(), EnterAction::ToggleExpand);
+    f.model.select(f.ann);
+    EXPECT_EQ(f.model.contextMenu().size(), 7u);
+    EXPECT_EQ(f.model.enterAction(), EnterAction::Edit);
+    EXPECT_TRUE(f.model.buttonsForNewSelection(f.sales).addUser);
+}
+
+TEST(CUnitUserModel, SheetIntakeListsGroupsAndTheSelectedOne)
+{
+    PageFixture f;
+    EXPECT_EQ(f.model.sheetIntake(77).parameters, "-bysys-h77-grps1|2|-dgrp0");
+    f.model.select(f.g2);
+    EXPECT_EQ(f.model.sheetIntake(77).parameters, "-bysys-h77-grps1|2|-dgrp2");
+    f.model.setAdminContext({false, 2});
+    EXPECT_EQ(f.model.sheetIntake(77).message.messageId, 212);
+}
+
+TEST(CUnitUserModel, ChangedUserListKeepsEachIdOnceUntilCleared)
+{
+    PageFixture f;
+    f.model.recordChangedUser(10001);
+    f.model.recordChangedUser(10001);
+    f.model.recordChangedUser(10002);
+    EXPECT_EQ(f.model.changedUsers(), (std::vector<std::int32_t>{10001, 10002}));
+    f.model.clearChangeFlags();
+    EXPECT_TRUE(f.model.changedUsers().empty());
+    EXPECT_EQ(f.model.editTarget().first.messageId, 162); // no unit table
+}
+
+} // namespace
+} // namespace qar

@@ -1,0 +1,354 @@
+#include "OdbcTestDb.h"
+#include "db/CXDatabase.h"
+#include "db/CXTabelChangeTmp.h"
+#include "db/CXTableGroup.h"
+#include "db/CXTableUnit.h"
+#include "db/CXTableUser.h"
+#include "db/ChangeLog.h"
+#include "org/CUnitUserModel.h"
+
+#include <gtest/gtest.h>
+
+#include <variant>
+
+namespace qar
+{
+namespace
+{
+
+using Rows = std::vector<std::vector<std::optional<std::string>>>;
+
+struct RunningServer : IServerState
+{
+    bool IsServerRunning() const override { return true; }
+};
+
+class UnitUserDbTest : public test::DbTest
+{
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        ResetChangeLogForTesting();
+        m_connection.Open(db().connectString());
+        m_effects.onUnitsChanged = [this] { m_events.push_back("units"); };
+        m_effects.onUsersChanged = [this] { m_events.push_back("users"); };
+        m_effects.onGroupsChanged = [this] { m_events.push_back("groups"); };
+        m_effects.onUpdateServiceButtons = [this] { m_events.push_back("buttons"); };
+        group(1, "One");
+        group(2, "Two");
+    }
+    void TearDown() override
+    {
+        m_connection.Close();
+        ResetChangeLogForTesting();
+        DbTest::TearDown();
+    }
+
+    void group(int id, const std::string& name)
+    {
+        db().exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (" + std::to_string(id) + ", '" + name +
+                  "')");
+    }
+    void unit(int id, int superId, int level, int groupId = 1)
+    {
+        db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
+                  "[CAN_LOG], [OL_TIME], [UNIT_ALIAS], [LOG_PWD], [GROUP_ID], [UNIT_FLAG]) VALUES (" +
+                  std::to_string(id) + ", 'd" + std::to_string(id) + "', " + std::to_string(superId) + ", " +
+                  std::to_string(level) + ", 1, 0, 0, '', '', " + std::to_string(groupId) + ", 0)");
+    }
+    void user(int id, int unitId, int groupId = 1)
+    {
+        db().exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [USER_STATUS], [POWER_FLAG], [GROUP_ID]) "
+                  "VALUES (" +
+                  std::to_string(id) + ", 'u" + std::to_string(id) + "', " + std::to_string(unitId) + ", 1, 0, " +
+                  std::to_string(groupId) + ")");
+    }
+    /// Opens the record objects and builds the tree, as the page does on initialisation.
+    void openAndBuild(AdminContext context = {})
+    {
+        m_groups.Open();
+        m_units.Open();
+        m_users.Open();
+        m_model.setAdminContext(context);
+        m_model.buildTree();
+    }
+    Rows query(const std::string& sql) { return db().query(sql); }
+    Rows changeRows()
+    {
+        return query("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [ChangeTable] "
+                     "ORDER BY [REC_ID]");
+    }
+    static Rows rows(std::initializer_list<std::vector<const char*>> list)
+    {
+        Rows out;
+        for (const auto& row : list) {
+            out.emplace_back(row.begin(), row.end());
+        }
+        return out;
+    }
+    OrgTree::NodeId unitNode(std::int32_t id) const { return m_model.index().unitNodes.at(id); }
+    /// Opens the unit form on the selected node and fills it through `fill`; returns the checks' outcome.
+    std::variant<FormError, ValidUnit> submit(UnitEditSession& session, const std::function<void(UnitForm&)>& fill)
+    {
+        fill(session.fields);
+        return session.form.validate(session.fields);
+    }
+
+    CXDatabase m_connection;
+    CXTableGroup m_groups{&m_connection};
+    CXTableUnit m_units{&m_connection};
+    CXTableUser m_users{&m_connection};
+    CXTabelChangeTmp m_changes{&m_connection};
+    RunningServer m_server;
+    CChangeLog m_log{m_changes, m_server};
+    ChangeLogOrgEffects m_effects{m_log};
+    std::vector<std::string> m_events;
+    CUnitUserModel m_model{OrgTables{&m_groups, &m_units, &m_users}, m_effects};
+};
+
+TEST_P(UnitUserDbTest, BuildsTheTreeFromBadRowsWithoutLooping)
+{
+    unit(100, 0, 1);
+    unit(101, 101, 2); // its own parent
+    unit(102, 103, 2); // a cycle
+    unit(103, 102, 2);
+    unit(104, 0, 0);    // level 0
+    unit(105, 0, 1, 9); // a group without a node
+    unit(106, 100, 2, 2);
+    user(10001, 100);
+    user(30000, 102); // below a unit that is not shown
+    user(10002, 106, 2);
+    openAndBuild();
+    const OrgTree& t = m_model.tree();
+    EXPECT_EQ(t.size(), 2u + 2u + 2u);
+    EXPECT_EQ(m_model.index().unitNodes.size(), 2u);
+    EXPECT_EQ(t.parent(unitNode(106)), unitNode(100));
+    EXPECT_EQ(m_model.index().nextUserId, 30001);
+    EXPECT_EQ(m_model.index().groupUserCount.at(2), 1);
+
+    // A group manager of group 2 sees both groups, but group 1's top unit hides group 2's unit below it.
+    openAndBuild({false, 2});
+    EXPECT_EQ(m_model.tree().size(), 2u);
+    EXPECT_TRUE(m_model.index().unitNodes.empty());
+}
+
+TEST_P(UnitUserDbTest, GroupManagerSeesOnlyTheCurrentGroupsUnitsAndUsers)
+{
+    unit(100, 0, 1, 1);
+    unit(200, 0, 1, 2);
+    unit(201, 200, 2, 2);
+    user(10001, 100, 1);
+    user(10002, 201, 2);
+    openAndBuild({false, 2});
+    const OrgTree& t = m_model.tree();
+    EXPECT_EQ(t.size(), 2u + 2u + 1u);
+    EXPECT_EQ(m_model.index().unitNodes.count(100), 0u);
+    EXPECT_EQ(t.parent(unitNode(200)), m_model.index().groupNodes.at(2));
+    EXPECT_EQ(m_model.index().allUserIds, std::vector<std::int32_t>{10002});
+    EXPECT_EQ(m_model.index().nextUserId, 10003);
+}
+
+TEST_P(UnitUserDbTest, AddsAUnitUnderAUserNodeAsTheUsersSibling)
+{
+    unit(100, 0, 1);
+    unit(110, 100, 2);
+    user(10001, 110);
+    openAndBuild();
+    const OrgTree::NodeId userNode = m_model.tree().firstChild(unitNode(110));
+    m_model.select(userNode);
+    auto start = m_model.startAddUnit();
+    ASSERT_TRUE(std::holds_alternative<UnitEditSession>(start));
+    UnitEditSession& session = std::get<UnitEditSession>(start);
+    EXPECT_EQ(session.fields.codeText, "111");
+    const auto valid = submit(session, [](UnitForm& f) { f.department = "Research"; });
+    ASSERT_TRUE(std::holds_alternative<ValidUnit>(valid));
+    EXPECT_FALSE(m_model.finishAddUnit(session, std::get<ValidUnit>(valid)));
+
+    EXPECT_EQ(query("SELECT [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [GROUP_ID], [OL_TIME], [UNIT_STATUS] FROM "
+                    "[UnitTable] WHERE [UNIT_ID] = 111"),
+              rows({{"Research", "110", "3", "1", "0", "1"}}));
+    EXPECT_EQ(m_events, (std::vector<std::string>{"units", "buttons"}));
+    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "111", "0"}}));
+    const OrgTree::NodeId added = m_model.selected();
+    EXPECT_EQ(m_model.tree().parent(added), unitNode(110));
+    EXPECT_EQ(m_model.tree().text(added), "Unit:Research [ID:111]  [Status]Enabled [Public Account]None [Alias](Null)");
+    EXPECT_TRUE(m_model.unitsChanged());
+    EXPECT_TRUE(m_units.IsOpen());
+}
+
+TEST_P(UnitUserDbTest, MovingAUnitDeeperShiftsItsWholeSubtree)
+{
+    unit(100, 0, 1);
+    unit(110, 0, 1);
+    unit(111, 110, 2);
+    unit(112, 111, 3);
+    user(10001, 112);
+    openAndBuild();
+    m_model.select(unitNode(110));
+    auto start = m_model.startEditUnit();
+    ASSERT_TRUE(std::holds_alternative<UnitEditSession>(start));
+    UnitEditSession& session = std::get<UnitEditSession>(start);
+    EXPECT_EQ(session.form.descendants(), (std::vector<std::int32_t>{111, 112}));
+    EXPECT_EQ(session.userIds, std::vector<std::int32_t>{10001});
+    const auto valid = submit(session, [&](UnitForm& f) {
+        f.parentIndex = 1; // (1) {1} d100 [ID:100]
+        session.form.parentSelectionChanged(f);
+    });
+    ASSERT_TRUE(std::holds_alternative<ValidUnit>(valid));
+    EXPECT_FALSE(m_model.finishEditUnit(session, std::get<ValidUnit>(valid)));
+
+    EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [TREE_CLASS] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+              rows({{"100", "0", "1"}, {"110", "100", "2"}, {"111", "110", "3"}, {"112", "111", "4"}}));
+    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "110", "2"}}));
+    // The parent changed: the tree was built again with the subtree below its new parent.
+    EXPECT_EQ(m_model.tree().parent(unitNode(110)), unitNode(100));
+    EXPECT_EQ(m_model.tree().parent(m_model.tree().firstChild(unitNode(112))), unitNode(112));
+}
+
+TEST_P(UnitUserDbTest, ANewCodeRepointsChildUnitsAndUsersWithTheirChangeRows)
+{
+    unit(100, 0, 1);
+    unit(101, 100, 2);
+    unit(102, 0, 1);
+    user(10001, 100);
+    user(10002, 101);
+    user(10003, 100);
+    user(10004, 102);
+    openAndBuild();
+    m_model.select(unitNode(100));
+    auto start = m_model.startEditUnit();
+    ASSERT_TRUE(std::holds_alternative<UnitEditSession>(start));
+    UnitEditSession& session = std::get<UnitEditSession>(start);
+    const auto valid = submit(session, [](UnitForm& f) { f.codeText = "150"; });
+    ASSERT_TRUE(std::holds_alternative<ValidUnit>(valid));
+    EXPECT_FALSE(m_model.finishEditUnit(session, std::get<ValidUnit>(valid)));
+
+    EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [TREE_CLASS] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+              rows({{"101", "150", "2"}, {"102", "0", "1"}, {"150", "0", "1"}}));
+    EXPECT_EQ(query("SELECT [USER_ID], [UNIT_ID] FROM [BaseTable] ORDER BY [USER_ID]"),
+              rows({{"10001", "150"}, {"10002", "101"}, {"10003", "150"}, {"10004", "102"}}));
+    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "1"},
+                                  {"1", "UnitTable", "UNIT_ID", "150", "0"},
+                                  {"2", "UnitTable", "UNIT_ID", "101", "2"},
+                                  {"3", "BASE_USERS", "USER_ID", "10001", "2"},
+                                  {"4", "BASE_USERS", "USER_ID", "10003", "2"}}));
+    EXPECT_EQ(m_events, (std::vector<std::string>{"units", "buttons"}));
+    // Same parent: the node stays, shows the new code and is found under it.
+    EXPECT_EQ(m_model.tree().itemData(unitNode(150)), 150);
+    EXPECT_EQ(m_model.index().unitNodes.count(100), 0u);
+    EXPECT_EQ(m_model.selected(), unitNode(150));
+}
+
+TEST_P(UnitUserDbTest, AnotherGroupCarriesTheSubtreeAndItsUsersWithoutTheirChangeRows)
+{
+    unit(100, 0, 1);
+    unit(101, 100, 2);
+    user(10001, 101);
+    user(10002, 100);
+    openAndBuild();
+    m_model.select(unitNode(100));
+    auto start = m_model.startEditUnit();
+    UnitEditSession& session = std::get<UnitEditSession>(start);
+    const auto valid = submit(session, [](UnitForm& f) { f.groupIndex = 1; });
+    ASSERT_TRUE(std::holds_alternative<ValidUnit>(valid));
+    EXPECT_FALSE(m_model.finishEditUnit(session, std::get<ValidUnit>(valid)));
+    EXPECT_EQ(query("SELECT [UNIT_ID], [GROUP_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+              rows({{"100", "2"}, {"101", "2"}}));
+    EXPECT_EQ(query("SELECT [USER_ID], [GROUP_ID] FROM [BaseTable] ORDER BY [USER_ID]"),
+              rows({{"10001", "2"}, {"10002", "2"}}));
+    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "2"}}));
+    EXPECT_EQ(m_events, (std::vector<std::string>{"groups", "buttons", "units", "buttons"}));
+}
+
+TEST_P(UnitUserDbTest, RefusesAnExistingCodeAndCodesAbove32000WithoutWriting)
+{
+    unit(100, 0, 1);
+    openAndBuild();
+    m_model.select(m_model.index().groupNodes.at(2));
+    auto start = m_model.startAddUnit();
+    UnitEditSession& session = std::get<UnitEditSession>(start);
+    EXPECT_EQ(session.form.groupEntries()[static_cast<std::size_t>(session.fields.groupIndex)].data, 2);
+    struct Case
+    {
+        const char* code;
+        int messageId;
+    };
+    for (const Case& c : {Case{"100", 165}, Case{"32001", 221}, Case{"32767", 221}}) {
+        SCOPED_TRACE(c.code);
+        const auto result = submit(session, [&](UnitForm& f) {
+            f.department = "X";
+            f.codeText = c.code;
+        });
+        ASSERT_TRUE(std::holds_alternative<FormError>(result));
+        EXPECT_EQ(std::get<FormError>(result).messageId, c.messageId);
+        EXPECT_EQ(std::get<FormError>(result).field, UnitField::Code);
+    }
+    EXPECT_EQ(db().count("[UnitTable]"), 1);
+}
+
+TEST_P(UnitUserDbTest, DeleteRefusesNodesWithChildrenAndLogsTheDeletedRows)
+{
+    unit(100, 0, 1);
+    unit(101, 100, 2);
+    user(10001, 101);
+    openAndBuild();
+    int asked = 0;
+    const auto ok = [&](int id) {
+        asked = id;
+        return true;
+    };
+    m_model.select(unitNode(100));
+    EXPECT_EQ(m_model.deleteSelected(ok).messageId, 166);
+    m_model.select(m_model.index().groupNodes.at(1));
+    EXPECT_EQ(m_model.deleteSelected(ok).messageId, 224);
+    EXPECT_EQ(asked, 0);
+
+    m_model.select(m_model.tree().firstChild(unitNode(101)));
+    EXPECT_FALSE(m_model.deleteSelected(ok));
+    EXPECT_EQ(asked, 167);
+    EXPECT_EQ(m_model.changedUsers(), std::vector<std::int32_t>{10001});
+    m_model.select(unitNode(101)); // rebuilt: no children any more
+    EXPECT_FALSE(m_model.deleteSelected(ok));
+    EXPECT_EQ(db().count("[UnitTable]"), 1);
+    EXPECT_EQ(db().count("[BaseTable]"), 0);
+    EXPECT_EQ(changeRows(),
+              rows({{"0", "BASE_USERS", "USER_ID", "10001", "1"}, {"1", "UnitTable", "UNIT_ID", "101", "1"}}));
+    EXPECT_EQ(m_events, (std::vector<std::string>{"users", "buttons", "units", "buttons"}));
+    EXPECT_FALSE(m_model.tree().hasChildren(unitNode(100)));
+}
+
+TEST_P(UnitUserDbTest, SearchFindsAUserByItsId)
+{
+    unit(100, 0, 1);
+    unit(101, 100, 2);
+    user(10001, 101);
+    user(10012, 101);
+    openAndBuild();
+    const SearchOutcome found = m_model.search("[ID:10012]");
+    ASSERT_NE(found.select, OrgTree::kNone);
+    EXPECT_EQ(m_model.tree().itemData(found.select), 10012);
+    EXPECT_EQ(m_model.tree().itemData(m_model.search("0001").select), 10001); // a part of an id matches too
+}
+
+TEST_P(UnitUserDbTest, AnEditOfARowDeletedMeanwhileEndsQuietly)
+{
+    unit(100, 0, 1);
+    openAndBuild();
+    m_model.select(unitNode(100));
+    auto start = m_model.startEditUnit();
+    UnitEditSession& session = std::get<UnitEditSession>(start);
+    db().exec("DELETE FROM [UnitTable]");
+    const auto valid = submit(session, [](UnitForm& f) { f.department = "Renamed"; });
+    EXPECT_FALSE(m_model.finishEditUnit(session, std::get<ValidUnit>(valid)));
+    EXPECT_TRUE(m_events.empty());
+    EXPECT_TRUE(changeRows().empty());
+}
+
+QAR_DB_TEST_ON_BOTH_ENGINES(UnitUserDbTest);
+
+} // namespace
+} // namespace qar
