@@ -74,11 +74,12 @@ TEST_P(ConnectionTest, EmptyDataSourceFailsTheFirstOpen)
     EXPECT_FALSE(session.database().IsOpen());
 }
 
-TEST_P(ConnectionTest, PasswordWithSeparatorsAndBracesConnects)
+// The SQLite driver has no passwords.
+class MariaDbConnectionTest : public test::DbTest
+{};
+
+TEST_P(MariaDbConnectionTest, PasswordWithSeparatorsAndBracesConnects)
 {
-    if (GetParam() == test::DbKind::Sqlite) {
-        GTEST_SKIP() << "the SQLite driver has no passwords";
-    }
     const std::string password = "a;b}c{d";
     db().exec("DROP USER IF EXISTS 'qar_brace'@'127.0.0.1'");
     db().exec("CREATE USER 'qar_brace'@'127.0.0.1' IDENTIFIED BY 'a;b}c{d'");
@@ -139,6 +140,7 @@ TEST(Connection, UnknownDataSourceIsAnErrorWithItsDiagnostics)
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(ConnectionTest);
+QAR_DB_TEST_ON_MARIADB(MariaDbConnectionTest);
 
 } // namespace
 } // namespace qar

@@ -124,6 +124,13 @@ struct DbKindName
 
 } // namespace qar::test
 
+/// Runs every test of `fixture` on one engine only, for what only that engine has.
+#define QAR_DB_TEST_ON_SQLITE(fixture)                                                                                 \
+    INSTANTIATE_TEST_SUITE_P(Engine, fixture, ::testing::Values(::qar::test::DbKind::Sqlite), ::qar::test::DbKindName())
+#define QAR_DB_TEST_ON_MARIADB(fixture)                                                                                \
+    INSTANTIATE_TEST_SUITE_P(Engine, fixture, ::testing::Values(::qar::test::DbKind::MariaDb),                         \
+                             ::qar::test::DbKindName())
+
 /// Runs every test of `fixture` on SQLite and on MariaDB.
 #define QAR_DB_TEST_ON_BOTH_ENGINES(fixture)                                                                           \
     INSTANTIATE_TEST_SUITE_P(Engines, fixture,                                                                         \
