@@ -9,23 +9,22 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace qar
 {
 
 using markup::Scanner;
 using markup::TokenCursor;
+using markup::untilNul;
 
 namespace
 {
 
 // A start tag with more tokens than this is read straight from the text instead of being kept.
 constexpr std::size_t kMaxCachedTokens = 256;
-
-std::string_view untilNul(std::string_view s)
-{
-    const auto nul = s.find('\0');
-    return nul == std::string_view::npos ? s : s.substr(0, nul);
-}
 
 enum EncodeClass : std::uint8_t
 {
@@ -75,12 +74,6 @@ Scanner CXMarkup::scanner() const
 int CXMarkup::clampOffset(long long offset) const
 {
     return static_cast<int>(std::clamp<long long>(offset, 0, static_cast<long long>(m_doc.size())));
-}
-
-bool CXMarkup::isEmptyElement(int pos) const
-{
-    const auto& r = m_records[static_cast<std::size_t>(pos)];
-    return static_cast<long long>(r.startTagRight) == static_cast<long long>(r.endTagLeft) + 1;
 }
 
 bool CXMarkup::HasRootElement() const
@@ -229,13 +222,34 @@ std::string CXMarkup::EncodeText(std::string_view text, bool attribute)
 void CXMarkup::AppendEncoded(std::string& out, std::string_view text, bool attribute)
 {
     text = untilNul(text);
-    const auto& table = IsLeadByte(0x81) ? kEncodeDoubleByte : kEncodeSingleByte;
+    const bool multibyte = IsLeadByte(0x81);
+    const auto& table = multibyte ? kEncodeDoubleByte : kEncodeSingleByte;
     const std::uint8_t mask =
         attribute ? (kEncodeElement | kEncodeAttribute | kEncodeLead) : (kEncodeElement | kEncodeLead);
     const std::size_t n = text.size();
     std::size_t run = 0; // start of the bytes not yet copied
     std::size_t i = 0;
     for (;;) {
+#ifdef __SSE2__
+        // Sixteen bytes at a time while none of them needs attention.
+        const __m128i lt = _mm_set1_epi8('<');
+        const __m128i amp = _mm_set1_epi8('&');
+        const __m128i gt = _mm_set1_epi8('>');
+        const __m128i apos = _mm_set1_epi8(attribute ? '\'' : '<');
+        const __m128i quot = _mm_set1_epi8(attribute ? '"' : '<');
+        while (i + 16 <= n) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+            const __m128i special =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, lt), _mm_cmpeq_epi8(chunk, amp)),
+                             _mm_or_si128(_mm_cmpeq_epi8(chunk, gt),
+                                          _mm_or_si128(_mm_cmpeq_epi8(chunk, apos), _mm_cmpeq_epi8(chunk, quot))));
+            // Bytes of 0x80 and above may open a double-byte character: the byte loop decides.
+            if (_mm_movemask_epi8(_mm_or_si128(special, multibyte ? chunk : _mm_setzero_si128())) != 0) {
+                break;
+            }
+            i += 16;
+        }
+#endif
         while (i < n && !(table[static_cast<unsigned char>(text[i])] & mask)) {
             ++i;
         }
@@ -297,16 +311,6 @@ std::uint64_t textKey(const Scanner& s, int left, int length)
     return key;
 }
 
-bool hasSpecialNameByte(std::string_view name)
-{
-    for (const char c : name) {
-        if (c == ' ' || c == '=' || c == '/' || c == '[') {
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 bool CXMarkup::isShadowed(const Scanner& s, int left, int length, std::uint64_t key) const
@@ -324,7 +328,6 @@ bool CXMarkup::isShadowed(const Scanner& s, int left, int length, std::uint64_t 
 // names, each with the quoted token two places behind it when there is one.
 void CXMarkup::indexStartTag(const Scanner& s, int pos) const
 {
-    m_tagTokens.clear();
     m_tagEntries.clear();
     m_tagOwner = pos;
     m_tagVersion = m_version;
@@ -334,36 +337,61 @@ void CXMarkup::indexStartTag(const Scanner& s, int pos) const
     m_tagHint = 0;
     TokenCursor token;
     token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
-    while (s.nextToken(token)) {
-        if (!token.quoted) {
-            const char c = s.at(token.left);
-            if (c == '>' || c == '/' || c == '?') {
-                m_tagStop = token.left;
-                break;
-            }
+    std::uint64_t seen = 0; // a one-word filter of the names so far: most names are new
+    int entryBack1 = -1;    // the entry made from the token one place back, if any
+    int entryBack2 = -1;    // two places back
+    for (std::size_t count = 0; s.nextToken(token); ++count) {
+        int entry = -1;
+        const char c = s.at(token.left);
+        if (!token.quoted && (c == '>' || c == '/' || c == '?')) {
+            m_tagStop = token.left;
+            break;
         }
-        if (m_tagTokens.size() >= kMaxCachedTokens) {
+        if (count >= kMaxCachedTokens) {
             m_tagOverflow = true;
             return;
         }
-        m_tagTokens.push_back({token.left, token.right, token.quoted});
-    }
-    const std::size_t n = m_tagTokens.size();
-    std::uint64_t seen = 0; // a one-word filter of the names so far: most names are new
-    for (std::size_t i = 1; i < n; ++i) {
-        const TagToken& t = m_tagTokens[i];
-        if (t.quoted || s.at(t.left) == '=') {
-            continue;
+        if (token.quoted) {
+            if (entryBack2 >= 0) {
+                TagEntry& e = m_tagEntries[static_cast<std::size_t>(entryBack2)];
+                e.hasValue = true;
+                e.valueLeft = token.left;
+                e.valueRight = token.right;
+            }
+        } else if (c != '=' && count > 0) {
+            const int length = token.right - token.left + 1;
+            const std::uint64_t key = textKey(s, token.left, length);
+            const std::uint64_t bit = std::uint64_t{1}
+                                      << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
+            const bool shadowed = (seen & bit) && isShadowed(s, token.left, length, key);
+            seen |= bit;
+            entry = static_cast<int>(m_tagEntries.size());
+            TagEntry& added = m_tagEntries.emplace_back();
+            added.left = token.left;
+            added.length = length;
+            added.key = key;
+            added.valueLeft = 0;
+            added.valueRight = -1;
+            added.hasValue = false;
+            added.shadowed = shadowed;
+            // The layout the writers produce, NAME="value", gives the '=' and the quoted value at once:
+            // the same tokens the general scan would read, one after the other.
+            const int eq = token.next;
+            const char quote = s.at(eq + 1);
+            if (s.at(eq) == '=' && (quote == '"' || quote == '\'') && count + 2 < kMaxCachedTokens) {
+                const int close = s.findChar(eq + 2, quote);
+                TagEntry& e = m_tagEntries.back();
+                e.hasValue = true;
+                e.valueLeft = eq + 2;
+                e.valueRight = close - 1;
+                token.next = close < s.length() ? close + 1 : close;
+                count += 2;
+                entryBack2 = entryBack1 = -1;
+                continue;
+            }
         }
-        const int length = t.right - t.left + 1;
-        const std::uint64_t key = textKey(s, t.left, length);
-        const std::uint64_t bit = std::uint64_t{1}
-                                  << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
-        const bool shadowed = (seen & bit) && isShadowed(s, t.left, length, key);
-        seen |= bit;
-        const bool hasValue = i + 2 < n && m_tagTokens[i + 2].quoted;
-        m_tagEntries.push_back({t.left, length, key, hasValue ? m_tagTokens[i + 2].left : 0,
-                                hasValue ? m_tagTokens[i + 2].right : -1, hasValue, shadowed});
+        entryBack2 = entryBack1;
+        entryBack1 = entry;
     }
 }
 
@@ -416,7 +444,17 @@ CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, std::s
     auto valueOf = [](const TagEntry& e) {
         return e.hasValue ? AttributeHit{e.valueLeft, e.valueRight} : AttributeHit{};
     };
-    if (hasSpecialNameByte(name)) {
+    const auto length = static_cast<int>(name.size());
+    std::uint64_t key = 0;
+    bool special = false;
+    for (int i = 0; i < length; ++i) {
+        const char c = name[static_cast<std::size_t>(i)];
+        special |= c == ' ' || c == '=' || c == '/' || c == '[';
+        if (i < 8) {
+            key |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * i);
+        }
+    }
+    if (special) {
         // "ID X" also matches a name ID: the first matching name in tag order decides.
         for (const TagEntry& e : m_tagEntries) {
             TokenCursor t;
@@ -430,8 +468,6 @@ CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, std::s
     }
     // Otherwise only the same bytes match, and of equal names only the first one (not shadowed) counts,
     // so the search may begin anywhere: behind the previous hit, where a reader asks next.
-    const auto length = static_cast<int>(name.size());
-    const std::uint64_t key = prefixKey(name.data(), length);
     for (std::size_t step = 0; step < n; ++step) {
         std::size_t j = m_tagHint + step;
         if (j >= n) {

@@ -102,12 +102,6 @@ private:
         int nameLeft;
         int nameRight;
     };
-    struct TagToken
-    {
-        int left;
-        int right;
-        bool quoted;
-    };
     // An attribute name of the current start tag: any unquoted token other than '=' behind the tag name.
     struct TagEntry
     {
@@ -131,7 +125,11 @@ private:
 
     markup::Scanner scanner() const;
     int clampOffset(long long offset) const;
-    bool isEmptyElement(int pos) const;
+    bool isEmptyElement(int pos) const
+    {
+        const auto& r = m_records[static_cast<std::size_t>(pos)];
+        return static_cast<long long>(r.startTagRight) == static_cast<long long>(r.endTagLeft) + 1;
+    }
 
     // Parser.
     bool parseDocument();
@@ -164,7 +162,6 @@ private:
 
     // The attribute names of the current element's start tag, kept while the text is unchanged, so
     // that reading or writing its attributes one by one scans the tag once.
-    mutable std::vector<TagToken> m_tagTokens;
     mutable std::vector<TagEntry> m_tagEntries;
     mutable int m_tagOwner = -1;
     mutable std::uint64_t m_tagVersion = 0;

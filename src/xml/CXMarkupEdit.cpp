@@ -14,17 +14,12 @@ namespace qar
 
 using markup::Scanner;
 using markup::TokenCursor;
+using markup::untilNul;
 
 namespace
 {
 
 constexpr std::size_t kMaxLength = std::size_t{1} << 30;
-
-std::string_view untilNul(std::string_view s)
-{
-    const auto nul = s.find('\0');
-    return nul == std::string_view::npos ? s : s.substr(0, nul);
-}
 
 // Offsets that no longer point into the text (after an edit inside a malformed tag) stay bounded, so
 // that later arithmetic on them cannot overflow; every use clamps them to the text anyway.
@@ -157,7 +152,8 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
 
     if (extendIndex) {
         const int nameLength = static_cast<int>(name.size());
-        TagEntry e{};
+        // Filled in place: a copy assembled on the stack would stall on its narrow stores.
+        TagEntry& e = m_tagEntries.emplace_back();
         e.left = at + 1;
         e.length = nameLength;
         e.key = 0;
@@ -166,7 +162,6 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
         e.valueRight = e.valueLeft + static_cast<int>(valueLength) - 1;
         e.hasValue = true;
         e.shadowed = shadowed;
-        m_tagEntries.push_back(e);
         m_tagStop = at + static_cast<int>(m_buffer.size());
         m_tagVersion = m_version;
     }
@@ -288,6 +283,17 @@ bool CXMarkup::addElement(std::string_view name, std::string_view value, bool ch
         q.startTagRight = at;
         q.endTagLeft = start + static_cast<int>(element.size());
         q.endTagRight = q.endTagLeft + 2 + static_cast<int>(parentName.size());
+    }
+    // The new start tag holds the name alone: its attributes are known to be none, and the writer's
+    // SetAttribute calls that follow need not scan it.
+    if (isPlainName(name)) {
+        m_tagEntries.clear();
+        m_tagOwner = pos;
+        m_tagVersion = m_version;
+        m_tagMultibyte = s.multibyte();
+        m_tagOverflow = false;
+        m_tagStop = value.empty() ? e.endTagLeft : e.startTagRight;
+        m_tagHint = 0;
     }
 
     if (child) {

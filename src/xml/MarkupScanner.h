@@ -44,6 +44,17 @@ constexpr ClassTable makeClassTable(bool multibyte)
 inline constexpr ClassTable kSingleByteClasses = makeClassTable(false);
 inline constexpr ClassTable kDoubleByteClasses = makeClassTable(true);
 
+/// Names and values stand for C strings: they end at a NUL.
+inline std::string_view untilNul(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\0') {
+            return s.substr(0, i);
+        }
+    }
+    return s;
+}
+
 /// A token of a tag: bytes left..right inclusive (empty when left > right), scanning resumes at next.
 struct TokenCursor
 {

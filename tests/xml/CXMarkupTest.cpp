@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -255,7 +257,11 @@ TEST(CXMarkup, AttributeLookupFollowsTheTokenRules)
         {"<A / ID=\"1\"></A>", "ID", ""},         // '/' ends the search
         {"<A ID=\"a&lt;&#65;&amp\"/>", "ID", "a<&#65;&amp"},
         {"<A x='1>2'>t</A>", "x", "1>2"}, // the tag ended at the first '>' yet the value reads whole
-        {"<A ID=\"1\"/>", "", "ID"},      // an empty name stops at the first attribute name
+        {"<A ID=\"1\"/>", "", "ID"},
+        {"<A x y=\"1\" \"2\"/>", "x", ""}, // x's third token is the '=' of y
+        {"<A x y=\"1\" \"2\"/>", "y", "1"},
+        {"<A x y \"1\"/>", "x",
+         "1"}, // two places behind, whatever stands between      // an empty name stops at the first attribute name
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tag);
@@ -459,4 +465,43 @@ TEST(CXMarkup, DoubleByteCharactersKeepTheirTrailBytes)
     EXPECT_EQ(doc.GetDocument(), "<R>\r\n<V>\x81&&lt;</V>\r\n</R>");
     doc.EnterElement();
     EXPECT_EQ(doc.GetText(), "\x81&<");
+}
+
+TEST(CXMarkup, AttributeIndexAgreesWithReadingTheTag)
+{
+    // Random tags of names, '=' and quoted values: the same tag read through the index of its names and,
+    // padded beyond what is indexed, straight from the text must give the same values, also after edits.
+    const char* pieces[] = {"a", "b", "ab", "a[1]", "=", "\"1\"", "'2'", "\"x y\"", "\"\"", " ", "a=\"3\"", "b='&lt;'"};
+    const char* names[] = {"a", "b", "ab", "a[1]", "a b", "a[", "c"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string tag = "<T";
+        const int count = static_cast<int>(random() % 9);
+        for (int i = 0; i < count; ++i) {
+            tag += ' ';
+            tag += pieces[random() % std::size(pieces)];
+        }
+        std::string padding;
+        for (int i = 0; i < 300; ++i) {
+            padding += " p";
+        }
+        SCOPED_TRACE(tag);
+        CXMarkup indexed;
+        CXMarkup scanned;
+        ASSERT_TRUE(indexed.SetDocument(tag + "/>"));
+        ASSERT_TRUE(scanned.SetDocument(tag + padding + "/>"));
+        indexed.FindElement();
+        scanned.FindElement();
+        for (const char* name : names) {
+            ASSERT_EQ(indexed.GetAttribute(name), scanned.GetAttribute(name)) << name;
+        }
+        const char* name = names[random() % 4];
+        ASSERT_TRUE(indexed.SetAttribute(name, "new"));
+        CXMarkup fresh;
+        ASSERT_TRUE(fresh.SetDocument(indexed.GetDocument()));
+        fresh.FindElement();
+        for (const char* other : names) {
+            ASSERT_EQ(indexed.GetAttribute(other), fresh.GetAttribute(other)) << name << " then " << other;
+        }
+    }
 }
