@@ -1,3 +1,4 @@
+#include "OdbcTestDb.h"
 #include "RxServerProcess.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +13,6 @@ namespace
 {
 
 using namespace std::chrono_literals;
-
-int runToEnd(const std::string& program, const std::vector<std::string>& args,
-             const std::map<std::string, std::string>& env = {})
-{
-    test::ChildProcess child(program, args, env);
-    // Nothing kills it: stop(0) only reaps once it ends by itself.
-    const int status = child.stop(0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 TEST(RxServer, SettingArgumentIsAcknowledgedWithoutStartingAServer)
 {
@@ -39,37 +31,31 @@ TEST(RxServer, InterruptEndsTheServerCleanly)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
-// The tool writes change rows through the SQLite data source named in DB.dat; the server reports each
-// row once, also a row that repeats an earlier one.
-TEST(RxServer, PrintsEachChangeRowOnce)
+// The tool writes change rows through the data source named in DB.dat; the server reports each row
+// once, also a row that repeats an earlier one.
+class RxServerChangeLog : public test::DbTest
 {
-    const std::string driver = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
-    if (!std::filesystem::exists(driver) || !std::filesystem::exists("/usr/bin/sqlite3")) {
-        GTEST_SKIP() << "no SQLite ODBC driver or sqlite3";
+protected:
+    void insert(int recId, const std::string& table, const std::string& field, int key, int action)
+    {
+        db().exec("INSERT INTO [ChangeTable] ([REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act]) "
+                  "VALUES (" +
+                  std::to_string(recId) + ", '" + table + "', '" + field + "', " + std::to_string(key) + ", " +
+                  std::to_string(action) + ")");
     }
-    test::TempDir dir;
-    const std::string database = dir.file("change.db");
-    auto sql = [&](const std::string& statement) { return runToEnd("/usr/bin/sqlite3", {database, statement}); };
-    ASSERT_EQ(sql("CREATE TABLE \"ChangeTable\" (\"REC_ID\" INTEGER, \"Table_Name\" VARCHAR(255), "
-                  "\"Field_Name\" VARCHAR(255), \"Key_Value\" INTEGER, \"Change_Act\" TINYINT);"
-                  "INSERT INTO \"ChangeTable\" VALUES (0, 'UnitTable', 'UNIT_ID', 5, 2);"),
-              0);
-    test::writeFile(dir.file("odbc.ini"), "[QarNetChangeLog]\nDriver=" + driver + "\nDatabase=" + database + "\n");
-    test::writeFile(dir.file("odbcinst.ini"), "");
-    test::writeFile(dir.file("program/UserData/config/DB.dat"), "[ODBC]\nDSN=QarNetChangeLog\n");
+};
 
-    test::RxServerProcess server(0, {"-nowindow", "-poll:100"},
-                                 {{"ODBCINI", dir.file("odbc.ini")},
-                                  {"ODBCSYSINI", dir.path().string()},
-                                  {"QAR_PROGRAM_DIR", dir.file("program")}});
+TEST_P(RxServerChangeLog, PrintsEachChangeRowOnce)
+{
+    insert(0, "UnitTable", "UNIT_ID", 5, 2);
+    test::RxServerProcess server(0, {"-nowindow", "-poll:100"}, {{"QAR_PROGRAM_DIR", programDir().path().string()}});
     const std::string unitRow = "change REC_ID=0 Table_Name=UnitTable Field_Name=UNIT_ID Key_Value=5 Change_Act=2 "
                                 "(modified)";
-    EXPECT_FALSE(server.waitForLine("change log: connected to QarNetChangeLog").empty());
+    EXPECT_FALSE(server.waitForLine("change log: connected to " + db().dsn()).empty());
     EXPECT_FALSE(server.waitForLine(unitRow).empty());
 
-    ASSERT_EQ(sql("INSERT INTO \"ChangeTable\" VALUES (1, 'BASE_USERS', 'USER_ID', 10005, 1);"
-                  "INSERT INTO \"ChangeTable\" VALUES (0, 'UnitTable', 'UNIT_ID', 5, 2);"),
-              0);
+    insert(1, "BASE_USERS", "USER_ID", 10005, 1);
+    insert(0, "UnitTable", "UNIT_ID", 5, 2);
     EXPECT_FALSE(
         server.waitForLine("change REC_ID=1 Table_Name=BASE_USERS Field_Name=USER_ID Key_Value=10005 Change_Act=1")
             .empty());
@@ -78,6 +64,8 @@ TEST(RxServer, PrintsEachChangeRowOnce)
     EXPECT_EQ(server.process().countLines(unitRow), 2);
     EXPECT_EQ(server.process().countLines("change REC_ID="), 3);
 }
+
+QAR_DB_TEST_ON_BOTH_ENGINES(RxServerChangeLog);
 
 } // namespace
 } // namespace qar
