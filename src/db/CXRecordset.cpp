@@ -348,7 +348,8 @@ std::string CXRecordset::whereClause() const
     std::string where = " WHERE ";
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
         const std::string& name = m_columns[c].name;
-        where += (c == 0 ? "(" : " AND (") + name + " = ? OR (" + name + " IS NULL AND ? IS NULL))";
+        where.append(c == 0 ? "(" : " AND (").append(name).append(" = ? OR (").append(name);
+        where.append(" IS NULL AND ? IS NULL))");
     }
     return where;
 }

@@ -20,7 +20,7 @@ std::string describe(const std::string& context, const std::vector<OdbcDiagnosti
 
 } // namespace
 
-OdbcError::OdbcError(std::string context, std::vector<OdbcDiagnostic> records)
+OdbcError::OdbcError(const std::string& context, std::vector<OdbcDiagnostic> records)
     : DbError(describe(context, records)), m_records(std::move(records))
 {}
 

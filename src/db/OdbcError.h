@@ -30,7 +30,7 @@ struct OdbcDiagnostic
 class OdbcError : public DbError
 {
 public:
-    OdbcError(std::string context, std::vector<OdbcDiagnostic> records);
+    OdbcError(const std::string& context, std::vector<OdbcDiagnostic> records);
 
     const std::vector<OdbcDiagnostic>& records() const { return m_records; }
     /// SQLSTATE of the first record, empty when there is none.

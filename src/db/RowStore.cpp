@@ -117,7 +117,7 @@ bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldE
             }
             store.endRow();
         }
-        if (expected > 0 && store.rowCount() == fetched && expected < kMaxReserveRows) {
+        if (fetched > 0 && expected > 0 && store.rowCount() == fetched && expected < kMaxReserveRows) {
             store.reserveText(store.textBytes() / fetched * static_cast<std::size_t>(expected) * 9 / 8);
         }
     }
