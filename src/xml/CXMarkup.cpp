@@ -377,8 +377,8 @@ void CXMarkup::indexStartTag(const Scanner& s, int pos) const
             // The layout the writers produce, NAME="value", gives the '=' and the quoted value at once:
             // the same tokens the general scan would read, one after the other.
             const int eq = token.next;
-            const char quote = s.at(eq + 1);
-            if (s.at(eq) == '=' && (quote == '"' || quote == '\'') && count + 2 < kMaxCachedTokens) {
+            const char quote = s.at(eq) == '=' ? s.at(eq + 1) : '\0';
+            if ((quote == '"' || quote == '\'') && count + 2 < kMaxCachedTokens) {
                 const int close = s.findChar(eq + 2, quote);
                 TagEntry& e = m_tagEntries.back();
                 e.hasValue = true;

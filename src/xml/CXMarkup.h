@@ -21,7 +21,8 @@ struct TokenCursor;
 ///
 /// Names and values are byte strings in the ANSI code page; like the C strings they stand for, they
 /// end at their first NUL. Nothing here throws while scanning: a bad document makes SetDocument return
-/// false and leaves the reason in GetError().
+/// false and leaves the reason in GetError(). A document belongs to one thread: even reading it
+/// updates the index of the current start tag.
 class CXMarkup
 {
 public:

@@ -257,11 +257,15 @@ TEST(CXMarkup, AttributeLookupFollowsTheTokenRules)
         {"<A / ID=\"1\"></A>", "ID", ""},         // '/' ends the search
         {"<A ID=\"a&lt;&#65;&amp\"/>", "ID", "a<&#65;&amp"},
         {"<A x='1>2'>t</A>", "x", "1>2"}, // the tag ended at the first '>' yet the value reads whole
+        // An empty name stops at the first attribute name.
         {"<A ID=\"1\"/>", "", "ID"},
-        {"<A x y=\"1\" \"2\"/>", "x", ""}, // x's third token is the '=' of y
+        // A value stands two places behind its name, whatever stands between.
+        {"<A x y=\"1\" \"2\"/>", "x", ""},
         {"<A x y=\"1\" \"2\"/>", "y", "1"},
-        {"<A x y \"1\"/>", "x",
-         "1"}, // two places behind, whatever stands between      // an empty name stops at the first attribute name
+        {"<A x y \"1\"/>", "x", "1"},
+        // The tag's tokens may run on past its '>' up to the end of the text.
+        {"<A x=\"></A>\" a_name_beyond_short_strings", "x", "></A>"},
+        {"<A x=\"></A>\" a_name_beyond_short_strings", "a_name_beyond_short_strings", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tag);
