@@ -62,7 +62,9 @@ int main(int argc, char** argv)
     const std::string commandLine = qar::JoinCommandLine(argc, argv);
     qar::SystemStartUpEnvironment environment;
     qar::ui::DesktopLauncher launcher;
+    // The server's window is looked for on X11 only: other platforms (offscreen) have no windows to find.
+    const bool lookForWindows = QGuiApplication::platformName() == QLatin1String("xcb");
     qar::ui::CAdminApp app(
-        environment, [] { return std::make_unique<qar::DatabaseShellHost>(); }, launcher);
+        environment, [lookForWindows] { return std::make_unique<qar::DatabaseShellHost>(lookForWindows); }, launcher);
     return app.run(commandLine);
 }
