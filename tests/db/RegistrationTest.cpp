@@ -1,10 +1,10 @@
 #include "OdbcIniSandbox.h"
+#include "db/CXDatabase.h"
 #include "db/DataSourceRegistration.h"
+#include "db/OdbcError.h"
 #include "platform/Paths.h"
 
 #include <gtest/gtest.h>
-#include <sql.h>
-#include <sqlext.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,50 +21,28 @@ using test::writeFile;
 using Values = std::vector<std::pair<std::string, std::string>>;
 
 /// Runs `statements` on a connection opened with `connect` and returns the first column of the first
-/// row of the last one, or "error: ..." with the driver's message.
+/// row of the last one ("" when it has none), or "error: ..." with the driver's message.
 std::string queryOdbc(const std::string& connect, const std::vector<std::string>& statements)
 {
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    std::string result;
-    auto diag = [&](SQLSMALLINT type, SQLHANDLE handle) {
-        SQLCHAR state[6] = {};
-        SQLCHAR text[512] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT len = 0;
-        SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &len);
-        return "error: " + std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(text);
-    };
-    SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connect.c_str())),
-                                    SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(rc)) {
-        result = diag(SQL_HANDLE_DBC, dbc);
-    } else {
-        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-        for (const std::string& sql : statements) {
-            SQLFreeStmt(stmt, SQL_CLOSE);
-            rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
-            if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-                result = diag(SQL_HANDLE_STMT, stmt);
-                break;
-            }
+    try {
+        CXDatabase db;
+        db.Open(connect);
+        for (std::size_t i = 0; i + 1 < statements.size(); ++i) {
+            db.ExecuteSQL(statements[i]);
         }
-        if (result.empty() && SQL_SUCCEEDED(SQLFetch(stmt))) {
-            char value[256] = {};
-            SQLLEN ind = 0;
-            SQLGetData(stmt, 1, SQL_C_CHAR, value, sizeof value, &ind);
-            result = value;
+        StmtHandle stmt = allocStatement(db.handle());
+        SQLCHAR* sql = reinterpret_cast<SQLCHAR*>(const_cast<char*>(statements.back().c_str()));
+        check(SQLExecDirect(stmt.get(), sql, SQL_NTS), SQL_HANDLE_STMT, stmt.get(), "query");
+        char value[256] = {};
+        SQLLEN ind = 0;
+        if (SQLNumResultCols(stmt.get(), reinterpret_cast<SQLSMALLINT*>(&ind)) == SQL_SUCCESS && ind > 0 &&
+            SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+            SQLGetData(stmt.get(), 1, SQL_C_CHAR, value, sizeof value, &ind);
         }
-        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-        SQLDisconnect(dbc);
+        return value;
+    } catch (const DbError& e) {
+        return std::string("error: ") + e.what();
     }
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return result;
 }
 
 std::string sqliteDriver()
