@@ -4,6 +4,7 @@
 #include "db/CXTableEnvParam.h"
 #include "db/CXTableUnit.h"
 #include "db/CXTableUser.h"
+#include "db/ConnectString.h"
 #include "db/OdbcError.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,29 @@ TEST_P(RecordsetTest, AwkwardTextsRoundTripByteForByte)
         EXPECT_TRUE(units.Update()); // the WHERE clause matches the awkward text exactly
     }
     EXPECT_EQ(db().count("[UnitTable] WHERE [UNIT_ALIAS] = 'alias'"), static_cast<long long>(written.size()));
+}
+
+// Under a Simplified Chinese locale the tool's text is GBK and the data source says CHARSET=gbk: the
+// utf8mb4 columns hold the characters, and the tool gets its bytes back unchanged.
+TEST_P(MariaDbRecordsetTest, GbkTextThroughAGbkDataSourceIsStoredAsCharacters)
+{
+    const std::string gbk = "\xD6\xD0\xCE\xC4 'x' \xCF\xFA\xCA\xDB\xB2\xBF"; // "中文 'x' 销售部"
+    const std::string utf8 = "\xE4\xB8\xAD\xE6\x96\x87 'x' \xE9\x94\x80\xE5\x94\xAE\xE9\x83\xA8";
+    CXDatabase gbkDatabase;
+    gbkDatabase.Open(makeConnectString(test::kMariaDbGbkDsn, db().uid(), db().pwd()));
+    CXTableUnit units(&gbkDatabase);
+    units.Open();
+    units.AddNew();
+    units.m_UNIT_ID = 1;
+    units.m_UNIT_NAME = gbk;
+    units.Update();
+    units.Open();
+    EXPECT_EQ(units.m_UNIT_NAME.get(), gbk);
+    units.Edit();
+    units.m_UNIT_ALIAS = gbk;
+    EXPECT_TRUE(units.Update());
+    EXPECT_EQ(db().query("SELECT [UNIT_NAME], [UNIT_ALIAS] FROM [UnitTable]").at(0),
+              (std::vector<std::optional<std::string>>{utf8, utf8}));
 }
 
 // SQLite keeps whatever length it is given, whatever the declared width.

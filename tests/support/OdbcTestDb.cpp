@@ -150,6 +150,8 @@ void ensureOdbcDataSources()
         if (auto server = mariaDbFromEnv()) {
             ini << "[" << kMariaDbDsn << "]\nDriver=" << mariaDriver << "\nSERVER=" << server->host
                 << "\nPORT=" << server->port << "\nDATABASE=" << processDatabaseName() << "\nCHARSET=utf8mb4\n\n";
+            ini << "[" << kMariaDbGbkDsn << "]\nDriver=" << mariaDriver << "\nSERVER=" << server->host
+                << "\nPORT=" << server->port << "\nDATABASE=" << processDatabaseName() << "\nCHARSET=gbk\n\n";
         }
         ini << "[" << kClosedPortDsn << "]\nDriver=" << mariaDriver << "\nSERVER=127.0.0.1\nPORT=" << odbc.closedPort
             << "\nDATABASE=qar\n\n";

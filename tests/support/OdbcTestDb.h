@@ -40,11 +40,15 @@ bool mariaDbRequired();
 /// ODBCSYSINI point into a folder of the process), so the code under test connects with "DSN=..." as
 /// the tool does:
 /// - kSqliteDsn: the SQLite driver on a database file of the process;
-/// - kMariaDbDsn: the MariaDB server from the environment, on a database of the process;
+/// - kMariaDbDsn: the MariaDB server from the environment, on a database of the process (kMariaDbGbkDsn:
+///   the same with CHARSET=gbk);
 /// - kClosedPortDsn: the MariaDB driver on a loopback port nobody listens on;
 /// - kPrivateServerDsn: the MariaDB driver on privateServerPort(), for a server a test runs itself.
 inline constexpr const char* kSqliteDsn = "QarTestSqlite";
 inline constexpr const char* kMariaDbDsn = "QarTestMariaDb";
+/// The same MariaDB database with CHARSET=gbk, as a data source registered under a Simplified Chinese
+/// locale has it.
+inline constexpr const char* kMariaDbGbkDsn = "QarTestMariaDbGbk";
 inline constexpr const char* kClosedPortDsn = "QarTestClosedPort";
 inline constexpr const char* kPrivateServerDsn = "QarTestPrivateServer";
 void ensureOdbcDataSources();
