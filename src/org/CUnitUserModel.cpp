@@ -92,7 +92,11 @@ void CUnitUserModel::refresh()
     for (CXRecordset* t : {static_cast<CXRecordset*>(m_tables.unit), static_cast<CXRecordset*>(m_tables.user)}) {
         if (t != nullptr) {
             t->Close();
-            t->Open();
+            try {
+                t->Open();
+            } catch (const DbError&) {
+                // Closed tables leave the tree as it is; the next command reports 162.
+            }
         }
     }
     buildTree();
@@ -201,11 +205,7 @@ OrgMessage CUnitUserModel::deleteUser(std::int32_t userId)
     } catch (const DbError&) {
         result = {str::kOperationFailed, {}};
     }
-    try {
-        refresh();
-    } catch (const DbError&) {
-        result = {str::kOperationFailed, {}};
-    }
+    refresh();
     return result;
 }
 
@@ -239,15 +239,25 @@ OrgMessage CUnitUserModel::deleteUnit(OrgTree::NodeId node, std::int32_t unitId)
     return {};
 }
 
+OrgTree::NodeId CUnitUserModel::searchStartNode() const
+{
+    return m_selected != OrgTree::kNone ? m_selected : m_tree.firstChild(OrgTree::kRoot);
+}
+
+int CUnitUserModel::checkSearchInput(std::string_view input)
+{
+    return input.empty() ? str::kInputUserOrDepartment : 0;
+}
+
 SearchOutcome CUnitUserModel::search(std::string_view input) const
 {
     SearchOutcome out;
-    const OrgTree::NodeId start = m_selected != OrgTree::kNone ? m_selected : m_tree.firstChild(OrgTree::kRoot);
+    const OrgTree::NodeId start = searchStartNode();
     if (start == OrgTree::kNone) {
         return out;
     }
-    if (input.empty()) {
-        out.message = {str::kInputUserOrDepartment, {}};
+    if (const int message = checkSearchInput(input)) {
+        out.message = {message, {}};
         return out;
     }
     if (m_tree.text(start).find(input) != std::string_view::npos) {

@@ -127,7 +127,8 @@ public:
 
     /// Builds the tree from the open record objects (nothing happens while groups or units are closed).
     void buildTree();
-    /// Closes and reopens the unit and user tables, then builds the tree ("Refresh").
+    /// Closes and reopens the unit and user tables, then builds the tree ("Refresh"). A table that cannot
+    /// be opened stays closed, and the tree is then left as it was.
     void refresh();
 
     // Operations offered to the user editor.
@@ -141,7 +142,12 @@ public:
     std::pair<OrgMessage, EditTarget> editTarget() const;
     /// "Delete": `confirm` is asked 167 and answers OK (true) or Cancel.
     OrgMessage deleteSelected(const std::function<bool(int messageId)>& confirm);
-    /// "&Search" with the text typed in the search form (an empty text is the form's 216).
+    /// Where "&Search" starts: the selected node, else the first top-level node; kNone (an empty tree)
+    /// means the search form is not shown.
+    OrgTree::NodeId searchStartNode() const;
+    /// OK of the search form: 216 for an empty text (the form stays open), else 0.
+    static int checkSearchInput(std::string_view input);
+    /// "&Search" with the text typed in the search form.
     SearchOutcome search(std::string_view input) const;
     /// "Import/Export": the spreadsheet tool's parameters for the page window `windowHandle`.
     SheetIntakeStart sheetIntake(long long windowHandle) const;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,50 @@ TEST(OrgTreeBuilder, ShowsOnlyUnitsReachableThroughShownParents)
         Built b;
         b.build(kGroups, c.units, {});
         EXPECT_EQ(b.shape(), c.shape);
+    }
+}
+
+// Random rows full of repeated ids, cycles and levels that contradict the parents: every shown unit
+// hangs below the node of its SUPER_ID (or its group) and one level below where that parent was taken.
+TEST(OrgTreeBuilder, RandomBadRowsGiveAConsistentTree)
+{
+    std::mt19937 rng(4711);
+    for (int run = 0; run < 300; ++run) {
+        std::vector<UnitRow> units;
+        const int count = static_cast<int>(rng() % 60);
+        for (int i = 0; i < count; ++i) {
+            const auto pick = [&](int range) {
+                return static_cast<std::int32_t>(rng() % static_cast<unsigned>(range)) - 2;
+            };
+            units.push_back(
+                unit(pick(30), rng() % 3 == 0 ? 0 : pick(30), static_cast<std::uint8_t>(rng() % 6), pick(5)));
+        }
+        std::vector<UserRow> users;
+        for (int i = 0; i < 40; ++i) {
+            users.push_back({static_cast<std::int32_t>(rng()), static_cast<std::int32_t>(rng() % 30) - 2});
+        }
+        Built b;
+        b.build(kGroups, units, users, AdminContext{rng() % 2 == 0, 1});
+        SCOPED_TRACE(b.shape());
+        std::size_t shownUnits = 0;
+        std::size_t shownUsers = 0;
+        for (OrgTree::NodeId n = b.tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+             n = b.tree.nextInSubtree(n, OrgTree::kRoot)) {
+            const OrgTree::NodeId parent = b.tree.parent(n);
+            if (b.tree.kind(n) == NodeKind::Unit) {
+                ++shownUnits;
+                EXPECT_NE(b.tree.kind(parent), NodeKind::User);
+            } else if (b.tree.kind(n) == NodeKind::User) {
+                ++shownUsers;
+                EXPECT_EQ(b.tree.kind(parent), NodeKind::Unit);
+                EXPECT_EQ(b.index.unitNodes.count(b.tree.itemData(parent)), 1u);
+            }
+        }
+        EXPECT_LE(shownUnits, units.size());
+        EXPECT_EQ(shownUsers, b.index.allUserIds.size());
+        for (const auto& [id, node] : b.index.unitNodes) {
+            EXPECT_EQ(b.tree.itemData(node), id);
+        }
     }
 }
 
@@ -225,6 +270,9 @@ struct PageFixture
 
 TEST(CUnitUserModel, SearchesTheSelectedSubtreeOnly)
 {
+    NullEffects none;
+    CUnitUserModel empty(OrgTables{}, none);
+    EXPECT_EQ(empty.searchStartNode(), OrgTree::kNone); // an empty tree shows no search form
     PageFixture f;
     EXPECT_EQ(f.model.search("Unit:").select, f.sales); // from the first group when nothing is selected
     EXPECT_EQ(f.model.search("[ID:10001]").select, f.ann);
