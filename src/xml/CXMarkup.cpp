@@ -285,34 +285,6 @@ void CXMarkup::AppendEncoded(std::string& out, std::string_view text, bool attri
     out.append(text.data() + run, n - run);
 }
 
-namespace
-{
-
-std::uint64_t prefixKey(const char* p, int length)
-{
-    std::uint64_t key = 0;
-    for (int i = 0; i < length && i < 8; ++i) {
-        key |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-    }
-    return key;
-}
-
-// The same key read from the text with one load where eight bytes are there to read.
-std::uint64_t textKey(const Scanner& s, int left, int length)
-{
-    if (left + 8 > s.length()) {
-        return prefixKey(s.text() + left, length);
-    }
-    std::uint64_t key = 0;
-    std::memcpy(&key, s.text() + left, 8);
-    if (length < 8) {
-        key &= (std::uint64_t{1} << (8 * length)) - 1;
-    }
-    return key;
-}
-
-} // namespace
-
 bool CXMarkup::isShadowed(const Scanner& s, int left, int length, std::uint64_t key) const
 {
     for (const TagEntry& e : m_tagEntries) {
@@ -360,7 +332,7 @@ void CXMarkup::indexStartTag(const Scanner& s, int pos) const
             }
         } else if (c != '=' && count > 0) {
             const int length = token.right - token.left + 1;
-            const std::uint64_t key = textKey(s, token.left, length);
+            const std::uint64_t key = markup::textKey(s, token.left, length);
             const std::uint64_t bit = std::uint64_t{1}
                                       << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
             const bool shadowed = (seen & bit) && isShadowed(s, token.left, length, key);

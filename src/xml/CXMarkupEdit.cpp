@@ -156,8 +156,7 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
         TagEntry& e = m_tagEntries.emplace_back();
         e.left = at + 1;
         e.length = nameLength;
-        e.key = 0;
-        std::memcpy(&e.key, name.data(), std::min<std::size_t>(name.size(), 8));
+        e.key = markup::prefixKey(name.data(), nameLength);
         e.valueLeft = at + nameLength + 3;
         e.valueRight = e.valueLeft + static_cast<int>(valueLength) - 1;
         e.hasValue = true;

@@ -32,13 +32,14 @@ bool CXMarkup::SetDocument(std::string_view text)
     m_doc.assign(text);
 
     // One record per 64 bytes of text plus a few: a tight fit for the files the system writes.
-    const std::size_t wanted = m_doc.size() / 64 + 8;
+    const bool indexable = m_doc.size() <= kMaxIndexedLength;
+    const std::size_t wanted = (indexable ? m_doc.size() / 64 : 0) + 8;
     m_records.resize(wanted);
     if (m_records.capacity() > 4 * wanted) {
         m_records.shrink_to_fit();
     }
 
-    const bool parsed = !m_doc.empty() && m_doc.size() <= kMaxIndexedLength && parseDocument();
+    const bool parsed = !m_doc.empty() && indexable && parseDocument();
     m_stack.clear();
     if (!parsed) {
         m_records[0] = {};

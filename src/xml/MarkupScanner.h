@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -216,5 +217,29 @@ private:
     const std::uint8_t* m_classes;
     bool m_multibyte;
 };
+
+/// The first eight bytes of a name (zero beyond its end), compared before the bytes themselves.
+inline std::uint64_t prefixKey(const char* p, int length)
+{
+    std::uint64_t key = 0;
+    for (int i = 0; i < length && i < 8; ++i) {
+        key |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    }
+    return key;
+}
+
+/// The same key of bytes of the text, read with one load where eight bytes are there to read.
+inline std::uint64_t textKey(const Scanner& s, int left, int length)
+{
+    if (std::endian::native != std::endian::little || left + 8 > s.length()) {
+        return prefixKey(s.text() + left, length);
+    }
+    std::uint64_t key = 0;
+    std::memcpy(&key, s.text() + left, 8);
+    if (length < 8) {
+        key &= (std::uint64_t{1} << (8 * length)) - 1;
+    }
+    return key;
+}
 
 } // namespace qar::markup
