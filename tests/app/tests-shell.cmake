@@ -1,5 +1,5 @@
 qar_gtest(test_shell SOURCES StartUpTest.cpp MainWindowModelTest.cpp StringTableTest.cpp LayeringTest.cpp
           LIBS qarcore_app qar_test_support)
 if(TARGET qar_test_db)
-    qar_gtest(test_shell_db SOURCES ShellHostDbTest.cpp LIBS qarcore_app qar_test_db)
+    qar_gtest(test_shell_db SOURCES ShellHostDbTest.cpp FirstRunDbTest.cpp LIBS qarcore_app qar_test_db)
 endif()

@@ -2,6 +2,7 @@
 #include "TempDir.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CAdminApp.h"
+#include "app/ui/CCorpDlg.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CAppPage.h"
@@ -180,6 +181,7 @@ private slots:
         std::vector<std::unique_ptr<QWidget>> forms;
         forms.push_back(std::move(mainDlg));
         forms.push_back(std::make_unique<CAboutDlg>());
+        forms.push_back(std::make_unique<CCorpDlg>());
         forms.push_back(std::make_unique<CAppPage>());
         forms.push_back(std::make_unique<CRolePage>());
         forms.push_back(std::make_unique<CWebsitePage>());

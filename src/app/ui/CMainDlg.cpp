@@ -4,6 +4,7 @@
 #include "app/ShellHost.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CAdminPage.h"
+#include "app/ui/CCorpDlg.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
@@ -13,6 +14,7 @@
 #include "catalog/ui/CMsgTypePage.h"
 #include "catalog/ui/CRolePage.h"
 #include "catalog/ui/CWebsitePage.h"
+#include "db/OdbcError.h"
 #include "groups/ui/CGroupPage.h"
 #include "org/ui/CUnitUserPage.h"
 #include "platform/Paths.h"
@@ -75,7 +77,7 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
             launchOrIgnore(*request);
         }
     });
-    connect(m_ui->nameButton, &QPushButton::clicked, this, &CMainDlg::corporationNameRequested);
+    connect(m_ui->nameButton, &QPushButton::clicked, this, [this] { EditCorporation(this); });
     connect(m_ui->startServiceButton, &QPushButton::clicked, this, &CMainDlg::launchStartService);
     connect(m_ui->helpButton, &QPushButton::clicked, this, [this] {
         WaitCursor wait;
@@ -180,7 +182,7 @@ bool CMainDlg::initialise()
         return false;
     }
     if (m_options.firstRun) {
-        emit firstRunSetupRequested();
+        runFirstRunSetup();
     }
     m_refreshTimer->start();
     QCoreApplication::postEvent(this, new ShellEvent(kPostInitMessage));
@@ -316,6 +318,17 @@ void CMainDlg::customEvent(QEvent* event)
         }
     }
     QDialog::customEvent(event);
+}
+
+void CMainDlg::runFirstRunSetup()
+{
+    try {
+        RunFirstRunSetup(m_host.session(), [this](const CorporationInfo& initial, bool autoAccept) {
+            return AskCorporationForSetup(this, initial, autoAccept);
+        });
+    } catch (const DbError&) {
+        MessageService::instance().error(this, str::kOperationFailed);
+    }
 }
 
 void CMainDlg::postInitialise()

@@ -81,12 +81,6 @@ public:
     /// The change flags of every page together.
     ChangeFlags changeFlags() const override;
 
-signals:
-    /// The Name button: the corporation name and website form.
-    void corporationNameRequested();
-    /// Emitted during initialisation in first-run mode, after the database has opened.
-    void firstRunSetupRequested();
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -102,6 +96,7 @@ private:
     void createPages();
     void layoutWindow();
     void showSelectedPage();
+    void runFirstRunSetup();
     void postInitialise();
     void onRefreshTimer();
     void showAbout();
