@@ -8,6 +8,7 @@
 #include "app/ui/ShellEvent.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -339,6 +340,25 @@ private slots:
             // Code 546, then the change flags (none changed on these pages).
             QCOMPARE(link.sent.front(), (VexPayload{0x22, 0x02, 0, 0, 0, 0}));
         }
+    }
+
+    void aboutIsOfferedInTheWindowsMenu()
+    {
+        CMainDlg dlg(options(true), m_host, m_launcher);
+        QVERIFY(dlg.initialise());
+        auto* about = dlg.findChild<QAction*>(QStringLiteral("aboutAction"));
+        QVERIFY(about != nullptr);
+        QCOMPARE(about->text(), QStringLiteral("&About..."));
+        QVERIFY(dlg.actions().contains(about));
+        QString title;
+        QTimer::singleShot(0, [&title] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box != nullptr);
+            title = box->windowTitle();
+            box->close();
+        });
+        about->trigger();
+        QCOMPARE(title, QStringLiteral("About QAR Data Management"));
     }
 
     void groupUserLimitComesFromTheHost()
