@@ -113,6 +113,8 @@ public:
     const OrgTree& tree() const { return m_tree; }
     OrgTree& tree() { return m_tree; }
     const OrgIndex& index() const { return m_index; }
+    /// The user editor keeps the lists and the next user id up to date between builds.
+    OrgIndex& index() { return m_index; }
     OrgTree::NodeId selected() const { return m_selected; }
     void select(OrgTree::NodeId node)
     {

@@ -348,6 +348,25 @@ TEST_P(UnitUserDbTest, AnEditOfARowDeletedMeanwhileEndsQuietly)
     EXPECT_TRUE(changeRows().empty());
 }
 
+TEST_P(UnitUserDbTest, ADatabaseErrorMidwayShows253AndKeepsWhatWasCommitted)
+{
+    unit(100, 0, 1);
+    unit(101, 100, 2);
+    user(10001, 100);
+    openAndBuild();
+    m_model.select(unitNode(100));
+    auto start = m_model.startEditUnit();
+    UnitEditSession& session = std::get<UnitEditSession>(start);
+    db().exec("DROP TABLE [BaseTable]"); // the users' re-pointing fails
+    const auto valid = submit(session, [](UnitForm& f) { f.codeText = "150"; });
+    EXPECT_EQ(m_model.finishEditUnit(session, std::get<ValidUnit>(valid)).messageId, 253);
+    EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+              rows({{"101", "150"}, {"150", "0"}}));
+    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "1"},
+                                  {"1", "UnitTable", "UNIT_ID", "150", "0"},
+                                  {"2", "UnitTable", "UNIT_ID", "101", "2"}}));
+}
+
 QAR_DB_TEST_ON_BOTH_ENGINES(UnitUserDbTest);
 
 } // namespace
