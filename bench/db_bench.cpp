@@ -82,15 +82,17 @@ const std::string& usersDatabase()
     return file;
 }
 
-/// A database file whose change table already holds `pending` rows, made once per count.
-std::string changeDatabase(int pending)
+/// A database file whose change table holds `pending` rows when a benchmark starts using it; each
+/// benchmark (`tag`) gets its own, made once, since the rows it adds stay there.
+std::string changeDatabase(const std::string& tag, int pending)
 {
-    static std::map<int, std::string> files;
-    auto it = files.find(pending);
+    static std::map<std::string, std::string> files;
+    const std::string name = tag + "-" + std::to_string(pending);
+    auto it = files.find(name);
     if (it != files.end()) {
         return it->second;
     }
-    const std::string path = workDir().file("changes-" + std::to_string(pending) + ".db");
+    const std::string path = workDir().file(name + ".db");
     qar::CXDatabase db;
     db.Open(sqliteConnect(path));
     qar::createSchema(db, std::string(QAR_BENCH_SQL_DIR) + "/schema-sqlite.sql");
@@ -114,7 +116,7 @@ std::string changeDatabase(int pending)
         insert.flush();
     }
     db.commit();
-    return files.emplace(pending, path).first->second;
+    return files.emplace(name, path).first->second;
 }
 
 long residentKiB()
@@ -278,7 +280,7 @@ BENCHMARK(BM_Sqlite3CommandFetch)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 // One change row, with 0 or 100,000 rows already waiting for the server.
 void BM_LogChange(benchmark::State& state)
 {
-    const std::string file = changeDatabase(static_cast<int>(state.range(0)));
+    const std::string file = changeDatabase("log", static_cast<int>(state.range(0)));
     qar::CXDatabase db;
     db.Open(sqliteConnectNoSync(file));
     qar::CXTabelChangeTmp table(&db);
@@ -296,7 +298,7 @@ BENCHMARK(BM_LogChange)->Arg(0)->Arg(kUsers)->Unit(benchmark::kMicrosecond)->Min
 // object alone would do it: its cost grows with the rows waiting.
 void BM_LogChangeThroughSnapshot(benchmark::State& state)
 {
-    const std::string file = changeDatabase(static_cast<int>(state.range(0)));
+    const std::string file = changeDatabase("snapshot", static_cast<int>(state.range(0)));
     qar::CXDatabase db;
     db.Open(sqliteConnectNoSync(file));
     qar::CXTabelChangeTmp table(&db);
