@@ -5,6 +5,10 @@
 namespace qar
 {
 
+/// Message a ScrollNotifyListCtrl posts (both parameters 0) to the window holding it on every vertical
+/// scroll, before it scrolls.
+inline constexpr int kMessageListScrolled = 1900;
+
 /// Control characters a text field receives as typed characters.
 inline constexpr char32_t kCharCopy = 3;      ///< Ctrl+C
 inline constexpr char32_t kCharBackspace = 8; ///< Backspace
