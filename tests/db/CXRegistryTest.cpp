@@ -65,6 +65,12 @@ TEST(CXRegistry, MachineKeysGoToTheSystemFileAndUserKeysToTheUserFile)
     EXPECT_EQ(machine.ReadString("DRIVER", ""), "/lib/x.so");
     EXPECT_EQ(machine.GetValueType("Missing"), kRegNone);
     EXPECT_EQ(machine.GetValueType("MaxBufferSize"), kRegNone) << "a subkey's values stay in the subkey";
+
+    ASSERT_TRUE(user.WriteBinaryInt("Neg", -2));
+    ASSERT_TRUE(user.WriteString("Text", "hex:zz"));
+    EXPECT_EQ(iniSection(sandbox.userFile(), "Mine"),
+              (Values{{"UID", "alice"}, {"Neg", "hex:fe,ff,ff,ff"}, {"Text", "hex:zz"}}));
+    EXPECT_EQ(user.GetValueType("Text"), kRegSz) << "only the byte notation counts as binary";
 }
 
 TEST(CXRegistry, CreatedKeyExistsWithoutValues)
@@ -150,26 +156,6 @@ TEST(CXRegistry, StringsOf255CharactersOrMoreAreNeitherWrittenNorRead)
     sandbox.forgetCachedReads();
     EXPECT_EQ(fresh.GetValueType("Hand"), kRegSz);
     EXPECT_EQ(fresh.ReadString("Hand", "def"), "def");
-}
-
-TEST(CXRegistry, BinaryIntegersAreFourLittleEndianBytes)
-{
-    OdbcIniSandbox sandbox;
-    CXRegistry reg;
-    ASSERT_TRUE(reg.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\Bin", true));
-    const struct
-    {
-        int value;
-        const char* text;
-    } cases[] = {
-        {25, "hex:19,00,00,00"}, {0, "hex:00,00,00,00"}, {-1, "hex:ff,ff,ff,ff"}, {0x12345678, "hex:78,56,34,12"}};
-    for (const auto& c : cases) {
-        ASSERT_TRUE(reg.WriteBinaryInt("V", c.value));
-        EXPECT_EQ(iniSection(sandbox.userFile(), "Bin"), (Values{{"V", c.text}}));
-        EXPECT_EQ(reg.GetValueType("V"), kRegBinary);
-    }
-    ASSERT_TRUE(reg.WriteString("V", "hex:zz"));
-    EXPECT_EQ(reg.GetValueType("V"), kRegSz) << "only the byte notation counts as binary";
 }
 
 } // namespace
