@@ -509,3 +509,44 @@ TEST(CXMarkup, AttributeIndexAgreesWithReadingTheTag)
         }
     }
 }
+
+TEST(CXMarkup, HugeAndDeepInputsStayLinear)
+{
+    const std::size_t n = 1 << 18;
+    std::string deep;
+    for (std::size_t i = 0; i < n; ++i) {
+        deep += "<a>";
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        deep += "</a>";
+    }
+    std::string wide = "<a";
+    for (std::size_t i = 0; i < n; ++i) {
+        wide += " k=\"v\"";
+    }
+    const struct
+    {
+        std::string text;
+        bool parses;
+        const char* error;
+    } cases[] = {
+        {deep, true, ""},
+        {deep.substr(0, deep.size() - 1), false, "End tag not completed for element a"},
+        {"<a " + std::string(4 * n, 'x'), false, "End of tag not found"},
+        {"<!--" + std::string(4 * n, '-'), false, "Invalid node"},
+        {"<a x=\"" + std::string(4 * n, '\x81'), false, "End of tag not found"},
+        {wide + "/>", true, ""},
+    };
+    ScopedLcid gbk(2052);
+    for (const auto& c : cases) {
+        CXMarkup doc;
+        EXPECT_EQ(doc.SetDocument(c.text), c.parses);
+        EXPECT_EQ(doc.GetError(), c.error);
+        if (c.parses) {
+            ASSERT_TRUE(doc.FindElement("a"));
+            EXPECT_EQ(doc.GetAttribute("k"), c.text == deep ? "" : "v");
+            EXPECT_EQ(doc.GetAttribute("missing"), "");
+            EXPECT_TRUE(doc.SetAttribute("k", "w"));
+        }
+    }
+}
