@@ -123,14 +123,6 @@ TEST(MathEdit, RefusesControlCharactersOtherThanEditingKeys)
     EXPECT_TRUE(MathEditAccepts(MathEditSettings{}, "1", 1, 1, U'x', {}));
 }
 
-TEST(DigitsOnlyEdit, TakesDigitsOnlyWhenSet)
-{
-    EXPECT_TRUE(DigitsOnlyAccepts(true, U'7'));
-    EXPECT_FALSE(DigitsOnlyAccepts(true, U'.'));
-    EXPECT_FALSE(DigitsOnlyAccepts(true, U'-'));
-    EXPECT_TRUE(DigitsOnlyAccepts(false, U'x'));
-}
-
 // Whatever is typed or pasted, a numeric field holds only digits, '.' (not in integer fields, at most one
 // from typing) and '-' (only where negatives are allowed, at most one).
 TEST(MathEdit, AnyKeysAndPastesYieldOnlyNumericCharacters)

@@ -148,19 +148,6 @@ TEST(OrgTreeBuilder, RandomBadRowsGiveAConsistentTree)
     }
 }
 
-TEST(OrgTreeBuilder, GroupManagerSeesEveryGroupButOnlyItsOwnUnitsAndUsers)
-{
-    Built b;
-    b.build(kGroups, {unit(10, 0, 1, 1), unit(20, 0, 1, 2), unit(21, 10, 2, 2)},
-            {{10001, 10, 1}, {10002, 20, 2}, {10050, 21, 2}}, AdminContext{false, 2});
-    EXPECT_EQ(b.shape(), "G1 G2 .U20 ..u10002");
-    EXPECT_EQ(b.index.groupUserCount.size(), 1u);
-    EXPECT_EQ(b.index.groupUserCount.at(2), 1);
-    // Users not listed still raise the proposed id.
-    EXPECT_EQ(b.index.nextUserId, 10051);
-    EXPECT_EQ(b.index.allUserIds, std::vector<std::int32_t>{10002});
-}
-
 TEST(OrgTreeBuilder, CountsAndListsOnlyListedUsers)
 {
     Built b;
@@ -283,22 +270,6 @@ TEST(CUnitUserModel, SearchesTheSelectedSubtreeOnly)
     EXPECT_EQ(notFound.message.arg, "[ID:205]");
     f.model.select(f.g2);
     EXPECT_EQ(f.model.search("Sales").select, f.model.tree().firstChild(f.g2));
-}
-
-TEST(CUnitUserModel, ButtonsMenusAndEnterFollowTheSelectedNode)
-{
-    PageFixture f;
-    EXPECT_EQ(f.model.contextMenu().size(), 3u);
-    EXPECT_FALSE(f.model.buttonsAfterClick().edit);
-    f.model.select(f.g1);
-    EXPECT_TRUE(f.model.buttonsAfterClick().edit);
-    EXPECT_FALSE(f.model.buttonsForNewSelection(f.g1).remove);
-    EXPECT_EQ(f.model.contextMenu().size(), 3u);
-    EXPECT_EQ(f.model.enterAction(), EnterAction::ToggleExpand);
-    f.model.select(f.ann);
-    EXPECT_EQ(f.model.contextMenu().size(), 7u);
-    EXPECT_EQ(f.model.enterAction(), EnterAction::Edit);
-    EXPECT_TRUE(f.model.buttonsForNewSelection(f.sales).addUser);
 }
 
 TEST(CUnitUserModel, SheetIntakeListsGroupsAndTheSelectedOne)

@@ -141,7 +141,7 @@ TEST_P(UnitUserDbTest, GroupManagerSeesOnlyTheCurrentGroupsUnitsAndUsers)
     unit(100, 0, 1, 1);
     unit(200, 0, 1, 2);
     unit(201, 200, 2, 2);
-    user(10001, 100, 1);
+    user(10009, 100, 1); // not listed, still raises the next user id
     user(10002, 201, 2);
     openAndBuild({false, 2});
     const OrgTree& t = m_model.tree();
@@ -149,7 +149,7 @@ TEST_P(UnitUserDbTest, GroupManagerSeesOnlyTheCurrentGroupsUnitsAndUsers)
     EXPECT_EQ(m_model.index().unitNodes.count(100), 0u);
     EXPECT_EQ(t.parent(unitNode(200)), m_model.index().groupNodes.at(2));
     EXPECT_EQ(m_model.index().allUserIds, std::vector<std::int32_t>{10002});
-    EXPECT_EQ(m_model.index().nextUserId, 10003);
+    EXPECT_EQ(m_model.index().nextUserId, 10010);
 }
 
 TEST_P(UnitUserDbTest, AddsAUnitUnderAUserNodeAsTheUsersSibling)
