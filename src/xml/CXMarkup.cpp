@@ -221,8 +221,12 @@ std::string CXMarkup::EncodeText(std::string_view text, bool attribute)
 
 void CXMarkup::AppendEncoded(std::string& out, std::string_view text, bool attribute)
 {
+    appendEncoded(out, text, attribute, IsLeadByte(0x81));
+}
+
+void CXMarkup::appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte)
+{
     text = untilNul(text);
-    const bool multibyte = IsLeadByte(0x81);
     const auto& table = multibyte ? kEncodeDoubleByte : kEncodeSingleByte;
     const std::uint8_t mask =
         attribute ? (kEncodeElement | kEncodeAttribute | kEncodeLead) : (kEncodeElement | kEncodeLead);
@@ -449,9 +453,11 @@ CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, std::s
         if (e.length == length && e.key == key && !e.shadowed &&
             (length <= 8 || std::memcmp(s.text() + e.left, name.data(), name.size()) == 0)) {
             m_tagHint = j + 1 < n ? j + 1 : 0;
+            m_tagNameKnown = true;
             return valueOf(e);
         }
     }
+    m_tagNameKnown = false;
     return {};
 }
 

@@ -145,6 +145,7 @@ private:
     AttributeHit scanAttribute(const markup::Scanner& s, int pos, std::string_view name) const;
     void indexStartTag(const markup::Scanner& s, int pos) const;
     bool isShadowed(const markup::Scanner& s, int left, int length, std::uint64_t key) const;
+    static void appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte);
     std::string decodeRange(const markup::Scanner& s, int left, int right) const;
 
     // Editing.
@@ -167,9 +168,10 @@ private:
     mutable int m_tagOwner = -1;
     mutable std::uint64_t m_tagVersion = 0;
     mutable bool m_tagMultibyte = false;
-    mutable bool m_tagOverflow = false; // too many tokens: lookups read the tag from the text
-    mutable int m_tagStop = -1;         // offset of the token that ended the attributes ('>', '/', '?')
-    mutable std::size_t m_tagHint = 0;  // readers ask in the order of the tag: start behind the last hit
+    mutable bool m_tagOverflow = false;  // too many tokens: lookups read the tag from the text
+    mutable int m_tagStop = -1;          // offset of the token that ended the attributes ('>', '/', '?')
+    mutable std::size_t m_tagHint = 0;   // readers ask in the order of the tag: start behind the last hit
+    mutable bool m_tagNameKnown = false; // the last indexed lookup met a name with the same bytes
 
     std::string m_buffer; // the text of the edit being made
     std::vector<Frame> m_stack;

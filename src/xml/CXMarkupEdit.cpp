@@ -123,13 +123,13 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     if (hit.found()) {
         at = hit.left;
         removed = std::max(0, hit.right - hit.left + 1);
-        AppendEncoded(m_buffer, value, true);
+        appendEncoded(m_buffer, value, true, s.multibyte());
     } else {
         at = clampOffset(static_cast<long long>(r.startTagRight) - (isEmptyElement(pos) ? 1 : 0));
         m_buffer += ' ';
         m_buffer += name;
         m_buffer += "=\"";
-        AppendEncoded(m_buffer, value, true);
+        appendEncoded(m_buffer, value, true, s.multibyte());
         m_buffer += '"';
     }
     const std::size_t valueLength = hit.found() ? m_buffer.size() : m_buffer.size() - name.size() - 4;
@@ -137,10 +137,16 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     const bool extendIndex = !hit.found() && m_tagOwner == pos && m_tagVersion == m_version && !m_tagOverflow &&
                              m_tagStop == at && isPlainName(name) &&
                              endsOnCharacter(s, std::string_view(m_buffer).substr(name.size() + 3, valueLength));
-    const bool shadowed = extendIndex && std::any_of(m_tagEntries.begin(), m_tagEntries.end(), [&](const TagEntry& e) {
-                              return e.length == static_cast<int>(name.size()) &&
-                                     std::memcmp(s.text() + e.left, name.data(), name.size()) == 0;
-                          });
+    // A name like an earlier one (that had no quoted value) is found there first, never here. The
+    // lookup has just told whether there is one, unless the name took the path of names that may
+    // match a shorter one ('[' is such a byte).
+    const auto sameName = [&](const TagEntry& e) {
+        return e.length == static_cast<int>(name.size()) &&
+               std::memcmp(s.text() + e.left, name.data(), name.size()) == 0;
+    };
+    const bool shadowed = extendIndex && (name.find('[') == std::string_view::npos
+                                              ? m_tagNameKnown
+                                              : std::any_of(m_tagEntries.begin(), m_tagEntries.end(), sameName));
     if (!splice(at, removed, m_buffer)) {
         return false;
     }
@@ -214,7 +220,7 @@ bool CXMarkup::addElement(std::string_view name, std::string_view value, bool ch
     } else {
         element += '>';
         const std::size_t before = element.size();
-        AppendEncoded(element, value, false);
+        appendEncoded(element, value, false, s.multibyte());
         encodedLength = element.size() - before;
         element += "</";
         element += name;
