@@ -88,6 +88,9 @@ inline constexpr int kOk = 9010;
 inline constexpr int kCancel = 9011;
 inline constexpr int kYes = 9012;
 inline constexpr int kNo = 9013;
+/// The form framework's own range checks of numeric fields.
+inline constexpr int kEnterInteger = 9020;
+inline constexpr int kEnterIntegerRange = 9021;
 
 // About box (form 100).
 inline constexpr int kAboutTitle = 10001;
@@ -109,6 +112,45 @@ inline constexpr int kSideApplications = 10213;
 inline constexpr int kSideWebsites = 10214;
 inline constexpr int kSideMessageExtend = 10215;
 inline constexpr int kNoticeForbiddenFormat = 10220;
+
+// Units and users page (form 129), unit form (135), unit attribute form (136), search form (137).
+inline constexpr int kOrgPageLabel = 12901;
+inline constexpr int kOrgAddUnit = 12902;
+inline constexpr int kOrgAddUser = 12903;
+inline constexpr int kOrgEdit = 12904;
+inline constexpr int kOrgDelete = 12905;
+inline constexpr int kOrgImportExport = 12906;
+inline constexpr int kOrgRefresh = 12907;
+inline constexpr int kOrgMenuAddUnit = 12910;
+inline constexpr int kOrgMenuAddUser = 12911;
+inline constexpr int kOrgMenuEdit = 12912;
+inline constexpr int kOrgMenuDelete = 12913;
+inline constexpr int kOrgMenuSearch = 12914;
+inline constexpr int kOrgUserEditorMissing = 12920;
+inline constexpr int kUnitDepartmentLabel = 13501;
+inline constexpr int kUnitDepartmentNote = 13502;
+inline constexpr int kUnitCodeLabel = 13503;
+inline constexpr int kUnitCodeNote = 13504;
+inline constexpr int kUnitParentLabel = 13505;
+inline constexpr int kUnitGroupLabel = 13506;
+inline constexpr int kUnitGroupNote = 13507;
+inline constexpr int kUnitWeightLabel = 13508;
+inline constexpr int kUnitWeightNote = 13509;
+inline constexpr int kUnitAttributeLabel = 13510;
+inline constexpr int kUnitSetAttributes = 13511;
+inline constexpr int kUnitAttributeNote = 13512;
+inline constexpr int kUnitValided = 13513;
+inline constexpr int kUnitPublicAccount = 13514;
+inline constexpr int kUnitAliasLabel = 13515;
+inline constexpr int kUnitAliasNote = 13516;
+inline constexpr int kUnitPasswordLabel = 13517;
+inline constexpr int kUnitPasswordNote = 13518;
+inline constexpr int kUnitAliasNotice = 13519;
+inline constexpr int kUnitAttrTitle = 13601;
+inline constexpr int kUnitAttrFrame = 13602;
+inline constexpr int kUnitAttrBox1 = 13603; ///< one per box, 13603 to 13609
+inline constexpr int kSearchTitle = 13701;
+inline constexpr int kSearchLabel = 13702;
 
 // Environment parameters page (form 145), parameter form (148), help viewer (152).
 inline constexpr int kEnvParamsLabel = 14501;

@@ -6,6 +6,7 @@
 #include "app/ui/MessageService.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace qar;
@@ -19,19 +20,14 @@ class FakeStartUp : public StartUpEnvironment
 public:
     bool serverBeside = false;
     bool registered = false;
-    std::string registeredServer;
-    int pausedMs = 0;
 
     bool serverBesideProgram() override { return serverBeside; }
     bool isDataSourceRegistered() override { return registered; }
     void ensureDirectory(const std::string&) override {}
     MySqlSetting readMySqlSetting() override { return {"gbk", 3306}; }
     int systemLcid() override { return 1033; }
-    void registerMySqlDataSource(const std::string& server, const std::string&, int) override
-    {
-        registeredServer = server;
-    }
-    void pause(int milliseconds) override { pausedMs += milliseconds; }
+    void registerMySqlDataSource(const std::string&, const std::string&, int) override {}
+    void pause(int) override {}
 };
 
 } // namespace
@@ -54,18 +50,12 @@ private slots:
         QTest::newRow("local start, no data source")
             << true << false << QString() << QStringLiteral("Unable to connect to DB, please check ODBC settings!")
             << false;
-        QTest::newRow("remote start, no switches")
-            << false << true << QStringLiteral("-first")
-            << QStringLiteral("If you are an administror,please manage it with QAR-Orrin Client?") << false;
         QTest::newRow("remote start, no mode")
             << false << true << QStringLiteral("-SetIP:10.0.0.5-Group:3")
             << QStringLiteral("If you are an administror,please manage it with QAR-Orrin Client?") << false;
         // The window runs and, with no database behind the fake host, closes itself after its message.
         QTest::newRow("local start with data source")
             << true << true << QString() << QStringLiteral("Unable to open DB!") << true;
-        QTest::newRow("remote start registers the server")
-            << false << false << QStringLiteral("-SetIP:10.0.0.5-Group:3-GroupManager")
-            << QStringLiteral("Unable to open DB!") << true;
     }
 
     void startsWithAMessageOrTheMainWindow()
@@ -101,10 +91,34 @@ private slots:
         QCOMPARE(shown.front().text, message);
         QCOMPARE(shown.front().caption, QStringLiteral("QAR Server Data Configuration"));
         QCOMPARE(host != nullptr, windowRan);
-        if (!serverBeside && !registered) {
-            QCOMPARE(QString::fromStdString(env.registeredServer), QStringLiteral("10.0.0.5"));
-            QCOMPARE(env.pausedMs, 1000);
-        }
+    }
+
+    // The machine itself: the server beside the program, and no data source in the ODBC files.
+    void localStartOnThisMachineWithoutDataSourceEndsCleanly()
+    {
+        test::TempDir dir;
+        test::writeFile(dir.file("prog/RXServer.exe"), "");
+        test::writeFile(dir.file("prog/UserData/config/DB.dat"), "[ODBC]\nDSN=QarNotRegistered\n");
+        test::writeFile(dir.file("odbc/odbc.ini"), "");
+        test::ScopedEnv programDir("QAR_PROGRAM_DIR", dir.file("prog").c_str());
+        test::ScopedEnv systemIni("ODBCSYSINI", dir.file("odbc").c_str());
+        test::ScopedEnv userIni("ODBCINI", dir.file("odbc/user.ini").c_str());
+        test::HeadlessMessages messages;
+        SystemStartUpEnvironment env;
+        test::RecordingLauncher launcher;
+        bool windowMade = false;
+        CAdminApp app(
+            env,
+            [&windowMade]() -> std::unique_ptr<ShellHost> {
+                windowMade = true;
+                return std::make_unique<test::FakeShellHost>();
+            },
+            launcher);
+        QCOMPARE(app.run("-first"), 0);
+        QCOMPARE(MessageService::instance().lastText(),
+                 QStringLiteral("Unable to connect to DB, please check ODBC settings!"));
+        QVERIFY(!windowMade);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(dir.file("prog/UserData/config/icodata"))));
     }
 };
 
