@@ -87,6 +87,9 @@ private slots:
             QCOMPARE(bar->item(i)->text(), kSideBarTexts[i]);
             QVERIFY(!bar->item(i)->icon().isNull());
         }
+        for (PageKind kind : kPageCreationOrder) {
+            QCOMPARE(dlg.page(kind)->mainDlg(), &dlg);
+        }
     }
 
     void systemManagerSeesEveryPageAndNeverTheNotice_data()

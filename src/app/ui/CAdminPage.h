@@ -7,6 +7,8 @@
 namespace qar::ui
 {
 
+class CMainDlg;
+
 /// Base of the main window's pages: a frameless child placed in the page area, shown when its side
 /// bar entry is selected.
 class CAdminPage : public QWidget
@@ -19,6 +21,10 @@ public:
         // A page covers the notice label that lies under the page area.
         setAutoFillBackground(true);
     }
+
+    /// The main window the page lives in, with the services the pages share (session, change log,
+    /// start options, images); null for a page shown on its own.
+    CMainDlg* mainDlg() const;
 
     /// The page's "Refresh" command: reload its data from the database or its files.
     virtual void refresh() {}

@@ -1,7 +1,7 @@
 list(APPEND qargui_sources
     ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CAdminApp.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CAdminPage.h
+    ${CMAKE_CURRENT_LIST_DIR}/CAdminPage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CCorpDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CMainDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Launcher.cpp
