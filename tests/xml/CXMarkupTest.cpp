@@ -477,8 +477,11 @@ TEST(CXMarkup, AttributeIndexAgreesWithReadingTheTag)
     // padded beyond what is indexed, straight from the text must give the same values, also after edits.
     const char* pieces[] = {"a", "b", "ab", "a[1]", "=", "\"1\"", "'2'", "\"x y\"", "\"\"", " ", "a=\"3\"", "b='&lt;'"};
     const char* names[] = {"a", "b", "ab", "a[1]", "a b", "a[", "c"};
+    const char* values[] = {"new", "\x81", "a\x81\"", "x<y", ""};
     std::mt19937 random(7);
-    for (int round = 0; round < 2000; ++round) {
+    for (int round = 0; round < 4000; ++round) {
+        // Half the rounds where text is GBK: a value may end in a lead byte that takes its closing quote.
+        ScopedLcid lcid(round % 2 ? 2052 : 1033);
         std::string tag = "<T";
         const int count = static_cast<int>(random() % 9);
         for (int i = 0; i < count; ++i) {
@@ -500,9 +503,15 @@ TEST(CXMarkup, AttributeIndexAgreesWithReadingTheTag)
             ASSERT_EQ(indexed.GetAttribute(name), scanned.GetAttribute(name)) << name;
         }
         const char* name = names[random() % 4];
-        ASSERT_TRUE(indexed.SetAttribute(name, "new"));
+        ASSERT_TRUE(indexed.SetAttribute(name, values[random() % std::size(values)]));
+        ASSERT_TRUE(indexed.SetAttribute(names[random() % 4], values[random() % std::size(values)]));
         CXMarkup fresh;
-        ASSERT_TRUE(fresh.SetDocument(indexed.GetDocument()));
+        if (!fresh.SetDocument(indexed.GetDocument())) {
+            // A lead byte took a closing quote, so a later value ran to the end of the text and the
+            // replacement cut the tag: what the rules make of it, and nothing to compare.
+            ASSERT_EQ(round % 2, 1) << indexed.GetDocument();
+            continue;
+        }
         fresh.FindElement();
         for (const char* other : names) {
             ASSERT_EQ(indexed.GetAttribute(other), fresh.GetAttribute(other)) << name << " then " << other;
