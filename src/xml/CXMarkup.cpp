@@ -227,6 +227,20 @@ void CXMarkup::AppendEncoded(std::string& out, std::string_view text, bool attri
 void CXMarkup::appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte)
 {
     text = untilNul(text);
+    if (text.size() < 16) {
+        // Most values are short and plain: one look at each byte, one append.
+        const auto& table = multibyte ? kEncodeDoubleByte : kEncodeSingleByte;
+        const std::uint8_t mask =
+            attribute ? (kEncodeElement | kEncodeAttribute | kEncodeLead) : (kEncodeElement | kEncodeLead);
+        std::uint8_t any = 0;
+        for (const char c : text) {
+            any |= table[static_cast<unsigned char>(c)];
+        }
+        if (!(any & mask)) {
+            out.append(text);
+            return;
+        }
+    }
     const auto& table = multibyte ? kEncodeDoubleByte : kEncodeSingleByte;
     const std::uint8_t mask =
         attribute ? (kEncodeElement | kEncodeAttribute | kEncodeLead) : (kEncodeElement | kEncodeLead);

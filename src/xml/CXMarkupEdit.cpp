@@ -6,6 +6,7 @@
 #include "xml/MarkupScanner.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 
@@ -28,16 +29,26 @@ int shifted(int offset, int delta)
     return static_cast<int>(std::clamp<long long>(static_cast<long long>(offset) + delta, INT_MIN / 4, INT_MAX / 4));
 }
 
+constexpr std::array<bool, 256> makePlainNameTable()
+{
+    std::array<bool, 256> t{};
+    for (int c = 0x21; c < 0x80; ++c) {
+        t[static_cast<std::size_t>(c)] = !(markup::kSingleByteClasses[static_cast<std::size_t>(c)] & markup::kDelim);
+    }
+    t['"'] = t['\''] = false;
+    return t;
+}
+
+constexpr auto kPlainNameByte = makePlainNameTable();
+
 // A name the tag scanner reads back as exactly one token.
 bool isPlainName(std::string_view name)
 {
-    if (name.empty()) {
-        return false;
+    bool plain = !name.empty();
+    for (const char c : name) {
+        plain &= kPlainNameByte[static_cast<unsigned char>(c)];
     }
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u > 0x20 && u < 0x80 && !(markup::kSingleByteClasses[u] & markup::kDelim) && c != '"' && c != '\'';
-    });
+    return plain;
 }
 
 // True when scanning the quoted value stops at its own closing quote: no lead byte left unpaired at its end.
@@ -144,7 +155,7 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
         return e.length == static_cast<int>(name.size()) &&
                std::memcmp(s.text() + e.left, name.data(), name.size()) == 0;
     };
-    const bool shadowed = extendIndex && (name.find('[') == std::string_view::npos
+    const bool shadowed = extendIndex && (std::find(name.begin(), name.end(), '[') == name.end()
                                               ? m_tagNameKnown
                                               : std::any_of(m_tagEntries.begin(), m_tagEntries.end(), sameName));
     if (!splice(at, removed, m_buffer)) {
