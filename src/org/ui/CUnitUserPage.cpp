@@ -1,17 +1,365 @@
 #include "org/ui/CUnitUserPage.h"
 
+#include "app/ShellCommands.h"
+#include "app/ui/CMainDlg.h"
+#include "app/ui/Launcher.h"
+#include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
+#include "db/CDatabaseSession.h"
+#include "org/ui/CSearchDlg.h"
+#include "org/ui/CUnitEditDlg.h"
+#include "org/ui/OrgTreeModel.h"
+#include "platform/Paths.h"
+#include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "ui_CUnitUserPage.h"
+
+#include <QKeyEvent>
+#include <QMenu>
 
 namespace qar::ui
 {
+
+namespace
+{
+
+/// Effects of a page that stands on its own, outside the main window: nothing to tell anyone.
+struct DetachedEffects : IOrgEffects
+{
+    void setUnitsChanged() override {}
+    void setUsersChanged() override {}
+    void setGroupsChanged() override {}
+    void updateServiceButtons() override {}
+    void logChange(const std::string&, const std::string&, std::int32_t, std::uint8_t) override {}
+};
+
+QList<QIcon> treeImages(const CMainDlg* window)
+{
+    QList<QIcon> images;
+    for (int i = 0; i < 7; ++i) {
+        images << (window != nullptr ? window->smallImage(i) : QIcon(QStringLiteral(":/icons/small-%1.png").arg(i)));
+    }
+    return images;
+}
+
+Launcher& desktopLauncher()
+{
+    static DesktopLauncher launcher;
+    return launcher;
+}
+
+} // namespace
 
 CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_unique<Ui::CUnitUserPage>())
 {
     m_ui->setupUi(this);
     applyTextIds(this);
+
+    bindToMainWindow(mainDlg());
+    m_treeModel = new OrgTreeModel(m_model->tree(), treeImages(mainDlg()), this);
+    m_ui->orgTreeView->setModel(m_treeModel);
+    m_ui->orgTreeView->installEventFilter(this);
+
+    connect(m_ui->addUnitButton, &QPushButton::clicked, this, &CUnitUserPage::addUnit);
+    connect(m_ui->addUserButton, &QPushButton::clicked, this, &CUnitUserPage::addUser);
+    connect(m_ui->editButton, &QPushButton::clicked, this, &CUnitUserPage::edit);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CUnitUserPage::deleteSelected);
+    connect(m_ui->importExportButton, &QPushButton::clicked, this, &CUnitUserPage::importExport);
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, &CUnitUserPage::refresh);
+
+    QTreeView* view = m_ui->orgTreeView;
+    connect(view, &QTreeView::doubleClicked, this, [this] { edit(); });
+    connect(view, &QTreeView::clicked, this, [this] { applyButtons(m_model->buttonsAfterClick()); });
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { onCurrentChanged(current); });
+    connect(view, &QTreeView::expanded, this,
+            [this](const QModelIndex& i) { m_model->tree().setExpanded(m_treeModel->nodeOf(i), true); });
+    connect(view, &QTreeView::collapsed, this,
+            [this](const QModelIndex& i) { m_model->tree().setExpanded(m_treeModel->nodeOf(i), false); });
+    connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = createContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_ui->orgTreeView->viewport()->mapToGlobal(at));
+    });
+    applyButtons(m_model->buttonsAfterClick());
 }
 
-CUnitUserPage::~CUnitUserPage() = default;
+CUnitUserPage::~CUnitUserPage()
+{
+    // The view lets go of the model before the tree it reads goes.
+    m_ui->orgTreeView->setModel(nullptr);
+}
+
+void CUnitUserPage::bindToMainWindow(CMainDlg* window)
+{
+    if (window == nullptr) {
+        m_effects = std::make_unique<DetachedEffects>();
+        m_model = std::make_unique<CUnitUserModel>(OrgTables{}, *m_effects, OrgTexts::load(LoadAnsiString));
+        return;
+    }
+    auto effects = std::make_unique<ChangeLogOrgEffects>(window->changeLog());
+    // The flags are read by the main window through changeFlags(); the model keeps its own two.
+    effects->onGroupsChanged = [this] { m_groupsChanged = true; };
+    effects->onUpdateServiceButtons = [window] { window->UpdateServiceButtons(); };
+    m_effects = std::move(effects);
+    CDatabaseSession& session = window->session();
+    m_model =
+        std::make_unique<CUnitUserModel>(OrgTables{&session.tableGroup(), &session.tableUnit(), &session.tableUser()},
+                                         *m_effects, OrgTexts::load(LoadAnsiString));
+    const StartOptions& options = window->startOptions();
+    m_model->setAdminContext(AdminContext{options.systemManager, options.currentGroup});
+}
+
+void CUnitUserPage::refresh()
+{
+    m_model->refresh();
+    showTree();
+    applyButtons(m_model->buttonsAfterClick());
+}
+
+void CUnitUserPage::selectFirstItem()
+{
+    selectNode(m_model->tree().firstChild(OrgTree::kRoot));
+}
+
+ChangeFlags CUnitUserPage::changeFlags() const
+{
+    return ChangeFlags{m_model->unitsChanged(), m_model->usersChanged(), m_groupsChanged};
+}
+
+void CUnitUserPage::clearChangeFlags()
+{
+    m_model->clearChangeFlags();
+    m_groupsChanged = false;
+}
+
+OrgTree::NodeId CUnitUserPage::selectedNode() const
+{
+    return m_model->selected();
+}
+
+void CUnitUserPage::selectNode(OrgTree::NodeId node)
+{
+    const QModelIndex index = m_treeModel->indexOf(node);
+    if (!index.isValid()) {
+        return;
+    }
+    m_ui->orgTreeView->setCurrentIndex(index);
+    m_ui->orgTreeView->scrollTo(index);
+    applyButtons(m_model->buttonsAfterClick());
+}
+
+void CUnitUserPage::showTree()
+{
+    QTreeView* view = m_ui->orgTreeView;
+    m_showing = true;
+    if (m_treeModel->sync()) {
+        // A reset forgets what was open: reopen what the tree remembers.
+        const OrgTree& tree = m_model->tree();
+        for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+             n = tree.nextInSubtree(n, OrgTree::kRoot)) {
+            if (tree.isExpanded(n) && tree.hasChildren(n)) {
+                view->setExpanded(m_treeModel->indexOf(n), true);
+            }
+        }
+    }
+    const QModelIndex current = m_treeModel->indexOf(m_model->selected());
+    if (current != view->currentIndex()) {
+        if (current.isValid()) {
+            view->setCurrentIndex(current);
+            view->scrollTo(current);
+        } else {
+            view->selectionModel()->clearCurrentIndex();
+            view->clearSelection();
+        }
+    }
+    m_showing = false;
+}
+
+void CUnitUserPage::onCurrentChanged(const QModelIndex& current)
+{
+    const OrgTree::NodeId node = current.isValid() ? m_treeModel->nodeOf(current) : OrgTree::kNone;
+    m_model->select(node);
+    if (!m_showing || current.isValid()) {
+        applyButtons(m_model->buttonsForNewSelection(node));
+    }
+}
+
+void CUnitUserPage::applyButtons(const OrgButtons& buttons)
+{
+    m_ui->addUserButton->setEnabled(buttons.addUser);
+    m_ui->editButton->setEnabled(buttons.edit);
+    m_ui->deleteButton->setEnabled(buttons.remove);
+}
+
+void CUnitUserPage::showMessage(const OrgMessage& message)
+{
+    if (!message) {
+        return;
+    }
+    const QString shown =
+        message.arg.empty() ? text(message.messageId) : formatText(message.messageId, {fromAnsi(message.arg)});
+    if (message.messageId == str::kUnableToOpenDb || message.messageId == str::kOperationFailed) {
+        MessageService::instance().error(this, shown);
+    } else {
+        MessageService::instance().information(this, shown);
+    }
+}
+
+QMenu* CUnitUserPage::createContextMenu()
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("orgContextMenu"));
+    for (OrgMenuItem item : m_model->contextMenu()) {
+        switch (item) {
+        case OrgMenuItem::AddUnit:
+            connect(menu->addAction(text(str::kOrgMenuAddUnit)), &QAction::triggered, this, &CUnitUserPage::addUnit);
+            break;
+        case OrgMenuItem::AddUser:
+            connect(menu->addAction(text(str::kOrgMenuAddUser)), &QAction::triggered, this, &CUnitUserPage::addUser);
+            break;
+        case OrgMenuItem::Edit:
+            connect(menu->addAction(text(str::kOrgMenuEdit)), &QAction::triggered, this, &CUnitUserPage::edit);
+            break;
+        case OrgMenuItem::Delete:
+            connect(menu->addAction(text(str::kOrgMenuDelete)), &QAction::triggered, this,
+                    &CUnitUserPage::deleteSelected);
+            break;
+        case OrgMenuItem::Search:
+            connect(menu->addAction(text(str::kOrgMenuSearch)), &QAction::triggered, this, &CUnitUserPage::search);
+            break;
+        case OrgMenuItem::Separator:
+            menu->addSeparator();
+            break;
+        }
+    }
+    return menu;
+}
+
+void CUnitUserPage::addUnit()
+{
+    runUnitForm(m_model->startAddUnit(), false);
+}
+
+void CUnitUserPage::addUser()
+{
+    MessageService::instance().information(this, str::kOrgUserEditorMissing);
+}
+
+void CUnitUserPage::edit()
+{
+    const auto [message, target] = m_model->editTarget();
+    if (message) {
+        showMessage(message);
+        return;
+    }
+    switch (target) {
+    case EditTarget::Unit:
+        runUnitForm(m_model->startEditUnit(), true);
+        break;
+    case EditTarget::User:
+        MessageService::instance().information(this, str::kOrgUserEditorMissing);
+        break;
+    case EditTarget::None:
+        break;
+    }
+}
+
+void CUnitUserPage::runUnitForm(std::variant<OrgMessage, UnitEditSession> start, bool editMode)
+{
+    if (const auto* message = std::get_if<OrgMessage>(&start)) {
+        showMessage(*message); // an empty one ends the command quietly
+        return;
+    }
+    UnitEditSession& session = std::get<UnitEditSession>(start);
+    CUnitEditDlg form(session.form, session.fields, this);
+    if (form.exec() != QDialog::Accepted) {
+        return;
+    }
+    session.fields = form.fields();
+    const OrgMessage result = editMode ? m_model->finishEditUnit(session, form.validUnit())
+                                       : m_model->finishAddUnit(session, form.validUnit());
+    showTree();
+    showMessage(result);
+}
+
+void CUnitUserPage::deleteSelected()
+{
+    const OrgMessage result = m_model->deleteSelected([this](int messageId) {
+        return MessageService::instance().question(this, text(messageId), Buttons::OkCancel) == Answer::Ok;
+    });
+    showTree();
+    showMessage(result);
+    applyButtons(m_model->buttonsAfterClick());
+}
+
+void CUnitUserPage::search()
+{
+    const OrgTree::NodeId start = m_model->searchStartNode();
+    if (start == OrgTree::kNone) {
+        return;
+    }
+    CSearchDlg form(this);
+    if (form.exec() != QDialog::Accepted) {
+        return;
+    }
+    const std::string input = toAnsi(form.input());
+    const SearchOutcome outcome = m_model->search(input);
+    if (outcome.select != OrgTree::kNone) {
+        selectNode(outcome.select);
+    } else if (outcome.scrollToTop != OrgTree::kNone) {
+        m_ui->orgTreeView->scrollTo(m_treeModel->indexOf(outcome.scrollToTop), QAbstractItemView::PositionAtTop);
+    }
+    showMessage(outcome.message);
+}
+
+void CUnitUserPage::importExport()
+{
+    const SheetIntakeStart start = m_model->sheetIntake(static_cast<long long>(winId()));
+    if (start.message) {
+        showMessage(start.message);
+        return;
+    }
+    const std::string program = ProgramPath("\\SheetIntake.exe");
+    if (!FileExists(program)) {
+        return; // nothing to start; the import tool is installed separately
+    }
+    Launcher& launcher = m_launcher != nullptr ? *m_launcher : desktopLauncher();
+    launcher.launch(LaunchRequest{LaunchRequest::Kind::Program, program, {start.parameters}, GetProgramDir()});
+}
+
+void CUnitUserPage::pressEnter()
+{
+    if (m_model->enterAction() == EnterAction::Edit) {
+        edit();
+        return;
+    }
+    const QModelIndex current = m_treeModel->indexOf(m_model->selected());
+    if (current.isValid()) {
+        m_ui->orgTreeView->setExpanded(current, !m_ui->orgTreeView->isExpanded(current));
+    }
+}
+
+bool CUnitUserPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->orgTreeView && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            pressEnter();
+            return true;
+        }
+    }
+    return CAdminPage::eventFilter(watched, event);
+}
+
+void CUnitUserPage::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        pressEnter();
+        event->accept();
+        return;
+    }
+    CAdminPage::keyPressEvent(event);
+}
 
 } // namespace qar::ui
