@@ -11,6 +11,9 @@
 #include "catalog/ui/CRolePage.h"
 #include "catalog/ui/CWebsitePage.h"
 #include "groups/ui/CGroupPage.h"
+#include "org/ui/CSearchDlg.h"
+#include "org/ui/CUnitAttrDlg.h"
+#include "org/ui/CUnitEditDlg.h"
 #include "org/ui/CUnitUserPage.h"
 #include "resources/StringTable.h"
 
@@ -187,6 +190,11 @@ private slots:
         forms.push_back(std::make_unique<CWebsitePage>());
         forms.push_back(std::make_unique<CMsgTypePage>());
         forms.push_back(std::make_unique<CUnitUserPage>());
+        const std::int32_t groupIds[] = {1};
+        const UnitFormModel unitForm(UnitFormSetup{}, {}, groupIds, "(0) (None)");
+        forms.push_back(std::make_unique<CUnitEditDlg>(unitForm, unitForm.initialForm()));
+        forms.push_back(std::make_unique<CUnitAttrDlg>(0x7f));
+        forms.push_back(std::make_unique<CSearchDlg>());
         forms.push_back(std::make_unique<CGroupPage>());
         forms.push_back(std::make_unique<CEnvParamPage>());
         for (const auto& form : forms) {
