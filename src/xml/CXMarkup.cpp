@@ -88,12 +88,25 @@ bool CXMarkup::FindElement(std::string_view name)
                               : m_records[static_cast<std::size_t>(m_parent)].firstChild;
     if (!name.empty()) {
         const Scanner s = scanner();
+        // A name of plain ASCII word bytes matches exactly when the tag name has the same bytes and a
+        // delimiter follows them; only a tag opening with white space needs the general token scan. A
+        // '[' in the name lets it match a shorter tag name ("a[1]" finds <a>), so it goes the long way.
+        const bool plain = markup::isPlainName(name) && name.find('[') == std::string_view::npos;
+        const auto length = static_cast<int>(name.size());
         while (candidate) {
             const auto& r = m_records[static_cast<std::size_t>(candidate)];
-            TokenCursor token;
-            token.next = clampOffset(static_cast<long long>(r.startTagLeft) + 1);
-            if (s.nextToken(token) && s.matches(token, name)) {
-                break;
+            const int at = clampOffset(static_cast<long long>(r.startTagLeft) + 1);
+            if (plain && at + length <= s.length() && !(s.classOf(at) & markup::kSpace)) {
+                if (std::memcmp(s.text() + at, name.data(), name.size()) == 0 &&
+                    (s.classOf(at + length) & markup::kDelim)) {
+                    break;
+                }
+            } else {
+                TokenCursor token;
+                token.next = at;
+                if (s.nextToken(token) && s.matches(token, name)) {
+                    break;
+                }
             }
             candidate = r.nextSibling;
         }

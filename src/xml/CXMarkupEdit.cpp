@@ -13,6 +13,7 @@
 namespace qar
 {
 
+using markup::isPlainName;
 using markup::Scanner;
 using markup::TokenCursor;
 using markup::untilNul;
@@ -27,28 +28,6 @@ constexpr std::size_t kMaxLength = std::size_t{1} << 30;
 int shifted(int offset, int delta)
 {
     return static_cast<int>(std::clamp<long long>(static_cast<long long>(offset) + delta, INT_MIN / 4, INT_MAX / 4));
-}
-
-constexpr std::array<bool, 256> makePlainNameTable()
-{
-    std::array<bool, 256> t{};
-    for (int c = 0x21; c < 0x80; ++c) {
-        t[static_cast<std::size_t>(c)] = !(markup::kSingleByteClasses[static_cast<std::size_t>(c)] & markup::kDelim);
-    }
-    t['"'] = t['\''] = false;
-    return t;
-}
-
-constexpr auto kPlainNameByte = makePlainNameTable();
-
-// A name the tag scanner reads back as exactly one token.
-bool isPlainName(std::string_view name)
-{
-    bool plain = !name.empty();
-    for (const char c : name) {
-        plain &= kPlainNameByte[static_cast<unsigned char>(c)];
-    }
-    return plain;
 }
 
 // True when scanning the quoted value stops at its own closing quote: no lead byte left unpaired at its end.

@@ -45,6 +45,28 @@ constexpr ClassTable makeClassTable(bool multibyte)
 inline constexpr ClassTable kSingleByteClasses = makeClassTable(false);
 inline constexpr ClassTable kDoubleByteClasses = makeClassTable(true);
 
+constexpr std::array<bool, 256> makePlainNameTable()
+{
+    std::array<bool, 256> t{};
+    for (int c = 0x21; c < 0x80; ++c) {
+        t[static_cast<std::size_t>(c)] = !(kSingleByteClasses[static_cast<std::size_t>(c)] & kDelim);
+    }
+    t['"'] = t['\''] = false;
+    return t;
+}
+
+inline constexpr auto kPlainNameByte = makePlainNameTable();
+
+// A name the tag scanner reads back as exactly one token.
+inline bool isPlainName(std::string_view name)
+{
+    bool plain = !name.empty();
+    for (const char c : name) {
+        plain &= kPlainNameByte[static_cast<unsigned char>(c)];
+    }
+    return plain;
+}
+
 /// Names and values stand for C strings: they end at a NUL.
 inline std::string_view untilNul(std::string_view s)
 {

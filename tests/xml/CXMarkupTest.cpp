@@ -310,6 +310,14 @@ TEST(CXMarkup, FindElementMatchesWholeCaseSensitiveNames)
     doc.EnterElement(); // resumes behind the element that was left
     EXPECT_FALSE(doc.FindElement("USERS"));
     EXPECT_FALSE(doc.LeaveElement() && doc.LeaveElement());
+
+    // The name may go on behind the tag name with one of " =/[", and white space may open the tag.
+    ASSERT_TRUE(doc.SetDocument("<R><a/>< b/><USER/></R>"));
+    doc.FindElement("R");
+    doc.EnterElement();
+    EXPECT_TRUE(doc.FindElement("a[1]"));
+    EXPECT_TRUE(doc.FindElement("b"));
+    EXPECT_TRUE(doc.FindElement("USER ID"));
 }
 
 TEST(CXMarkup, GetTextRules)
