@@ -145,7 +145,7 @@ void ensureOdbcDataSources()
         odbc.privatePort = freeLoopbackPort();
         std::ostringstream ini;
         ini << "[" << kSqliteDsn << "]\nDriver=" << sqliteDriverPath() << "\nDatabase=" << processTempDir()
-            << "/qar.db\n\n";
+            << "/qar.db\nJournalMode=WAL\nSyncPragma=NORMAL\nTimeout=10000\n\n";
         const std::string mariaDriver = mariaDbDriverPath();
         if (auto server = mariaDbFromEnv()) {
             ini << "[" << kMariaDbDsn << "]\nDriver=" << mariaDriver << "\nSERVER=" << server->host
