@@ -36,19 +36,6 @@ void click(CCorpDlg& dlg, const char* button)
     QTest::mouseClick(dlg.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
 }
 
-/// Runs `step` on the modal form once it is up; the safety net closes it if the step does not.
-void whenModal(std::function<void(CCorpDlg&)> step)
-{
-    QTimer::singleShot(0, [step] {
-        auto* dlg = qobject_cast<CCorpDlg*>(QApplication::activeModalWidget());
-        QVERIFY(dlg != nullptr);
-        step(*dlg);
-        if (dlg->isVisible()) {
-            dlg->done(QDialog::Rejected);
-        }
-    });
-}
-
 } // namespace
 
 class CCorpDlgTest : public QObject
@@ -122,7 +109,7 @@ private slots:
         CMainDlg main(StartOptions{}, host, launcher);
         auto* name = main.findChild<QPushButton*>(QStringLiteral("nameButton"));
 
-        whenModal([](CCorpDlg& dlg) {
+        test::whenModal<CCorpDlg>([](CCorpDlg& dlg) {
             QCOMPARE(dlg.findChild<QLineEdit*>(QStringLiteral("nameEdit"))->text(), QStringLiteral("Old"));
             type(dlg, QStringLiteral("Acme"), QStringLiteral("http://acme.example"));
             click(dlg, "cancelButton");
@@ -130,7 +117,7 @@ private slots:
         QTest::mouseClick(name, Qt::LeftButton);
         QCOMPARE(ReadCorporationInfo(), (CorporationInfo{"Old", "http://old"}));
 
-        whenModal([](CCorpDlg& dlg) {
+        test::whenModal<CCorpDlg>([](CCorpDlg& dlg) {
             type(dlg, QStringLiteral("Acme"), QStringLiteral("http://acme.example"));
             click(dlg, "okButton");
         });

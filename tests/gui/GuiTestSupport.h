@@ -3,8 +3,13 @@
 #include "app/ShellHost.h"
 #include "app/ui/Launcher.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QStringList>
+#include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -98,6 +103,20 @@ public:
         return true;
     }
 };
+
+/// Runs `step` on the modal form of type T once the event loop shows it (call before the action that
+/// opens it); a form the step leaves open is closed, so a failing step cannot hang the test.
+template <class T> void whenModal(std::function<void(T&)> step)
+{
+    QTimer::singleShot(0, [step] {
+        auto* form = qobject_cast<T*>(QApplication::activeModalWidget());
+        QVERIFY2(form != nullptr, "the expected form is not the active modal window");
+        step(*form);
+        if (form->isVisible()) {
+            form->done(QDialog::Rejected);
+        }
+    });
+}
 
 /// Puts the message service in headless mode for one test and forgets what it recorded afterwards.
 class HeadlessMessages
