@@ -6,3 +6,9 @@ if(TARGET qar_datagen_core AND TARGET qarcore_org)
         benchmark::benchmark)
     target_compile_definitions(org_bench PRIVATE QAR_BENCH_SQL_DIR="${PROJECT_SOURCE_DIR}/sql")
 endif()
+
+# The units-and-users page: main window created until the populated tree is on screen (offscreen).
+if(TARGET qargui)
+    add_executable(org_page_bench org_page_bench.cpp)
+    target_link_libraries(org_page_bench PRIVATE qargui)
+endif()

@@ -8,10 +8,12 @@
 #include "controls/ui/CZMathEdit.h"
 #include "db/ColumnMap.h"
 #include "org/ui/CSearchDlg.h"
+#include "org/ui/CUnitAttrDlg.h"
 #include "org/ui/CUnitEditDlg.h"
 #include "org/ui/OrgTreeModel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
 #include <QPushButton>
@@ -208,6 +210,33 @@ private slots:
         QCOMPARE(m_db->count("[BaseTable] WHERE [UNIT_ID] = 150"), 2LL);
         QVERIFY(view()->currentIndex().data().toString().contains(QStringLiteral("[ID:150]")));
         QVERIFY(page().changeFlags().units);
+    }
+
+    void attributesAreRebuiltFromTheBoxesAndHiddenFieldsKept()
+    {
+        unit(100, 0, 1);
+        exec("UPDATE [UnitTable] SET [UNIT_FLAG] = 257, [CAN_LOG] = 1, [UNIT_ALIAS] = 'desk', [LOG_PWD] = 'pw' "
+             "WHERE [UNIT_ID] = 100");
+        openPage();
+        page().selectNode(unitNode(100));
+
+        QString shownAttribute;
+        whenShown<CUnitEditDlg>([&](CUnitEditDlg& form) {
+            whenShown<CUnitAttrDlg>([](CUnitAttrDlg& attributes) {
+                QVERIFY(!attributes.findChild<QCheckBox*>(QStringLiteral("reservedCheckBox"))->isEnabled());
+                attributes.findChild<QCheckBox*>(QStringLiteral("vipDeptCheckBox"))->setChecked(true);
+                click(attributes, "okButton");
+            });
+            click(form, "setAttributesButton");
+            shownAttribute = form.findChild<QLineEdit*>(QStringLiteral("attributeLineEdit"))->text();
+            click(form, "okButton");
+        });
+        page().edit();
+
+        // Bits 0 and 8 have no box: the form's value starts from the boxes alone.
+        QCOMPARE(shownAttribute, QStringLiteral("64"));
+        QCOMPARE(query("SELECT [UNIT_FLAG], [CAN_LOG], [UNIT_ALIAS], [LOG_PWD] FROM [UnitTable]"),
+                 rows({{"64", "1", "desk", "pw"}}));
     }
 
     void unitFormRefusesBadCodesAndStaysOpen_data()

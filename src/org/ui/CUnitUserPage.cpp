@@ -60,6 +60,10 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
     m_ui->orgTreeView->setModel(m_treeModel);
     m_ui->orgTreeView->installEventFilter(this);
 
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        // Enter belongs to the tree (edit or open the node), not to the button that has the focus.
+        b->setAutoDefault(false);
+    }
     connect(m_ui->addUnitButton, &QPushButton::clicked, this, &CUnitUserPage::addUnit);
     connect(m_ui->addUserButton, &QPushButton::clicked, this, &CUnitUserPage::addUser);
     connect(m_ui->editButton, &QPushButton::clicked, this, &CUnitUserPage::edit);
@@ -112,7 +116,14 @@ void CUnitUserPage::bindToMainWindow(CMainDlg* window)
 
 void CUnitUserPage::refresh()
 {
-    m_model->refresh();
+    if (m_built) {
+        m_model->refresh();
+    } else {
+        // The first call follows the opening of the database: the tables were just read, so the tree is
+        // built from them without reading them again.
+        m_model->buildTree();
+        m_built = true;
+    }
     showTree();
     applyButtons(m_model->buttonsAfterClick());
 }

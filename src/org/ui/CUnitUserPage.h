@@ -77,6 +77,7 @@ private:
     OrgTreeModel* m_treeModel = nullptr;
     Launcher* m_launcher = nullptr;
     bool m_groupsChanged = false;
+    bool m_built = false;   ///< the tree was built once since the page was created
     bool m_showing = false; ///< the view is being brought in line with the model
 };
 
