@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStandardItemModel>
@@ -119,6 +120,22 @@ private slots:
         QCOMPARE(edit.text(), result);
     }
 
+    void editingKeysStillWorkWithTheFilterOn()
+    {
+        CZMathEdit edit;
+        edit.setSettings(MathEditSettings{true, true, false});
+        edit.setText(QStringLiteral("123"));
+        edit.setCursorPosition(0);
+        // The X11 keyboard gives Delete the text DEL; it edits, it is not a typed character.
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+        QApplication::sendEvent(&edit, &del);
+        QTest::keyClick(&edit, Qt::Key_End);
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QCOMPARE(edit.text(), QStringLiteral("2"));
+        QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(edit.text(), QStringLiteral("23"));
+    }
+
     void filterOffTakesAnyText()
     {
         CZMathEdit edit;
@@ -182,6 +199,10 @@ private slots:
         edit.setDigitsOnly(true);
         QTest::keyClicks(&edit, QStringLiteral("a1-b2"));
         QCOMPARE(edit.text(), QStringLiteral("12"));
+        QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier); // refused: nothing gets selected
+        QTest::keyClicks(&edit, QStringLiteral("3"));
+        QCOMPARE(edit.text(), QStringLiteral("123"));
+        QTest::keyClick(&edit, Qt::Key_Backspace);
         QTest::keyClick(&edit, Qt::Key_Backspace);
         QCOMPARE(edit.text(), QStringLiteral("1"));
         QGuiApplication::clipboard()->setText(QStringLiteral("x9"));

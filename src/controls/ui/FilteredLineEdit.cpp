@@ -67,9 +67,9 @@ void FilteredLineEdit::keyPressEvent(QKeyEvent* event)
         const QString typed = event->text();
         if (!typed.isEmpty()) {
             const uint code = typed.toUcs4().value(0);
-            // Navigation and editing keys without a character (arrows, Delete, Home) pass; Enter, Tab
-            // and Escape belong to the form, not to the field's text.
-            if (code != '\r' && code != '\n' && code != '\t' && code != 0x1b) {
+            // Navigation and editing keys pass (arrows and Home carry no text, Delete carries DEL);
+            // Enter, Tab and Escape belong to the form, not to the field's text.
+            if (code != '\r' && code != '\n' && code != '\t' && code != 0x1b && code != 0x7f) {
                 c = code;
             }
         }
