@@ -7,6 +7,7 @@
 #include "app/ui/UiText.h"
 #include "catalog/ui/CAppPage.h"
 #include "catalog/ui/CEnvParamPage.h"
+#include "catalog/ui/CHelpViewerDlg.h"
 #include "catalog/ui/CMsgTypePage.h"
 #include "catalog/ui/CRolePage.h"
 #include "catalog/ui/CWebsitePage.h"
@@ -197,6 +198,7 @@ private slots:
         forms.push_back(std::make_unique<CSearchDlg>());
         forms.push_back(std::make_unique<CGroupPage>());
         forms.push_back(std::make_unique<CEnvParamPage>());
+        forms.push_back(std::make_unique<CHelpViewerDlg>());
         for (const auto& form : forms) {
             for (const QString& t : shownTexts(form.get())) {
                 // The notice label is filled from a format with the entry's name.

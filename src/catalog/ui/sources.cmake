@@ -1,6 +1,7 @@
 list(APPEND qargui_sources
     ${CMAKE_CURRENT_LIST_DIR}/CAppPage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CEnvParamPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CHelpViewerDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CMsgTypePage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CRolePage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CWebsitePage.cpp)
