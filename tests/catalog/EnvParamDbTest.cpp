@@ -76,29 +76,6 @@ TEST_P(EnvParamDbTest, ListsRowsInTableOrderAndPicksBothValuesByExactName)
     EXPECT_TRUE(model.accountMode());
 }
 
-struct AccountModeCase
-{
-    const char* extendField; // the value of the row EnvParam.dat names
-    bool accountMode;
-};
-
-TEST_P(EnvParamDbTest, AccountModeOnlyForTheExactValueSetting)
-{
-    const AccountModeCase cases[] = {
-        {"Setting", true}, {"setting", false}, {"SETTING", false}, {"Setting ", false}, {"", false}, {"Set", false},
-    };
-    writeSettings("", "Ext");
-    for (const AccountModeCase& c : cases) {
-        SCOPED_TRACE(c.extendField);
-        db().exec("DELETE FROM [ParamTable]");
-        insert({{"Ext", c.extendField}});
-        CEnvParamModel model(&m_table);
-        model.refresh();
-        EXPECT_EQ(model.extendInterfaceField(), c.extendField);
-        EXPECT_EQ(model.accountMode(), c.accountMode);
-    }
-}
-
 TEST_P(EnvParamDbTest, EmptyOrMissingSettingsPickNothingEvenFromARowWithoutName)
 {
     insert({{"", "MD5"}, {"Password_Method", "MD5"}});

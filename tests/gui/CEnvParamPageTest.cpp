@@ -125,25 +125,6 @@ private slots:
         QVERIFY(MessageService::instance().shown().isEmpty());
     }
 
-    void emptyTableLeavesTheListAsItWas()
-    {
-        param("PwdMethod", "'MD5'");
-        openWindow();
-        m_db->exec("DELETE FROM [ParamTable]");
-        page().refresh();
-        QCOMPARE(listed(), QStringList{QStringLiteral("PwdMethod|MD5")});
-        QCOMPARE(page().values().passwordMethod, std::string("MD5"));
-    }
-
-    void pageOnItsOwnShowsAnEmptyList()
-    {
-        CEnvParamPage alone;
-        alone.refresh();
-        QCOMPARE(alone.findChild<QTreeWidget*>(QStringLiteral("paramsTreeWidget"))->topLevelItemCount(), 0);
-        QCOMPARE(alone.findChild<QTreeWidget*>(QStringLiteral("paramsTreeWidget"))->headerItem()->text(1),
-                 QStringLiteral("Parameter value"));
-    }
-
 private:
     void param(const char* name, const char* valueSql)
     {
