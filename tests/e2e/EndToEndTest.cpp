@@ -262,9 +262,9 @@ private slots:
 
         QCOMPARE(m_dir->query(QStringLiteral("SELECT GROUP_NAME, GROUP_URL FROM GroupTable WHERE GROUP_ID = 1")),
                  QStringList{QStringLiteral("Harbour Works Ltd|http://harbour.example")});
-        QCOMPARE(m_dir->query(QStringLiteral("SELECT UNIT_ID, UNIT_NAME, SUPER_ID, TREE_CLASS, GROUP_ID, UNIT_FLAG "
-                                             "FROM UnitTable")),
-                 QStringList{QStringLiteral("101|Harbour Works Ltd|0|1|1|0")});
+        QCOMPARE(m_dir->query(QStringLiteral("SELECT UNIT_ID, UNIT_NAME, SUPER_ID, TREE_CLASS, GROUP_ID, UNIT_FLAG, "
+                                             "UNIT_STATUS, CAN_LOG, OL_TIME FROM UnitTable")),
+                 QStringList{QStringLiteral("101|Harbour Works Ltd|0|1|1|0|1|0|0")});
         QCOMPARE(m_dir->query(QStringLiteral("SELECT COUNT(*) FROM ChangeTable")), QStringList{QStringLiteral("0")});
         const std::string envInfo = test::readFile(m_dir->file("UserData/config/EnvInfo.dat"));
         QVERIFY2(envInfo.find("m_sCorporationName=Harbour Works Ltd") != std::string::npos, envInfo.c_str());
