@@ -171,7 +171,7 @@ std::string CXMarkup::GetAttribute(std::string_view name) const
         return {};
     }
     const Scanner s = scanner();
-    const AttributeHit hit = findAttribute(s, m_current, untilNul(name));
+    const AttributeHit hit = findAttribute(s, m_current, markup::probeName(name));
     return hit.found() ? decodeRange(s, hit.left, hit.right) : std::string();
 }
 
@@ -182,9 +182,7 @@ std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
     }
     const char* text = s.text();
     const auto length = static_cast<std::size_t>(right - left + 1);
-    const bool plain = length <= 32 ? std::find(text + left, text + right + 1, '&') == text + right + 1
-                                    : std::memchr(text + left, '&', length) == nullptr;
-    if (plain) {
+    if (std::memchr(text + left, '&', length) == nullptr) {
         return std::string(text + left, length);
     }
     std::string out;
@@ -316,65 +314,64 @@ void CXMarkup::appendEncoded(std::string& out, std::string_view text, bool attri
     out.append(text.data() + run, n - run);
 }
 
-bool CXMarkup::isShadowed(const Scanner& s, int left, int length, std::uint64_t key) const
+// Reads the tokens of a start tag from token (the count-th token of the tag) up to the first unquoted
+// '>', '/' or '?' and appends its attribute names to out, each with the quoted token two places behind
+// it when there is one; stop is the offset of that ending token, -1 when the text ends first. False
+// when the tag is not worth keeping (too many tokens, a name too long) or a token reaches beyond
+// limit + 1: the entries appended are then meaningless.
+bool CXMarkup::indexTokens(const Scanner& s, TokenCursor token, std::size_t count, int limit,
+                           std::vector<TagEntry>& out, int& stop)
 {
-    for (const TagEntry& e : m_tagEntries) {
-        if (e.length == length && e.key == key &&
-            std::memcmp(s.text() + e.left, s.text() + left, static_cast<std::size_t>(length)) == 0) {
-            return true;
+    const std::size_t base = out.size();
+    stop = -1;
+    std::uint64_t seen = 0;       // a one-word filter of the names so far: most names are new
+    std::size_t back1 = SIZE_MAX; // the entry made from the token one place back, if any
+    std::size_t back2 = SIZE_MAX; // two places back
+    for (; s.nextToken(token); ++count) {
+        if (token.next > limit + 1) {
+            return false;
         }
-    }
-    return false;
-}
-
-// Reads the tokens of the start tag up to the first unquoted '>', '/' or '?' and keeps its attribute
-// names, each with the quoted token two places behind it when there is one.
-void CXMarkup::indexStartTag(const Scanner& s, int pos) const
-{
-    m_tagEntries.clear();
-    m_tagOwner = pos;
-    m_tagVersion = m_version;
-    m_tagMultibyte = s.multibyte();
-    m_tagOverflow = false;
-    m_tagStop = -1;
-    m_tagHint = 0;
-    TokenCursor token;
-    token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
-    std::uint64_t seen = 0; // a one-word filter of the names so far: most names are new
-    int entryBack1 = -1;    // the entry made from the token one place back, if any
-    int entryBack2 = -1;    // two places back
-    for (std::size_t count = 0; s.nextToken(token); ++count) {
-        int entry = -1;
+        std::size_t entry = SIZE_MAX;
         const char c = s.at(token.left);
         if (!token.quoted && (c == '>' || c == '/' || c == '?')) {
-            m_tagStop = token.left;
-            break;
+            stop = token.left;
+            return true;
         }
         if (count >= kMaxCachedTokens) {
-            m_tagOverflow = true;
-            return;
+            return false;
         }
         if (token.quoted) {
-            if (entryBack2 >= 0) {
-                TagEntry& e = m_tagEntries[static_cast<std::size_t>(entryBack2)];
+            if (back2 != SIZE_MAX) {
+                TagEntry& e = out[back2];
                 e.hasValue = true;
                 e.valueLeft = token.left;
                 e.valueRight = token.right;
             }
         } else if (c != '=' && count > 0) {
             const int length = token.right - token.left + 1;
+            if (length > UINT16_MAX) {
+                return false;
+            }
             const std::uint64_t key = markup::textKey(s, token.left, length);
             const std::uint64_t bit = std::uint64_t{1}
                                       << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
-            const bool shadowed = (seen & bit) && isShadowed(s, token.left, length, key);
+            bool shadowed = false;
+            if (seen & bit) {
+                for (std::size_t k = base; k < out.size() && !shadowed; ++k) {
+                    const TagEntry& e = out[k];
+                    shadowed =
+                        e.length == length && e.key == key &&
+                        std::memcmp(s.text() + e.left, s.text() + token.left, static_cast<std::size_t>(length)) == 0;
+                }
+            }
             seen |= bit;
-            entry = static_cast<int>(m_tagEntries.size());
-            TagEntry& added = m_tagEntries.emplace_back();
-            added.left = token.left;
-            added.length = length;
+            entry = out.size();
+            TagEntry& added = out.emplace_back();
             added.key = key;
+            added.left = token.left;
             added.valueLeft = 0;
             added.valueRight = -1;
+            added.length = static_cast<std::uint16_t>(length);
             added.hasValue = false;
             added.shadowed = shadowed;
             // The layout the writers produce, NAME="value", gives the '=' and the quoted value at once:
@@ -383,19 +380,124 @@ void CXMarkup::indexStartTag(const Scanner& s, int pos) const
             const char quote = s.at(eq) == '=' ? s.at(eq + 1) : '\0';
             if ((quote == '"' || quote == '\'') && count + 2 < kMaxCachedTokens) {
                 const int close = s.findChar(eq + 2, quote);
-                TagEntry& e = m_tagEntries.back();
+                token.next = close < s.length() ? close + 1 : close;
+                if (token.next > limit + 1) {
+                    return false;
+                }
+                TagEntry& e = out.back();
                 e.hasValue = true;
                 e.valueLeft = eq + 2;
                 e.valueRight = close - 1;
-                token.next = close < s.length() ? close + 1 : close;
                 count += 2;
-                entryBack2 = entryBack1 = -1;
+                back2 = back1 = SIZE_MAX;
                 continue;
             }
         }
-        entryBack2 = entryBack1;
-        entryBack1 = entry;
+        back2 = back1;
+        back1 = entry;
     }
+    return true;
+}
+
+// The layout the writers produce and nearly every file holds: each attribute as a space, NAME, '=' and
+// a double- or single-quoted value, single-byte text. Read in one pass with no token bookkeeping; any
+// other layout gives false (with out as it was) and goes through indexTokens.
+bool CXMarkup::indexPlainTag(const Scanner& s, int from, int limit, std::vector<TagEntry>& out, int& stop)
+{
+    if (s.multibyte()) {
+        return false;
+    }
+    const std::size_t base = out.size();
+    const char* text = s.text();
+    const std::uint8_t* classes = markup::kSingleByteClasses.data();
+    auto classAt = [&](int i) { return classes[static_cast<unsigned char>(text[i])]; };
+    std::uint64_t seen = 0;
+    int i = from;
+    // Three tokens per attribute; the general reading gives up on tags of kMaxCachedTokens tokens.
+    for (std::size_t attributes = 0; attributes < kMaxCachedTokens / 4; ++attributes) {
+        while (classAt(i) & markup::kSpace) {
+            ++i;
+        }
+        const char c = text[i];
+        if (c == '>' || c == '/' || c == '?') {
+            stop = i;
+            return true;
+        }
+        const int left = i;
+        while (!(classAt(i) & markup::kDelim)) {
+            ++i;
+        }
+        const int length = i - left;
+        const char quote = text[i + 1];
+        if (length == 0 || length > UINT16_MAX || c == '"' || c == '\'' || text[i] != '=' ||
+            (quote != '"' && quote != '\'')) {
+            break;
+        }
+        const int valueLeft = i + 2;
+        if (valueLeft > limit) {
+            break;
+        }
+        const void* hit = std::memchr(text + valueLeft, quote, static_cast<std::size_t>(limit - valueLeft));
+        if (!hit) {
+            break;
+        }
+        const int close = static_cast<int>(static_cast<const char*>(hit) - text);
+        const std::uint64_t key = markup::textKey(s, left, length);
+        const std::uint64_t bit = std::uint64_t{1}
+                                  << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
+        bool shadowed = false;
+        if (seen & bit) {
+            for (std::size_t k = base; k < out.size() && !shadowed; ++k) {
+                const TagEntry& e = out[k];
+                shadowed = e.length == length && e.key == key &&
+                           std::memcmp(text + e.left, text + left, static_cast<std::size_t>(length)) == 0;
+            }
+        }
+        seen |= bit;
+        TagEntry& e = out.emplace_back();
+        e.key = key;
+        e.left = left;
+        e.valueLeft = valueLeft;
+        e.valueRight = close - 1;
+        e.length = static_cast<std::uint16_t>(length);
+        e.hasValue = true;
+        e.shadowed = shadowed;
+        i = close + 1;
+    }
+    out.resize(base);
+    return false;
+}
+
+void CXMarkup::indexStartTag(const Scanner& s, int pos) const
+{
+    m_tagEntries.clear();
+    m_tagOwner = pos;
+    m_tagVersion = m_version;
+    m_tagMultibyte = s.multibyte();
+    TokenCursor token;
+    token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
+    m_tagOverflow = !indexTokens(s, token, 0, s.length(), m_tagEntries, m_tagStop);
+}
+
+// While a text is parsed: the attributes of the start tag just read, whose name token is name and
+// whose '>' is at gt. A tag whose tokens run past that '>' (a quoted value holding one) is left to be
+// read from the text when asked.
+void CXMarkup::indexParsedTag(const Scanner& s, int pos, const TokenCursor& name, int gt)
+{
+    const auto at = static_cast<std::size_t>(pos);
+    if (m_attrFirst.size() <= at + 1) {
+        m_attrFirst.resize(std::max(m_records.size(), at + 2));
+    }
+    const std::size_t first = m_attrEntries.size();
+    int stop = -1;
+    // The name token of a tag is a run of name bytes unless the tag opens with a delimiter ("<>", "<=").
+    const bool indexed =
+        !(s.classOf(name.left) & markup::kDelim) && first < (std::size_t{1} << 31) &&
+        (indexPlainTag(s, name.next, gt, m_attrEntries, stop) || indexTokens(s, name, 1, gt, m_attrEntries, stop));
+    if (!indexed) {
+        m_attrEntries.resize(first);
+    }
+    m_attrFirst[at] = static_cast<std::uint32_t>(first << 1) | (indexed ? 0u : 1u);
 }
 
 // The lookup as it reads in the tag: walk the tokens, the tag name being token 0; the first unquoted
@@ -431,58 +533,65 @@ CXMarkup::AttributeHit CXMarkup::scanAttribute(const Scanner& s, int pos, std::s
     return {};
 }
 
-CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, std::string_view name) const
+CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, const markup::NameProbe& name) const
 {
+    // The index made by the parse serves as long as the text is unchanged.
+    const auto at = static_cast<std::size_t>(pos);
+    if (m_attrVersion == m_version && m_attrMultibyte == s.multibyte() && at + 1 < m_attrFirst.size() && pos < m_free &&
+        !(m_attrFirst[at] & 1u)) {
+        const std::size_t first = m_attrFirst[at] >> 1;
+        const std::size_t end = m_attrFirst[at + 1] >> 1;
+        return lookupEntries(s, pos, m_attrEntries.data() + first, end - first, name);
+    }
     if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte()) {
         indexStartTag(s, pos);
     }
     if (m_tagOverflow) {
-        return scanAttribute(s, pos, name);
+        return scanAttribute(s, pos, name.name);
     }
-    const std::size_t n = m_tagEntries.size();
+    return lookupEntries(s, pos, m_tagEntries.data(), m_tagEntries.size(), name);
+}
+
+CXMarkup::AttributeHit CXMarkup::lookupEntries(const Scanner& s, int pos, const TagEntry* entries, std::size_t n,
+                                               const markup::NameProbe& probe) const
+{
+    const std::string_view name = probe.name;
     if (name.empty()) {
-        return n ? AttributeHit{m_tagEntries[0].left, m_tagEntries[0].left + m_tagEntries[0].length - 1}
-                 : AttributeHit{};
+        return n ? AttributeHit{entries[0].left, entries[0].left + entries[0].length - 1} : AttributeHit{};
     }
     auto valueOf = [](const TagEntry& e) {
         return e.hasValue ? AttributeHit{e.valueLeft, e.valueRight} : AttributeHit{};
     };
     const auto length = static_cast<int>(name.size());
-    std::uint64_t key = 0;
-    bool special = false;
-    for (int i = 0; i < length; ++i) {
-        const char c = name[static_cast<std::size_t>(i)];
-        special |= c == ' ' || c == '=' || c == '/' || c == '[';
-        if (i < 8) {
-            key |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * i);
-        }
-    }
-    if (special) {
+    const std::uint64_t key = probe.key;
+    if (probe.special) {
         // "ID X" also matches a name ID: the first matching name in tag order decides.
-        for (const TagEntry& e : m_tagEntries) {
+        for (std::size_t j = 0; j < n; ++j) {
             TokenCursor t;
-            t.left = e.left;
-            t.right = e.left + e.length - 1;
+            t.left = entries[j].left;
+            t.right = entries[j].left + entries[j].length - 1;
             if (s.matches(t, name)) {
-                return valueOf(e);
+                return valueOf(entries[j]);
             }
         }
         return {};
     }
     // Otherwise only the same bytes match, and of equal names only the first one (not shadowed) counts,
     // so the search may begin anywhere: behind the previous hit, where a reader asks next.
+    if (m_hintOwner != pos) {
+        m_hintOwner = pos;
+        m_tagHint = 0;
+    }
+    std::size_t j = m_tagHint < n ? m_tagHint : 0;
     for (std::size_t step = 0; step < n; ++step) {
-        std::size_t j = m_tagHint + step;
-        if (j >= n) {
-            j -= n;
-        }
-        const TagEntry& e = m_tagEntries[j];
+        const TagEntry& e = entries[j];
         if (e.length == length && e.key == key && !e.shadowed &&
             (length <= 8 || std::memcmp(s.text() + e.left, name.data(), name.size()) == 0)) {
             m_tagHint = j + 1 < n ? j + 1 : 0;
             m_tagNameKnown = true;
             return valueOf(e);
         }
+        j = j + 1 < n ? j + 1 : 0;
     }
     m_tagNameKnown = false;
     return {};

@@ -13,6 +13,7 @@ namespace markup
 {
 class Scanner;
 struct TokenCursor;
+struct NameProbe;
 } // namespace markup
 
 /// The system's XML engine: one text buffer holding the markup exactly as it is written, plus a flat
@@ -103,14 +104,14 @@ private:
         int nameLeft;
         int nameRight;
     };
-    // An attribute name of the current start tag: any unquoted token other than '=' behind the tag name.
+    // An attribute name of a start tag: any unquoted token other than '=' behind the tag name.
     struct TagEntry
     {
-        int left;
-        int length;
         std::uint64_t key; // its first eight bytes, for a quick comparison
+        int left;
         int valueLeft;
         int valueRight;
+        std::uint16_t length;
         bool hasValue; // a quoted token stands two places behind it
         bool shadowed; // an earlier name has the same bytes, so lookups stop there first
     };
@@ -141,10 +142,15 @@ private:
     int fail(const char* format, const markup::Scanner* s = nullptr, const markup::TokenCursor* name = nullptr);
 
     // Attributes.
-    AttributeHit findAttribute(const markup::Scanner& s, int pos, std::string_view name) const;
+    AttributeHit findAttribute(const markup::Scanner& s, int pos, const markup::NameProbe& name) const;
     AttributeHit scanAttribute(const markup::Scanner& s, int pos, std::string_view name) const;
     void indexStartTag(const markup::Scanner& s, int pos) const;
-    bool isShadowed(const markup::Scanner& s, int left, int length, std::uint64_t key) const;
+    static bool indexPlainTag(const markup::Scanner& s, int from, int limit, std::vector<TagEntry>& out, int& stop);
+    static bool indexTokens(const markup::Scanner& s, markup::TokenCursor token, std::size_t count, int limit,
+                            std::vector<TagEntry>& out, int& stop);
+    AttributeHit lookupEntries(const markup::Scanner& s, int pos, const TagEntry* entries, std::size_t n,
+                               const markup::NameProbe& probe) const;
+    void indexParsedTag(const markup::Scanner& s, int pos, const markup::TokenCursor& name, int gt);
     static void appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte);
     std::string decodeRange(const markup::Scanner& s, int left, int right) const;
 
@@ -172,6 +178,15 @@ private:
     mutable int m_tagStop = -1;          // offset of the token that ended the attributes ('>', '/', '?')
     mutable std::size_t m_tagHint = 0;   // readers ask in the order of the tag: start behind the last hit
     mutable bool m_tagNameKnown = false; // the last indexed lookup met a name with the same bytes
+
+    // The attribute names of every start tag, made while the text is parsed (where the tag is at hand)
+    // and valid until the first edit: the entries of record p are m_attrEntries[first(p) .. first(p+1)),
+    // with first(p) = m_attrFirst[p] >> 1; bit 0 set means the tag is read from the text instead.
+    std::vector<TagEntry> m_attrEntries;
+    std::vector<std::uint32_t> m_attrFirst;
+    std::uint64_t m_attrVersion = 0;
+    bool m_attrMultibyte = false;
+    mutable int m_hintOwner = -1; // the record whose lookups m_tagHint follows
 
     std::string m_buffer; // the text of the edit being made
     std::vector<Frame> m_stack;

@@ -101,10 +101,11 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     if (!m_current) {
         return false;
     }
-    name = untilNul(name);
+    const markup::NameProbe probe = markup::probeName(name);
+    name = probe.name;
     const Scanner s = scanner();
     const int pos = m_current;
-    const AttributeHit hit = findAttribute(s, pos, name);
+    const AttributeHit hit = findAttribute(s, pos, probe);
     ElementRecord& r = m_records[static_cast<std::size_t>(pos)];
 
     int at = 0;

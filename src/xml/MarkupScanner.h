@@ -78,6 +78,59 @@ inline std::string_view untilNul(std::string_view s)
     return s;
 }
 
+/// A name as the lookups use it: cut at its first NUL, its first eight bytes as a key (zero beyond its
+/// end), and whether it holds one of " =/[" (such a name may match a shorter token).
+struct NameProbe
+{
+    std::string_view name;
+    std::uint64_t key = 0;
+    bool special = false;
+};
+
+inline NameProbe probeName(std::string_view name)
+{
+    NameProbe p{name, 0, false};
+    if constexpr (std::endian::native != std::endian::little) {
+        p.name = untilNul(name);
+        for (std::size_t i = 0; i < p.name.size(); ++i) {
+            const char c = p.name[i];
+            p.special |= c == ' ' || c == '=' || c == '/' || c == '[';
+            if (i < 8) {
+                p.key |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * i);
+            }
+        }
+        return p;
+    }
+    // Eight bytes at a time: a byte equal to c shows as the top bit of that byte of zeroIn(w ^ c). The
+    // lowest flagged byte is always a true one, so "any below the NUL" is exact.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    const auto zeroIn = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    const std::size_t n = name.size();
+    for (std::size_t i = 0; i < n; i += 8) {
+        const std::size_t k = n - i < 8 ? n - i : 8;
+        std::uint64_t w = 0x4141414141414141u; // 'A' beyond the end: neither NUL nor special
+        std::memcpy(&w, name.data() + i, k);
+        std::uint64_t valid = k == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * k)) - 1;
+        const std::uint64_t nul = zeroIn(w);
+        if (nul) {
+            const auto at = static_cast<std::size_t>(std::countr_zero(nul)) / 8;
+            valid = at ? (std::uint64_t{1} << (8 * at)) - 1 : 0;
+            p.name = name.substr(0, i + at);
+        }
+        const std::uint64_t special = zeroIn(w ^ (kOnes * ' ')) | zeroIn(w ^ (kOnes * '=')) |
+                                      zeroIn(w ^ (kOnes * '/')) | zeroIn(w ^ (kOnes * '['));
+        p.special |= (special & valid) != 0;
+        if (i == 0) {
+            p.key = w & valid;
+        }
+        if (nul) {
+            break;
+        }
+    }
+    return p;
+}
+
 /// A token of a tag: bytes left..right inclusive (empty when left > right), scanning resumes at next.
 struct TokenCursor
 {
