@@ -48,6 +48,10 @@ using namespace std::chrono_literals;
 namespace
 {
 
+/// How long to wait for the tool, the server or the database to catch up: generous, since the machine
+/// may be busy (sanitizer builds, other tests); a healthy run needs well under a second.
+constexpr int kPatienceMs = 15000;
+
 const QStringList kSideBarTexts = {QStringLiteral("Groups"),        QStringLiteral("Roles"),
                                    QStringLiteral("Depts & Users"), QStringLiteral("Applications"),
                                    QStringLiteral("Websites"),      QStringLiteral("Message Extend")};
@@ -154,10 +158,10 @@ private slots:
             QCOMPARE(bar->currentRow(), 0);
             QCOMPARE(visiblePage(window), PageKind::Groups);
             // The pages loaded the generated rows.
-            QTRY_COMPARE(unitsPage(window).model().index().unitNodes.size(), std::size_t{6});
+            QTRY_COMPARE_WITH_TIMEOUT(unitsPage(window).model().index().unitNodes.size(), std::size_t{6}, kPatienceMs);
             QVERIFY(child<QPushButton>(window, "startServiceButton")->isVisible());
             QVERIFY(!child<QPushButton>(window, "startServiceButton")->isEnabled());
-            QTRY_VERIFY(m_server->hasLine(QStringLiteral("546 refresh 0x00000000 none")));
+            QTRY_VERIFY_WITH_TIMEOUT(m_server->hasLine(QStringLiteral("546 refresh 0x00000000 none")), kPatienceMs);
             QVERIFY(!screenshot("e2e-system-manager").isEmpty());
 
             for (int row = bar->count() - 1; row >= 0; --row) {
@@ -193,7 +197,7 @@ private slots:
             QCOMPARE(bar->currentRow(), 2);
             QCOMPARE(visiblePage(window), PageKind::UnitsAndUsers);
             QVERIFY(!child<QPushButton>(window, "startServiceButton")->isVisible());
-            QTRY_VERIFY(!unitsPage(window).model().index().unitNodes.empty());
+            QTRY_VERIFY_WITH_TIMEOUT(!unitsPage(window).model().index().unitNodes.empty(), kPatienceMs);
             QStringList shownUnits;
             for (const auto& [id, node] : unitsPage(window).model().index().unitNodes) {
                 shownUnits << QString::number(id);
@@ -273,7 +277,7 @@ private slots:
 
         // The import tool is started detached: give it a moment to write.
         const QString argsFile = QString::fromStdString(m_dir->file("intake-args.txt"));
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(argsFile) && QFile(argsFile).size() > 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(argsFile) && QFile(argsFile).size() > 0, kPatienceMs);
         const QString args = QString::fromStdString(test::readFile(argsFile.toStdString())).trimmed();
         const QString expected = QStringLiteral("-bysys-h\\d+-unit%1/Data1.d_t-user%1/Data2.d_t")
                                      .arg(QRegularExpression::escape(QString::fromStdString(windows)));
@@ -290,8 +294,8 @@ private slots:
 
         bool checked = false;
         runTool("qaradmin", [&](CMainDlg& window) {
-            QTRY_VERIFY(m_server->hasLine(QStringLiteral("546 refresh 0x00000000 none")));
-            QTRY_VERIFY(!unitsPage(window).model().index().unitNodes.empty());
+            QTRY_VERIFY_WITH_TIMEOUT(m_server->hasLine(QStringLiteral("546 refresh 0x00000000 none")), kPatienceMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!unitsPage(window).model().index().unitNodes.empty(), kPatienceMs);
             addUnitThroughThePage(window, 101, QStringLiteral("Quay Logistics"));
 
             const QStringList added = m_dir->query(
@@ -303,14 +307,15 @@ private slots:
             QVERIFY(!window.changeFlags().users);
 
             // The server polls the change table through the data source named in DB.dat.
-            QTRY_VERIFY_WITH_TIMEOUT(m_server->hasLine(QStringLiteral("Key_Value=%1 Change_Act=0").arg(id)), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_server->hasLine(QStringLiteral("Key_Value=%1 Change_Act=0").arg(id)),
+                                     kPatienceMs);
             QVERIFY(m_server->hasLine(QStringLiteral("Table_Name=UnitTable")));
             QVERIFY(!m_server->hasLine(QStringLiteral("546 refresh 0x00000001")));
 
             // Its reply asks for the notification; the tool sends the flags and clears them.
             m_server->signal(SIGUSR1);
-            QTRY_VERIFY_WITH_TIMEOUT(m_server->hasLine(QStringLiteral("546 refresh 0x00000001 units")), 10000);
-            QTRY_VERIFY(!window.changeFlags().units);
+            QTRY_VERIFY_WITH_TIMEOUT(m_server->hasLine(QStringLiteral("546 refresh 0x00000001 units")), kPatienceMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!window.changeFlags().units, kPatienceMs);
             checked = true;
         });
         QVERIFY(checked);
@@ -332,13 +337,13 @@ private slots:
         bool checked = false;
         runTool("qaradmin", [&](CMainDlg& window) {
             auto* startService = child<QPushButton>(window, "startServiceButton");
-            QTRY_VERIFY(m_server->hasLine(QStringLiteral("546 refresh 0x00000000 none")));
+            QTRY_VERIFY_WITH_TIMEOUT(m_server->hasLine(QStringLiteral("546 refresh 0x00000000 none")), kPatienceMs);
             QVERIFY(!startService->isEnabled());
-            QTRY_VERIFY(!unitsPage(window).model().index().unitNodes.empty());
+            QTRY_VERIFY_WITH_TIMEOUT(!unitsPage(window).model().index().unitNodes.empty(), kPatienceMs);
 
             m_server->kill();
             // The lost connection is the next update of the buttons.
-            QTRY_VERIFY_WITH_TIMEOUT(startService->isEnabled(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(startService->isEnabled(), kPatienceMs);
             QVERIFY(!window.IsServerRunning());
 
             addUnitThroughThePage(window, 101, QStringLiteral("After Hours"));
