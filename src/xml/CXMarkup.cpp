@@ -400,15 +400,17 @@ bool CXMarkup::indexTokens(const Scanner& s, TokenCursor token, std::size_t coun
 }
 
 // The layout the writers produce and nearly every file holds: each attribute as a space, NAME, '=' and
-// a double- or single-quoted value, single-byte text. Read in one pass with no token bookkeeping; any
-// other layout gives false (with out as it was) and goes through indexTokens.
-bool CXMarkup::indexPlainTag(const Scanner& s, int from, int limit, std::vector<TagEntry>& out, int& stop)
+// a double- or single-quoted value without '>', single-byte text, the tag closed by '>' or "/>". Read in
+// one pass that also finds the tag's '>' (gt), since no value holds one. Any other layout gives false
+// (with out as it was) and goes the general way.
+bool CXMarkup::indexPlainTag(const Scanner& s, int from, std::vector<TagEntry>& out, int& stop, int& gt)
 {
     if (s.multibyte()) {
         return false;
     }
     const std::size_t base = out.size();
     const char* text = s.text();
+    const int end = s.length();
     const std::uint8_t* classes = markup::kSingleByteClasses.data();
     auto classAt = [&](int i) { return classes[static_cast<unsigned char>(text[i])]; };
     std::uint64_t seen = 0;
@@ -419,8 +421,9 @@ bool CXMarkup::indexPlainTag(const Scanner& s, int from, int limit, std::vector<
             ++i;
         }
         const char c = text[i];
-        if (c == '>' || c == '/' || c == '?') {
+        if (c == '>' || (c == '/' && text[i + 1] == '>')) {
             stop = i;
+            gt = c == '>' ? i : i + 1;
             return true;
         }
         const int left = i;
@@ -428,20 +431,45 @@ bool CXMarkup::indexPlainTag(const Scanner& s, int from, int limit, std::vector<
             ++i;
         }
         const int length = i - left;
+        if (length == 0 || length > UINT16_MAX || c == '"' || c == '\'' || text[i] != '=') {
+            break;
+        }
         const char quote = text[i + 1];
-        if (length == 0 || length > UINT16_MAX || c == '"' || c == '\'' || text[i] != '=' ||
-            (quote != '"' && quote != '\'')) {
+        if (quote != '"' && quote != '\'') {
             break;
         }
         const int valueLeft = i + 2;
-        if (valueLeft > limit) {
+        int close = valueLeft;
+#ifdef __SSE2__
+        // Values are short: one look at sixteen bytes for the quote, and for a '>' before it.
+        const __m128i quotes = _mm_set1_epi8(quote);
+        const __m128i gts = _mm_set1_epi8('>');
+        while (close + 16 <= end) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + close));
+            const auto q = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, quotes)));
+            const auto g = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, gts)));
+            if (q) {
+                const unsigned before = (q & (0u - q)) - 1; // the bytes in front of the first quote
+                if (g & before) {
+                    close = end;
+                } else {
+                    close += __builtin_ctz(q);
+                }
+                break;
+            }
+            if (g) {
+                close = end;
+                break;
+            }
+            close += 16;
+        }
+#endif
+        while (close < end && text[close] != quote && text[close] != '>') {
+            ++close;
+        }
+        if (close >= end || text[close] != quote) {
             break;
         }
-        const void* hit = std::memchr(text + valueLeft, quote, static_cast<std::size_t>(limit - valueLeft));
-        if (!hit) {
-            break;
-        }
-        const int close = static_cast<int>(static_cast<const char*>(hit) - text);
         const std::uint64_t key = markup::textKey(s, left, length);
         const std::uint64_t bit = std::uint64_t{1}
                                   << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
@@ -479,10 +507,11 @@ void CXMarkup::indexStartTag(const Scanner& s, int pos) const
     m_tagOverflow = !indexTokens(s, token, 0, s.length(), m_tagEntries, m_tagStop);
 }
 
-// While a text is parsed: the attributes of the start tag just read, whose name token is name and
-// whose '>' is at gt. A tag whose tokens run past that '>' (a quoted value holding one) is left to be
-// read from the text when asked.
-void CXMarkup::indexParsedTag(const Scanner& s, int pos, const TokenCursor& name, int gt)
+// While a text is parsed: the attributes of the start tag just read, whose name token is name. Gives
+// the offset of the tag's '>' (the first one behind the name, quotes or not), or the text length when
+// there is none. A tag whose tokens run past that '>' (a quoted value holding one) is left to be read
+// from the text when asked.
+int CXMarkup::indexParsedTag(const Scanner& s, int pos, const TokenCursor& name)
 {
     const auto at = static_cast<std::size_t>(pos);
     if (m_attrFirst.size() <= at + 1) {
@@ -490,14 +519,19 @@ void CXMarkup::indexParsedTag(const Scanner& s, int pos, const TokenCursor& name
     }
     const std::size_t first = m_attrEntries.size();
     int stop = -1;
+    int gt = -1;
     // The name token of a tag is a run of name bytes unless the tag opens with a delimiter ("<>", "<=").
-    const bool indexed =
-        !(s.classOf(name.left) & markup::kDelim) && first < (std::size_t{1} << 31) &&
-        (indexPlainTag(s, name.next, gt, m_attrEntries, stop) || indexTokens(s, name, 1, gt, m_attrEntries, stop));
+    const bool named = !(s.classOf(name.left) & markup::kDelim) && first < (std::size_t{1} << 31);
+    bool indexed = named && indexPlainTag(s, name.next, m_attrEntries, stop, gt);
     if (!indexed) {
-        m_attrEntries.resize(first);
+        gt = s.findChar(name.next, '>');
+        indexed = named && gt < s.length() && indexTokens(s, name, 1, gt, m_attrEntries, stop);
+        if (!indexed) {
+            m_attrEntries.resize(first);
+        }
     }
     m_attrFirst[at] = static_cast<std::uint32_t>(first << 1) | (indexed ? 0u : 1u);
+    return gt;
 }
 
 // The lookup as it reads in the tag: walk the tokens, the tag name being token 0; the first unquoted

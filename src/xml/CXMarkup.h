@@ -145,12 +145,12 @@ private:
     AttributeHit findAttribute(const markup::Scanner& s, int pos, const markup::NameProbe& name) const;
     AttributeHit scanAttribute(const markup::Scanner& s, int pos, std::string_view name) const;
     void indexStartTag(const markup::Scanner& s, int pos) const;
-    static bool indexPlainTag(const markup::Scanner& s, int from, int limit, std::vector<TagEntry>& out, int& stop);
+    static bool indexPlainTag(const markup::Scanner& s, int from, std::vector<TagEntry>& out, int& stop, int& gt);
     static bool indexTokens(const markup::Scanner& s, markup::TokenCursor token, std::size_t count, int limit,
                             std::vector<TagEntry>& out, int& stop);
     AttributeHit lookupEntries(const markup::Scanner& s, int pos, const TagEntry* entries, std::size_t n,
                                const markup::NameProbe& probe) const;
-    void indexParsedTag(const markup::Scanner& s, int pos, const markup::TokenCursor& name, int gt);
+    int indexParsedTag(const markup::Scanner& s, int pos, const markup::TokenCursor& name);
     static void appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte);
     std::string decodeRange(const markup::Scanner& s, int left, int right) const;
 

@@ -176,7 +176,7 @@ int CXMarkup::parseStartTag(const Scanner& s, int parent, TokenCursor& name)
         }
         name = token;
         // The start tag ends at the first '>', quotes or not.
-        const int gt = s.findChar(token.next, '>');
+        const int gt = indexParsedTag(s, pos, token);
         if (gt >= s.length()) {
             return fail("End of tag not found");
         }
@@ -188,7 +188,6 @@ int CXMarkup::parseStartTag(const Scanner& s, int parent, TokenCursor& name)
         } else {
             record.endTagLeft = gt + 1;
         }
-        indexParsedTag(s, pos, token, gt);
         return pos;
     }
 }
