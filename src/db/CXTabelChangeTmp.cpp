@@ -26,7 +26,7 @@ CXTabelChangeTmp::CXTabelChangeTmp(CXDatabase* database) : CXRecordset(database)
 
 std::string CXTabelChangeTmp::GetDefaultSQL() const
 {
-    return "[" + GetTableName(TableId::ChangeTmp) + "]";
+    return GetBracketedTableName(TableId::ChangeTmp);
 }
 
 void CXTabelChangeTmp::DoFieldExchange(CFieldExchange& fx)

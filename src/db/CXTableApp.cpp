@@ -9,7 +9,7 @@ CXTableApp::CXTableApp(CXDatabase* database) : CXRecordset(database) {}
 
 std::string CXTableApp::GetDefaultSQL() const
 {
-    return "[" + GetTableName(TableId::App) + "]";
+    return GetBracketedTableName(TableId::App);
 }
 
 void CXTableApp::DoFieldExchange(CFieldExchange& fx)

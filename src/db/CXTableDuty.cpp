@@ -9,7 +9,7 @@ CXTableDuty::CXTableDuty(CXDatabase* database) : CXRecordset(database) {}
 
 std::string CXTableDuty::GetDefaultSQL() const
 {
-    return "[" + GetTableName(TableId::Duty) + "]";
+    return GetBracketedTableName(TableId::Duty);
 }
 
 void CXTableDuty::DoFieldExchange(CFieldExchange& fx)

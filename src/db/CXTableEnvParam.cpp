@@ -9,7 +9,7 @@ CXTableEnvParam::CXTableEnvParam(CXDatabase* database) : CXRecordset(database) {
 
 std::string CXTableEnvParam::GetDefaultSQL() const
 {
-    return "[" + GetTableName(TableId::EnvParam) + "]";
+    return GetBracketedTableName(TableId::EnvParam);
 }
 
 void CXTableEnvParam::DoFieldExchange(CFieldExchange& fx)

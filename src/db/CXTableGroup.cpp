@@ -9,7 +9,7 @@ CXTableGroup::CXTableGroup(CXDatabase* database) : CXRecordset(database) {}
 
 std::string CXTableGroup::GetDefaultSQL() const
 {
-    return "[" + GetTableName(TableId::Group) + "]";
+    return GetBracketedTableName(TableId::Group);
 }
 
 void CXTableGroup::DoFieldExchange(CFieldExchange& fx)

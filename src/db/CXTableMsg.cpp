@@ -9,7 +9,7 @@ CXTableMsg::CXTableMsg(CXDatabase* database) : CXRecordset(database) {}
 
 std::string CXTableMsg::GetDefaultSQL() const
 {
-    return "[" + GetTableName(TableId::Msg) + "]";
+    return GetBracketedTableName(TableId::Msg);
 }
 
 void CXTableMsg::DoFieldExchange(CFieldExchange& fx)

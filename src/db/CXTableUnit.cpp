@@ -29,7 +29,7 @@ CXTableUnit::CXTableUnit(CXDatabase* database)
 
 std::string CXTableUnit::GetDefaultSQL() const
 {
-    return "[" + GetTableName(TableId::Unit) + "]";
+    return GetBracketedTableName(TableId::Unit);
 }
 
 void CXTableUnit::DoFieldExchange(CFieldExchange& fx)

@@ -40,7 +40,7 @@ CXTableUser::CXTableUser(CXDatabase* database)
 
 std::string CXTableUser::GetDefaultSQL() const
 {
-    return "[" + GetTableName(TableId::User) + "]";
+    return GetBracketedTableName(TableId::User);
 }
 
 void CXTableUser::DoFieldExchange(CFieldExchange& fx)

@@ -48,6 +48,15 @@ std::string GetTableName(TableId id)
     return readConfig(entry(id).key, entry(id).defaultName);
 }
 
+std::string GetBracketedTableName(TableId id)
+{
+    // Built by appending: GCC 12 at -O3 reports a false overlap (-Wrestrict) for "[" + name + "]".
+    std::string quoted(1, '[');
+    quoted += GetTableName(id);
+    quoted += ']';
+    return quoted;
+}
+
 std::string GetUserTableNameForLookup()
 {
     return readConfig("UTB", "BASE_USERS");

@@ -27,6 +27,9 @@ const char* defaultTableName(TableId id);
 /// this is the record object's name, default "BaseTable".
 std::string GetTableName(TableId id);
 
+/// The table name of `id` in the layer's portable square-bracket quotes, as record objects select it.
+std::string GetBracketedTableName(TableId id);
+
 /// The users table as change rows, the units-and-users page's lookup and the weight-column extension
 /// name it: DB.dat "CONFIG" "UTB", default "BASE_USERS". Read anew on every call; the change log keeps
 /// its first answer for the run.
