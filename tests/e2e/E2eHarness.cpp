@@ -482,6 +482,74 @@ std::optional<int> otherServerProcess(qint64 except)
     return std::nullopt;
 }
 
+namespace
+{
+
+bool alive(int id)
+{
+    std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return false;
+    }
+    const auto close = line.rfind(')');
+    return close == std::string::npos || line.size() <= close + 2 || line[close + 2] != 'Z';
+}
+
+} // namespace
+
+std::vector<int> processesOf(const std::string& path)
+{
+    std::vector<int> ids;
+    const std::filesystem::path wanted = std::filesystem::weakly_canonical(path);
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::error_code error;
+        const std::filesystem::path exe = std::filesystem::read_symlink(entry.path() / "exe", error);
+        const int id = std::atoi(name.c_str());
+        if (!error && exe == wanted && alive(id)) {
+            ids.push_back(id);
+        }
+    }
+    return ids;
+}
+
+bool blocksSignal(int id, int number)
+{
+    std::ifstream status("/proc/" + std::to_string(id) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("SigBlk:")) {
+            const unsigned long long mask = std::strtoull(line.c_str() + 7, nullptr, 16);
+            return ((mask >> (number - 1)) & 1U) != 0;
+        }
+    }
+    return false;
+}
+
+void signalProcesses(const std::vector<int>& ids, int number)
+{
+    for (int id : ids) {
+        ::kill(id, number);
+    }
+}
+
+void endProcesses(std::vector<int>& ids)
+{
+    signalProcesses(ids, SIGTERM);
+    for (int i = 0; i < 150 && std::any_of(ids.begin(), ids.end(), alive); ++i) {
+        ::usleep(20000);
+    }
+    for (int id : ids) {
+        if (alive(id)) {
+            ::kill(id, SIGKILL);
+        }
+    }
+    ids.clear();
+}
+
 QString screenshot(const std::string& display, const QString& name)
 {
     const QString folder = QString::fromStdString(env("QAR_E2E_ARTIFACTS"));

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace qar::test
 {
@@ -118,6 +119,15 @@ bool findViewableWindow(const std::string& display, qint64 pid, const std::strin
 /// Any process other than `except` whose executable name contains "rxserver.exe" (any case): the tool
 /// counts such a process as its server, wherever it runs.
 std::optional<int> otherServerProcess(qint64 except);
+
+/// Live processes running the executable at `path` (started by someone else, e.g. the tool).
+std::vector<int> processesOf(const std::string& path);
+/// True once process `id` holds signal `number` back for itself (RXServer.exe takes its signals in its
+/// loop; before that, SIGUSR1 would end it).
+bool blocksSignal(int id, int number);
+void signalProcesses(const std::vector<int>& ids, int number);
+/// Ends them (SIGTERM, then SIGKILL after 3 s) and forgets them.
+void endProcesses(std::vector<int>& ids);
 
 /// Saves the whole screen as `name`.png in the test's artefact folder; returns the path or empty.
 QString screenshot(const std::string& display, const QString& name);

@@ -134,6 +134,7 @@ private slots:
 
     void cleanup()
     {
+        test::endProcesses(m_restarted);
         m_server.reset();
         m_dir.reset();
         MessageService::instance().reset();
@@ -354,8 +355,29 @@ private slots:
                      QStringList{QStringLiteral("0")});
             QVERIFY(window.changeFlags().units);
             QVERIFY(startService->isEnabled());
+
+            // Start Service brings a server up from the program directory; the tool finds it, writes
+            // change rows again and, once its client is back, answers the server's reply.
+            startService->click();
+            QVERIFY(!window.changeFlags().units);
+            QTRY_VERIFY_WITH_TIMEOUT(!test::processesOf(m_dir->file("RXServer.exe")).empty(), kPatienceMs);
+            m_restarted = test::processesOf(m_dir->file("RXServer.exe"));
+            QTRY_VERIFY_WITH_TIMEOUT(std::all_of(m_restarted.begin(), m_restarted.end(),
+                                                 [](int id) { return test::blocksSignal(id, SIGUSR1); }),
+                                     kPatienceMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!startService->isEnabled(), kPatienceMs);
+            addUnitThroughThePage(window, 101, QStringLiteral("Night Shift"));
+            QCOMPARE(m_dir->query(QStringLiteral("SELECT COUNT(*) FROM ChangeTable WHERE Key_Value = (SELECT UNIT_ID "
+                                                 "FROM UnitTable WHERE UNIT_NAME = 'Night Shift')")),
+                     QStringList{QStringLiteral("1")});
+            QVERIFY(window.changeFlags().units);
+            // The client reconnects with a pause that grows to a few seconds: ask for replies until
+            // the notification has gone out.
+            QTRY_VERIFY_WITH_TIMEOUT((test::signalProcesses(m_restarted, SIGUSR1), !window.changeFlags().units),
+                                     kPatienceMs);
             checked = true;
         });
+        test::endProcesses(m_restarted);
         QVERIFY(checked);
         QCOMPARE(shownMessages(), QStringList());
     }
@@ -503,6 +525,7 @@ private:
 
     std::string m_display;
     int m_scenarios = 0;
+    std::vector<int> m_restarted; ///< servers the tool started itself
     std::unique_ptr<test::ProgramDir> m_dir;
     std::unique_ptr<test::ServerProcess> m_server;
 };
