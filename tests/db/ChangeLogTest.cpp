@@ -12,8 +12,6 @@ namespace qar
 namespace
 {
 
-using Rows = std::vector<std::vector<std::optional<std::string>>>;
-
 struct FakeServer : IServerState
 {
     bool running = true;
@@ -39,10 +37,10 @@ protected:
         DbTest::TearDown();
     }
 
-    Rows rows(const std::string& table = "ChangeTable")
+    test::Rows rows()
     {
-        return db().query("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [" + table +
-                          "] ORDER BY [REC_ID]");
+        return db().query("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [ChangeTable] "
+                          "ORDER BY [REC_ID]");
     }
 
     CXDatabase m_connection;
@@ -50,19 +48,6 @@ protected:
     FakeServer m_server;
     CChangeLog m_log{m_table, m_server};
 };
-
-Rows expected(std::initializer_list<std::vector<const char*>> rows)
-{
-    Rows out;
-    for (const auto& row : rows) {
-        std::vector<std::optional<std::string>> values;
-        for (const char* v : row) {
-            values.emplace_back(v);
-        }
-        out.push_back(values);
-    }
-    return out;
-}
 
 TEST_P(ChangeLogTest, EveryEventWritesItsRowsInOrder)
 {
@@ -76,7 +61,7 @@ TEST_P(ChangeLogTest, EveryEventWritesItsRowsInOrder)
     m_log.logUser(10010, ChangeAct::Deleted);
     m_log.logGroup(3, ChangeAct::Deleted);
 
-    EXPECT_EQ(rows(), expected({
+    EXPECT_EQ(rows(), test::rows({
                           {"0", "GroupTable", "GROUP_ID", "3", "0"},
                           {"1", "GroupTable", "GROUP_ID", "3", "2"},
                           {"2", "[XML-FILE]", "[UGRPX-DATA]", "3", "2"},
@@ -101,7 +86,7 @@ TEST_P(ChangeLogTest, StoppedServerGetsNoRowAndTheCounterStays)
 
     m_server.running = true;
     m_log.logUnit(101, ChangeAct::Modified);
-    EXPECT_EQ(rows(), expected({{"0", "UnitTable", "UNIT_ID", "101", "2"}}));
+    EXPECT_EQ(rows(), test::rows({{"0", "UnitTable", "UNIT_ID", "101", "2"}}));
 }
 
 TEST_P(ChangeLogTest, NumbersStartAtZeroWhateverTheTableHolds)
@@ -114,7 +99,7 @@ TEST_P(ChangeLogTest, NumbersStartAtZeroWhateverTheTableHolds)
     EXPECT_FALSE(m_table.IsOpen()) << "the change-log object is closed between rows";
     EXPECT_EQ(
         rows(),
-        expected({{"0", "T", "F", "1", "0"}, {"1", "T", "F", "2", "0"}, {"500", "UnitTable", "UNIT_ID", "9", "2"}}));
+        test::rows({{"0", "T", "F", "1", "0"}, {"1", "T", "F", "2", "0"}, {"500", "UnitTable", "UNIT_ID", "9", "2"}}));
 }
 
 TEST_P(ChangeLogTest, UsersTableIsReadOnceButGroupsAndUnitsEveryTime)
@@ -128,7 +113,7 @@ TEST_P(ChangeLogTest, UsersTableIsReadOnceButGroupsAndUnitsEveryTime)
     m_log.logUnit(2, ChangeAct::Modified);
     m_log.logGroup(3, ChangeAct::Modified);
 
-    EXPECT_EQ(rows(), expected({
+    EXPECT_EQ(rows(), test::rows({
                           {"0", "Staff", "USER_ID", "1", "0"},
                           {"1", "Depts", "UNIT_ID", "2", "0"},
                           {"2", "Firms", "GROUP_ID", "3", "0"},
@@ -146,7 +131,7 @@ TEST_P(ChangeLogTest, WritesToTheConfiguredTableAndColumns)
                "Key_Value=[KEYV]\nChange_Act=[ACT]\n");
     m_log.logUser(42, ChangeAct::Deleted);
     EXPECT_EQ(db().query("SELECT [NO], [TBL], [FLD], [KEYV], [ACT] FROM [Pending]"),
-              expected({{"0", "BASE_USERS", "USER_ID", "42", "1"}}));
+              test::rows({{"0", "BASE_USERS", "USER_ID", "42", "1"}}));
     EXPECT_EQ(db().count("[ChangeTable]"), 0);
 }
 
@@ -156,7 +141,7 @@ TEST_P(ChangeLogTest, FailedWriteReachesTheCallerAndSkipsANumber)
     EXPECT_THROW(m_log.logGroup(1, ChangeAct::Added), DbError);
     writeDbDat();
     m_log.logGroup(1, ChangeAct::Added);
-    EXPECT_EQ(rows(), expected({{"1", "GroupTable", "GROUP_ID", "1", "0"}}));
+    EXPECT_EQ(rows(), test::rows({{"1", "GroupTable", "GROUP_ID", "1", "0"}}));
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(ChangeLogTest);

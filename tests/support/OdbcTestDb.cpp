@@ -54,6 +54,33 @@ std::string processDatabaseName()
     return "qar_t_" + std::to_string(::getpid());
 }
 
+// The throwaway MariaDB server of scripts/mariadb, from QAR_TEST_MARIADB_HOST/_PORT/_USER/_PASSWORD.
+struct MariaDbServer
+{
+    std::string host;
+    int port = 0;
+    std::string user;
+    std::string password;
+};
+
+std::optional<MariaDbServer> mariaDbFromEnv()
+{
+    MariaDbServer server{envOr("QAR_TEST_MARIADB_HOST"), std::atoi(envOr("QAR_TEST_MARIADB_PORT", "0").c_str()),
+                         envOr("QAR_TEST_MARIADB_USER"), envOr("QAR_TEST_MARIADB_PASSWORD")};
+    if (server.host.empty() || server.user.empty() || server.port <= 0) {
+        return std::nullopt;
+    }
+    return server;
+}
+
+// A folder of this test process, removed at exit.
+const std::string& processTempDir()
+{
+    static TempDir dir;
+    static const std::string path = dir.path().string();
+    return path;
+}
+
 struct ProcessOdbc
 {
     int closedPort = 0;
@@ -94,44 +121,14 @@ std::vector<std::string> schemaStatements(DbKind kind)
     return statements;
 }
 
-std::string dbKindName(DbKind kind)
-{
-    return kind == DbKind::Sqlite ? "Sqlite" : "MariaDb";
-}
-
-std::optional<MariaDbServer> mariaDbFromEnv()
-{
-    MariaDbServer server;
-    server.host = envOr("QAR_TEST_MARIADB_HOST");
-    server.user = envOr("QAR_TEST_MARIADB_USER");
-    server.password = envOr("QAR_TEST_MARIADB_PASSWORD");
-    server.port = std::atoi(envOr("QAR_TEST_MARIADB_PORT", "0").c_str());
-    if (server.host.empty() || server.user.empty() || server.port <= 0) {
-        return std::nullopt;
-    }
-    return server;
-}
-
 bool mariaDbRequired()
 {
     return envOr("QAR_REQUIRE_MARIADB") == "1";
 }
 
-const std::string& processTempDir()
-{
-    static TempDir dir;
-    static const std::string path = dir.path().string();
-    return path;
-}
-
 std::string mariaDbDriverPath()
 {
     return GetSystemDir() + "/libmaodbc.so";
-}
-
-std::string sqliteDriverPath()
-{
-    return GetSystemDir() + "/libsqlite3odbc.so";
 }
 
 void ensureOdbcDataSources()
@@ -144,8 +141,8 @@ void ensureOdbcDataSources()
         odbc.closedPort = freeLoopbackPort();
         odbc.privatePort = freeLoopbackPort();
         std::ostringstream ini;
-        ini << "[" << kSqliteDsn << "]\nDriver=" << sqliteDriverPath() << "\nDatabase=" << processTempDir()
-            << "/qar.db\nJournalMode=WAL\nSyncPragma=NORMAL\nTimeout=10000\n\n";
+        ini << "[" << kSqliteDsn << "]\nDriver=" << GetSystemDir() << "/libsqlite3odbc.so"
+            << "\nDatabase=" << processTempDir() << "/qar.db\nJournalMode=WAL\nSyncPragma=NORMAL\nTimeout=10000\n\n";
         const std::string mariaDriver = mariaDbDriverPath();
         if (auto server = mariaDbFromEnv()) {
             ini << "[" << kMariaDbDsn << "]\nDriver=" << mariaDriver << "\nSERVER=" << server->host
@@ -226,16 +223,25 @@ void OdbcTestDb::exec(const std::string& sql)
     m_admin.ExecuteSQL(m_admin.quoteBrackets(sql));
 }
 
-std::vector<std::vector<std::optional<std::string>>> OdbcTestDb::query(const std::string& sql)
+Rows rows(std::initializer_list<std::vector<const char*>> list)
+{
+    Rows out;
+    for (const auto& row : list) {
+        out.emplace_back(row.begin(), row.end());
+    }
+    return out;
+}
+
+Rows OdbcTestDb::query(const std::string& sql)
 {
     OdbcStatement stmt(m_admin);
     stmt.execute(m_admin.quoteBrackets(sql));
     SQLHSTMT h = stmt.handle();
     SQLSMALLINT columns = 0;
     check(SQLNumResultCols(h, &columns), SQL_HANDLE_STMT, h, "SQLNumResultCols");
-    std::vector<std::vector<std::optional<std::string>>> rows;
+    Rows out;
     while (check(SQLFetch(h), SQL_HANDLE_STMT, h, "SQLFetch") != SQL_NO_DATA) {
-        auto& row = rows.emplace_back();
+        auto& row = out.emplace_back();
         for (SQLSMALLINT c = 1; c <= columns; ++c) {
             char buffer[4096];
             SQLLEN ind = 0;
@@ -248,7 +254,7 @@ std::vector<std::vector<std::optional<std::string>>> OdbcTestDb::query(const std
             }
         }
     }
-    return rows;
+    return out;
 }
 
 long long OdbcTestDb::count(const std::string& fromWhere)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,19 +21,6 @@ enum class DbKind
     MariaDb,
 };
 
-/// "Sqlite" or "MariaDb", for test names.
-std::string dbKindName(DbKind kind);
-
-/// The throwaway MariaDB server of scripts/mariadb, from QAR_TEST_MARIADB_HOST/_PORT/_SOCKET/_USER/
-/// _PASSWORD; nullopt when the environment does not name one.
-struct MariaDbServer
-{
-    std::string host;
-    int port = 0;
-    std::string user;
-    std::string password;
-};
-std::optional<MariaDbServer> mariaDbFromEnv();
 /// QAR_REQUIRE_MARIADB=1: a missing server fails the test instead of skipping it.
 bool mariaDbRequired();
 
@@ -53,14 +41,15 @@ inline constexpr const char* kClosedPortDsn = "QarTestClosedPort";
 inline constexpr const char* kPrivateServerDsn = "QarTestPrivateServer";
 void ensureOdbcDataSources();
 int privateServerPort();
-/// A folder of this test process, removed at exit.
-const std::string& processTempDir();
-/// Path of the MariaDB ODBC driver library (and the SQLite one).
+/// Path of the MariaDB ODBC driver library.
 std::string mariaDbDriverPath();
-std::string sqliteDriverPath();
 
 /// The statements of sql/schema-sqlite.sql or sql/schema-mariadb.sql, comments removed.
 std::vector<std::string> schemaStatements(DbKind kind);
+
+/// Rows of a query, each value as text or nullopt for NULL; rows({{"1", "a"}}) writes them in a test.
+using Rows = std::vector<std::vector<std::optional<std::string>>>;
+Rows rows(std::initializer_list<std::vector<const char*>> list);
 
 /// A fresh database holding the eight tables of sql/schema-*.sql, reached through its data source. The
 /// SQLite file is recreated; the MariaDB database of the process is dropped and created again. Throws
@@ -85,10 +74,9 @@ public:
     /// Runs a statement on a connection of the test's own; '[' and ']' become the identifier quote.
     void exec(const std::string& sql);
     /// Every row of a query, each value as text or nullopt for NULL.
-    std::vector<std::vector<std::optional<std::string>>> query(const std::string& sql);
+    Rows query(const std::string& sql);
     /// SELECT COUNT(*) of a query's FROM/WHERE part, e.g. count("[BaseTable] WHERE [NAME] = 'a'").
     long long count(const std::string& fromWhere);
-    CXDatabase& connection() { return m_admin; }
 
 private:
     DbKind m_kind;
@@ -123,7 +111,10 @@ private:
 /// Parameter name printer for INSTANTIATE_TEST_SUITE_P.
 struct DbKindName
 {
-    std::string operator()(const ::testing::TestParamInfo<DbKind>& info) const { return dbKindName(info.param); }
+    std::string operator()(const ::testing::TestParamInfo<DbKind>& info) const
+    {
+        return info.param == DbKind::Sqlite ? "Sqlite" : "MariaDb";
+    }
 };
 
 } // namespace qar::test
