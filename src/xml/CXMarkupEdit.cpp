@@ -126,7 +126,7 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     const std::size_t valueLength = hit.found() ? m_buffer.size() : m_buffer.size() - name.size() - 4;
     // Appending to a start tag whose names are known extends them instead of scanning the tag again.
     const bool extendIndex = !hit.found() && m_tagOwner == pos && m_tagVersion == m_version && !m_tagOverflow &&
-                             m_tagStop == at && isPlainName(name) &&
+                             m_tagStop == at && name.size() <= UINT16_MAX && isPlainName(name) &&
                              endsOnCharacter(s, std::string_view(m_buffer).substr(name.size() + 3, valueLength));
     // A name like an earlier one (that had no quoted value) is found there first, never here. The
     // lookup has just told whether there is one, unless the name took the path of names that may
@@ -152,8 +152,8 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
         // Filled in place: a copy assembled on the stack would stall on its narrow stores.
         TagEntry& e = m_tagEntries.emplace_back();
         e.left = at + 1;
-        e.length = nameLength;
-        e.key = markup::prefixKey(name.data(), nameLength);
+        e.length = static_cast<std::uint16_t>(nameLength);
+        e.key = probe.key;
         e.valueLeft = at + nameLength + 3;
         e.valueRight = e.valueLeft + static_cast<int>(valueLength) - 1;
         e.hasValue = true;

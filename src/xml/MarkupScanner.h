@@ -109,9 +109,17 @@ inline NameProbe probeName(std::string_view name)
     const std::size_t n = name.size();
     for (std::size_t i = 0; i < n; i += 8) {
         const std::size_t k = n - i < 8 ? n - i : 8;
-        std::uint64_t w = 0x4141414141414141u; // 'A' beyond the end: neither NUL nor special
-        std::memcpy(&w, name.data() + i, k);
         std::uint64_t valid = k == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * k)) - 1;
+        std::uint64_t w = 0;
+        if (k == 8) {
+            std::memcpy(&w, name.data() + i, 8);
+        } else {
+            // Assembled in a register: a short copy to memory read back as a word stalls the load.
+            for (std::size_t j = 0; j < k; ++j) {
+                w |= std::uint64_t{static_cast<unsigned char>(name[i + j])} << (8 * j);
+            }
+            w |= 0x4141414141414141u & ~valid; // 'A' beyond the end: neither NUL nor special
+        }
         const std::uint64_t nul = zeroIn(w);
         if (nul) {
             const auto at = static_cast<std::size_t>(std::countr_zero(nul)) / 8;

@@ -294,6 +294,24 @@ TEST(CXMarkup, LongStartTagsAreReadPastTheTokenCache)
     EXPECT_EQ(fresh.GetAttribute("K400"), "");
     ASSERT_TRUE(fresh.SetAttribute("K300", "new"));
     EXPECT_EQ(fresh.GetAttribute("K300"), "new");
+
+    // A name longer than what the index keeps of a length is read from the text, and no prefix of it
+    // is taken for it.
+    const std::string longName(70000, 'n');
+    const std::string prefix = longName.substr(0, 70000 % 65536);
+    CXMarkup written;
+    written.SetDocument(kDecl);
+    ASSERT_TRUE(written.AddElement("A"));
+    ASSERT_TRUE(written.SetAttribute(longName, "1"));
+    ASSERT_TRUE(written.SetAttribute("B", "2"));
+    CXMarkup reread;
+    ASSERT_TRUE(reread.SetDocument(written.GetDocument()));
+    reread.FindElement();
+    for (CXMarkup* copy : {&written, &reread}) {
+        EXPECT_EQ(copy->GetAttribute(longName), "1");
+        EXPECT_EQ(copy->GetAttribute(prefix), "");
+        EXPECT_EQ(copy->GetAttribute("B"), "2");
+    }
 }
 
 TEST(CXMarkup, FindElementMatchesWholeCaseSensitiveNames)
