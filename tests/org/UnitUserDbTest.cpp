@@ -47,20 +47,22 @@ protected:
         DbTest::TearDown();
     }
 
-    void unit(int id, int superId, int level, int groupId = 1)
+    /// Unit rows {id, parent, level[, group]} and user rows {id, unit[, group]}, all enabled.
+    void seed(std::initializer_list<std::vector<int>> units, std::initializer_list<std::vector<int>> users = {})
     {
         const auto n = [](int v) { return std::to_string(v); };
-        db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
-                  "[CAN_LOG], [OL_TIME], [UNIT_ALIAS], [LOG_PWD], [GROUP_ID], [UNIT_FLAG]) VALUES (" +
-                  n(id) + ", 'd" + n(id) + "', " + n(superId) + ", " + n(level) + ", 1, 0, 0, '', '', " + n(groupId) +
-                  ", 0)");
-    }
-    void user(int id, int unitId, int groupId = 1)
-    {
-        const auto n = [](int v) { return std::to_string(v); };
-        db().exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [USER_STATUS], [POWER_FLAG], [GROUP_ID]) "
-                  "VALUES (" +
-                  n(id) + ", 'u" + n(id) + "', " + n(unitId) + ", 1, 0, " + n(groupId) + ")");
+        for (const auto& u : units) {
+            db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
+                      "[CAN_LOG], [OL_TIME], [UNIT_ALIAS], [LOG_PWD], [GROUP_ID], [UNIT_FLAG]) VALUES (" +
+                      n(u[0]) + ", 'd" + n(u[0]) + "', " + n(u[1]) + ", " + n(u[2]) + ", 1, 0, 0, '', '', " +
+                      n(u.size() > 3 ? u[3] : 1) + ", 0)");
+        }
+        for (const auto& u : users) {
+            db().exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [USER_STATUS], [POWER_FLAG], "
+                      "[GROUP_ID]) VALUES (" +
+                      n(u[0]) + ", 'u" + n(u[0]) + "', " + n(u[1]) + ", 1, 0, " + n(u.size() > 2 ? u[2] : 1) + ")");
+        }
+        openAndBuild();
     }
     /// Opens the record objects and builds the tree, as the page does on initialisation.
     void openAndBuild(AdminContext context = {})
@@ -78,7 +80,7 @@ protected:
                      "ORDER BY [REC_ID]");
     }
     OrgTree::NodeId unitNode(std::int32_t id) const { return m_model.index().unitNodes.at(id); }
-    /// Opens the unit form on `node` (the edit form, or the add form), fills it and checks it.
+    /// Selects `node` and opens the unit form on it: the edit form, or the add form.
     UnitEditSession open(OrgTree::NodeId node, bool edit = true)
     {
         m_model.select(node);
@@ -115,19 +117,17 @@ protected:
 
 TEST_P(UnitUserDbTest, BuildsTheTreeFromBadRowsWithoutLooping)
 {
-    unit(100, 0, 1);
-    unit(101, 101, 2); // its own parent
-    unit(102, 103, 2); // a cycle
-    unit(103, 102, 2);
-    unit(104, 0, 0);    // level 0
-    unit(105, 0, 1, 9); // a group without a node
-    unit(106, 100, 2, 2);
-    unit(200, 0, 1, 2);
-    user(10001, 100);
-    user(30000, 102); // below a unit that is not shown
-    user(10002, 106, 2);
-    user(10003, 200, 2);
-    openAndBuild();
+    // 101 its own parent, 102/103 a cycle, 104 level 0, 105 in a group without a node; user 30000 below a
+    // unit that is not shown.
+    seed({{100, 0, 1},
+          {101, 101, 2},
+          {102, 103, 2},
+          {103, 102, 2},
+          {104, 0, 0},
+          {105, 0, 1, 9},
+          {106, 100, 2, 2},
+          {200, 0, 1, 2}},
+         {{10001, 100}, {30000, 102}, {10002, 106, 2}, {10003, 200, 2}});
     const OrgTree& t = m_model.tree();
     EXPECT_EQ(t.size(), 2u + 3u + 3u);
     EXPECT_EQ(m_model.index().unitNodes.size(), 3u);
@@ -147,10 +147,7 @@ TEST_P(UnitUserDbTest, BuildsTheTreeFromBadRowsWithoutLooping)
 
 TEST_P(UnitUserDbTest, AddsAUnitUnderAUserNodeAsTheUsersSibling)
 {
-    unit(100, 0, 1);
-    unit(110, 100, 2);
-    user(10001, 110);
-    openAndBuild();
+    seed({{100, 0, 1}, {110, 100, 2}}, {{10001, 110}});
     UnitEditSession session = open(m_model.tree().firstChild(unitNode(110)), false);
     EXPECT_EQ(session.fields.codeText, "111");
     const auto valid = submit(session, [](UnitForm& f) { f.department = "Research"; });
@@ -170,12 +167,7 @@ TEST_P(UnitUserDbTest, AddsAUnitUnderAUserNodeAsTheUsersSibling)
 
 TEST_P(UnitUserDbTest, MovingAUnitDeeperShiftsItsWholeSubtree)
 {
-    unit(100, 0, 1);
-    unit(110, 0, 1);
-    unit(111, 110, 2);
-    unit(112, 111, 3);
-    user(10001, 112);
-    openAndBuild();
+    seed({{100, 0, 1}, {110, 0, 1}, {111, 110, 2}, {112, 111, 3}}, {{10001, 112}});
     EXPECT_FALSE(edit(110, [](UnitEditSession& s, UnitForm& f) {
         EXPECT_EQ(s.form.descendants(), (std::vector<std::int32_t>{111, 112}));
         EXPECT_EQ(s.userIds, std::vector<std::int32_t>{10001});
@@ -192,14 +184,7 @@ TEST_P(UnitUserDbTest, MovingAUnitDeeperShiftsItsWholeSubtree)
 
 TEST_P(UnitUserDbTest, ANewCodeRepointsChildUnitsAndUsersWithTheirChangeRows)
 {
-    unit(100, 0, 1);
-    unit(101, 100, 2);
-    unit(102, 0, 1);
-    user(10001, 100);
-    user(10002, 101);
-    user(10003, 100);
-    user(10004, 102);
-    openAndBuild();
+    seed({{100, 0, 1}, {101, 100, 2}, {102, 0, 1}}, {{10001, 100}, {10002, 101}, {10003, 100}, {10004, 102}});
     EXPECT_FALSE(edit(100, [](UnitEditSession&, UnitForm& f) { f.codeText = "150"; }));
     EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [TREE_CLASS] FROM [UnitTable] ORDER BY [UNIT_ID]"),
               rows({{"101", "150", "2"}, {"102", "0", "1"}, {"150", "0", "1"}}));
@@ -219,11 +204,7 @@ TEST_P(UnitUserDbTest, ANewCodeRepointsChildUnitsAndUsersWithTheirChangeRows)
 
 TEST_P(UnitUserDbTest, AnotherGroupCarriesTheSubtreeAndItsUsersWithoutTheirChangeRows)
 {
-    unit(100, 0, 1);
-    unit(101, 100, 2);
-    user(10001, 101);
-    user(10002, 100);
-    openAndBuild();
+    seed({{100, 0, 1}, {101, 100, 2}}, {{10001, 101}, {10002, 100}});
     EXPECT_FALSE(edit(100, [](UnitEditSession&, UnitForm& f) { f.groupIndex = 1; }));
     EXPECT_EQ(query("SELECT [UNIT_ID], [GROUP_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"),
               rows({{"100", "2"}, {"101", "2"}}));
@@ -235,8 +216,7 @@ TEST_P(UnitUserDbTest, AnotherGroupCarriesTheSubtreeAndItsUsersWithoutTheirChang
 
 TEST_P(UnitUserDbTest, RefusesAnExistingCodeAndCodesAbove32000WithoutWriting)
 {
-    unit(100, 0, 1);
-    openAndBuild();
+    seed({{100, 0, 1}});
     UnitEditSession session = open(m_model.index().groupNodes.at(2), false);
     EXPECT_EQ(session.form.groupEntries()[static_cast<std::size_t>(session.fields.groupIndex)].data, 2);
     for (const auto& [code, messageId] : {std::pair{"100", 165}, {"32001", 221}, {"32767", 221}}) {
@@ -254,10 +234,7 @@ TEST_P(UnitUserDbTest, RefusesAnExistingCodeAndCodesAbove32000WithoutWriting)
 
 TEST_P(UnitUserDbTest, DeleteRefusesNodesWithChildrenAndLogsTheDeletedRows)
 {
-    unit(100, 0, 1);
-    unit(101, 100, 2);
-    user(10001, 101);
-    openAndBuild();
+    seed({{100, 0, 1}, {101, 100, 2}}, {{10001, 101}});
     int asked = 0;
     const auto ok = [&](int id) {
         asked = id;
@@ -285,8 +262,7 @@ TEST_P(UnitUserDbTest, DeleteRefusesNodesWithChildrenAndLogsTheDeletedRows)
 
 TEST_P(UnitUserDbTest, AnEditOfARowDeletedMeanwhileEndsQuietly)
 {
-    unit(100, 0, 1);
-    openAndBuild();
+    seed({{100, 0, 1}});
     EXPECT_FALSE(edit(100, [&](UnitEditSession&, UnitForm& f) {
         db().exec("DELETE FROM [UnitTable]");
         f.department = "Renamed";
@@ -297,10 +273,7 @@ TEST_P(UnitUserDbTest, AnEditOfARowDeletedMeanwhileEndsQuietly)
 
 TEST_P(UnitUserDbTest, ADatabaseErrorMidwayShows253AndKeepsWhatWasCommitted)
 {
-    unit(100, 0, 1);
-    unit(101, 100, 2);
-    user(10001, 100);
-    openAndBuild();
+    seed({{100, 0, 1}, {101, 100, 2}}, {{10001, 100}});
     EXPECT_EQ(edit(100,
                    [&](UnitEditSession&, UnitForm& f) {
                        db().exec("DROP TABLE [BaseTable]"); // the users' re-pointing fails
@@ -317,8 +290,8 @@ TEST_P(UnitUserDbTest, ADatabaseErrorMidwayShows253AndKeepsWhatWasCommitted)
 
 TEST_P(UnitUserDbTest, LongNamesWithQuotesAndChineseSurviveAddAndRebuild)
 {
-    unit(100, 0, 1); // with no unit rows at all the tree stays empty, not even the groups show
-    openAndBuild();
+    // With no unit rows at all the tree stays empty, not even the groups show.
+    seed({{100, 0, 1}});
     UnitEditSession session = open(m_model.index().groupNodes.at(1), false);
     const std::string name = std::string(240, 'x') + "'\"[ID:9]" + "\xE7\xA0\x94\xE5\x8F\x91"; // 研发 in UTF-8
     const auto valid = submit(session, [&](UnitForm& f) {
