@@ -32,14 +32,9 @@ std::vector<std::string> texts(const std::vector<ComboEntry>& entries)
 
 TEST(UnitFormModel, ParentListLeavesOutTheEditedSubtreeAndHiddenGroups)
 {
-    UnitFormSetup setup;
-    setup.context = {false, 1};
-    setup.editMode = true;
-    setup.parentId = 0;
-    setup.groupId = 1;
-    setup.editedCode = 100;
-    const auto m = model(setup, {unit(100, 0, 1), unit(105, 100, 2, 1, "Sales"), unit(106, 105, 3), unit(200, 0, 1, 2),
-                                 unit(107, 0, 1)});
+    const auto m =
+        model({.context = {false, 1}, .editMode = true, .groupId = 1, .editedCode = 100},
+              {unit(100, 0, 1), unit(105, 100, 2, 1, "Sales"), unit(106, 105, 3), unit(200, 0, 1, 2), unit(107, 0, 1)});
     EXPECT_EQ(m.descendants(), (std::vector<std::int32_t>{105, 106}));
     EXPECT_EQ(texts(m.parentEntries()), (std::vector<std::string>{"(0) (None)", "(1) {1} d [ID:107]"}));
     EXPECT_EQ(texts(m.groupEntries()), std::vector<std::string>{"1"}); // group 0 never, group 2 hidden
@@ -64,10 +59,8 @@ TEST(UnitFormModel, DescendantWalkStopsOnCyclesSelfParentsAndDepth)
 
 TEST(UnitFormModel, AddModeProposesOneAboveTheHighestCodeOfAnyGroup)
 {
-    UnitFormSetup setup;
-    setup.context = {false, 1};
-    setup.parentId = 105;
-    const auto m = model(setup, {unit(100, 0, 1), unit(105, 100, 2, 2), unit(3000, 0, 1, 3), unit(101, 0, 1)});
+    const auto m = model({.context = {false, 1}, .parentId = 105},
+                         {unit(100, 0, 1), unit(105, 100, 2, 2), unit(3000, 0, 1, 3), unit(101, 0, 1)});
     const UnitForm form = m.initialForm();
     EXPECT_EQ(form.codeText, "3001");
     EXPECT_TRUE(form.valided);
@@ -75,41 +68,33 @@ TEST(UnitFormModel, AddModeProposesOneAboveTheHighestCodeOfAnyGroup)
     EXPECT_EQ(model({}, {}).initialForm().codeText, "0");
 }
 
-TEST(UnitFormModel, SelectsThePassedParentAndItsGroup)
+// The passed parent and its group are selected; choosing another parent moves the group along in edit
+// mode only.
+TEST(UnitFormModel, GroupFollowsTheChosenParentInEditModeOnly)
 {
-    UnitFormSetup setup;
-    setup.parentId = 105;
-    const auto m = model(setup, {unit(100, 0, 1), unit(105, 100, 2, 2, "Sales")});
-    UnitForm form = m.initialForm();
-    EXPECT_EQ(m.parentEntries()[static_cast<std::size_t>(form.parentIndex)].text, "(2) {2} Sales [ID:105]");
-    EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, 2);
-    // In add mode the group list stays where it is when another parent is chosen.
-    form.parentIndex = 1;
-    m.parentSelectionChanged(form);
-    EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, 2);
-}
-
-TEST(UnitFormModel, EditModeGroupFollowsTheChosenParent)
-{
-    UnitFormSetup setup;
-    setup.editMode = true;
-    setup.groupId = 3;
-    setup.editedCode = 300;
-    const auto m = model(setup, {unit(100, 0, 1, 2), unit(300, 0, 1, 3)});
-    UnitForm form = m.initialForm();
-    EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, 3);
-    form.parentIndex = 1;
-    m.parentSelectionChanged(form);
-    EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, 2);
+    const std::vector<UnitRow> units = {unit(100, 0, 1, 2), unit(105, 100, 2, 3, "Sales: east")};
+    for (const bool editMode : {false, true}) {
+        SCOPED_TRACE(editMode);
+        const auto m = model({.context = {},
+                              .editMode = editMode,
+                              .parentId = editMode ? 0 : 105,
+                              .groupId = editMode ? 3 : 0,
+                              .editedCode = 300},
+                             units);
+        UnitForm form = m.initialForm();
+        EXPECT_EQ(m.parentEntries()[static_cast<std::size_t>(form.parentIndex)].text,
+                  editMode ? "(0) (None)" : "(2) {3} Sales: east [ID:105]");
+        EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, 3);
+        form.parentIndex = 1; // (1) {2} d [ID:100]
+        m.parentSelectionChanged(form);
+        EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, editMode ? 2 : 3);
+    }
 }
 
 TEST(UnitFormModel, ChecksRunInOrderAndStopAtTheFirstFailure)
 {
-    UnitFormSetup setup;
-    setup.editMode = true;
-    setup.groupId = 1;
-    setup.editedCode = 150;
-    const auto m = model(setup, {unit(100, 0, 1), unit(150, 0, 1)});
+    const auto m =
+        model({.context = {}, .editMode = true, .groupId = 1, .editedCode = 150}, {unit(100, 0, 1), unit(150, 0, 1)});
     struct Case
     {
         const char* department;
