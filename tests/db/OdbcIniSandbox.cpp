@@ -65,9 +65,8 @@ std::vector<std::pair<std::string, std::string>> iniSection(const std::string& f
 {
     std::vector<std::pair<std::string, std::string>> values;
     std::istringstream in(readFile(file));
-    std::string line;
     bool inside = false;
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
         line = trim(line);
         if (!line.empty() && line.front() == '[') {
             inside = line == "[" + section + "]";
@@ -83,8 +82,7 @@ std::vector<std::string> iniSections(const std::string& file)
 {
     std::vector<std::string> names;
     std::istringstream in(readFile(file));
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
         line = trim(line);
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             names.push_back(line.substr(1, line.size() - 2));

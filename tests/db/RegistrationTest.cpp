@@ -1,4 +1,5 @@
 #include "OdbcIniSandbox.h"
+#include "OdbcTestDb.h"
 #include "db/CXDatabase.h"
 #include "db/DataSourceRegistration.h"
 #include "db/OdbcError.h"
@@ -20,29 +21,12 @@ using test::OdbcIniSandbox;
 using test::writeFile;
 using Values = std::vector<std::pair<std::string, std::string>>;
 
-/// Runs `statements` on a connection opened with `connect` and returns the first column of the first
-/// row of the last one ("" when it has none), or "error: ..." with the driver's message.
-std::string queryOdbc(const std::string& connect, const std::vector<std::string>& statements)
+/// The first value of the first row a query on a fresh connection gives.
+std::string firstValue(const std::string& connect, const std::string& sql)
 {
-    try {
-        CXDatabase db;
-        db.Open(connect);
-        for (std::size_t i = 0; i + 1 < statements.size(); ++i) {
-            db.ExecuteSQL(statements[i]);
-        }
-        StmtHandle stmt = allocStatement(db.handle());
-        SQLCHAR* sql = reinterpret_cast<SQLCHAR*>(const_cast<char*>(statements.back().c_str()));
-        check(SQLExecDirect(stmt.get(), sql, SQL_NTS), SQL_HANDLE_STMT, stmt.get(), "query");
-        char value[256] = {};
-        SQLLEN ind = 0;
-        if (SQLNumResultCols(stmt.get(), reinterpret_cast<SQLSMALLINT*>(&ind)) == SQL_SUCCESS && ind > 0 &&
-            SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
-            SQLGetData(stmt.get(), 1, SQL_C_CHAR, value, sizeof value, &ind);
-        }
-        return value;
-    } catch (const DbError& e) {
-        return std::string("error: ") + e.what();
-    }
+    CXDatabase db;
+    db.Open(connect);
+    return test::query(db, sql).at(0).at(0).value_or("");
 }
 
 std::string sqliteDriver()
@@ -59,9 +43,10 @@ protected:
     {
         const std::string path = m_sandbox.programDir() + "/" + relative;
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        EXPECT_EQ(queryOdbc("DRIVER=" + sqliteDriver() + ";Database=" + path,
-                            {"CREATE TABLE Marker (TEXT_VALUE VARCHAR(20))", "INSERT INTO Marker VALUES ('opened')"}),
-                  "");
+        CXDatabase db;
+        db.Open("DRIVER=" + sqliteDriver() + ";Database=" + path);
+        db.ExecuteSQL("CREATE TABLE Marker (TEXT_VALUE VARCHAR(20))");
+        db.ExecuteSQL("INSERT INTO Marker VALUES ('opened')");
         return path;
     }
 
@@ -99,14 +84,7 @@ TEST_F(Registration, AccessDataSourceHoldsEveryValueInOrder)
     EXPECT_EQ(iniSections(sys), (std::vector<std::string>{"ODBC Data Sources", "QarDesk"}));
     EXPECT_TRUE(iniSections(m_sandbox.userFile()).empty());
     EXPECT_TRUE(DsnKeyExists(m_sandbox.dbDat()));
-}
-
-TEST_F(Registration, AccessDataSourceOpensTheRegisteredFile)
-{
-    makeDatabase("data/qar.db");
-    writeDbDat("DSN=QarDesk\nUID=\nPWD=\nFile=data\\qar.db\n");
-    ASSERT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), false));
-    EXPECT_EQ(queryOdbc("DSN=QarDesk;UID=;PWD=", {"SELECT TEXT_VALUE FROM Marker"}), "opened");
+    EXPECT_EQ(firstValue("DSN=QarDesk;UID=;PWD=", "SELECT TEXT_VALUE FROM Marker"), "opened");
 }
 
 TEST_F(Registration, PerUserDataSourceExistsButIsNotRegisteredMachineWide)
@@ -120,7 +98,7 @@ TEST_F(Registration, PerUserDataSourceExistsButIsNotRegisteredMachineWide)
     EXPECT_TRUE(iniSections(OdbcIniSandbox::systemFile()).empty());
     EXPECT_TRUE(DsnKeyExists(m_sandbox.dbDat()));
     EXPECT_FALSE(IsDsnRegistered());
-    EXPECT_EQ(queryOdbc("DSN=QarDesk;UID=;PWD=", {"SELECT TEXT_VALUE FROM Marker"}), "opened");
+    EXPECT_EQ(firstValue("DSN=QarDesk;UID=;PWD=", "SELECT TEXT_VALUE FROM Marker"), "opened");
 
     ASSERT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), false));
     EXPECT_TRUE(IsDsnRegistered());
@@ -174,33 +152,22 @@ TEST_F(Registration, DatabasePathOf255CharactersIsNotWritten)
 
 TEST_F(Registration, ServerDataSourceHoldsEveryValueInOrder)
 {
+    const auto values = [](const std::string& server, const std::string& port) {
+        return Values{{"DATABASE", "qar"}, {"Driver", GetSystemDir() + "/libmaodbc.so"},
+                      {"PORT", port},      {"UID", "qar"},
+                      {"PWD", "pw"},       {"SERVER", server},
+                      {"CHARSET", "gbk"}};
+    };
     writeDbDat("DSN=QarServer\nUID=qar\nPWD=pw\n");
     RegisterMySqlDsn("10.0.0.7", "gbk", 4397);
-
     const std::string sys = OdbcIniSandbox::systemFile();
-    EXPECT_EQ(iniSection(sys, "QarServer"), (Values{
-                                                {"DATABASE", "qar"},
-                                                {"Driver", GetSystemDir() + "/libmaodbc.so"},
-                                                {"PORT", "4397"},
-                                                {"UID", "qar"},
-                                                {"PWD", "pw"},
-                                                {"SERVER", "10.0.0.7"},
-                                                {"CHARSET", "gbk"},
-                                            }));
+    EXPECT_EQ(iniSection(sys, "QarServer"), values("10.0.0.7", "4397"));
     EXPECT_EQ(iniSection(sys, "ODBC Data Sources"), (Values{{"QarServer", "MySQL ODBC 3.51 Driver"}}));
     EXPECT_TRUE(IsDsnRegistered());
 
     // Registering again without a character set overwrites the values and leaves the old one.
     RegisterMySqlDsn("db.example", "", 3306);
-    EXPECT_EQ(iniSection(sys, "QarServer"), (Values{
-                                                {"DATABASE", "qar"},
-                                                {"Driver", GetSystemDir() + "/libmaodbc.so"},
-                                                {"PORT", "3306"},
-                                                {"UID", "qar"},
-                                                {"PWD", "pw"},
-                                                {"SERVER", "db.example"},
-                                                {"CHARSET", "gbk"},
-                                            }));
+    EXPECT_EQ(iniSection(sys, "QarServer"), values("db.example", "3306"));
 }
 
 TEST_F(Registration, RegisteredCheckNeedsDriverAndListEntry)
@@ -226,8 +193,7 @@ TEST_F(Registration, ServerDataSourceConnectsToMariaDb)
 {
     const char* host = std::getenv("QAR_TEST_MARIADB_HOST");
     if (host == nullptr) {
-        const char* required = std::getenv("QAR_REQUIRE_MARIADB");
-        if (required != nullptr && std::string(required) == "1") {
+        if (test::mariaDbRequired()) {
             FAIL() << "QAR_REQUIRE_MARIADB=1 but no test server: run scripts/mariadb start; source build/mariadb/env";
         }
         GTEST_SKIP() << "no MariaDB test server (scripts/mariadb start; source build/mariadb/env)";
@@ -235,17 +201,16 @@ TEST_F(Registration, ServerDataSourceConnectsToMariaDb)
     const std::string port = std::getenv("QAR_TEST_MARIADB_PORT");
     const std::string user = std::getenv("QAR_TEST_MARIADB_USER");
     const std::string password = std::getenv("QAR_TEST_MARIADB_PASSWORD");
-    const std::string database = std::getenv("QAR_TEST_MARIADB_DATABASE");
     // The data source names the database "qar"; the throwaway server starts without it.
-    ASSERT_EQ(queryOdbc("DRIVER=" + GetSystemDir() + "/libmaodbc.so;SERVER=" + host + ";PORT=" + port + ";UID=" + user +
-                            ";PWD=" + password + ";DATABASE=" + database,
-                        {"CREATE DATABASE IF NOT EXISTS qar"}),
-              "");
+    CXDatabase admin;
+    admin.Open("DRIVER=" + test::mariaDbDriverPath() + ";SERVER=" + host + ";PORT=" + port + ";UID=" + user +
+               ";PWD=" + password);
+    admin.ExecuteSQL("CREATE DATABASE IF NOT EXISTS qar");
 
     writeDbDat("DSN=QarServer\nUID=" + user + "\nPWD=" + password + "\n");
     RegisterMySqlDsn(host, "gbk", std::atoi(port.c_str()));
-    EXPECT_EQ(queryOdbc("DSN=QarServer;UID=" + user + ";PWD=" + password,
-                        {"SELECT CONCAT(DATABASE(), '/', @@character_set_client)"}),
+    EXPECT_EQ(firstValue("DSN=QarServer;UID=" + user + ";PWD=" + password,
+                         "SELECT CONCAT(DATABASE(), '/', @@character_set_client)"),
               "qar/gbk");
 }
 

@@ -232,10 +232,10 @@ Rows rows(std::initializer_list<std::vector<const char*>> list)
     return out;
 }
 
-Rows OdbcTestDb::query(const std::string& sql)
+Rows query(CXDatabase& database, const std::string& sql)
 {
-    OdbcStatement stmt(m_admin);
-    stmt.execute(m_admin.quoteBrackets(sql));
+    OdbcStatement stmt(database);
+    stmt.execute(sql);
     SQLHSTMT h = stmt.handle();
     SQLSMALLINT columns = 0;
     check(SQLNumResultCols(h, &columns), SQL_HANDLE_STMT, h, "SQLNumResultCols");
@@ -255,6 +255,11 @@ Rows OdbcTestDb::query(const std::string& sql)
         }
     }
     return out;
+}
+
+Rows OdbcTestDb::query(const std::string& sql)
+{
+    return test::query(m_admin, m_admin.quoteBrackets(sql));
 }
 
 long long OdbcTestDb::count(const std::string& fromWhere)

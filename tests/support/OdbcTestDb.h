@@ -50,6 +50,8 @@ std::vector<std::string> schemaStatements(DbKind kind);
 /// Rows of a query, each value as text or nullopt for NULL; rows({{"1", "a"}}) writes them in a test.
 using Rows = std::vector<std::vector<std::optional<std::string>>>;
 Rows rows(std::initializer_list<std::vector<const char*>> list);
+/// Every row of a query on an open connection, the statement sent as it is.
+Rows query(CXDatabase& database, const std::string& sql);
 
 /// A fresh database holding the eight tables of sql/schema-*.sql, reached through its data source. The
 /// SQLite file is recreated; the MariaDB database of the process is dropped and created again. Throws
