@@ -6,49 +6,17 @@
 #include "app/ui/CMainDlg.h"
 #include "app/ui/MessageService.h"
 #include "catalog/CEnvParamModel.h"
-#include "db/ChangeLog.h"
 #include "db/ColumnMap.h"
 
-#include <QListWidget>
 #include <QPushButton>
-#include <QTest>
 #include <QTreeWidget>
-
-#include <memory>
 
 using namespace qar;
 using namespace qar::ui;
+using test::child;
 
-namespace
-{
-
-/// The main window's services on a real database, with the server stopped.
-class DbShellHost : public ShellHost
-{
-public:
-    explicit DbShellHost(const std::string& connect) : databaseSession(connect) {}
-
-    CDatabaseSession databaseSession;
-    test::StoppedServer server;
-    CChangeLog log{databaseSession.tableChangeTmp(), server};
-    test::FakeProbe probe;
-
-    void ensureDataSource() override {}
-    bool openDatabase() override { return databaseSession.OpenDatabase(); }
-    void refreshConnection() override {}
-    void closeDatabase() override { databaseSession.CloseAll(); }
-    int groupUserLimit(int) override { return 0; }
-    CDatabaseSession& session() override { return databaseSession; }
-    CChangeLog& changeLog() override { return log; }
-    IServerProbe& serverProbe() override { return probe; }
-    std::unique_ptr<IVexLink> makeNetworkClient(const StartOptions&, VexEventSink) override
-    {
-        return std::make_unique<test::RecordingLink>();
-    }
-};
-
-} // namespace
-
+// Reading the settings and the rows is covered by the core's tests; these show the hidden page in the
+// main window loading once at start and again on Refresh only.
 class CEnvParamPageTest : public QObject
 {
     Q_OBJECT
@@ -58,89 +26,56 @@ private slots:
 
     void init()
     {
-        m_programDir = std::make_unique<test::TempDir>();
-        m_programEnv = std::make_unique<test::ScopedEnv>("QAR_PROGRAM_DIR", m_programDir->path().c_str());
+        m_box = std::make_unique<test::ProgramSandbox>();
         ColumnMap::resetAllForTesting();
         m_db = std::make_unique<test::OdbcTestDb>(test::DbKind::Sqlite);
-        test::writeFile(m_programDir->file("UserData/config/DB.dat"), m_db->dbDat());
+        test::writeFile(m_box->dir.file("UserData/config/DB.dat"), m_db->dbDat());
         test::writeFile(EnvParamDatPath(), "[EnvParam]\nPassword_Method=PwdMethod\nExtend_Interface_Field=ExtField\n");
-        m_messages = std::make_unique<test::HeadlessMessages>();
+        m_db->exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('PwdMethod', 'MD5')");
+        m_db->exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('Mail', NULL)");
+        m_host = std::make_unique<test::FakeShellHost>(m_db->connectString(), false);
+        m_dlg = std::make_unique<CMainDlg>(StartOptions{}, *m_host, m_launcher);
+        QVERIFY(m_dlg->initialise());
+        m_dlg->show();
+        QCoreApplication::sendPostedEvents(); // the post-initialisation step loads the pages
     }
 
     void cleanup()
     {
         m_dlg.reset();
         m_host.reset();
-        m_messages.reset();
         m_db.reset();
-        m_programEnv.reset();
-        m_programDir.reset();
+        m_box.reset();
     }
 
-    void loadsOnceAtStartAndStaysHidden()
+    void loadsOnceAtStartAndAgainOnRefresh()
     {
-        param("PwdMethod", "'MD5'");
-        param("ExtField", "'Setting'");
-        param("Mail", "NULL");
-        openWindow();
-
-        QCOMPARE(listed(), (QStringList{QStringLiteral("PwdMethod|MD5"), QStringLiteral("ExtField|Setting"),
-                                        QStringLiteral("Mail|<Not assigned>")}));
-        const EnvParamValues values = CEnvParamPage::valuesOf(m_dlg.get());
-        QCOMPARE(values.passwordMethod, std::string("MD5"));
-        QVERIFY(values.accountMode());
+        QCOMPARE(listed(), (QStringList{QStringLiteral("PwdMethod|MD5"), QStringLiteral("Mail|<Not assigned>")}));
+        QCOMPARE(CEnvParamPage::valuesOf(m_dlg.get()).passwordMethod, std::string("MD5"));
+        QVERIFY(!CEnvParamPage::valuesOf(m_dlg.get()).accountMode());
         QVERIFY(CEnvParamPage::valuesOf(nullptr).passwordMethod.empty());
-
-        // No side-bar entry ever brings the page up.
-        auto* bar = m_dlg->findChild<QListWidget*>(QStringLiteral("sideBarList"));
-        for (int row = 0; row < bar->count(); ++row) {
-            bar->setCurrentRow(row);
-            QVERIFY(!page().isVisible());
-        }
         QVERIFY(!page().isVisibleTo(m_dlg.get()));
 
-        // Without Refresh the page keeps what it read at start.
-        m_db->exec("UPDATE [ParamTable] SET [Param_Value] = 'Plain' WHERE [Param_Name] = 'PwdMethod'");
-        QCOMPARE(CEnvParamPage::valuesOf(m_dlg.get()).passwordMethod, std::string("MD5"));
-    }
-
-    void refreshReloadsTheListAndModifyFollowsTheSelection()
-    {
-        param("PwdMethod", "'MD5'");
-        openWindow();
-        auto* modify = page().findChild<QPushButton*>(QStringLiteral("modifyButton"));
+        auto* modify = child<QPushButton>(page(), "modifyButton");
         QVERIFY(!modify->isEnabled());
         list()->setCurrentItem(list()->topLevelItem(0));
         QVERIFY(modify->isEnabled());
 
         m_db->exec("UPDATE [ParamTable] SET [Param_Value] = '' WHERE [Param_Name] = 'PwdMethod'");
-        param("ExtField", "'setting'");
-        page().findChild<QPushButton*>(QStringLiteral("refreshButton"))->click();
-        QCOMPARE(listed(),
-                 (QStringList{QStringLiteral("PwdMethod|<Not assigned>"), QStringLiteral("ExtField|setting")}));
+        m_db->exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('ExtField', 'Setting')");
+        QCOMPARE(CEnvParamPage::valuesOf(m_dlg.get()).passwordMethod, std::string("MD5"));
+        child<QPushButton>(page(), "refreshButton")->click();
+        QCOMPARE(listed(), (QStringList{QStringLiteral("PwdMethod|<Not assigned>"),
+                                        QStringLiteral("Mail|<Not assigned>"), QStringLiteral("ExtField|Setting")}));
         QVERIFY(!modify->isEnabled()); // the reloaded list has no selection
-        const EnvParamValues values = page().values();
-        QCOMPARE(values.passwordMethod, std::string());
-        QVERIFY(!values.accountMode());
+        QVERIFY(page().values().passwordMethod.empty());
+        QVERIFY(page().values().accountMode());
         QVERIFY(MessageService::instance().shown().isEmpty());
     }
 
 private:
-    void param(const char* name, const char* valueSql)
-    {
-        m_db->exec(std::string("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('") + name + "', " +
-                   valueSql + ")");
-    }
-    void openWindow()
-    {
-        m_host = std::make_unique<DbShellHost>(m_db->connectString());
-        m_dlg = std::make_unique<CMainDlg>(StartOptions{}, *m_host, m_launcher);
-        QVERIFY(m_dlg->initialise());
-        m_dlg->show();
-        QCoreApplication::sendPostedEvents(); // the post-initialisation step loads the pages
-    }
     CEnvParamPage& page() { return *qobject_cast<CEnvParamPage*>(m_dlg->page(PageKind::EnvironmentParameters)); }
-    QTreeWidget* list() { return page().findChild<QTreeWidget*>(QStringLiteral("paramsTreeWidget")); }
+    QTreeWidget* list() { return child<QTreeWidget>(page(), "paramsTreeWidget"); }
     QStringList listed()
     {
         QStringList rows;
@@ -149,12 +84,10 @@ private:
         }
         return rows;
     }
-    std::unique_ptr<test::TempDir> m_programDir;
-    std::unique_ptr<test::ScopedEnv> m_programEnv;
+    std::unique_ptr<test::ProgramSandbox> m_box;
     std::unique_ptr<test::OdbcTestDb> m_db;
-    std::unique_ptr<test::HeadlessMessages> m_messages;
     test::RecordingLauncher m_launcher;
-    std::unique_ptr<DbShellHost> m_host;
+    std::unique_ptr<test::FakeShellHost> m_host;
     std::unique_ptr<CMainDlg> m_dlg;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TempDir.h"
 #include "app/ShellHost.h"
 #include "app/ui/Launcher.h"
 
@@ -16,6 +17,12 @@
 
 namespace qar::test
 {
+
+/// The named child of `parent`, of type T.
+template <class T> T* child(const QObject& parent, const char* name)
+{
+    return parent.findChild<T*>(QString::fromLatin1(name));
+}
 
 /// A network client that keeps what is sent and hands out the messages the test puts in.
 class RecordingLink : public IVexLink
@@ -52,35 +59,40 @@ public:
     bool findServerProcess() override { return false; }
 };
 
-/// A server that is never running, for the change log.
-class StoppedServer : public IServerState
+/// A ShellHost whose calls the test records. By default its session names a data source that does not
+/// exist and opening answers `openResult`: pages that reach the database find it closed. Given a connect
+/// string, it opens that real database instead, as the tool does.
+class FakeShellHost : public ShellHost, public IServerState
 {
 public:
-    bool IsServerRunning() const override { return false; }
-};
+    explicit FakeShellHost(const std::string& connect = {}, bool serverRunning = false)
+        : databaseSession(connect.empty() ? "ODBC;DSN=QarNoSuchSource;UID=;PWD=" : connect),
+          realDatabase(!connect.empty()), running(serverRunning)
+    {}
 
-/// A ShellHost whose answers the test sets and whose calls it records. Its session names a data
-/// source that does not exist: pages that reach the database find it closed.
-class FakeShellHost : public ShellHost
-{
-public:
-    CDatabaseSession databaseSession{"ODBC;DSN=QarNoSuchSource;UID=;PWD="};
-    StoppedServer stoppedServer;
-    CChangeLog log{databaseSession.tableChangeTmp(), stoppedServer};
+    CDatabaseSession databaseSession;
+    bool realDatabase;
+    bool running;
+    CChangeLog log{databaseSession.tableChangeTmp(), *this};
     bool openResult = true;
     FakeProbe probe;
     RecordingLink* link = nullptr; ///< the client the window made, owned by the window
     QStringList calls;
 
+    bool IsServerRunning() const override { return running; }
     void ensureDataSource() override { calls << QStringLiteral("ensureDataSource"); }
     bool openDatabase() override
     {
         calls << QStringLiteral("openDatabase");
-        return openResult;
+        return realDatabase ? databaseSession.OpenDatabase() : openResult;
     }
     void refreshConnection() override { calls << QStringLiteral("refreshConnection"); }
-    void closeDatabase() override { calls << QStringLiteral("closeDatabase"); }
-    int groupUserLimit(int groupId) override { return groupId * 10; }
+    void closeDatabase() override
+    {
+        calls << QStringLiteral("closeDatabase");
+        databaseSession.CloseAll();
+    }
+    int groupUserLimit(int) override { return 0; }
     CDatabaseSession& session() override { return databaseSession; }
     CChangeLog& changeLog() override { return log; }
     IServerProbe& serverProbe() override { return probe; }
@@ -126,6 +138,14 @@ public:
     ~HeadlessMessages();
     HeadlessMessages(const HeadlessMessages&) = delete;
     HeadlessMessages& operator=(const HeadlessMessages&) = delete;
+};
+
+/// A program folder of its own and headless prompts, for one test.
+struct ProgramSandbox
+{
+    TempDir dir;
+    ScopedEnv programDir{"QAR_PROGRAM_DIR", dir.path().c_str()};
+    HeadlessMessages messages;
 };
 
 } // namespace qar::test
