@@ -1,39 +1,30 @@
 #include "app/ui/CCorpDlg.h"
 
 #include "GuiTestSupport.h"
-#include "TempDir.h"
 #include "app/Corporation.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/MessageService.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <functional>
-#include <memory>
 
 using namespace qar;
 using namespace qar::ui;
+using test::child;
 
 namespace
 {
 
-const char kConfirm[] = "Your company name is:  Acme\n Your website is:  http://acme.example\n\nPlease click \"OK\" "
-                        "to confirm.";
-
-void type(CCorpDlg& dlg, const QString& name, const QString& website)
+void type(CCorpDlg& dlg, const char* name, const char* website)
 {
-    dlg.findChild<QLineEdit*>(QStringLiteral("nameEdit"))->setText(name);
-    dlg.findChild<QLineEdit*>(QStringLiteral("websiteEdit"))->setText(website);
+    child<QLineEdit>(dlg, "nameEdit")->setText(QString::fromLatin1(name));
+    child<QLineEdit>(dlg, "websiteEdit")->setText(QString::fromLatin1(website));
 }
 
 void click(CCorpDlg& dlg, const char* button)
 {
-    QTest::mouseClick(dlg.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(dlg, button), Qt::LeftButton);
 }
 
 } // namespace
@@ -47,19 +38,12 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<test::TempDir>();
-        m_programDir = std::make_unique<test::ScopedEnv>("QAR_PROGRAM_DIR", m_dir->path().c_str());
-        m_messages = std::make_unique<test::HeadlessMessages>();
-        test::writeFile(m_dir->file("UserData/config/EnvInfo.dat"),
+        m_box = std::make_unique<test::ProgramSandbox>();
+        test::writeFile(m_box->dir.file("UserData/config/EnvInfo.dat"),
                         "[EnvInfo]\nm_sCorporationName=Old\nm_sCorporationHomepage=http://old\n");
     }
 
-    void cleanup()
-    {
-        m_messages.reset();
-        m_programDir.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_box.reset(); }
 
     void editingShowsOkAndCancelAndSetUpOnlyTheCentredOk()
     {
@@ -67,10 +51,10 @@ private slots:
             CCorpDlg dlg;
             dlg.setCancelAllowed(cancelAllowed);
             dlg.show();
-            QCOMPARE(dlg.findChild<QPushButton*>(QStringLiteral("okButton"))->isVisible(), cancelAllowed);
-            QCOMPARE(dlg.findChild<QPushButton*>(QStringLiteral("cancelButton"))->isVisible(), cancelAllowed);
-            QCOMPARE(dlg.findChild<QPushButton*>(QStringLiteral("okCenterButton"))->isVisible(), !cancelAllowed);
-            QCOMPARE(dlg.findChild<QLineEdit*>(QStringLiteral("websiteEdit"))->text(), QStringLiteral("http://"));
+            QCOMPARE(child<QPushButton>(dlg, "okButton")->isVisible(), cancelAllowed);
+            QCOMPARE(child<QPushButton>(dlg, "cancelButton")->isVisible(), cancelAllowed);
+            QCOMPARE(child<QPushButton>(dlg, "okCenterButton")->isVisible(), !cancelAllowed);
+            QCOMPARE(child<QLineEdit>(dlg, "websiteEdit")->text(), QStringLiteral("http://"));
         }
     }
 
@@ -79,13 +63,14 @@ private slots:
         CCorpDlg dlg;
         dlg.setCancelAllowed(true);
         dlg.show();
-        type(dlg, QStringLiteral("Acme"), QStringLiteral("http://acme.example"));
+        type(dlg, "Acme", "http://acme.example");
         MessageService::instance().setNextAnswer(Answer::Cancel);
         click(dlg, "okButton");
         QVERIFY(dlg.isVisible());
-        QCOMPARE(MessageService::instance().lastText(), QString::fromLatin1(kConfirm));
+        QCOMPARE(MessageService::instance().lastText(),
+                 QStringLiteral("Your company name is:  Acme\n Your website is:  http://acme.example\n\nPlease click "
+                                "\"OK\" to confirm."));
         click(dlg, "okButton"); // confirmed with OK this time
-        QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), static_cast<int>(QDialog::Accepted));
         QCOMPARE(dlg.corporation(), (CorporationInfo{"Acme", "http://acme.example"}));
     }
@@ -94,7 +79,7 @@ private slots:
     {
         CCorpDlg dlg;
         dlg.show();
-        type(dlg, QStringLiteral("Acme"), QString());
+        type(dlg, "Acme", "");
         QTest::keyClick(&dlg, Qt::Key_Escape);
         dlg.close();
         QVERIFY(dlg.isVisible());
@@ -107,21 +92,14 @@ private slots:
         test::FakeShellHost host;
         test::RecordingLauncher launcher;
         CMainDlg main(StartOptions{}, host, launcher);
-        auto* name = main.findChild<QPushButton*>(QStringLiteral("nameButton"));
-
-        test::whenModal<CCorpDlg>([](CCorpDlg& dlg) {
-            QCOMPARE(dlg.findChild<QLineEdit*>(QStringLiteral("nameEdit"))->text(), QStringLiteral("Old"));
-            type(dlg, QStringLiteral("Acme"), QStringLiteral("http://acme.example"));
-            click(dlg, "cancelButton");
-        });
-        QTest::mouseClick(name, Qt::LeftButton);
-        QCOMPARE(ReadCorporationInfo(), (CorporationInfo{"Old", "http://old"}));
-
-        test::whenModal<CCorpDlg>([](CCorpDlg& dlg) {
-            type(dlg, QStringLiteral("Acme"), QStringLiteral("http://acme.example"));
-            click(dlg, "okButton");
-        });
-        QTest::mouseClick(name, Qt::LeftButton);
+        for (const char* button : {"cancelButton", "okButton"}) {
+            test::whenModal<CCorpDlg>([button](CCorpDlg& dlg) {
+                QCOMPARE(child<QLineEdit>(dlg, "nameEdit")->text(), QStringLiteral("Old"));
+                type(dlg, "Acme", "http://acme.example");
+                click(dlg, button);
+            });
+            QTest::mouseClick(child<QPushButton>(main, "nameButton"), Qt::LeftButton);
+        }
         QCOMPARE(ReadCorporationInfo(), (CorporationInfo{"Acme", "http://acme.example"}));
     }
 
@@ -138,9 +116,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<test::ScopedEnv> m_programDir;
-    std::unique_ptr<test::HeadlessMessages> m_messages;
+    std::unique_ptr<test::ProgramSandbox> m_box;
 };
 
 QTEST_MAIN(CCorpDlgTest)
