@@ -34,12 +34,8 @@ TEST(MainWindowModel, SideBarEntriesKeepTheirOrderImagesAndAudience)
     }
     EXPECT_FALSE(PageForEntry(-1, true));
     EXPECT_FALSE(PageForEntry(6, true));
-}
-
-TEST(MainWindowModel, StartsOnGroupsForASystemManagerAndOnUnitsOtherwise)
-{
-    EXPECT_EQ(PageForEntry(InitialSideBarIndex(true), true), PageKind::Groups);
-    EXPECT_EQ(PageForEntry(InitialSideBarIndex(false), false), PageKind::UnitsAndUsers);
+    EXPECT_EQ(InitialSideBarIndex(true), 0);
+    EXPECT_EQ(InitialSideBarIndex(false), 2);
 }
 
 TEST(MainWindowModel, LayoutPlacesSideBarPagesAndTheButtonRow)

@@ -154,49 +154,27 @@ TEST_F(ServerControlTest, ServerCountsAsRunningByWindowOrByProcess)
     EXPECT_TRUE(control.IsServerRunning());
 }
 
-TEST_F(ServerControlTest, UpdateServiceButtonsFollowsServerFirstRunAndExecutable)
-{
-    auto local = make();
-    local.UpdateServiceButtons();
-    probe.process = true;
-    local.UpdateServiceButtons();
-    auto firstRun = make(true);
-    probe.process = false;
-    firstRun.UpdateServiceButtons();
-    test::TempDir remoteDir;
-    ServerControl remote(ServerControl::Hooks{flags, buttons, probe, link, {}, {}, {}}, remoteDir.path().string(),
-                         false);
-    remote.UpdateServiceButtons();
-    const std::vector<ServiceButtonState> expected = {{true, true}, {false, true}, {false, true}, {true, false}};
-    EXPECT_EQ(buttons.states, expected);
-}
-
+// A notification the client drops (no connection) still clears the flags.
 TEST_F(ServerControlTest, NotifyServerSendsFlagBitsThenClearsAndUpdates)
 {
     auto control = make();
-    const std::pair<ChangeFlags, std::uint32_t> cases[] = {
-        {{false, true, false}, 0x02}, {{true, false, true}, 0x21}, {{true, true, true}, 0x23}, {{}, 0x00}};
-    for (const auto& [set, bits] : cases) {
-        SCOPED_TRACE(bits);
+    const std::tuple<ChangeFlags, std::uint32_t, bool> cases[] = {{{false, true, false}, 0x02, true},
+                                                                  {{true, false, true}, 0x21, true},
+                                                                  {{true, true, true}, 0x23, true},
+                                                                  {{}, 0x00, true},
+                                                                  {{true, true, true}, 0x23, false}};
+    for (const auto& [set, bits, connected] : cases) {
+        SCOPED_TRACE(::testing::Message() << bits << connected);
         link.sent.clear();
+        link.connected = connected;
         flags.flags = set;
         const auto updates = buttons.states.size();
+        const int clears = flags.clears;
         control.NotifyServer();
-        ASSERT_EQ(link.sent.size(), 1U);
-        EXPECT_EQ(link.sent[0], refresh(bits));
-        EXPECT_FALSE(flags.flags.units || flags.flags.users || flags.flags.groups);
+        EXPECT_EQ(link.sent, connected ? std::vector<VexPayload>{refresh(bits)} : std::vector<VexPayload>{});
+        EXPECT_EQ(flags.clears, clears + 1);
         EXPECT_EQ(buttons.states.size(), updates + 1);
     }
-}
-
-TEST_F(ServerControlTest, DroppedNotificationStillClearsTheFlags)
-{
-    auto control = make();
-    link.connected = false;
-    flags.flags = {true, true, true};
-    control.NotifyServer();
-    EXPECT_TRUE(link.sent.empty());
-    EXPECT_EQ(flags.clears, 1);
 }
 
 TEST_F(ServerControlTest, ConnectionStateMessages)
