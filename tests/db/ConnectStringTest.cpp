@@ -97,20 +97,11 @@ TEST_P(MariaDbConnectionTest, PasswordWithSeparatorsAndBracesConnects)
     db().exec("DROP USER 'qar_brace'@'127.0.0.1'");
 }
 
-TEST(Connection, ServerDownFailsWithinTheLoginTimeout)
+// A closed port, and a listening socket nobody accepts from (the kernel completes the connection, no
+// greeting follows): both fail within the login timeout instead of hanging the tool.
+TEST(Connection, ServerDownOrSilentFailsWithinTheLoginTimeout)
 {
     test::ensureOdbcDataSources();
-    CXDatabase database;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_THROW(database.Open(makeConnectString(test::kClosedPortDsn, "qar", "x")), OdbcError);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
-    EXPECT_FALSE(database.IsOpen());
-}
-
-TEST(Connection, ServerThatNeverGreetsFailsWithinTheLoginTimeout)
-{
-    test::ensureOdbcDataSources();
-    // A listening socket nobody accepts from: the kernel completes the connection, no greeting follows.
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     const int one = 1;
     ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -120,10 +111,14 @@ TEST(Connection, ServerThatNeverGreetsFailsWithinTheLoginTimeout)
     addr.sin_port = htons(static_cast<std::uint16_t>(test::privateServerPort()));
     ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ASSERT_EQ(::listen(listener, 4), 0);
-    CXDatabase database;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_THROW(database.Open(makeConnectString(test::kPrivateServerDsn, "qar", "x")), OdbcError);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    for (const auto& [dsn, limit] : {std::pair{test::kClosedPortDsn, 6}, {test::kPrivateServerDsn, 8}}) {
+        SCOPED_TRACE(dsn);
+        CXDatabase database;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_THROW(database.Open(makeConnectString(dsn, "qar", "x")), OdbcError);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(limit));
+        EXPECT_FALSE(database.IsOpen());
+    }
     ::close(listener);
 }
 
