@@ -68,51 +68,41 @@ QStringList shownTexts(QWidget* form)
     return texts;
 }
 
-struct UiText
-{
-    QString property; // "text", "title" or "windowTitle"
-    QString value;
-    int id = 0; // the textId or titleId beside it, 0 when missing
-};
-
-/// The texts a .ui file sets, each with the id property of the same widget.
-QList<UiText> uiFileTexts(const QString& path)
+/// Each text a .ui file sets ("text", "title", "windowTitle"), with the id set on the same widget
+/// ("textId" for the first two, "titleId" for the window title), 0 when missing.
+QList<QPair<QString, int>> uiFileTexts(const QString& path)
 {
     QFile file(path);
+    QList<QPair<QString, int>> result;
     if (!file.open(QIODevice::ReadOnly)) {
-        return {};
+        return result;
     }
-    QList<UiText> result;
-    QList<QList<UiText>> stack; // per open <widget>
+    QList<QMap<QString, QPair<QString, int>>> stack; // per open <widget>, by property
     QXmlStreamReader xml(&file);
     QString property;
     while (!xml.atEnd()) {
         xml.readNext();
-        if (xml.isStartElement()) {
-            const auto name = xml.name();
-            if (name == QLatin1String("widget")) {
-                stack.append(QList<UiText>());
-            } else if (name == QLatin1String("property") && !stack.isEmpty()) {
-                property = xml.attributes().value(QLatin1String("name")).toString();
-            } else if (name == QLatin1String("string") && !stack.isEmpty() &&
-                       (property == QLatin1String("text") || property == QLatin1String("title") ||
-                        property == QLatin1String("windowTitle"))) {
-                const QString value = xml.readElementText();
-                if (!value.isEmpty()) {
-                    stack.last().append(UiText{property, value, 0});
-                }
-            } else if (name == QLatin1String("number") && !stack.isEmpty() &&
-                       (property == QLatin1String("textId") || property == QLatin1String("titleId"))) {
-                const int id = xml.readElementText().toInt();
-                const QString target = property == QLatin1String("titleId") ? QStringLiteral("windowTitle") : QString();
-                for (UiText& t : stack.last()) {
-                    if ((target.isEmpty() && t.property != QLatin1String("windowTitle")) || t.property == target) {
-                        t.id = id;
-                    }
+        if (xml.isStartElement() && xml.name() == QLatin1String("widget")) {
+            stack.append(QMap<QString, QPair<QString, int>>());
+        } else if (xml.isStartElement() && xml.name() == QLatin1String("property")) {
+            property = xml.attributes().value(QLatin1String("name")).toString();
+        } else if (xml.isStartElement() && !stack.isEmpty() && xml.name() == QLatin1String("string")) {
+            const QString value = xml.readElementText();
+            if (!value.isEmpty() && (property == QLatin1String("text") || property == QLatin1String("title") ||
+                                     property == QLatin1String("windowTitle"))) {
+                stack.last()[property == QLatin1String("windowTitle") ? property : QStringLiteral("text")] = {value, 0};
+            }
+        } else if (xml.isStartElement() && !stack.isEmpty() && xml.name() == QLatin1String("number") &&
+                   (property == QLatin1String("textId") || property == QLatin1String("titleId"))) {
+            const QString target =
+                property == QLatin1String("titleId") ? QStringLiteral("windowTitle") : QStringLiteral("text");
+            stack.last()[target].second = xml.readElementText().toInt();
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("widget")) {
+            for (const auto& text : stack.takeLast()) {
+                if (!text.first.isEmpty()) {
+                    result.append(text);
                 }
             }
-        } else if (xml.isEndElement() && xml.name() == QLatin1String("widget")) {
-            result += stack.takeLast();
         }
     }
     return result;
@@ -137,11 +127,10 @@ private slots:
         while (it.hasNext()) {
             const QString path = it.next();
             ++files;
-            for (const UiText& t : uiFileTexts(path)) {
-                const QString where = path + QStringLiteral(": ") + t.value;
-                QVERIFY2(t.id != 0, qPrintable(where + QStringLiteral(" has no textId/titleId")));
-                QVERIFY2(QString::fromUtf8(StringUtf8(t.id, UiLanguage::English)) == t.value,
-                         qPrintable(where + QStringLiteral(" differs from string ") + QString::number(t.id)));
+            for (const auto& [value, id] : uiFileTexts(path)) {
+                QVERIFY2(QString::fromUtf8(StringUtf8(id, UiLanguage::English)) == value,
+                         qPrintable(path + QStringLiteral(": ") + value + QStringLiteral(" has not the text of id ") +
+                                    QString::number(id)));
             }
         }
         QVERIFY(files >= 9);
