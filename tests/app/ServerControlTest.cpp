@@ -1,16 +1,10 @@
 #include "app/ServerControl.h"
 
-#include "RxServerProcess.h"
 #include "TempDir.h"
-#include "vexnet/CZVexClient.h"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <csignal>
-#include <deque>
 #include <map>
-#include <mutex>
 #include <tuple>
 
 namespace qar
@@ -94,18 +88,16 @@ struct Posted
 class ServerControlTest : public ::testing::Test
 {
 protected:
-    ServerControl make(bool firstRun = false, bool installed = true)
+    ServerControl make()
     {
-        if (installed) {
-            test::writeFile(dir.file("RXServer.exe"), "");
-        }
+        test::writeFile(dir.file("RXServer.exe"), "");
         return ServerControl(ServerControl::Hooks{flags, buttons, probe, link,
                                                   [this](unsigned m, std::uint32_t w, std::int64_t l) {
                                                       posted.push_back({m, w, l});
                                                   },
                                                   [this](const std::string& path) { opened.push_back(path); },
                                                   [this](std::chrono::milliseconds ms) { waited.push_back(ms); }},
-                             dir.path().string(), firstRun);
+                             dir.path().string(), false);
     }
 
     test::TempDir dir;
@@ -259,91 +251,6 @@ TEST_F(ServerControlTest, StartServiceOpensTheServerWaitsAndResetsTheFlags)
     EXPECT_EQ(flags.clears, 1);
     EXPECT_EQ(buttons.states.size(), 1U);
     EXPECT_TRUE(link.sent.empty());
-}
-
-/// The user-interface thread's queue: the library's events and the window's own posts, handled in order.
-class MessageQueue
-{
-public:
-    void post(const VexEvent& event)
-    {
-        std::lock_guard lock(m_mutex);
-        m_queue.push_back(event);
-        m_changed.notify_all();
-    }
-
-    /// Handles queued messages until `done` holds; false when it did not within ten seconds.
-    bool pumpUntil(ServerControl& control, const std::function<bool()>& done)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!done()) {
-            std::unique_lock lock(m_mutex);
-            // What `done` looks at may change without a message (the server's output): look again often.
-            if (!m_changed.wait_for(lock, std::chrono::milliseconds(20), [this] { return !m_queue.empty(); })) {
-                if (std::chrono::steady_clock::now() > deadline) {
-                    return false;
-                }
-                continue;
-            }
-            const VexEvent event = m_queue.front();
-            m_queue.pop_front();
-            lock.unlock();
-            control.handleMessage(event.message, event.wParam, event.lParam);
-        }
-        return true;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<VexEvent> m_queue;
-};
-
-// The whole loop with the real client and server: the tool notifies when the connection comes up and
-// after every ready reply, carrying the flags of that moment, and finds a restarted server again.
-TEST(ServerControlWithServer, NotifiesOnConnectOnReplyAndAfterRestart)
-{
-    auto server = std::make_unique<test::RxServerProcess>(0, std::vector<std::string>{"-nowindow", "-reply:200"});
-    const std::uint16_t port = server->port();
-    test::TempDir dir;
-    FakeFlags flags;
-    FakeButtons buttons;
-    FakeProbe probe;
-    MessageQueue queue;
-    CZVexClient::Options options;
-    options.port = port;
-    options.minBackoff = std::chrono::milliseconds(50);
-    options.maxBackoff = std::chrono::milliseconds(200);
-    CZVexClient client(options, [&queue](const VexEvent& event) { queue.post(event); });
-    ServerControl control(ServerControl::Hooks{flags,
-                                               buttons,
-                                               probe,
-                                               client,
-                                               [&queue](unsigned m, std::uint32_t w, std::int64_t l) {
-                                                   queue.post({m, w, l});
-                                               },
-                                               {},
-                                               {}},
-                          dir.path().string(), false);
-    auto printed = [&server](const char* line) {
-        return [&server, line] { return server->process().countLines(line) > 0; };
-    };
-
-    flags.flags.users = true;
-    ASSERT_TRUE(queue.pumpUntil(control, printed("546 refresh 0x00000002 users")));
-    EXPECT_EQ(client.GetState(), kVexStateUp);
-    EXPECT_FALSE(flags.flags.users);
-
-    flags.flags = {true, false, true};
-    ASSERT_TRUE(queue.pumpUntil(control, printed("546 refresh 0x00000021 units groups")));
-    EXPECT_GE(server->process().countLines("290 reply (timer)"), 1);
-
-    server->process().stop(SIGKILL);
-    ASSERT_TRUE(queue.pumpUntil(control, [&client] { return client.GetState() == kVexStateDown; }));
-    server = std::make_unique<test::RxServerProcess>(port, std::vector<std::string>{"-nowindow", "-reply:0"});
-    flags.flags.groups = true;
-    ASSERT_TRUE(queue.pumpUntil(control, printed("546 refresh 0x00000020 groups")));
-    EXPECT_EQ(client.GetState(), kVexStateUp);
 }
 
 } // namespace
