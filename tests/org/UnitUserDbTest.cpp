@@ -288,23 +288,6 @@ TEST_P(UnitUserDbTest, ADatabaseErrorMidwayShows253AndKeepsWhatWasCommitted)
                                   {"2", "UnitTable", "UNIT_ID", "101", "2"}}));
 }
 
-TEST_P(UnitUserDbTest, LongNamesWithQuotesAndChineseSurviveAddAndRebuild)
-{
-    // With no unit rows at all the tree stays empty, not even the groups show.
-    seed({{100, 0, 1}});
-    UnitEditSession session = open(m_model.index().groupNodes.at(1), false);
-    const std::string name = std::string(240, 'x') + "'\"[ID:9]" + "\xE7\xA0\x94\xE5\x8F\x91"; // 研发 in UTF-8
-    const auto valid = submit(session, [&](UnitForm& f) {
-        f.department = name;
-        f.codeText = "7";
-    });
-    ASSERT_TRUE(std::holds_alternative<ValidUnit>(valid));
-    EXPECT_FALSE(m_model.finishAddUnit(session, std::get<ValidUnit>(valid)));
-    m_model.refresh();
-    EXPECT_EQ(m_model.tree().text(unitNode(7)),
-              "Unit:" + name + " [ID:7]  [Status]Enabled [Public Account]None [Alias](Null)");
-}
-
 QAR_DB_TEST_ON_BOTH_ENGINES(UnitUserDbTest);
 
 } // namespace
