@@ -46,66 +46,52 @@ public:
 
 } // namespace
 
-TEST(StartUp, LocalStartWithoutDataSourceEndsWithTheOdbcMessage)
+// Where the server is beside the program the client's switches are ignored; elsewhere they must name a
+// group and a mode before anything is checked. The character set adjustment itself is the command line's;
+// here it reaches the registration.
+TEST(StartUp, DecidesFromTheServerTheDataSourceAndTheCommandLine)
 {
-    RecordingEnvironment env;
-    env.serverBeside = true;
-    const StartUpResult r = DecideStartUp("-first", env);
-    EXPECT_FALSE(r.runMainWindow);
-    EXPECT_EQ(r.messageId, str::kCheckOdbcSettings);
-    EXPECT_EQ(env.log, std::vector<std::string>{"check"});
-}
-
-TEST(StartUp, LocalStartIgnoresTheClientSwitchesAndCreatesTheDataFolders)
-{
-    RecordingEnvironment env;
-    env.serverBeside = true;
-    env.registered = true;
-    const StartUpResult r = DecideStartUp("-SetIP:1.2.3.4-Group:7-GroupManager -first", env);
-    ASSERT_TRUE(r.runMainWindow);
-    EXPECT_TRUE(r.localStart);
-    EXPECT_TRUE(r.options.systemManager);
-    EXPECT_EQ(r.options.currentGroup, 0);
-    EXPECT_TRUE(r.options.firstRun);
-    EXPECT_EQ(env.log,
-              (std::vector<std::string>{"check", "mkdir \\UserData\\config", "mkdir \\UserData\\config\\icodata"}));
-}
-
-TEST(StartUp, MalformedRemoteCommandLineEndsWithTheClientMessageBeforeAnyCheck)
-{
-    for (const char* line : {"", "-first", "-SetIP:-Group:3-SystemManager", "-SetIP:1.2.3.4-Group:3"}) {
-        SCOPED_TRACE(line);
+    const std::vector<std::string> none;
+    const std::vector<std::string> checked{"check"};
+    const std::vector<std::string> folders{"check", "mkdir \\UserData\\config", "mkdir \\UserData\\config\\icodata"};
+    const std::vector<std::string> registers{"check", "read setting", "register 10.0.0.5 |gbk|3306", "pause 1000"};
+    const struct
+    {
+        bool serverBeside, registered;
+        const char* line;
+        int messageId; // 0: the window runs, with these options:
+        bool systemManager, firstRun;
+        int group;
+        const std::vector<std::string>& log;
+    } cases[] = {
+        {true, false, "-first", str::kCheckOdbcSettings, false, false, 0, checked},
+        {true, true, "-SetIP:1.2.3.4-Group:7-GroupManager -first", 0, true, true, 0, folders},
+        {false, false, "", str::kUseOrrinClient, false, false, 0, none},
+        {false, false, "-first", str::kUseOrrinClient, false, false, 0, none},
+        {false, false, "-SetIP:-Group:3-SystemManager", str::kUseOrrinClient, false, false, 0, none},
+        {false, false, "-SetIP:1.2.3.4-Group:3", str::kUseOrrinClient, false, false, 0, none},
+        // The blank before "-Group" stays part of the address.
+        {false, false, "-SetIP:10.0.0.5 -Group:12-GroupManager", 0, false, false, 12, registers},
+        {false, true, "-SetIP:h-Groupxx-SystemManager", 0, true, false, 0, checked},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
         RecordingEnvironment env;
-        const StartUpResult r = DecideStartUp(line, env);
-        EXPECT_FALSE(r.runMainWindow);
-        EXPECT_EQ(r.messageId, str::kUseOrrinClient);
-        EXPECT_TRUE(env.log.empty());
+        env.serverBeside = c.serverBeside;
+        env.registered = c.registered;
+        env.setting = {"BIG5", 3306};
+        env.lcid = 2052;
+        const StartUpResult r = DecideStartUp(c.line, env);
+        EXPECT_EQ(r.runMainWindow, c.messageId == 0);
+        EXPECT_EQ(r.messageId, c.messageId);
+        EXPECT_EQ(env.log, c.log);
+        if (r.runMainWindow) {
+            EXPECT_EQ(r.localStart, c.serverBeside);
+            EXPECT_EQ(r.options.systemManager, c.systemManager);
+            EXPECT_EQ(r.options.firstRun, c.firstRun);
+            EXPECT_EQ(r.options.currentGroup, c.group);
+        }
     }
-}
-
-// The character set adjustment itself is the command line's; here it reaches the registration.
-TEST(StartUp, RemoteStartRegistersTheServerWithTheAdjustedCharacterSet)
-{
-    RecordingEnvironment env;
-    env.setting = {"BIG5", 3306};
-    env.lcid = 2052;
-    // The blank before "-Group" stays part of the address.
-    const StartUpResult r = DecideStartUp("-SetIP:10.0.0.5 -Group:12-GroupManager", env);
-    ASSERT_TRUE(r.runMainWindow);
-    EXPECT_FALSE(r.options.systemManager);
-    EXPECT_EQ(r.options.currentGroup, 12);
-    EXPECT_EQ(env.log,
-              (std::vector<std::string>{"check", "read setting", "register 10.0.0.5 |gbk|3306", "pause 1000"}));
-}
-
-TEST(StartUp, RemoteStartWithARegisteredDataSourceRegistersNothing)
-{
-    RecordingEnvironment env;
-    env.registered = true;
-    const StartUpResult r = DecideStartUp("-SetIP:h-Groupxx-SystemManager", env);
-    ASSERT_TRUE(r.runMainWindow);
-    EXPECT_EQ(r.options.currentGroup, 0);
-    EXPECT_EQ(env.log, std::vector<std::string>{"check"});
 }
 
 TEST(StartUp, SystemEnvironmentReadsMySqlSettingBesideTheProgramFolder)
