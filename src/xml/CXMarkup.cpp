@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -83,22 +84,42 @@ bool CXMarkup::HasRootElement() const
 
 bool CXMarkup::FindElement(std::string_view name)
 {
-    name = untilNul(name);
+    // One pass over the name: where it ends (its first NUL), and whether it is plain: ASCII word bytes
+    // only, no '[' (which lets a name match a shorter tag name: "a[1]" finds <a>).
+    bool plain = !name.empty();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (c == '\0') {
+            name = name.substr(0, i);
+            plain = i > 0;
+            break;
+        }
+        plain &= markup::kPlainNameByte[static_cast<unsigned char>(c)] && c != '[';
+    }
     int candidate = m_current ? m_records[static_cast<std::size_t>(m_current)].nextSibling
                               : m_records[static_cast<std::size_t>(m_parent)].firstChild;
     if (!name.empty()) {
         const Scanner s = scanner();
-        // A name of plain ASCII word bytes matches exactly when the tag name has the same bytes and a
-        // delimiter follows them; only a tag opening with white space needs the general token scan. A
-        // '[' in the name lets it match a shorter tag name ("a[1]" finds <a>), so it goes the long way.
-        const bool plain = markup::isPlainName(name) && name.find('[') == std::string_view::npos;
+        // A plain name matches exactly when the tag name has the same bytes and a delimiter follows
+        // them; only a tag opening with white space needs the general token scan. Names of up to
+        // eight bytes are compared as one word where the text has eight bytes to read.
         const auto length = static_cast<int>(name.size());
+        const bool word = plain && length <= 8 && std::endian::native == std::endian::little;
+        const std::uint64_t key = word ? markup::prefixKey(name.data(), length) : 0;
+        const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
         while (candidate) {
             const auto& r = m_records[static_cast<std::size_t>(candidate)];
             const int at = clampOffset(static_cast<long long>(r.startTagLeft) + 1);
             if (plain && at + length <= s.length() && !(s.classOf(at) & markup::kSpace)) {
-                if (std::memcmp(s.text() + at, name.data(), name.size()) == 0 &&
-                    (s.classOf(at + length) & markup::kDelim)) {
+                bool same = false;
+                if (word && at + 8 <= s.length()) {
+                    std::uint64_t bytes = 0;
+                    std::memcpy(&bytes, s.text() + at, 8);
+                    same = (bytes & mask) == key;
+                } else {
+                    same = std::memcmp(s.text() + at, name.data(), name.size()) == 0;
+                }
+                if (same && (s.classOf(at + length) & markup::kDelim)) {
                     break;
                 }
             } else {
@@ -504,34 +525,16 @@ void CXMarkup::indexStartTag(const Scanner& s, int pos) const
     m_tagMultibyte = s.multibyte();
     TokenCursor token;
     token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
+    // The tag name is token 0; behind a name that is a run of name bytes, the writers' layout is read
+    // in one pass.
+    TokenCursor name = token;
+    int gt = 0;
+    if (s.nextToken(name) && !name.quoted && !(s.classOf(name.left) & markup::kDelim) &&
+        indexPlainTag(s, name.next, m_tagEntries, m_tagStop, gt)) {
+        m_tagOverflow = false;
+        return;
+    }
     m_tagOverflow = !indexTokens(s, token, 0, s.length(), m_tagEntries, m_tagStop);
-}
-
-// While a text is parsed: the attributes of the start tag just read, whose name token is name. Gives
-// the offset of the tag's '>' (the first one behind the name, quotes or not), or the text length when
-// there is none. A tag whose tokens run past that '>' (a quoted value holding one) is left to be read
-// from the text when asked.
-int CXMarkup::indexParsedTag(const Scanner& s, int pos, const TokenCursor& name)
-{
-    const auto at = static_cast<std::size_t>(pos);
-    if (m_attrFirst.size() <= at + 1) {
-        m_attrFirst.resize(std::max(m_records.size(), at + 2));
-    }
-    const std::size_t first = m_attrEntries.size();
-    int stop = -1;
-    int gt = -1;
-    // The name token of a tag is a run of name bytes unless the tag opens with a delimiter ("<>", "<=").
-    const bool named = !(s.classOf(name.left) & markup::kDelim) && first < (std::size_t{1} << 31);
-    bool indexed = named && indexPlainTag(s, name.next, m_attrEntries, stop, gt);
-    if (!indexed) {
-        gt = s.findChar(name.next, '>');
-        indexed = named && gt < s.length() && indexTokens(s, name, 1, gt, m_attrEntries, stop);
-        if (!indexed) {
-            m_attrEntries.resize(first);
-        }
-    }
-    m_attrFirst[at] = static_cast<std::uint32_t>(first << 1) | (indexed ? 0u : 1u);
-    return gt;
 }
 
 // The lookup as it reads in the tag: walk the tokens, the tag name being token 0; the first unquoted
@@ -569,14 +572,6 @@ CXMarkup::AttributeHit CXMarkup::scanAttribute(const Scanner& s, int pos, std::s
 
 CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, const markup::NameProbe& name) const
 {
-    // The index made by the parse serves as long as the text is unchanged.
-    const auto at = static_cast<std::size_t>(pos);
-    if (m_attrVersion == m_version && m_attrMultibyte == s.multibyte() && at + 1 < m_attrFirst.size() && pos < m_free &&
-        !(m_attrFirst[at] & 1u)) {
-        const std::size_t first = m_attrFirst[at] >> 1;
-        const std::size_t end = m_attrFirst[at + 1] >> 1;
-        return lookupEntries(s, pos, m_attrEntries.data() + first, end - first, name);
-    }
     if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte()) {
         indexStartTag(s, pos);
     }

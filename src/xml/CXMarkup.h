@@ -150,7 +150,6 @@ private:
                             std::vector<TagEntry>& out, int& stop);
     AttributeHit lookupEntries(const markup::Scanner& s, int pos, const TagEntry* entries, std::size_t n,
                                const markup::NameProbe& probe) const;
-    int indexParsedTag(const markup::Scanner& s, int pos, const markup::TokenCursor& name);
     static void appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte);
     std::string decodeRange(const markup::Scanner& s, int left, int right) const;
 
@@ -179,13 +178,6 @@ private:
     mutable std::size_t m_tagHint = 0;   // readers ask in the order of the tag: start behind the last hit
     mutable bool m_tagNameKnown = false; // the last indexed lookup met a name with the same bytes
 
-    // The attribute names of every start tag, made while the text is parsed (where the tag is at hand)
-    // and valid until the first edit: the entries of record p are m_attrEntries[first(p) .. first(p+1)),
-    // with first(p) = m_attrFirst[p] >> 1; bit 0 set means the tag is read from the text instead.
-    std::vector<TagEntry> m_attrEntries;
-    std::vector<std::uint32_t> m_attrFirst;
-    std::uint64_t m_attrVersion = 0;
-    bool m_attrMultibyte = false;
     mutable int m_hintOwner = -1; // the record whose lookups m_tagHint follows
 
     std::string m_buffer; // the text of the edit being made

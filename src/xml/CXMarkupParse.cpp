@@ -1,7 +1,6 @@
 // Indexing a text: the element records of the whole tree, built without recursion so that deeply nested
 // input cannot exhaust the stack. The order of the checks, and so which message a broken text gets,
 // follows the way the element table has always been built.
-#include "platform/Locale.h"
 #include "xml/CXMarkup.h"
 #include "xml/MarkupScanner.h"
 
@@ -40,28 +39,11 @@ bool CXMarkup::SetDocument(std::string_view text)
         m_records.shrink_to_fit();
     }
 
-    m_attrEntries.clear();
-    m_attrFirst.clear();
-    if (indexable) {
-        // Files the system writes spend some twenty bytes per attribute.
-        m_attrEntries.reserve(m_doc.size() / 16);
-        m_attrFirst.reserve(wanted + 1);
-    }
-    m_attrVersion = m_version;
-    m_attrMultibyte = IsLeadByte(0x81);
-
     const bool parsed = !m_doc.empty() && indexable && parseDocument();
     m_stack.clear();
     if (!parsed) {
         m_records[0] = {};
         m_free = 1;
-        m_attrFirst.clear();
-    } else {
-        const auto end = static_cast<std::size_t>(m_free);
-        if (m_attrFirst.size() <= end) {
-            m_attrFirst.resize(end + 1);
-        }
-        m_attrFirst[end] = static_cast<std::uint32_t>(m_attrEntries.size() << 1);
     }
     return parsed;
 }
@@ -176,7 +158,7 @@ int CXMarkup::parseStartTag(const Scanner& s, int parent, TokenCursor& name)
         }
         name = token;
         // The start tag ends at the first '>', quotes or not.
-        const int gt = indexParsedTag(s, pos, token);
+        const int gt = s.findChar(token.next, '>');
         if (gt >= s.length()) {
             return fail("End of tag not found");
         }

@@ -545,40 +545,48 @@ TEST(CXMarkup, AttributeIndexAgreesWithReadingTheTag)
     }
 }
 
-TEST(CXMarkup, AttributesKeptByTheParseAgreeWithReadingEachTag)
+TEST(CXMarkup, EveryRecordReadsAlikeIndexedOrFromTheText)
 {
-    // A document of random start tags, some with a quoted '>' that ends the tag inside a value: what
-    // the parse keeps of every tag must read as the tag itself reads once an edit has set that aside.
+    // Documents of random start tags, some with a quoted '>' that ends the tag inside a value. The same
+    // tags padded with more tokens than are indexed are read straight from the text: every record
+    // must give the same values both ways, visited in document order.
     const char* pieces[] = {"a",        "b",       "ab",  "=",   "\"1\"",    "'2'",  " ",         "a=\"3\"",
                             "b='&lt;'", "a='x>y'", "'>'", "b=1", "a =\"4\"", "\"\"", "a[1]=\"5\""};
-    const char* names[] = {"a", "b", "ab", "a[1]", "a b", "c", ""};
+    const char* names[] = {"a", "b", "ab", "a[1]", "a b", "c"};
+    std::string padding;
+    for (int i = 0; i < 300; ++i) {
+        padding += " p";
+    }
     std::mt19937 random(11);
     for (int round = 0; round < 600; ++round) {
         ScopedLcid lcid(round % 3 ? 1033 : 2052);
-        std::string text = "<R>";
+        std::string indexedText = "<R>";
+        std::string scannedText = "<R>";
         for (int record = 0; record < 6; ++record) {
-            text += "<T";
+            std::string tag = "<T";
             const int count = static_cast<int>(random() % 7);
             for (int i = 0; i < count; ++i) {
-                text += ' ';
-                text += pieces[random() % std::size(pieces)];
+                tag += ' ';
+                tag += pieces[random() % std::size(pieces)];
             }
-            text += "></T>";
+            indexedText += tag + "></T>";
+            scannedText += tag + padding + "></T>";
         }
-        text += "</R>";
-        SCOPED_TRACE(text);
-        CXMarkup parsed;
-        ASSERT_TRUE(parsed.SetDocument(text)) << parsed.GetError();
-        CXMarkup edited = parsed;
-        ASSERT_TRUE(edited.FindElement("R"));
-        ASSERT_TRUE(edited.SetAttribute("z", "0"));
-        ASSERT_TRUE(parsed.FindElement("R"));
-        ASSERT_TRUE(parsed.EnterElement());
-        ASSERT_TRUE(edited.EnterElement());
-        while (parsed.FindElement("T")) {
-            ASSERT_TRUE(edited.FindElement("T"));
+        indexedText += "</R>";
+        scannedText += "</R>";
+        SCOPED_TRACE(indexedText);
+        CXMarkup indexed;
+        CXMarkup scanned;
+        ASSERT_TRUE(indexed.SetDocument(indexedText)) << indexed.GetError();
+        ASSERT_TRUE(scanned.SetDocument(scannedText)) << scanned.GetError();
+        for (CXMarkup* doc : {&indexed, &scanned}) {
+            ASSERT_TRUE(doc->FindElement("R"));
+            ASSERT_TRUE(doc->EnterElement());
+        }
+        while (indexed.FindElement("T")) {
+            ASSERT_TRUE(scanned.FindElement("T"));
             for (const char* name : names) {
-                ASSERT_EQ(parsed.GetAttribute(name), edited.GetAttribute(name)) << name;
+                ASSERT_EQ(indexed.GetAttribute(name), scanned.GetAttribute(name)) << name;
             }
         }
     }
