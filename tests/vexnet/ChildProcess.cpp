@@ -3,8 +3,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,53 +14,50 @@ namespace qar::test
 {
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::map<std::string, std::string>& env)
+                           const std::map<std::string, std::string>& env, const std::string& dir)
 {
+    std::vector<std::string> envText;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (const std::string entry = *e; !env.contains(entry.substr(0, entry.find('=')))) {
+            envText.push_back(entry);
+        }
+    }
+    for (const auto& [name, value] : env) {
+        envText.push_back(name + "=" + value);
+    }
+    std::vector<std::string> argText{program};
+    argText.insert(argText.end(), args.begin(), args.end());
+    const auto pointers = [](std::vector<std::string>& texts) {
+        std::vector<char*> result;
+        for (auto& text : texts) {
+            result.push_back(text.data());
+        }
+        result.push_back(nullptr);
+        return result;
+    };
+    std::vector<char*> envp = pointers(envText);
+    std::vector<char*> argv = pointers(argText);
+
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe");
     }
-    std::map<std::string, std::string> merged;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        const auto equals = entry.find('=');
-        merged[entry.substr(0, equals)] = equals == std::string::npos ? "" : entry.substr(equals + 1);
+    const pid_t parent = ::getpid();
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The test's blocked signals are not the child's: SIGTERM must reach it.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (::getppid() != parent || ::dup2(fds[1], STDOUT_FILENO) < 0 || (!dir.empty() && ::chdir(dir.c_str()) != 0)) {
+            ::_exit(126);
+        }
+        ::execvpe(argv[0], argv.data(), envp.data());
+        ::_exit(127);
     }
-    for (const auto& [name, value] : env) {
-        merged[name] = value;
-    }
-    std::vector<std::string> envText;
-    for (const auto& [name, value] : merged) {
-        envText.push_back(name + "=" + value);
-    }
-    std::vector<char*> envp;
-    for (auto& text : envText) {
-        envp.push_back(text.data());
-    }
-    envp.push_back(nullptr);
-    std::vector<std::string> argText{program};
-    argText.insert(argText.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& text : argText) {
-        argv.push_back(text.data());
-    }
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    // The child must not inherit the test's blocked signals, or SIGTERM would never reach it.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
     ::close(fds[1]);
-    if (rc != 0) {
+    if (m_pid < 0) {
         ::close(fds[0]);
         throw std::runtime_error("cannot start " + program);
     }
@@ -68,29 +65,37 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     m_reader = std::thread([this] {
         std::string partial;
         char buffer[4096];
+        pollfd wanted{m_output, POLLIN, 0};
         for (;;) {
+            if (::poll(&wanted, 1, 50) <= 0) {
+                if (m_leaving) {
+                    break;
+                }
+                continue;
+            }
             const ssize_t got = ::read(m_output, buffer, sizeof buffer);
+            std::lock_guard lock(m_mutex);
             if (got <= 0) {
                 break;
             }
             partial.append(buffer, static_cast<std::size_t>(got));
-            std::size_t newline;
-            while ((newline = partial.find('\n')) != std::string::npos) {
-                std::lock_guard lock(m_mutex);
+            for (std::size_t newline; (newline = partial.find('\n')) != std::string::npos;) {
                 m_lines.push_back(partial.substr(0, newline));
                 partial.erase(0, newline + 1);
-                m_changed.notify_all();
             }
+            m_changed.notify_all();
         }
+        std::lock_guard lock(m_mutex);
+        m_ended = true;
+        m_changed.notify_all();
     });
 }
 
 ChildProcess::~ChildProcess()
 {
     stop(SIGKILL);
-    if (m_reader.joinable()) {
-        m_reader.join();
-    }
+    m_leaving = true;
+    m_reader.join();
     ::close(m_output);
 }
 
@@ -105,7 +110,7 @@ std::string ChildProcess::waitForLine(const std::string& text, std::chrono::mill
                 return true;
             }
         }
-        return false;
+        return m_ended;
     });
     return found;
 }
@@ -131,14 +136,70 @@ bool ChildProcess::waitForCount(const std::string& text, int count, std::chrono:
     return m_changed.wait_for(lock, timeout, [&] { return countLocked(text) >= count; });
 }
 
-int ChildProcess::stop(int signal)
+std::string ChildProcess::output()
 {
-    if (!m_reaped && m_pid > 0) {
-        ::kill(m_pid, signal);
-        ::waitpid(m_pid, &m_status, 0);
-        m_reaped = true;
+    std::lock_guard lock(m_mutex);
+    std::string text;
+    for (const auto& line : m_lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout)
+{
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    for (int status = 0; !m_status; std::this_thread::sleep_for(5ms)) {
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_status = status;
+        } else if (std::chrono::steady_clock::now() >= until) {
+            break;
+        }
     }
     return m_status;
+}
+
+int ChildProcess::stop(int signal)
+{
+    if (!m_status && m_pid > 0) {
+        ::kill(m_pid, signal);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_status = status;
+    }
+    return m_status.value_or(0);
+}
+
+bool runToEnd(const std::string& program, const std::vector<std::string>& args, std::chrono::milliseconds timeout,
+              std::string* output)
+{
+    ChildProcess child(program, args);
+    const std::optional<int> status = child.wait(timeout);
+    if (output != nullptr) {
+        child.waitForLine("\n", 1s); // the rest of its output (never matches: lines hold no newline)
+        *output = child.output();
+    }
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+}
+
+RxServerProcess::RxServerProcess(std::uint16_t port, std::vector<std::string> args,
+                                 std::map<std::string, std::string> env)
+{
+    args.push_back("-port:" + std::to_string(port));
+    env.try_emplace("QAR_PROGRAM_DIR", m_dir.path().string());
+    m_child = std::make_unique<ChildProcess>(QAR_RXSERVER_PATH, args, env);
+    const std::string line = m_child->waitForLine("listening 127.0.0.1:");
+    if (line.empty()) {
+        throw std::runtime_error("RXServer.exe did not start listening");
+    }
+    m_port = static_cast<std::uint16_t>(std::stoi(line.substr(line.rfind(':') + 1)));
+}
+
+Xvfb::Xvfb() : m_process("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0", "1280x800x24"})
+{
+    if (const std::string number = m_process.waitForLine(""); !number.empty()) {
+        display = ":" + number;
+    }
 }
 
 } // namespace qar::test

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "TempDir.h"
+
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -13,24 +17,33 @@
 namespace qar::test
 {
 
-/// A program run for one test, its standard output collected line by line. Killed on destruction.
+using namespace std::chrono_literals;
+
+/// A program run for a test (found on PATH unless given with a path), its standard output collected
+/// line by line. It is killed when the object goes, and also when the test process dies, however it
+/// dies: a test killed by ctest's timeout leaves no server or X server behind.
 class ChildProcess
 {
 public:
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                 const std::map<std::string, std::string>& env = {});
+                 const std::map<std::string, std::string>& env = {}, const std::string& dir = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t pid() const { return m_pid; }
-    /// The first line (from the start) containing `text`; empty when none came within `timeout`.
-    std::string waitForLine(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    /// The first line (from the start) containing `text`; empty when none came within `timeout` or the
+    /// output ended without one.
+    std::string waitForLine(const std::string& text, std::chrono::milliseconds timeout = 10s);
     /// How many lines so far contain `text`.
     int countLines(const std::string& text);
     /// Waits until `count` lines contain `text`; false after `timeout`.
-    bool waitForCount(const std::string& text, int count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    /// Sends `signal` and reaps the process; its exit status as waitpid gives it.
+    bool waitForCount(const std::string& text, int count, std::chrono::milliseconds timeout = 10s);
+    /// Everything printed so far.
+    std::string output();
+    /// Waits up to `timeout` for the program to end by itself: its waitpid status, or nothing.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+    /// Sends `signal` (unless it ended already) and reaps the process; its waitpid status.
     int stop(int signal);
 
 private:
@@ -42,8 +55,43 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::string> m_lines;
-    bool m_reaped = false;
-    int m_status = 0;
+    bool m_ended = false;                ///< the output pipe closed
+    std::atomic<bool> m_leaving = false; ///< the reader stops (a grandchild may hold the pipe open)
+    std::optional<int> m_status;
+};
+
+/// Runs a program to its end: true when it exited with 0 within `timeout`; its output in `output`.
+bool runToEnd(const std::string& program, const std::vector<std::string>& args, std::chrono::milliseconds timeout,
+              std::string* output = nullptr);
+
+/// RXServer.exe started for one test in an empty program directory, on a port of its choosing (or
+/// the one given), without a window unless asked.
+class RxServerProcess
+{
+public:
+    explicit RxServerProcess(std::uint16_t port = 0, std::vector<std::string> args = {"-nowindow"},
+                             std::map<std::string, std::string> env = {});
+
+    std::uint16_t port() const { return m_port; }
+    ChildProcess& process() { return *m_child; }
+    std::string waitForLine(const std::string& text) { return m_child->waitForLine(text); }
+
+private:
+    TempDir m_dir;
+    std::unique_ptr<ChildProcess> m_child;
+    std::uint16_t m_port = 0;
+};
+
+/// A private X server on a display number it picks itself; `display` (":N") stays empty when it did
+/// not come up.
+class Xvfb
+{
+public:
+    Xvfb();
+    std::string display;
+
+private:
+    ChildProcess m_process;
 };
 
 } // namespace qar::test

@@ -1,10 +1,8 @@
+#include "ChildProcess.h"
 #include "OdbcTestDb.h"
-#include "RxServerProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/wait.h>
 #include <thread>
 
 namespace qar
@@ -13,23 +11,6 @@ namespace
 {
 
 using namespace std::chrono_literals;
-
-TEST(RxServer, SettingArgumentIsAcknowledgedWithoutStartingAServer)
-{
-    test::ChildProcess child(QAR_RXSERVER_PATH, {"-setting"});
-    EXPECT_FALSE(child.waitForLine("settings requested (-setting)").empty());
-    const int status = child.stop(0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(child.countLines("listening"), 0);
-}
-
-TEST(RxServer, InterruptEndsTheServerCleanly)
-{
-    test::RxServerProcess server;
-    EXPECT_FALSE(server.waitForLine("change log: no data source").empty());
-    const int status = server.process().stop(SIGINT);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-}
 
 // The tool writes change rows through the data source named in DB.dat; the server reports each row
 // once, also a row that repeats an earlier one.

@@ -1,4 +1,4 @@
-#include "RxServerProcess.h"
+#include "ChildProcess.h"
 #include "vexnet/CXCntNetData.h"
 #include "vexnet/CZVexClient.h"
 
@@ -87,6 +87,8 @@ bool sendRefresh(IVexLink& link, std::uint32_t flags)
     return message.SendToServer();
 }
 
+// The client connects by itself; the server prints each refresh notification with its flag names. A
+// shutdown drops the link quietly (no "down" for the tool) and the client comes back by itself.
 TEST(CZVexClient, ConnectsByItselfAndServerPrintsTheNotification)
 {
     test::RxServerProcess server;
@@ -103,6 +105,14 @@ TEST(CZVexClient, ConnectsByItselfAndServerPrintsTheNotification)
     EXPECT_FALSE(server.waitForLine("546 refresh 0x00000002 users").empty());
     EXPECT_TRUE(sendRefresh(client, kRefreshUnits | kRefreshGroups));
     EXPECT_FALSE(server.waitForLine("546 refresh 0x00000021 units groups").empty());
+
+    client.Shutdown();
+    EXPECT_FALSE(sendRefresh(client, kRefreshUsers));
+    EXPECT_FALSE(server.waitForLine("client disconnected").empty());
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+    EXPECT_EQ(events.count(kMsgVexState, kVexStateDown), 0);
+    EXPECT_TRUE(server.process().waitForCount("client connected", 2));
+    EXPECT_EQ(server.process().countLines("546 refresh"), 2);
 }
 
 TEST(CZVexClient, ReplyFromServerIsAnnouncedAndHandedOutOnce)
@@ -134,43 +144,32 @@ TEST(CZVexClient, ReplyFromServerIsAnnouncedAndHandedOutOnce)
     EXPECT_FALSE(server.waitForLine("290 reply (requested)").empty());
 }
 
+// Sends are dropped while the server is gone; the failed attempts to reach it are not reported one by
+// one; a server on the same port is found again; the client does not hold up its owner when it goes.
 TEST(CZVexClient, ServerGoneDropsSendsAndRestartedServerIsFoundAgain)
 {
     auto server = std::make_unique<test::RxServerProcess>();
     const std::uint16_t port = server->port();
     EventLog events;
-    CZVexClient client(loopback(port), events.sink());
+    auto client = std::make_unique<CZVexClient>(loopback(port), events.sink());
     ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
 
     server->process().stop(SIGKILL);
     ASSERT_TRUE(events.next(kMsgVexState, kVexStateDown));
-    EXPECT_FALSE(client.isConnected());
-    EXPECT_FALSE(sendRefresh(client, kRefreshUnits));
-
-    // A few attempts fail while nothing listens; none of them is reported.
+    EXPECT_FALSE(client->isConnected());
+    EXPECT_FALSE(sendRefresh(*client, kRefreshUnits));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(events.count(kMsgVexState, kVexStateDown), 1);
 
     server = std::make_unique<test::RxServerProcess>(port);
     ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
-    EXPECT_TRUE(sendRefresh(client, kRefreshGroups));
+    EXPECT_TRUE(sendRefresh(*client, kRefreshGroups));
     EXPECT_FALSE(server->waitForLine("546 refresh 0x00000020 groups").empty());
-}
+    EXPECT_EQ(server->process().countLines("546 refresh"), 1);
 
-TEST(CZVexClient, ShutdownDropsTheLinkQuietlyAndTheClientComesBack)
-{
-    test::RxServerProcess server;
-    EventLog events;
-    CZVexClient client(loopback(server.port()), events.sink());
-    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
-
-    client.Shutdown();
-    EXPECT_FALSE(sendRefresh(client, kRefreshUsers));
-    EXPECT_FALSE(server.waitForLine("client disconnected").empty());
-    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
-    EXPECT_EQ(events.count(kMsgVexState, kVexStateDown), 0);
-    EXPECT_TRUE(server.process().waitForCount("client connected", 2));
-    EXPECT_EQ(server.process().countLines("546 refresh"), 0);
+    const auto start = std::chrono::steady_clock::now();
+    client.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
 // A server speaking something else is left: the stream is dropped and reported down.
@@ -196,27 +195,6 @@ TEST(CZVexClient, GarbageFromServerDropsTheConnection)
     EXPECT_EQ(events.count(kMsgVexReceived, 1), 0);
     ::close(peer);
     ::close(listener);
-}
-
-TEST(CZVexClient, WithoutServerNothingIsReportedAndDestructionIsPrompt)
-{
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(probe); // the port is now free and nothing listens on it
-
-    EventLog events;
-    auto client = std::make_unique<CZVexClient>(loopback(ntohs(address.sin_port)), events.sink());
-    std::this_thread::sleep_for(300ms);
-    EXPECT_FALSE(sendRefresh(*client, kRefreshUnits));
-    const auto start = std::chrono::steady_clock::now();
-    client.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_FALSE(events.next(kMsgVexState, -1, 0ms));
 }
 
 } // namespace
