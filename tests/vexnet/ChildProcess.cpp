@@ -1,6 +1,8 @@
 #include "ChildProcess.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
@@ -99,48 +101,24 @@ ChildProcess::~ChildProcess()
     ::close(m_output);
 }
 
-std::string ChildProcess::waitForLine(const std::string& text, std::chrono::milliseconds timeout)
+std::vector<std::string> ChildProcess::lines(const std::string& text, std::size_t atLeast,
+                                             std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
-    std::string found;
+    std::vector<std::string> found;
     m_changed.wait_for(lock, timeout, [&] {
-        for (const auto& line : m_lines) {
-            if (line.find(text) != std::string::npos) {
-                found = line;
-                return true;
-            }
-        }
-        return m_ended;
+        found.clear();
+        std::copy_if(m_lines.begin(), m_lines.end(), std::back_inserter(found),
+                     [&text](const std::string& line) { return line.find(text) != std::string::npos; });
+        return found.size() >= atLeast || m_ended;
     });
     return found;
 }
 
-int ChildProcess::countLines(const std::string& text)
-{
-    std::lock_guard lock(m_mutex);
-    return countLocked(text);
-}
-
-int ChildProcess::countLocked(const std::string& text) const
-{
-    int count = 0;
-    for (const auto& line : m_lines) {
-        count += line.find(text) != std::string::npos ? 1 : 0;
-    }
-    return count;
-}
-
-bool ChildProcess::waitForCount(const std::string& text, int count, std::chrono::milliseconds timeout)
-{
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, timeout, [&] { return countLocked(text) >= count; });
-}
-
 std::string ChildProcess::output()
 {
-    std::lock_guard lock(m_mutex);
     std::string text;
-    for (const auto& line : m_lines) {
+    for (const std::string& line : lines()) {
         text += line + "\n";
     }
     return text;
@@ -176,7 +154,7 @@ bool runToEnd(const std::string& program, const std::vector<std::string>& args, 
     ChildProcess child(program, args);
     const std::optional<int> status = child.wait(timeout);
     if (output != nullptr) {
-        child.waitForLine("\n", 1s); // the rest of its output (never matches: lines hold no newline)
+        child.lines({}, SIZE_MAX, 1s); // until the output ends
         *output = child.output();
     }
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
@@ -188,17 +166,17 @@ RxServerProcess::RxServerProcess(std::uint16_t port, std::vector<std::string> ar
     args.push_back("-port:" + std::to_string(port));
     env.try_emplace("QAR_PROGRAM_DIR", m_dir.path().string());
     m_child = std::make_unique<ChildProcess>(QAR_RXSERVER_PATH, args, env);
-    const std::string line = m_child->waitForLine("listening 127.0.0.1:");
-    if (line.empty()) {
+    const auto listening = m_child->lines("listening 127.0.0.1:", 1);
+    if (listening.empty()) {
         throw std::runtime_error("RXServer.exe did not start listening");
     }
-    m_port = static_cast<std::uint16_t>(std::stoi(line.substr(line.rfind(':') + 1)));
+    m_port = static_cast<std::uint16_t>(std::stoi(listening[0].substr(listening[0].rfind(':') + 1)));
 }
 
 Xvfb::Xvfb() : m_process("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0", "1280x800x24"})
 {
-    if (const std::string number = m_process.waitForLine(""); !number.empty()) {
-        display = ":" + number;
+    if (const auto number = m_process.lines({}, 1); !number.empty()) {
+        display = ":" + number[0];
     }
 }
 

@@ -32,13 +32,10 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t pid() const { return m_pid; }
-    /// The first line (from the start) containing `text`; empty when none came within `timeout` or the
-    /// output ended without one.
-    std::string waitForLine(const std::string& text, std::chrono::milliseconds timeout = 10s);
-    /// How many lines so far contain `text`.
-    int countLines(const std::string& text);
-    /// Waits until `count` lines contain `text`; false after `timeout`.
-    bool waitForCount(const std::string& text, int count, std::chrono::milliseconds timeout = 10s);
+    /// The lines printed so far that contain `text`, once there are `atLeast` of them; fewer when
+    /// `timeout` passed or the output ended first.
+    std::vector<std::string> lines(const std::string& text = {}, std::size_t atLeast = 0,
+                                   std::chrono::milliseconds timeout = 10s);
     /// Everything printed so far.
     std::string output();
     /// Waits up to `timeout` for the program to end by itself: its waitpid status, or nothing.
@@ -47,8 +44,6 @@ public:
     int stop(int signal);
 
 private:
-    int countLocked(const std::string& text) const;
-
     pid_t m_pid = -1;
     int m_output = -1;
     std::thread m_reader;
@@ -74,7 +69,11 @@ public:
 
     std::uint16_t port() const { return m_port; }
     ChildProcess& process() { return *m_child; }
-    std::string waitForLine(const std::string& text) { return m_child->waitForLine(text); }
+    /// The lines containing `text`, once there is one (or more, as `ChildProcess::lines`).
+    std::vector<std::string> lines(const std::string& text, std::size_t atLeast = 1)
+    {
+        return m_child->lines(text, atLeast);
+    }
 
 private:
     TempDir m_dir;

@@ -23,8 +23,9 @@ TEST(WindowLookup, FindsTheServerWindowByItsMarkerUntilTheServerStops)
     }
     const char* display = xvfb.display.c_str();
     test::RxServerProcess server(0, {}, {{"DISPLAY", display}});
-    const std::string line = server.waitForLine("window ");
-    ASSERT_FALSE(line.empty());
+    const auto window = server.lines("window ");
+    ASSERT_FALSE(window.empty());
+    const std::string& line = window[0];
     ASSERT_EQ(line.find("none"), std::string::npos) << line;
     EXPECT_EQ(findWindowByUserData(kServerWindowMarker, display),
               static_cast<std::uint32_t>(std::stoul(line.substr(7))));
@@ -33,7 +34,7 @@ TEST(WindowLookup, FindsTheServerWindowByItsMarkerUntilTheServerStops)
     // SIGTERM ends the server cleanly, and its window goes with it.
     const int status = server.process().stop(SIGTERM);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_TRUE(server.process().waitForCount("stopped", 1));
+    EXPECT_FALSE(server.lines("stopped").empty());
     EXPECT_FALSE(findWindowByUserData(kServerWindowMarker, display));
     // Without an X server there is no window, and no long wait to find that out.
     const auto start = std::chrono::steady_clock::now();
