@@ -33,21 +33,19 @@ public:
     }
 
     /// The next event after the ones already waited for that is `message` with `lParam` (any lParam
-    /// when negative); nothing after `timeout`.
-    std::optional<VexEvent> next(unsigned message, std::int64_t lParam = -1, std::chrono::milliseconds timeout = 10s)
+    /// when negative); nothing after 10 s.
+    std::optional<VexEvent> next(unsigned message, std::int64_t lParam = -1)
     {
         std::unique_lock lock(m_mutex);
         std::optional<VexEvent> found;
-        m_changed.wait_for(lock, timeout, [&] {
-            for (; m_cursor < m_events.size(); ++m_cursor) {
+        m_changed.wait_for(lock, 10s, [&] {
+            for (; !found && m_cursor < m_events.size(); ++m_cursor) {
                 const VexEvent& event = m_events[m_cursor];
                 if (event.message == message && (lParam < 0 || event.lParam == lParam)) {
                     found = event;
-                    ++m_cursor;
-                    return true;
                 }
             }
-            return false;
+            return found.has_value();
         });
         return found;
     }

@@ -12,18 +12,8 @@ namespace qar
 namespace
 {
 
-std::vector<VexPayload> readAll(VexFrameReader& reader, VexFrameReader::Status& last)
-{
-    std::vector<VexPayload> payloads;
-    VexPayload payload;
-    while ((last = reader.next(payload)) == VexFrameReader::Status::Frame) {
-        payloads.push_back(payload);
-    }
-    return payloads;
-}
-
-// The refresh notification on the wire: its length, then its items in little-endian order; read back
-// item by item.
+// The refresh notification on the wire: its length, then its items in little-endian order; a receiver
+// reads them back item by item.
 TEST(VexFrame, RefreshNotificationHasLengthThenLittleEndianItems)
 {
     CXCntNetData message(kNetDataKindControl);
@@ -32,12 +22,8 @@ TEST(VexFrame, RefreshNotificationHasLengthThenLittleEndianItems)
     const std::vector<std::uint8_t> expected = {0x06, 0x00, 0x00, 0x00, 0x22, 0x02, 0x21, 0x00, 0x00, 0x00};
     EXPECT_EQ(encodeVexFrame(message.payload()), expected);
 
-    VexFrameReader reader;
-    reader.feed(expected.data(), expected.size());
-    VexPayload payload;
-    ASSERT_EQ(reader.next(payload), VexFrameReader::Status::Frame);
     CZNetData received;
-    received.setPayload(payload);
+    received.setPayload(message.payload());
     std::size_t position = 0;
     EXPECT_EQ(received.GetDataOfWord(position), kCodeRefresh);
     EXPECT_EQ(received.GetDataOfLong(position), kRefreshUnits | kRefreshGroups);
@@ -60,8 +46,9 @@ TEST(VexFrame, ReaderCutsStreamWhateverThePieces)
         VexFrameReader::Status last{};
         for (std::size_t at = 0; at < stream.size(); at += piece) {
             reader.feed(stream.data() + at, std::min(piece, stream.size() - at));
-            auto more = readAll(reader, last);
-            got.insert(got.end(), more.begin(), more.end());
+            for (VexPayload payload; (last = reader.next(payload)) == VexFrameReader::Status::Frame;) {
+                got.push_back(payload);
+            }
         }
         EXPECT_EQ(got, expected);
         EXPECT_EQ(last, VexFrameReader::Status::NeedMore);
