@@ -203,7 +203,19 @@ std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
     }
     const char* text = s.text();
     const auto length = static_cast<std::size_t>(right - left + 1);
-    if (std::memchr(text + left, '&', length) == nullptr) {
+    bool plain = false;
+#ifdef __SSE2__
+    if (length <= 16 && left + 16 <= s.length()) {
+        // Most values are short: one look at sixteen bytes of the text for an '&' within the value.
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + left));
+        const auto amps = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('&'))));
+        plain = (amps & ((1u << length) - 1)) == 0;
+    } else
+#endif
+    {
+        plain = std::memchr(text + left, '&', length) == nullptr;
+    }
+    if (plain) {
         return std::string(text + left, length);
     }
     std::string out;
