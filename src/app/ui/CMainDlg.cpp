@@ -234,6 +234,9 @@ void CMainDlg::createPages()
             page = new CEnvParamPage(this);
             break;
         }
+        // A group manager's notice lies beneath the pages; a page paints its own background so that
+        // the notice shows only where no page is allowed.
+        page->setAutoFillBackground(true);
         page->hide();
         m_pages[slot(kind)] = page;
     }
