@@ -3,6 +3,7 @@
 
 #include "BatchInsert.h"
 #include "DataGenerator.h"
+#include "Sqlite3Command.h"
 #include "TempDir.h"
 #include "db/CXDatabase.h"
 #include "db/CXTabelChangeTmp.h"
@@ -15,19 +16,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <malloc.h>
 #include <map>
 #include <memory>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace
 {
@@ -250,30 +244,7 @@ void BM_Sqlite3CommandFetch(benchmark::State& state)
 {
     const std::string& file = usersDatabase();
     const std::string sql = std::string("SELECT ") + kUserColumns + " FROM BaseTable";
-    double childCpu = 0;
-    for (auto _ : state) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        const char* argv[] = {"sqlite3", "-batch", file.c_str(), sql.c_str(), nullptr};
-        pid_t pid = 0;
-        const int spawned = posix_spawnp(&pid, "sqlite3", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            state.SkipWithError("sqlite3 command not found");
-            return;
-        }
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("sqlite3 failed");
-            return;
-        }
-        childCpu += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    }
-    state.counters["child_cpu_ms"] = childCpu / static_cast<double>(state.iterations());
+    qar::bench::RunSqlite3Fetch(state, file, sql);
 }
 BENCHMARK(BM_Sqlite3CommandFetch)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

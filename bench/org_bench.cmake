@@ -3,7 +3,7 @@
 if(TARGET qar_datagen_core AND TARGET qarcore_org)
     add_executable(org_bench org_bench.cpp)
     target_link_libraries(org_bench PRIVATE qar_common qar_datagen_core qarcore_org qar_test_support
-        benchmark::benchmark)
+        qar_bench_support)
     target_compile_definitions(org_bench PRIVATE QAR_BENCH_SQL_DIR="${PROJECT_SOURCE_DIR}/sql")
 endif()
 
