@@ -66,8 +66,8 @@ Answer MessageService::show(QWidget* parent, Severity severity, const QString& m
 {
     QMessageBox box(iconFor(severity), text(str::kAppTitle), message, QMessageBox::NoButton, parent);
     const QList<ButtonSpec> specs = buttonsFor(buttons);
-    for (const ButtonSpec& spec : specs) {
-        box.addButton(spec.button)->setText(text(spec.textId));
+    for (const ButtonSpec& choice : specs) {
+        box.addButton(choice.button)->setText(text(choice.textId));
     }
     box.setDefaultButton(specs.front().button);
 
@@ -81,9 +81,9 @@ Answer MessageService::show(QWidget* parent, Severity severity, const QString& m
         box.exec();
         // Closing the box with Escape or its close button counts as its last (cancelling) button.
         answer = specs.back().answer;
-        for (const ButtonSpec& spec : specs) {
-            if (box.clickedButton() == box.button(spec.button)) {
-                answer = spec.answer;
+        for (const ButtonSpec& choice : specs) {
+            if (box.clickedButton() == box.button(choice.button)) {
+                answer = choice.answer;
             }
         }
     }
