@@ -60,9 +60,22 @@ int GetSystemDefaultLCID()
 
 void SetSystemDefaultLCID(int lcid)
 {
-    g_multibyte.store(CodePageForLcid(lcid) != CodePage::Utf8, std::memory_order_relaxed);
+    const bool multibyte = CodePageForLcid(lcid) != CodePage::Utf8;
+    g_multibyte.store(multibyte, std::memory_order_relaxed);
     g_lcid.store(lcid, std::memory_order_relaxed);
+    locale_detail::g_doubleByte.store(multibyte ? 1 : 0, std::memory_order_relaxed);
 }
+
+namespace locale_detail
+{
+std::atomic<int> g_doubleByte{-1};
+
+bool readDoubleByte()
+{
+    GetSystemDefaultLCID();
+    return g_multibyte.load(std::memory_order_relaxed);
+}
+} // namespace locale_detail
 
 CodePage CodePageForLcid(int lcid)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 namespace qar
 {
 
@@ -35,5 +37,20 @@ const char* IcuConverterName(CodePage cp);
 /// True when the byte opens a two-byte character in the active ANSI code page, so the byte after it
 /// is never taken for a delimiter.
 bool IsLeadByte(unsigned char c);
+
+namespace locale_detail
+{
+// 1 when the active code page has lead bytes, 0 when not, -1 until the locale id has been read.
+extern std::atomic<int> g_doubleByte;
+bool readDoubleByte();
+} // namespace locale_detail
+
+/// True when the active ANSI code page has lead bytes at all (GBK, Big5): asked once per scan by the
+/// XML engine, so it reads a cached flag.
+inline bool IsDoubleByteCodePage()
+{
+    const int known = locale_detail::g_doubleByte.load(std::memory_order_relaxed);
+    return known >= 0 ? known != 0 : locale_detail::readDoubleByte();
+}
 
 } // namespace qar

@@ -62,14 +62,15 @@ constexpr Entity kEntities[] = {{"lt;", '<'}, {"amp;", '&'}, {"gt;", '>'}, {"apo
 
 CXMarkup::CXMarkup()
 {
-    m_records.resize(8);
+    m_records.reserve(8);
+    m_records.emplace_back();
 }
 
 CXMarkup::~CXMarkup() = default;
 
 Scanner CXMarkup::scanner() const
 {
-    return Scanner(m_doc.c_str(), static_cast<int>(m_doc.size()), IsLeadByte(0x81));
+    return Scanner(m_doc.c_str(), static_cast<int>(m_doc.size()), IsDoubleByteCodePage());
 }
 
 int CXMarkup::clampOffset(long long offset) const
@@ -84,61 +85,114 @@ bool CXMarkup::HasRootElement() const
 
 bool CXMarkup::FindElement(std::string_view name)
 {
-    // One pass over the name: where it ends (its first NUL), and whether it is plain: ASCII word bytes
-    // only, no '[' (which lets a name match a shorter tag name: "a[1]" finds <a>).
-    bool plain = !name.empty();
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        if (c == '\0') {
-            name = name.substr(0, i);
-            plain = i > 0;
-            break;
-        }
-        plain &= markup::kPlainNameByte[static_cast<unsigned char>(c)] && c != '[';
-    }
     int candidate = m_current ? m_records[static_cast<std::size_t>(m_current)].nextSibling
                               : m_records[static_cast<std::size_t>(m_parent)].firstChild;
-    if (!name.empty()) {
+    if (!name.empty() && candidate) {
         const Scanner s = scanner();
-        // A plain name matches exactly when the tag name has the same bytes and a delimiter follows
-        // them; only a tag opening with white space needs the general token scan. Names of up to
-        // eight bytes are compared as one word where the text has eight bytes to read.
-        const auto length = static_cast<int>(name.size());
-        const bool word = plain && length <= 8 && std::endian::native == std::endian::little;
-        const std::uint64_t key = word ? markup::prefixKey(name.data(), length) : 0;
-        const std::uint64_t mask = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
-        while (candidate) {
-            const auto& r = m_records[static_cast<std::size_t>(candidate)];
-            const int at = clampOffset(static_cast<long long>(r.startTagLeft) + 1);
-            if (plain && at + length <= s.length() && !(s.classOf(at) & markup::kSpace)) {
-                bool same = false;
-                if (word && at + 8 <= s.length()) {
-                    std::uint64_t bytes = 0;
-                    std::memcpy(&bytes, s.text() + at, 8);
-                    same = (bytes & mask) == key;
-                } else {
-                    same = std::memcmp(s.text() + at, name.data(), name.size()) == 0;
+        // A name of ASCII name bytes (no '[', which lets "a[1]" find <a>) matches exactly when the tag
+        // name has the same bytes and a delimiter follows them; only a tag opening with white space
+        // needs the general token scan. Names of up to eight bytes are compared as one word.
+        const std::size_t n = name.size();
+        std::uint64_t key = 0;
+        bool plain = false;
+        if (n <= 8) {
+            key = markup::shortNameKey(name.data(), n);
+            plain = !(shortNameClasses(name, key) & kNotPlainName);
+        }
+        bool found = false;
+        if (plain && std::endian::native == std::endian::little) {
+            const std::uint64_t mask = n == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
+            const char* text = s.text();
+            const int last = s.length() - 8; // a word can be read from offsets up to here
+            while (candidate) {
+                const auto& r = m_records[static_cast<std::size_t>(candidate)];
+                const int at = r.startTagLeft + 1;
+                if (at < 1 || at > last || (s.classOf(at) & markup::kSpace)) {
+                    break; // the general way below
                 }
-                if (same && (s.classOf(at + length) & markup::kDelim)) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, text + at, 8);
+                if ((word & mask) == key && (s.classOf(at + static_cast<int>(n)) & markup::kDelim)) {
+                    found = true;
+                    // The tag name is read: readers asking for the attributes next start behind it.
+                    startInOrder(candidate, at + static_cast<int>(n), s.multibyte());
                     break;
                 }
-            } else {
-                TokenCursor token;
-                token.next = at;
-                if (s.nextToken(token) && s.matches(token, name)) {
-                    break;
-                }
+                candidate = r.nextSibling;
             }
-            candidate = r.nextSibling;
+        }
+        if (!found) {
+            candidate = findGeneral(s, candidate, name);
         }
     }
     if (!candidate) {
         return false;
     }
+    const auto& found = m_records[static_cast<std::size_t>(candidate)];
+    // Readers go through the records in a loop: the tag of the next one is fetched while this one is read.
+    if (found.nextSibling) {
+        const int ahead = m_records[static_cast<std::size_t>(found.nextSibling)].startTagLeft;
+        if (ahead >= 0 && static_cast<std::size_t>(ahead) < m_doc.size()) {
+            __builtin_prefetch(m_doc.data() + ahead);
+        }
+    }
     m_current = candidate;
-    m_parent = m_records[static_cast<std::size_t>(candidate)].parent;
+    m_parent = found.parent;
     m_child = 0;
     return true;
+}
+
+void CXMarkup::startInOrder(int pos, int behindName, bool multibyte) const
+{
+    m_tagEntries.clear();
+    m_tagOwner = pos;
+    m_tagVersion = m_version;
+    m_tagMultibyte = multibyte;
+    m_tagOverflow = false;
+    m_tagStop = -1;
+    m_tagSeen = {};
+    m_tagScan = behindName;
+    m_tagInOrder = true;
+}
+
+std::uint8_t CXMarkup::shortNameClasses(std::string_view name, std::uint64_t key) const
+{
+    NameMemo& memo = m_names[((key ^ name.size()) * 0x9E3779B97F4A7C15u) >> 61];
+    if (memo.key == key && memo.length == name.size()) {
+        return memo.classes;
+    }
+    std::uint8_t classes = 0;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        classes |= markup::kProbeClass[byte];
+        if (!markup::kPlainNameByte[byte] || byte == '[') {
+            classes |= kNotPlainName;
+        }
+    }
+    if (name[0] == '"' || name[0] == '\'') {
+        classes |= kLeadingQuote;
+    }
+    memo = {key, name.size(), classes};
+    return classes;
+}
+
+// From candidate on, the first sibling whose tag name matches name as the tag reads it.
+int CXMarkup::findGeneral(const Scanner& s, int candidate, std::string_view name) const
+{
+    name = untilNul(name);
+    if (name.empty()) {
+        return candidate;
+    }
+    while (candidate) {
+        const auto& r = m_records[static_cast<std::size_t>(candidate)];
+        TokenCursor token;
+        token.next = clampOffset(static_cast<long long>(r.startTagLeft) + 1);
+        if (s.nextToken(token) && s.matches(token, name)) {
+            return candidate;
+        }
+        candidate = r.nextSibling;
+    }
+    return 0;
 }
 
 bool CXMarkup::EnterElement()
@@ -186,14 +240,120 @@ std::string CXMarkup::GetText() const
                        static_cast<int>(std::min<long long>(endLeft - 1, static_cast<long long>(m_doc.size()) - 1)));
 }
 
+// The closing quote of a value from i on; end when there is none.
+inline int CXMarkup::findQuote(const char* text, int end, int i, char quote)
+{
+#ifdef __SSE2__
+    // Values are short: most end within the first sixteen bytes looked at. The pattern is made from a
+    // whole word: a byte spilled and read back as a word stalls the load.
+    const __m128i quotes = _mm_set1_epi32(static_cast<int>(static_cast<unsigned char>(quote) * 0x01010101u));
+    while (i + 16 <= end) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const auto q = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, quotes)));
+        if (q) {
+            return i + __builtin_ctz(q);
+        }
+        i += 16;
+    }
+#endif
+    while (i < end && text[i] != quote) {
+        ++i;
+    }
+    return i;
+}
+
 std::string CXMarkup::GetAttribute(std::string_view name) const
 {
     if (!m_current) {
         return {};
     }
+    if (!IsDoubleByteCodePage()) {
+        AttributeHit hit;
+        switch (readInOrder(name, hit)) {
+        case InOrder::Plain:
+            return std::string(m_doc.data() + hit.left, static_cast<std::size_t>(hit.right - hit.left + 1));
+        case InOrder::Encoded:
+            return decodeRange(scanner(), hit.left, hit.right);
+        case InOrder::No:
+            break;
+        }
+    }
     const Scanner s = scanner();
     const AttributeHit hit = findAttribute(s, m_current, markup::probeName(name));
     return hit.found() ? decodeRange(s, hit.left, hit.right) : std::string();
+}
+
+// Readers ask for a record's attributes in the order of its tag, and the tag is in the writers' layout:
+// then each name asked for is the next one in the tag, and nothing needs to be kept but where the next
+// name begins and which names have gone by (no earlier name may be the same: the first one counts).
+// Single-byte text only. No when the lookup must go the general way; otherwise the value's bytes are
+// in hit, and whether they hold an entity to decode.
+CXMarkup::InOrder CXMarkup::readInOrder(std::string_view name, AttributeHit& hit) const
+{
+    // A name of one to eight bytes that the tag would read as one whole token, with no byte that
+    // lets it match a shorter one.
+    const std::size_t n = name.size();
+    if (n - 1 >= 8) {
+        return InOrder::No;
+    }
+    const std::uint64_t key = markup::shortNameKey(name.data(), n);
+    if (shortNameClasses(name, key) & ~kNotPlainName) {
+        return InOrder::No;
+    }
+    const char* text = m_doc.c_str();
+    const auto end = static_cast<int>(m_doc.size());
+    const auto* table = markup::kSingleByteClasses.data();
+    auto classAt = [&](int k) { return table[static_cast<unsigned char>(text[k])]; };
+    if (m_tagOwner != m_current || m_tagVersion != m_version || m_tagMultibyte) {
+        // The tag name first, as a run of name bytes right behind the '<'.
+        int i = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(m_current)].startTagLeft) + 1);
+        const int nameLeft = i;
+        while (!(classAt(i) & markup::kDelim)) {
+            ++i;
+        }
+        if (i == nameLeft || text[nameLeft] == '"' || text[nameLeft] == '\'') {
+            return InOrder::No;
+        }
+        startInOrder(m_current, i, false);
+    } else if (!m_tagInOrder) {
+        return InOrder::No; // this tag is already read the general way
+    }
+    const auto length = static_cast<int>(n);
+    if (m_tagSeen.mayHold(key, length)) {
+        return InOrder::No;
+    }
+    int i = m_tagScan;
+    while (classAt(i) & markup::kSpace) {
+        ++i;
+    }
+    if (end - i <= length + 1 || text[i + length] != '=') {
+        return InOrder::No;
+    }
+    const char quote = text[i + length + 1];
+    if ((quote != '"' && quote != '\'') || markup::textKey(text, end, i, length) != key) {
+        return InOrder::No;
+    }
+    const int left = i + length + 2;
+    const int close = findQuote(text, end, left, quote);
+    if (close >= end) {
+        return InOrder::No;
+    }
+    m_tagScan = close + 1;
+    m_tagSeen.add(key, length);
+    const auto size = static_cast<std::size_t>(close - left);
+    bool plain = false;
+#ifdef __SSE2__
+    if (size <= 16 && left + 16 <= end) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + left));
+        const auto amps = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('&'))));
+        plain = (amps & ((1u << size) - 1)) == 0;
+    } else
+#endif
+    {
+        plain = std::memchr(text + left, '&', size) == nullptr;
+    }
+    hit = {left, close - 1};
+    return plain ? InOrder::Plain : InOrder::Encoded;
 }
 
 std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
@@ -251,7 +411,7 @@ std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
 std::string CXMarkup::DecodeText(std::string_view text)
 {
     const std::string copy(untilNul(text));
-    const Scanner s(copy.c_str(), static_cast<int>(copy.size()), IsLeadByte(0x81));
+    const Scanner s(copy.c_str(), static_cast<int>(copy.size()), IsDoubleByteCodePage());
     CXMarkup none;
     return none.decodeRange(s, 0, static_cast<int>(copy.size()) - 1);
 }
@@ -265,7 +425,7 @@ std::string CXMarkup::EncodeText(std::string_view text, bool attribute)
 
 void CXMarkup::AppendEncoded(std::string& out, std::string_view text, bool attribute)
 {
-    appendEncoded(out, text, attribute, IsLeadByte(0x81));
+    appendEncoded(out, text, attribute, IsDoubleByteCodePage());
 }
 
 void CXMarkup::appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte)
@@ -353,11 +513,11 @@ void CXMarkup::appendEncoded(std::string& out, std::string_view text, bool attri
 // when the tag is not worth keeping (too many tokens, a name too long) or a token reaches beyond
 // limit + 1: the entries appended are then meaningless.
 bool CXMarkup::indexTokens(const Scanner& s, TokenCursor token, std::size_t count, int limit,
-                           std::vector<TagEntry>& out, int& stop)
+                           std::vector<TagEntry>& out, int& stop, markup::NameFilter& seen)
 {
     const std::size_t base = out.size();
     stop = -1;
-    std::uint64_t seen = 0;       // a one-word filter of the names so far: most names are new
+    seen = {};
     std::size_t back1 = SIZE_MAX; // the entry made from the token one place back, if any
     std::size_t back2 = SIZE_MAX; // two places back
     for (; s.nextToken(token); ++count) {
@@ -386,10 +546,8 @@ bool CXMarkup::indexTokens(const Scanner& s, TokenCursor token, std::size_t coun
                 return false;
             }
             const std::uint64_t key = markup::textKey(s, token.left, length);
-            const std::uint64_t bit = std::uint64_t{1}
-                                      << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
             bool shadowed = false;
-            if (seen & bit) {
+            if (seen.mayHold(key, length)) {
                 for (std::size_t k = base; k < out.size() && !shadowed; ++k) {
                     const TagEntry& e = out[k];
                     shadowed =
@@ -397,7 +555,7 @@ bool CXMarkup::indexTokens(const Scanner& s, TokenCursor token, std::size_t coun
                         std::memcmp(s.text() + e.left, s.text() + token.left, static_cast<std::size_t>(length)) == 0;
                 }
             }
-            seen |= bit;
+            seen.add(key, length);
             entry = out.size();
             TagEntry& added = out.emplace_back();
             added.key = key;
@@ -432,121 +590,139 @@ bool CXMarkup::indexTokens(const Scanner& s, TokenCursor token, std::size_t coun
     return true;
 }
 
-// The layout the writers produce and nearly every file holds: each attribute as a space, NAME, '=' and
-// a double- or single-quoted value without '>', single-byte text, the tag closed by '>' or "/>". Read in
-// one pass that also finds the tag's '>' (gt), since no value holds one. Any other layout gives false
-// (with out as it was) and goes the general way.
-bool CXMarkup::indexPlainTag(const Scanner& s, int from, std::vector<TagEntry>& out, int& stop, int& gt)
+// The layout the writers produce and nearly every file holds: each attribute as white space, NAME, '='
+// and a double- or single-quoted value, in single-byte text; the tag closed by '>' or "/>". Reads the
+// attribute at i: 1 with its place in a, 0 at the end of the tag (a.left is the '>' or '/'), -1 for any
+// other layout, which is left to the general reading.
+int CXMarkup::readPlainAttribute(const char* text, int end, int i, PlainAttribute& a)
 {
-    if (s.multibyte()) {
-        return false;
-    }
-    const std::size_t base = out.size();
-    const char* text = s.text();
-    const int end = s.length();
     const std::uint8_t* classes = markup::kSingleByteClasses.data();
-    auto classAt = [&](int i) { return classes[static_cast<unsigned char>(text[i])]; };
-    std::uint64_t seen = 0;
-    int i = from;
-    // Three tokens per attribute; the general reading gives up on tags of kMaxCachedTokens tokens.
-    for (std::size_t attributes = 0; attributes < kMaxCachedTokens / 4; ++attributes) {
-        while (classAt(i) & markup::kSpace) {
-            ++i;
-        }
-        const char c = text[i];
-        if (c == '>' || (c == '/' && text[i + 1] == '>')) {
-            stop = i;
-            gt = c == '>' ? i : i + 1;
-            return true;
-        }
-        const int left = i;
-        while (!(classAt(i) & markup::kDelim)) {
-            ++i;
-        }
-        const int length = i - left;
-        if (length == 0 || length > UINT16_MAX || c == '"' || c == '\'' || text[i] != '=') {
-            break;
-        }
-        const char quote = text[i + 1];
-        if (quote != '"' && quote != '\'') {
-            break;
-        }
-        const int valueLeft = i + 2;
-        int close = valueLeft;
-#ifdef __SSE2__
-        // Values are short: one look at sixteen bytes for the quote, and for a '>' before it.
-        const __m128i quotes = _mm_set1_epi8(quote);
-        const __m128i gts = _mm_set1_epi8('>');
-        while (close + 16 <= end) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + close));
-            const auto q = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, quotes)));
-            const auto g = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, gts)));
-            if (q) {
-                const unsigned before = (q & (0u - q)) - 1; // the bytes in front of the first quote
-                if (g & before) {
-                    close = end;
-                } else {
-                    close += __builtin_ctz(q);
-                }
-                break;
-            }
-            if (g) {
-                close = end;
-                break;
-            }
-            close += 16;
-        }
-#endif
-        while (close < end && text[close] != quote && text[close] != '>') {
-            ++close;
-        }
-        if (close >= end || text[close] != quote) {
-            break;
-        }
-        const std::uint64_t key = markup::textKey(s, left, length);
-        const std::uint64_t bit = std::uint64_t{1}
-                                  << (((key ^ static_cast<std::uint64_t>(length)) * 0x9E3779B97F4A7C15u) >> 58);
-        bool shadowed = false;
-        if (seen & bit) {
-            for (std::size_t k = base; k < out.size() && !shadowed; ++k) {
-                const TagEntry& e = out[k];
-                shadowed = e.length == length && e.key == key &&
-                           std::memcmp(text + e.left, text + left, static_cast<std::size_t>(length)) == 0;
-            }
-        }
-        seen |= bit;
-        TagEntry& e = out.emplace_back();
-        e.key = key;
-        e.left = left;
-        e.valueLeft = valueLeft;
-        e.valueRight = close - 1;
-        e.length = static_cast<std::uint16_t>(length);
-        e.hasValue = true;
-        e.shadowed = shadowed;
-        i = close + 1;
+    auto classAt = [&](int k) { return classes[static_cast<unsigned char>(text[k])]; };
+    while (classAt(i) & markup::kSpace) {
+        ++i;
     }
-    out.resize(base);
-    return false;
+    const char c = text[i];
+    if (c == '>' || (c == '/' && text[i + 1] == '>')) {
+        a.left = i;
+        return 0;
+    }
+    const int left = i;
+    while (!(classAt(i) & markup::kDelim)) {
+        ++i;
+    }
+    const int length = i - left;
+    if (length == 0 || length > UINT16_MAX || c == '"' || c == '\'' || text[i] != '=') {
+        return -1;
+    }
+    const char quote = text[i + 1];
+    if (quote != '"' && quote != '\'') {
+        return -1;
+    }
+    const int close = findQuote(text, end, i + 2, quote);
+    if (close >= end) {
+        return -1;
+    }
+    a = {left, length, i + 2, close};
+    return 1;
 }
 
-void CXMarkup::indexStartTag(const Scanner& s, int pos) const
+void CXMarkup::beginTagIndex(const Scanner& s, int pos) const
 {
     m_tagEntries.clear();
     m_tagOwner = pos;
     m_tagVersion = m_version;
     m_tagMultibyte = s.multibyte();
+    m_tagOverflow = false;
+    m_tagSeen = {};
+    m_tagStop = -1;
+    m_tagScan = -1;
+    m_tagInOrder = false;
     TokenCursor token;
     token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
-    // The tag name is token 0; behind a name that is a run of name bytes, the writers' layout is read
-    // in one pass.
+    // The tag name is token 0; behind a name that is a run of name bytes the writers' layout is read
+    // as far as the lookups need, which for readers asking in the tag's order is one attribute each.
     TokenCursor name = token;
-    int gt = 0;
-    if (s.nextToken(name) && !name.quoted && !(s.classOf(name.left) & markup::kDelim) &&
-        indexPlainTag(s, name.next, m_tagEntries, m_tagStop, gt)) {
-        m_tagOverflow = false;
+    if (!s.multibyte() && s.nextToken(name) && !name.quoted && !(s.classOf(name.left) & markup::kDelim)) {
+        m_tagScan = name.next;
         return;
     }
-    m_tagOverflow = !indexTokens(s, token, 0, s.length(), m_tagEntries, m_tagStop);
+    m_tagOverflow = !indexTokens(s, token, 0, s.length(), m_tagEntries, m_tagStop, m_tagSeen);
+}
+
+// Reads the names of the start tag not read yet, up to the one named until if that is given: a name known
+// to be none of those read so far. Its index in the entries, or SIZE_MAX with every name read.
+std::size_t CXMarkup::extendTagIndex(const Scanner& s, const markup::NameProbe* until) const
+{
+    const char* text = s.text();
+    const int end = s.length();
+    while (m_tagScan >= 0) {
+        PlainAttribute a{};
+        int kind = -1;
+        bool expected = false;
+        if (until && until->token && m_tagEntries.size() < kMaxCachedTokens / 4) {
+            // Readers ask for the names in the order of the tag: the next name is most likely the one
+            // asked for, and then one look at its bytes is all it takes.
+            int i = m_tagScan;
+            while (s.classOf(i) & markup::kSpace) {
+                ++i;
+            }
+            const auto n = static_cast<int>(until->name.size());
+            if (end - i > n + 1 && text[i + n] == '=' && (text[i + n + 1] == '"' || text[i + n + 1] == '\'') &&
+                (n <= 8 ? markup::textKey(s, i, n) == until->key
+                        : std::memcmp(text + i, until->name.data(), until->name.size()) == 0)) {
+                const int close = findQuote(text, end, i + n + 2, text[i + n + 1]);
+                if (close < end) {
+                    a = {i, n, i + n + 2, close};
+                    kind = 1;
+                    expected = true;
+                }
+            }
+        }
+        if (!expected) {
+            kind = m_tagEntries.size() < kMaxCachedTokens / 4 ? readPlainAttribute(text, end, m_tagScan, a) : -1;
+        }
+        if (kind == 0) {
+            m_tagStop = a.left;
+            m_tagScan = -1;
+            break;
+        }
+        if (kind < 0) {
+            // Another layout: the whole tag the general way.
+            m_tagEntries.clear();
+            m_tagScan = -1;
+            TokenCursor token;
+            token.next =
+                clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(m_tagOwner)].startTagLeft) + 1);
+            m_tagOverflow = !indexTokens(s, token, 0, end, m_tagEntries, m_tagStop, m_tagSeen);
+            break;
+        }
+        m_tagScan = a.close + 1;
+        const std::uint64_t key = expected ? until->key : markup::textKey(s, a.left, a.length);
+        bool shadowed = false;
+        if (!expected && m_tagSeen.mayHold(key, a.length)) {
+            for (const TagEntry& e : m_tagEntries) {
+                if (e.length == a.length && e.key == key &&
+                    std::memcmp(text + e.left, text + a.left, static_cast<std::size_t>(a.length)) == 0) {
+                    shadowed = true;
+                    break;
+                }
+            }
+        }
+        m_tagSeen.add(key, a.length);
+        TagEntry& e = m_tagEntries.emplace_back();
+        e.key = key;
+        e.left = a.left;
+        e.valueLeft = a.valueLeft;
+        e.valueRight = a.close - 1;
+        e.length = static_cast<std::uint16_t>(a.length);
+        e.hasValue = true;
+        e.shadowed = shadowed;
+        if (expected || (until && !shadowed && e.key == until->key && e.length == until->name.size() &&
+                         (e.length <= 8 || std::memcmp(text + e.left, until->name.data(), until->name.size()) == 0))) {
+            return m_tagEntries.size() - 1;
+        }
+    }
+    return SIZE_MAX;
 }
 
 // The lookup as it reads in the tag: walk the tokens, the tag name being token 0; the first unquoted
@@ -584,8 +760,29 @@ CXMarkup::AttributeHit CXMarkup::scanAttribute(const Scanner& s, int pos, std::s
 
 CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, const markup::NameProbe& name) const
 {
-    if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte()) {
-        indexStartTag(s, pos);
+    if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte() || m_tagInOrder) {
+        beginTagIndex(s, pos);
+    }
+    if (m_tagScan >= 0) {
+        if (name.special || name.name.empty()) {
+            extendTagIndex(s, nullptr);
+        } else if (!m_tagSeen.mayHold(name.key, static_cast<int>(name.name.size()))) {
+            // Not among the names read so far: read on to it.
+            const std::size_t j = extendTagIndex(s, &name);
+            if (j != SIZE_MAX) {
+                const TagEntry& e = m_tagEntries[j];
+                m_hintOwner = pos;
+                m_tagHint = j + 1;
+                m_tagNameKnown = true;
+                return {e.valueLeft, e.valueRight};
+            }
+        } else {
+            const AttributeHit hit = lookupEntries(s, pos, m_tagEntries.data(), m_tagEntries.size(), name);
+            if (hit.found() || m_tagNameKnown) {
+                return hit;
+            }
+            extendTagIndex(s, nullptr);
+        }
     }
     if (m_tagOverflow) {
         return scanAttribute(s, pos, name.name);
@@ -619,6 +816,10 @@ CXMarkup::AttributeHit CXMarkup::lookupEntries(const Scanner& s, int pos, const 
     }
     // Otherwise only the same bytes match, and of equal names only the first one (not shadowed) counts,
     // so the search may begin anywhere: behind the previous hit, where a reader asks next.
+    if (!m_tagSeen.mayHold(key, length)) {
+        m_tagNameKnown = false;
+        return {};
+    }
     if (m_hintOwner != pos) {
         m_hintOwner = pos;
         m_tagHint = 0;

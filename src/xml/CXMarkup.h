@@ -1,5 +1,8 @@
 #pragma once
 
+#include "xml/NameFilter.h"
+
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -82,8 +85,10 @@ public:
 
     /// Read access to the index, for tests and diagnostics.
     const ElementRecord& record(int position) const { return m_records[static_cast<std::size_t>(position)]; }
-    int recordCount() const { return m_free; }
-    int recordCapacity() const { return static_cast<int>(m_records.size()); }
+    int recordCount() const { return static_cast<int>(m_records.size()); }
+    /// The size of the table by its growth rule: (text length / 64) + 8 when parsed, then half again
+    /// each time the records handed out reach it.
+    int recordCapacity() const { return m_capacity; }
     int currentParent() const { return m_parent; }
     int currentElement() const { return m_current; }
     int currentChild() const { return m_child; }
@@ -136,18 +141,52 @@ private:
     // Parser.
     bool parseDocument();
     int newRecord();
+    static int findByte(const char* text, int end, int i, char c);
     int parseStartTag(const markup::Scanner& s, int parent, markup::TokenCursor& name);
     bool skipSpecialNode(const markup::Scanner& s, int lt, int& resume) const;
     bool parseEndTag(const markup::Scanner& s, int pos, const markup::TokenCursor& name);
     int fail(const char* format, const markup::Scanner* s = nullptr, const markup::TokenCursor* name = nullptr);
 
+    int findGeneral(const markup::Scanner& s, int candidate, std::string_view name) const;
+
+    // What the lookups need to know of a name of one to eight bytes: the probe classes of its bytes
+    // (" =/[", NUL, delimiters) and the two below. Readers ask for the same few names over and over, so
+    // the answers are kept by the name's bytes.
+    static constexpr std::uint8_t kLeadingQuote = 8;
+    static constexpr std::uint8_t kNotPlainName = 16; // a byte other than ASCII name bytes, or '['
+    struct NameMemo
+    {
+        std::uint64_t key = 0;
+        std::size_t length = 0; // 0: unused
+        std::uint8_t classes = 0;
+    };
+    std::uint8_t shortNameClasses(std::string_view name, std::uint64_t key) const;
+
     // Attributes.
     AttributeHit findAttribute(const markup::Scanner& s, int pos, const markup::NameProbe& name) const;
     AttributeHit scanAttribute(const markup::Scanner& s, int pos, std::string_view name) const;
-    void indexStartTag(const markup::Scanner& s, int pos) const;
-    static bool indexPlainTag(const markup::Scanner& s, int from, std::vector<TagEntry>& out, int& stop, int& gt);
+    // Where one attribute of the writers' layout lies: its name, and its value up to the closing quote.
+    struct PlainAttribute
+    {
+        int left;
+        int length;
+        int valueLeft;
+        int close;
+    };
+    void beginTagIndex(const markup::Scanner& s, int pos) const;
+    enum class InOrder
+    {
+        No,
+        Plain,
+        Encoded,
+    };
+    InOrder readInOrder(std::string_view name, AttributeHit& hit) const;
+    void startInOrder(int pos, int behindName, bool multibyte) const;
+    std::size_t extendTagIndex(const markup::Scanner& s, const markup::NameProbe* until) const;
+    static int readPlainAttribute(const char* text, int end, int i, PlainAttribute& a);
+    static int findQuote(const char* text, int end, int i, char quote);
     static bool indexTokens(const markup::Scanner& s, markup::TokenCursor token, std::size_t count, int limit,
-                            std::vector<TagEntry>& out, int& stop);
+                            std::vector<TagEntry>& out, int& stop, markup::NameFilter& seen);
     AttributeHit lookupEntries(const markup::Scanner& s, int pos, const TagEntry* entries, std::size_t n,
                                const markup::NameProbe& probe) const;
     static void appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte);
@@ -156,12 +195,15 @@ private:
     // Editing.
     bool addElement(std::string_view name, std::string_view value, bool child);
     bool splice(int at, int removed, std::string_view insert);
+    char* openGap(int at, std::size_t size);
+    bool appendAttribute(std::string_view name, std::string_view value);
+    bool appendChild(std::string_view name);
     void shiftRecords(int pos, int delta, bool skipOwnChildren);
 
     std::string m_doc;
     std::string m_error;
     std::vector<ElementRecord> m_records;
-    int m_free = 1;
+    int m_capacity = 8;
     int m_parent = 0;
     int m_current = 0;
     int m_child = 0;
@@ -173,12 +215,16 @@ private:
     mutable int m_tagOwner = -1;
     mutable std::uint64_t m_tagVersion = 0;
     mutable bool m_tagMultibyte = false;
-    mutable bool m_tagOverflow = false;  // too many tokens: lookups read the tag from the text
-    mutable int m_tagStop = -1;          // offset of the token that ended the attributes ('>', '/', '?')
-    mutable std::size_t m_tagHint = 0;   // readers ask in the order of the tag: start behind the last hit
-    mutable bool m_tagNameKnown = false; // the last indexed lookup met a name with the same bytes
+    mutable bool m_tagOverflow = false;   // too many tokens: lookups read the tag from the text
+    mutable int m_tagStop = -1;           // offset of the token that ended the attributes ('>', '/', '?')
+    mutable int m_tagScan = -1;           // where the names not read yet begin; -1 once all are known
+    mutable markup::NameFilter m_tagSeen; // the names known: most lookups are told at once they are new
+    mutable bool m_tagInOrder = false;    // no names kept: readers have asked for them in the tag's order
+    mutable std::size_t m_tagHint = 0;    // readers ask in the order of the tag: start behind the last hit
+    mutable bool m_tagNameKnown = false;  // the last indexed lookup met a name with the same bytes
 
     mutable int m_hintOwner = -1; // the record whose lookups m_tagHint follows
+    mutable std::array<NameMemo, 8> m_names{};
 
     std::string m_buffer; // the text of the edit being made
     std::vector<Frame> m_stack;

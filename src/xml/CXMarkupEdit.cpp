@@ -2,12 +2,14 @@
 // the splice, so the index stays valid without parsing again. Writers add records at the end of their
 // parent one after another; there the splice moves only the few bytes of the closing tags and the
 // shift touches only the ancestors, which keeps building a file of n records linear in n.
+#include "platform/Locale.h"
 #include "xml/CXMarkup.h"
 #include "xml/MarkupScanner.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace qar
@@ -43,6 +45,31 @@ bool endsOnCharacter(const Scanner& s, std::string_view value)
     return i == value.size();
 }
 
+// Per byte of a value: 1 when it must become an entity in an attribute (or is the NUL that ends the
+// value), 2 when it is 0x80 or above and may open a double-byte character.
+constexpr std::array<std::uint8_t, 256> makeValueTable()
+{
+    std::array<std::uint8_t, 256> t{};
+    t['<'] = t['>'] = t['&'] = t['"'] = t['\''] = t[0] = 1;
+    for (int c = 0x80; c < 256; ++c) {
+        t[static_cast<std::size_t>(c)] = 2;
+    }
+    return t;
+}
+
+constexpr auto kValueBytes = makeValueTable();
+
+// True when a value is written as it is: nothing to turn into an entity, and in a double-byte code page
+// no double-byte character (whose trail byte the general way has to step over).
+bool needsNoEncoding(std::string_view value, bool multibyte)
+{
+    unsigned seen = 0;
+    for (const char c : value) {
+        seen |= kValueBytes[static_cast<unsigned char>(c)];
+    }
+    return (seen & (multibyte ? 3u : 1u)) == 0;
+}
+
 } // namespace
 
 bool CXMarkup::splice(int at, int removed, std::string_view insert)
@@ -50,9 +77,25 @@ bool CXMarkup::splice(int at, int removed, std::string_view insert)
     if (m_doc.size() - static_cast<std::size_t>(removed) + insert.size() > kMaxLength) {
         return false;
     }
+    if (removed == 0) {
+        // The inserted text never lies in the document: no need for the general replace's care.
+        std::memcpy(openGap(at, insert.size()), insert.data(), insert.size());
+        return true;
+    }
     m_doc.replace(static_cast<std::size_t>(at), static_cast<std::size_t>(removed), insert);
     ++m_version;
     return true;
+}
+
+// Makes room for size bytes at offset at (the caller has checked the length limit) and returns it.
+char* CXMarkup::openGap(int at, std::size_t size)
+{
+    const std::size_t length = m_doc.size();
+    m_doc.resize(length + size);
+    char* gap = m_doc.data() + at;
+    std::memmove(gap + size, gap, length - static_cast<std::size_t>(at));
+    ++m_version;
+    return gap;
 }
 
 // Moves every record behind a change at pos by delta: pos's children (unless skipped), its following
@@ -64,6 +107,24 @@ void CXMarkup::shiftRecords(int pos, int delta, bool skipOwnChildren)
         return;
     }
     auto rec = [this](int i) -> ElementRecord& { return m_records[static_cast<std::size_t>(i)]; };
+    // A writer's change is at the end of the document: nothing follows it but the end tags of its
+    // ancestors (and of the document record).
+    if ((skipOwnChildren || !rec(pos).firstChild) && !rec(pos).nextSibling) {
+        int a = rec(pos).parent;
+        while (a && !rec(a).nextSibling) {
+            a = rec(a).parent;
+        }
+        if (!a) {
+            for (a = rec(pos).parent;; a = rec(a).parent) {
+                ElementRecord& r = rec(a);
+                r.endTagLeft = shifted(r.endTagLeft, delta);
+                r.endTagRight = shifted(r.endTagRight, delta);
+                if (!a) {
+                    return;
+                }
+            }
+        }
+    }
     int top = rec(pos).parent;
     bool first = skipOwnChildren;
     int i = pos;
@@ -101,6 +162,9 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     if (!m_current) {
         return false;
     }
+    if (appendAttribute(name, value)) {
+        return true;
+    }
     const markup::NameProbe probe = markup::probeName(name);
     name = probe.name;
     const Scanner s = scanner();
@@ -126,7 +190,7 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     const std::size_t valueLength = hit.found() ? m_buffer.size() : m_buffer.size() - name.size() - 4;
     // Appending to a start tag whose names are known extends them instead of scanning the tag again.
     const bool extendIndex = !hit.found() && m_tagOwner == pos && m_tagVersion == m_version && !m_tagOverflow &&
-                             m_tagStop == at && name.size() <= UINT16_MAX && isPlainName(name) &&
+                             m_tagScan < 0 && m_tagStop == at && name.size() <= UINT16_MAX && isPlainName(name) &&
                              endsOnCharacter(s, std::string_view(m_buffer).substr(name.size() + 3, valueLength));
     // A name like an earlier one (that had no quoted value) is found there first, never here. The
     // lookup has just told whether there is one, unless the name took the path of names that may
@@ -158,14 +222,125 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
         e.valueRight = e.valueLeft + static_cast<int>(valueLength) - 1;
         e.hasValue = true;
         e.shadowed = shadowed;
+        m_tagSeen.add(probe.key, nameLength);
         m_tagStop = at + static_cast<int>(m_buffer.size());
         m_tagVersion = m_version;
     }
     return true;
 }
 
+// The writers' case: a new attribute for the tag just added, whose names are all known. The attribute is
+// written straight into the text behind the last one, and becomes the last name known. False (with
+// nothing changed) for anything else: a name already there or possibly there, a value that needs
+// entities or holds double-byte characters, a name that is not a plain short one.
+bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
+{
+    const int pos = m_current;
+    const std::size_t n = name.size();
+    if (n - 1 >= 8 || m_tagOwner != pos || m_tagVersion != m_version || m_tagScan >= 0 || m_tagInOrder ||
+        m_tagOverflow) {
+        return false;
+    }
+    const std::uint64_t key = markup::shortNameKey(name.data(), n);
+    const auto length = static_cast<int>(n);
+    if (shortNameClasses(name, key) || m_tagSeen.mayHold(key, length) || m_tagMultibyte != IsDoubleByteCodePage()) {
+        return false;
+    }
+    ElementRecord& r = m_records[static_cast<std::size_t>(pos)];
+    const int at = r.startTagRight - (isEmptyElement(pos) ? 1 : 0);
+    if (at != m_tagStop || at < 0 || static_cast<std::size_t>(at) > m_doc.size() ||
+        m_doc.size() + value.size() + n + 4 > kMaxLength || !needsNoEncoding(value, m_tagMultibyte)) {
+        return false;
+    }
+    const std::size_t size = n + 4 + value.size();
+    char* gap = openGap(at, size);
+    gap[0] = ' ';
+    std::memcpy(gap + 1, name.data(), n);
+    gap[n + 1] = '=';
+    gap[n + 2] = '"';
+    if (!value.empty()) {
+        std::memcpy(gap + n + 3, value.data(), value.size());
+    }
+    gap[size - 1] = '"';
+
+    const int delta = static_cast<int>(size);
+    r.startTagRight = shifted(r.startTagRight, delta);
+    r.endTagLeft = shifted(r.endTagLeft, delta);
+    r.endTagRight = shifted(r.endTagRight, delta);
+    shiftRecords(pos, delta, false);
+
+    TagEntry& e = m_tagEntries.emplace_back();
+    e.key = key;
+    e.left = at + 1;
+    e.valueLeft = at + length + 3;
+    e.valueRight = e.valueLeft + static_cast<int>(value.size()) - 1;
+    e.length = static_cast<std::uint16_t>(length);
+    e.hasValue = true;
+    e.shadowed = false;
+    m_tagSeen.add(key, length);
+    m_tagStop = at + delta;
+    m_tagVersion = m_version;
+    return true;
+}
+
+// The writers' case: an empty child element with a plain name behind the current child, written straight
+// into the text on the line after it. False (with nothing changed) for anything else.
+bool CXMarkup::appendChild(std::string_view name)
+{
+    const int parent = m_current;
+    const int follow = m_child;
+    const std::size_t n = name.size();
+    if (!parent || !follow || n - 1 >= 8 || shortNameClasses(name, markup::shortNameKey(name.data(), n)) ||
+        m_doc.size() + n + 5 > kMaxLength) {
+        return false;
+    }
+    int offset = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(follow)].endTagRight) + 1);
+    const char* text = m_doc.c_str();
+    int next = offset;
+    while (markup::kSingleByteClasses[static_cast<unsigned char>(text[next])] & markup::kSpace) {
+        ++next;
+    }
+    if (text[next] == '\0' || text[next] == '<') {
+        offset = next;
+    }
+    const std::size_t size = n + 5;
+    char* gap = openGap(offset, size);
+    gap[0] = '<';
+    std::memcpy(gap + 1, name.data(), n);
+    std::memcpy(gap + n + 1, "/>\r\n", 4);
+
+    const int pos = newRecord();
+    ElementRecord& e = m_records[static_cast<std::size_t>(pos)];
+    ElementRecord& f = m_records[static_cast<std::size_t>(follow)];
+    e.parent = parent;
+    e.startTagLeft = offset;
+    e.startTagRight = offset + static_cast<int>(n) + 2;
+    e.endTagLeft = e.startTagRight - 1;
+    e.endTagRight = e.startTagRight;
+    e.nextSibling = f.nextSibling;
+    f.nextSibling = pos;
+    shiftRecords(pos, static_cast<int>(size), true);
+
+    // The new start tag holds the name alone: the writer's SetAttribute calls that follow need not scan it.
+    m_tagEntries.clear();
+    m_tagOwner = pos;
+    m_tagVersion = m_version;
+    m_tagMultibyte = IsDoubleByteCodePage();
+    m_tagOverflow = false;
+    m_tagSeen = {};
+    m_tagScan = -1;
+    m_tagInOrder = false;
+    m_tagStop = m_records[static_cast<std::size_t>(pos)].endTagLeft;
+    m_tagHint = 0;
+    m_child = pos;
+    return true;
+}
+
 bool CXMarkup::addElement(std::string_view name, std::string_view value, bool child)
 {
+    if (child && value.empty() && appendChild(name)) {
+        return true;
+    }
     name = untilNul(name);
     value = untilNul(value);
     if (child) {
@@ -288,6 +463,9 @@ bool CXMarkup::addElement(std::string_view name, std::string_view value, bool ch
         m_tagVersion = m_version;
         m_tagMultibyte = s.multibyte();
         m_tagOverflow = false;
+        m_tagSeen = {};
+        m_tagScan = -1;
+        m_tagInOrder = false;
         m_tagStop = value.empty() ? e.endTagLeft : e.startTagRight;
         m_tagHint = 0;
     }

@@ -29,7 +29,7 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
 // Lower-cases the ASCII letters of a line, leaving the trail bytes of double-byte characters alone.
 std::string lowerLine(std::string_view line)
 {
-    const bool multibyte = IsLeadByte(0x81);
+    const bool multibyte = IsDoubleByteCodePage();
     std::string out(line);
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
@@ -45,7 +45,7 @@ std::string lowerLine(std::string_view line)
 // The declared encoding counts only when found at index 1 or later, at a character boundary.
 bool declares(const std::string& lowered, std::string_view pattern)
 {
-    const markup::Scanner s(lowered.c_str(), static_cast<int>(lowered.size()), IsLeadByte(0x81));
+    const markup::Scanner s(lowered.c_str(), static_cast<int>(lowered.size()), IsDoubleByteCodePage());
     return s.findString(0, pattern, s.length()) > 0;
 }
 

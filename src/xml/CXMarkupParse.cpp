@@ -4,7 +4,12 @@
 #include "xml/CXMarkup.h"
 #include "xml/MarkupScanner.h"
 
+#include <algorithm>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace qar
 {
@@ -25,7 +30,6 @@ bool CXMarkup::SetDocument(std::string_view text)
     if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
         text = text.substr(0, nul);
     }
-    m_free = 1;
     m_parent = m_current = m_child = 0;
     m_error.clear();
     ++m_version;
@@ -34,27 +38,54 @@ bool CXMarkup::SetDocument(std::string_view text)
     // One record per 64 bytes of text plus a few: a tight fit for the files the system writes.
     const bool indexable = m_doc.size() <= kMaxIndexedLength;
     const std::size_t wanted = (indexable ? m_doc.size() / 64 : 0) + 8;
-    m_records.resize(wanted);
-    if (m_records.capacity() > 4 * wanted) {
-        m_records.shrink_to_fit();
+    m_capacity = static_cast<int>(wanted);
+    // The table holds the records handed out and nothing else: storage beyond them is reserved, not
+    // cleared, so that indexing a large text writes each record once.
+    if (m_records.capacity() > 8 * wanted) {
+        m_records = {};
     }
+    m_records.clear();
+    // Reserved room costs nothing until it is written, and a table that has to move while a large
+    // text is being indexed costs a copy of all of it: room for one record per 24 bytes, which the
+    // files the system writes never exceed.
+    m_records.reserve(std::max(wanted, indexable ? m_doc.size() / 24 + 8 : 0));
+    m_records.emplace_back();
 
     const bool parsed = !m_doc.empty() && indexable && parseDocument();
     m_stack.clear();
     if (!parsed) {
+        m_records.resize(1);
         m_records[0] = {};
-        m_free = 1;
     }
     return parsed;
 }
 
+// The first c from i on in single-byte text of end bytes; end when there is none.
+int CXMarkup::findByte(const char* text, int end, int i, char c)
+{
+#ifdef __SSE2__
+    const __m128i needle = _mm_set1_epi32(static_cast<int>(static_cast<unsigned char>(c) * 0x01010101u));
+    for (int blocks = 0; blocks < 4 && i + 16 <= end; ++blocks, i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)));
+        if (hits) {
+            return i + __builtin_ctz(hits);
+        }
+    }
+#endif
+    // A long way to go, or the last few bytes.
+    const void* hit = std::memchr(text + i, c, static_cast<std::size_t>(end - i));
+    return hit ? static_cast<int>(static_cast<const char*>(hit) - text) : end;
+}
+
 int CXMarkup::newRecord()
 {
-    if (m_free >= static_cast<int>(m_records.size())) {
-        m_records.resize(m_records.size() + m_records.size() / 2);
+    const auto pos = static_cast<int>(m_records.size());
+    if (pos >= m_capacity) {
+        m_capacity += m_capacity / 2;
     }
-    m_records[static_cast<std::size_t>(m_free)] = {};
-    return m_free++;
+    m_records.emplace_back();
+    return pos;
 }
 
 int CXMarkup::fail(const char* format, const Scanner* s, const TokenCursor* name)
@@ -65,7 +96,7 @@ int CXMarkup::fail(const char* format, const Scanner* s, const TokenCursor* name
             m_error.replace(at, 2, s->tokenText(*name));
         }
     }
-    --m_free;
+    m_records.pop_back();
     return -1;
 }
 
@@ -129,6 +160,38 @@ int CXMarkup::parseStartTag(const Scanner& s, int parent, TokenCursor& name)
     const int pos = newRecord();
     m_records[static_cast<std::size_t>(pos)].parent = parent;
     int scan = m_records[static_cast<std::size_t>(parent)].endTagLeft;
+    if (!s.multibyte()) {
+        // Single-byte text, and a tag name right behind the '<': the common case, read directly.
+        const char* text = s.text();
+        const int end = s.length();
+        const auto* classes = markup::kSingleByteClasses.data();
+        const int lt = findByte(text, end, scan, '<');
+        const char first = lt < end ? text[lt + 1] : '\0';
+        if (!(classes[static_cast<unsigned char>(first)] & markup::kDelim) && first != '"' && first != '\'') {
+            int i = lt + 2;
+            while (!(classes[static_cast<unsigned char>(text[i])] & markup::kDelim)) {
+                ++i;
+            }
+            name.left = lt + 1;
+            name.right = i - 1;
+            name.next = i;
+            name.quoted = false;
+            const int gt = findByte(text, end, i, '>');
+            if (gt < end) {
+                auto& record = m_records[static_cast<std::size_t>(pos)];
+                m_records[static_cast<std::size_t>(parent)].endTagLeft = lt;
+                record.startTagLeft = lt;
+                record.startTagRight = gt;
+                if (text[gt - 1] == '/') {
+                    record.endTagLeft = gt - 1;
+                    record.endTagRight = gt;
+                } else {
+                    record.endTagLeft = gt + 1;
+                }
+                return pos;
+            }
+        }
+    }
     for (;;) {
         const int lt = s.findChar(scan, '<');
         if (lt >= s.length()) {
@@ -153,7 +216,7 @@ int CXMarkup::parseStartTag(const Scanner& s, int parent, TokenCursor& name)
             continue;
         }
         if (first == '/') {
-            --m_free;
+            m_records.pop_back();
             return 0;
         }
         name = token;

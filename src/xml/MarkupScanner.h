@@ -79,63 +79,56 @@ inline std::string_view untilNul(std::string_view s)
 }
 
 /// A name as the lookups use it: cut at its first NUL, its first eight bytes as a key (zero beyond its
-/// end), and whether it holds one of " =/[" (such a name may match a shorter token).
+/// end), whether it holds one of " =/[" (such a name may match a shorter token), and whether a tag
+/// in single-byte text would read it as one whole token (no delimiter in it, no quote in front).
 struct NameProbe
 {
     std::string_view name;
     std::uint64_t key = 0;
     bool special = false;
+    bool token = false;
 };
+
+// Per byte of a name: 1 for " =/[" (the name may then match a shorter token), 2 for the NUL that ends
+// it, 4 for a byte that ends an unquoted token.
+constexpr std::array<std::uint8_t, 256> makeProbeTable()
+{
+    std::array<std::uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        t[static_cast<std::size_t>(c)] = kSingleByteClasses[static_cast<std::size_t>(c)] & kDelim ? 4 : 0;
+    }
+    t[' '] |= 1;
+    t['='] |= 1;
+    t['/'] |= 1;
+    t['['] |= 1;
+    t[0] = 2;
+    return t;
+}
+
+inline constexpr auto kProbeClass = makeProbeTable();
 
 inline NameProbe probeName(std::string_view name)
 {
+    // Names are a few bytes long: one plain pass beats any word-wise trick on them.
     NameProbe p{name, 0, false};
-    if constexpr (std::endian::native != std::endian::little) {
-        p.name = untilNul(name);
-        for (std::size_t i = 0; i < p.name.size(); ++i) {
-            const char c = p.name[i];
-            p.special |= c == ' ' || c == '=' || c == '/' || c == '[';
-            if (i < 8) {
-                p.key |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * i);
-            }
-        }
-        return p;
-    }
-    // Eight bytes at a time: a byte equal to c shows as the top bit of that byte of zeroIn(w ^ c). The
-    // lowest flagged byte is always a true one, so "any below the NUL" is exact.
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighs = 0x8080808080808080u;
-    const auto zeroIn = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
     const std::size_t n = name.size();
-    for (std::size_t i = 0; i < n; i += 8) {
-        const std::size_t k = n - i < 8 ? n - i : 8;
-        std::uint64_t valid = k == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * k)) - 1;
-        std::uint64_t w = 0;
-        if (k == 8) {
-            std::memcpy(&w, name.data() + i, 8);
-        } else {
-            // Assembled in a register: a short copy to memory read back as a word stalls the load.
-            for (std::size_t j = 0; j < k; ++j) {
-                w |= std::uint64_t{static_cast<unsigned char>(name[i + j])} << (8 * j);
-            }
-            w |= 0x4141414141414141u & ~valid; // 'A' beyond the end: neither NUL nor special
-        }
-        const std::uint64_t nul = zeroIn(w);
-        if (nul) {
-            const auto at = static_cast<std::size_t>(std::countr_zero(nul)) / 8;
-            valid = at ? (std::uint64_t{1} << (8 * at)) - 1 : 0;
-            p.name = name.substr(0, i + at);
-        }
-        const std::uint64_t special = zeroIn(w ^ (kOnes * ' ')) | zeroIn(w ^ (kOnes * '=')) |
-                                      zeroIn(w ^ (kOnes * '/')) | zeroIn(w ^ (kOnes * '['));
-        p.special |= (special & valid) != 0;
-        if (i == 0) {
-            p.key = w & valid;
-        }
-        if (nul) {
+    std::uint64_t key = 0;
+    std::uint8_t seen = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t k = kProbeClass[bytes[i]];
+        if (k & 2) {
+            p.name = name.substr(0, i);
             break;
         }
+        seen |= k;
+        if (i < 8) {
+            key |= std::uint64_t{bytes[i]} << (8 * i);
+        }
     }
+    p.key = key;
+    p.special = (seen & 1) != 0;
+    p.token = !p.name.empty() && !(seen & 4) && p.name[0] != '"' && p.name[0] != '\'';
     return p;
 }
 
@@ -311,18 +304,47 @@ inline std::uint64_t prefixKey(const char* p, int length)
     return key;
 }
 
-/// The same key of bytes of the text, read with one load where eight bytes are there to read.
-inline std::uint64_t textKey(const Scanner& s, int left, int length)
+/// The bytes of a name of one to eight bytes as a key like prefixKey's, read without touching a byte
+/// beyond it: two loads that overlap in the middle.
+inline std::uint64_t shortNameKey(const char* p, std::size_t n)
 {
-    if (std::endian::native != std::endian::little || left + 8 > s.length()) {
-        return prefixKey(s.text() + left, length);
+    if constexpr (std::endian::native != std::endian::little) {
+        return prefixKey(p, static_cast<int>(n));
+    }
+    if (n >= 4) {
+        std::uint32_t head = 0;
+        std::uint32_t tail = 0;
+        std::memcpy(&head, p, 4);
+        std::memcpy(&tail, p + n - 4, 4);
+        return head | (std::uint64_t{tail} << (8 * (n - 4)));
+    }
+    if (n >= 2) {
+        std::uint16_t head = 0;
+        std::uint16_t tail = 0;
+        std::memcpy(&head, p, 2);
+        std::memcpy(&tail, p + n - 2, 2);
+        return head | (std::uint64_t{tail} << (8 * (n - 2)));
+    }
+    return static_cast<unsigned char>(p[0]);
+}
+
+/// The same key of bytes of a text of end bytes, read with one load where eight bytes are there to read.
+inline std::uint64_t textKey(const char* text, int end, int left, int length)
+{
+    if (std::endian::native != std::endian::little || left + 8 > end) {
+        return prefixKey(text + left, length);
     }
     std::uint64_t key = 0;
-    std::memcpy(&key, s.text() + left, 8);
+    std::memcpy(&key, text + left, 8);
     if (length < 8) {
         key &= (std::uint64_t{1} << (8 * length)) - 1;
     }
     return key;
+}
+
+inline std::uint64_t textKey(const Scanner& s, int left, int length)
+{
+    return textKey(s.text(), s.length(), left, length);
 }
 
 } // namespace qar::markup
