@@ -198,6 +198,7 @@ private:
     char* openGap(int at, std::size_t size);
     bool appendAttribute(std::string_view name, std::string_view value);
     bool appendChild(std::string_view name);
+    bool stopFollowsName(int pos) const;
     void shiftRecords(int pos, int delta, bool skipOwnChildren);
 
     std::string m_doc;

@@ -190,7 +190,8 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     const std::size_t valueLength = hit.found() ? m_buffer.size() : m_buffer.size() - name.size() - 4;
     // Appending to a start tag whose names are known extends them instead of scanning the tag again.
     const bool extendIndex = !hit.found() && m_tagOwner == pos && m_tagVersion == m_version && !m_tagOverflow &&
-                             m_tagScan < 0 && m_tagStop == at && name.size() <= UINT16_MAX && isPlainName(name) &&
+                             m_tagScan < 0 && stopFollowsName(pos) && m_tagStop == at && name.size() <= UINT16_MAX &&
+                             isPlainName(name) &&
                              endsOnCharacter(s, std::string_view(m_buffer).substr(name.size() + 3, valueLength));
     // A name like an earlier one (that had no quoted value) is found there first, never here. The
     // lookup has just told whether there is one, unless the name took the path of names that may
@@ -229,6 +230,17 @@ bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
     return true;
 }
 
+// Whether the token that ends pos's attributes comes behind a tag name. In a tag without a name (<>)
+// the first attribute written becomes the name, so the names known do not grow by it.
+bool CXMarkup::stopFollowsName(int pos) const
+{
+    int i = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
+    while (markup::kSingleByteClasses[static_cast<unsigned char>(m_doc.c_str()[i])] & markup::kSpace) {
+        ++i;
+    }
+    return i != m_tagStop;
+}
+
 // The writers' case: a new attribute for the tag just added, whose names are all known. The attribute is
 // written straight into the text behind the last one, and becomes the last name known. False (with
 // nothing changed) for anything else: a name already there or possibly there, a value that needs
@@ -248,7 +260,7 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
     }
     ElementRecord& r = m_records[static_cast<std::size_t>(pos)];
     const int at = r.startTagRight - (isEmptyElement(pos) ? 1 : 0);
-    if (at != m_tagStop || at < 0 || static_cast<std::size_t>(at) > m_doc.size() ||
+    if (at != m_tagStop || at < 0 || static_cast<std::size_t>(at) > m_doc.size() || !stopFollowsName(pos) ||
         m_doc.size() + value.size() + n + 4 > kMaxLength || !needsNoEncoding(value, m_tagMultibyte)) {
         return false;
     }

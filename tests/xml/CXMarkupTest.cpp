@@ -238,6 +238,18 @@ TEST(CXMarkup, SetAttributeInsertsOrReplacesOnlyTheValue)
     EXPECT_EQ(doc.GetDocument(), "<A ID=\"5\">..</A>");
     expectIndexMatchesReparse(doc);
     EXPECT_FALSE(CXMarkup().SetAttribute("ID", "5"));
+
+    // In a tag without a name the first attribute written becomes the tag's name, not an attribute.
+    doc.SetDocument("<R/>");
+    doc.FindElement();
+    doc.AddChildElement("", "v");
+    doc.EnterElement();
+    doc.FindElement();
+    ASSERT_TRUE(doc.SetAttribute("ID", "1"));
+    EXPECT_EQ(doc.GetAttribute("ID"), "");
+    ASSERT_TRUE(doc.SetAttribute("ID", "2"));
+    EXPECT_EQ(doc.GetDocument(), "<R>\r\n< ID=\"1\" ID=\"2\">v</>\r\n</R>");
+    EXPECT_EQ(doc.GetAttribute("ID"), "2");
 }
 
 TEST(CXMarkup, AttributeLookupFollowsTheTokenRules)
