@@ -73,10 +73,6 @@ Scanner CXMarkup::scanner() const
     return Scanner(m_doc.c_str(), static_cast<int>(m_doc.size()), IsDoubleByteCodePage());
 }
 
-int CXMarkup::clampOffset(long long offset) const
-{
-    return static_cast<int>(std::clamp<long long>(offset, 0, static_cast<long long>(m_doc.size())));
-}
 
 bool CXMarkup::HasRootElement() const
 {
@@ -153,14 +149,12 @@ void CXMarkup::startInOrder(int pos, int behindName, bool multibyte) const
     m_tagSeen = {};
     m_tagScan = behindName;
     m_tagInOrder = true;
+    m_tagWritten = false;
 }
 
-std::uint8_t CXMarkup::shortNameClasses(std::string_view name, std::uint64_t key) const
+std::uint8_t CXMarkup::classifyShortName(std::string_view name, std::uint64_t key) const
 {
     NameMemo& memo = m_names[((key ^ name.size()) * 0x9E3779B97F4A7C15u) >> 61];
-    if (memo.key == key && memo.length == name.size()) {
-        return memo.classes;
-    }
     std::uint8_t classes = 0;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
@@ -637,6 +631,7 @@ void CXMarkup::beginTagIndex(const Scanner& s, int pos) const
     m_tagStop = -1;
     m_tagScan = -1;
     m_tagInOrder = false;
+    m_tagWritten = false;
     TokenCursor token;
     token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
     // The tag name is token 0; behind a name that is a run of name bytes the writers' layout is read
@@ -760,7 +755,8 @@ CXMarkup::AttributeHit CXMarkup::scanAttribute(const Scanner& s, int pos, std::s
 
 CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, const markup::NameProbe& name) const
 {
-    if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte() || m_tagInOrder) {
+    if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte() || m_tagInOrder ||
+        m_tagWritten) {
         beginTagIndex(s, pos);
     }
     if (m_tagScan >= 0) {

@@ -131,7 +131,11 @@ private:
     static std::string_view sv(const char* s) { return s ? std::string_view(s) : std::string_view(); }
 
     markup::Scanner scanner() const;
-    int clampOffset(long long offset) const;
+    int clampOffset(long long offset) const
+    {
+        const auto size = static_cast<long long>(m_doc.size());
+        return static_cast<int>(offset < 0 ? 0 : offset > size ? size : offset);
+    }
     bool isEmptyElement(int pos) const
     {
         const auto& r = m_records[static_cast<std::size_t>(pos)];
@@ -160,7 +164,12 @@ private:
         std::size_t length = 0; // 0: unused
         std::uint8_t classes = 0;
     };
-    std::uint8_t shortNameClasses(std::string_view name, std::uint64_t key) const;
+    std::uint8_t shortNameClasses(std::string_view name, std::uint64_t key) const
+    {
+        const NameMemo& memo = m_names[((key ^ name.size()) * 0x9E3779B97F4A7C15u) >> 61];
+        return memo.key == key && memo.length == name.size() ? memo.classes : classifyShortName(name, key);
+    }
+    std::uint8_t classifyShortName(std::string_view name, std::uint64_t key) const;
 
     // Attributes.
     AttributeHit findAttribute(const markup::Scanner& s, int pos, const markup::NameProbe& name) const;
@@ -221,6 +230,7 @@ private:
     mutable int m_tagScan = -1;           // where the names not read yet begin; -1 once all are known
     mutable markup::NameFilter m_tagSeen; // the names known: most lookups are told at once they are new
     mutable bool m_tagInOrder = false;    // no names kept: readers have asked for them in the tag's order
+    mutable bool m_tagWritten = false;   // no names kept: the writer has added them one by one
     mutable std::size_t m_tagHint = 0;    // readers ask in the order of the tag: start behind the last hit
     mutable bool m_tagNameKnown = false;  // the last indexed lookup met a name with the same bytes
 

@@ -27,9 +27,11 @@ constexpr std::size_t kMaxLength = std::size_t{1} << 30;
 
 // Offsets that no longer point into the text (after an edit inside a malformed tag) stay bounded, so
 // that later arithmetic on them cannot overflow; every use clamps them to the text anyway.
-int shifted(int offset, int delta)
+inline int shifted(int offset, int delta)
 {
-    return static_cast<int>(std::clamp<long long>(static_cast<long long>(offset) + delta, INT_MIN / 4, INT_MAX / 4));
+    const long long moved = static_cast<long long>(offset) + delta;
+    const long long low = moved < INT_MIN / 4 ? INT_MIN / 4 : moved;
+    return static_cast<int>(low > INT_MAX / 4 ? INT_MAX / 4 : low);
 }
 
 // True when scanning the quoted value stops at its own closing quote: no lead byte left unpaired at its end.
@@ -70,6 +72,44 @@ bool needsNoEncoding(std::string_view value, bool multibyte)
     return (seen & (multibyte ? 3u : 1u)) == 0;
 }
 
+// memmove for the few bytes writers move and copy (the end tags behind a new record, a name, a value):
+// everything is loaded before anything is stored, so the ranges may overlap.
+inline void moveBytes(char* to, const char* from, std::size_t n)
+{
+    if (n >= 8 && n <= 16) {
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n > 16 && n <= 32) {
+        std::uint64_t words[4];
+        std::memcpy(&words[0], from, 16);
+        std::memcpy(&words[2], from + n - 16, 16);
+        std::memcpy(to, &words[0], 16);
+        std::memcpy(to + n - 16, &words[2], 16);
+    } else if (n >= 4 && n < 8) {
+        std::uint32_t head = 0;
+        std::uint32_t tail = 0;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else if (n >= 2 && n < 4) {
+        std::uint16_t head = 0;
+        std::uint16_t tail = 0;
+        std::memcpy(&head, from, 2);
+        std::memcpy(&tail, from + n - 2, 2);
+        std::memcpy(to, &head, 2);
+        std::memcpy(to + n - 2, &tail, 2);
+    } else if (n == 1) {
+        *to = *from;
+    } else if (n > 32) {
+        std::memmove(to, from, n);
+    }
+}
+
 } // namespace
 
 bool CXMarkup::splice(int at, int removed, std::string_view insert)
@@ -93,7 +133,7 @@ char* CXMarkup::openGap(int at, std::size_t size)
     const std::size_t length = m_doc.size();
     m_doc.resize(length + size);
     char* gap = m_doc.data() + at;
-    std::memmove(gap + size, gap, length - static_cast<std::size_t>(at));
+    moveBytes(gap + size, gap, length - static_cast<std::size_t>(at));
     ++m_version;
     return gap;
 }
@@ -267,12 +307,10 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
     const std::size_t size = n + 4 + value.size();
     char* gap = openGap(at, size);
     gap[0] = ' ';
-    std::memcpy(gap + 1, name.data(), n);
+    moveBytes(gap + 1, name.data(), n);
     gap[n + 1] = '=';
     gap[n + 2] = '"';
-    if (!value.empty()) {
-        std::memcpy(gap + n + 3, value.data(), value.size());
-    }
+    moveBytes(gap + n + 3, value.data(), value.size());
     gap[size - 1] = '"';
 
     const int delta = static_cast<int>(size);
@@ -281,14 +319,16 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
     r.endTagRight = shifted(r.endTagRight, delta);
     shiftRecords(pos, delta, false);
 
-    TagEntry& e = m_tagEntries.emplace_back();
-    e.key = key;
-    e.left = at + 1;
-    e.valueLeft = at + length + 3;
-    e.valueRight = e.valueLeft + static_cast<int>(value.size()) - 1;
-    e.length = static_cast<std::uint16_t>(length);
-    e.hasValue = true;
-    e.shadowed = false;
+    if (!m_tagWritten) {
+        TagEntry& e = m_tagEntries.emplace_back();
+        e.key = key;
+        e.left = at + 1;
+        e.valueLeft = at + length + 3;
+        e.valueRight = e.valueLeft + static_cast<int>(value.size()) - 1;
+        e.length = static_cast<std::uint16_t>(length);
+        e.hasValue = true;
+        e.shadowed = false;
+    }
     m_tagSeen.add(key, length);
     m_tagStop = at + delta;
     m_tagVersion = m_version;
@@ -318,7 +358,7 @@ bool CXMarkup::appendChild(std::string_view name)
     const std::size_t size = n + 5;
     char* gap = openGap(offset, size);
     gap[0] = '<';
-    std::memcpy(gap + 1, name.data(), n);
+    moveBytes(gap + 1, name.data(), n);
     std::memcpy(gap + n + 1, "/>\r\n", 4);
 
     const int pos = newRecord();
@@ -333,8 +373,9 @@ bool CXMarkup::appendChild(std::string_view name)
     f.nextSibling = pos;
     shiftRecords(pos, static_cast<int>(size), true);
 
-    // The new start tag holds the name alone: the writer's SetAttribute calls that follow need not scan it.
-    m_tagEntries.clear();
+    // The new start tag holds the name alone: the writer's SetAttribute calls that follow need not scan
+    // it, nor keep the names they write (a later lookup reads the tag again).
+    m_tagWritten = true;
     m_tagOwner = pos;
     m_tagVersion = m_version;
     m_tagMultibyte = IsDoubleByteCodePage();
@@ -478,6 +519,7 @@ bool CXMarkup::addElement(std::string_view name, std::string_view value, bool ch
         m_tagSeen = {};
         m_tagScan = -1;
         m_tagInOrder = false;
+        m_tagWritten = false;
         m_tagStop = value.empty() ? e.endTagLeft : e.startTagRight;
         m_tagHint = 0;
     }
