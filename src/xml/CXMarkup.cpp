@@ -73,7 +73,6 @@ Scanner CXMarkup::scanner() const
     return Scanner(m_doc.c_str(), static_cast<int>(m_doc.size()), IsDoubleByteCodePage());
 }
 
-
 bool CXMarkup::HasRootElement() const
 {
     return !m_records.empty() && m_records[0].firstChild != 0;
@@ -124,16 +123,8 @@ bool CXMarkup::FindElement(std::string_view name)
     if (!candidate) {
         return false;
     }
-    const auto& found = m_records[static_cast<std::size_t>(candidate)];
-    // Readers go through the records in a loop: the tag of the next one is fetched while this one is read.
-    if (found.nextSibling) {
-        const int ahead = m_records[static_cast<std::size_t>(found.nextSibling)].startTagLeft;
-        if (ahead >= 0 && static_cast<std::size_t>(ahead) < m_doc.size()) {
-            __builtin_prefetch(m_doc.data() + ahead);
-        }
-    }
     m_current = candidate;
-    m_parent = found.parent;
+    m_parent = m_records[static_cast<std::size_t>(candidate)].parent;
     m_child = 0;
     return true;
 }

@@ -230,7 +230,7 @@ private:
     mutable int m_tagScan = -1;           // where the names not read yet begin; -1 once all are known
     mutable markup::NameFilter m_tagSeen; // the names known: most lookups are told at once they are new
     mutable bool m_tagInOrder = false;    // no names kept: readers have asked for them in the tag's order
-    mutable bool m_tagWritten = false;   // no names kept: the writer has added them one by one
+    mutable bool m_tagWritten = false;    // no names kept: the writer has added them one by one
     mutable std::size_t m_tagHint = 0;    // readers ask in the order of the tag: start behind the last hit
     mutable bool m_tagNameKnown = false;  // the last indexed lookup met a name with the same bytes
 

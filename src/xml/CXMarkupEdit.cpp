@@ -47,29 +47,71 @@ bool endsOnCharacter(const Scanner& s, std::string_view value)
     return i == value.size();
 }
 
-// Per byte of a value: 1 when it must become an entity in an attribute (or is the NUL that ends the
-// value), 2 when it is 0x80 or above and may open a double-byte character.
-constexpr std::array<std::uint8_t, 256> makeValueTable()
+// Per byte of a value: how many bytes its entity adds in an attribute (0 for a byte written as it is),
+// 255 for the NUL that ends the value and, where the code page has lead bytes, for any byte of 0x80 or
+// above (a double-byte character goes the general way, which steps over its trail byte).
+constexpr std::array<std::uint8_t, 256> makeValueTable(bool multibyte)
 {
     std::array<std::uint8_t, 256> t{};
-    t['<'] = t['>'] = t['&'] = t['"'] = t['\''] = t[0] = 1;
-    for (int c = 0x80; c < 256; ++c) {
-        t[static_cast<std::size_t>(c)] = 2;
+    t['<'] = 3;  // &lt;
+    t['>'] = 3;  // &gt;
+    t['&'] = 4;  // &amp;
+    t['"'] = 5;  // &quot;
+    t['\''] = 5; // &apos;
+    t[0] = 255;
+    for (int c = 0x80; c < 256 && multibyte; ++c) {
+        t[static_cast<std::size_t>(c)] = 255;
     }
     return t;
 }
 
-constexpr auto kValueBytes = makeValueTable();
+constexpr auto kValueGrowthSingleByte = makeValueTable(false);
+constexpr auto kValueGrowthDoubleByte = makeValueTable(true);
 
-// True when a value is written as it is: nothing to turn into an entity, and in a double-byte code page
-// no double-byte character (whose trail byte the general way has to step over).
-bool needsNoEncoding(std::string_view value, bool multibyte)
+// The length of a value written as an attribute value, or SIZE_MAX when it must go the general way.
+std::size_t encodedLength(std::string_view value, bool multibyte)
 {
-    unsigned seen = 0;
+    const auto& table = multibyte ? kValueGrowthDoubleByte : kValueGrowthSingleByte;
+    unsigned grow = 0;
+    unsigned stop = 0;
     for (const char c : value) {
-        seen |= kValueBytes[static_cast<unsigned char>(c)];
+        const unsigned g = table[static_cast<unsigned char>(c)];
+        grow += g;
+        stop |= g & 0x80;
     }
-    return (seen & (multibyte ? 3u : 1u)) == 0;
+    return stop ? SIZE_MAX : value.size() + grow;
+}
+
+// Writes value with its entities to out, which has room for exactly its encoded length.
+void writeEncoded(char* out, std::string_view value)
+{
+    for (const char c : value) {
+        switch (c) {
+        case '<':
+            std::memcpy(out, "&lt;", 4);
+            out += 4;
+            break;
+        case '>':
+            std::memcpy(out, "&gt;", 4);
+            out += 4;
+            break;
+        case '&':
+            std::memcpy(out, "&amp;", 5);
+            out += 5;
+            break;
+        case '"':
+            std::memcpy(out, "&quot;", 6);
+            out += 6;
+            break;
+        case '\'':
+            std::memcpy(out, "&apos;", 6);
+            out += 6;
+            break;
+        default:
+            *out++ = c;
+            break;
+        }
+    }
 }
 
 // memmove for the few bytes writers move and copy (the end tags behind a new record, a name, a value):
@@ -283,8 +325,8 @@ bool CXMarkup::stopFollowsName(int pos) const
 
 // The writers' case: a new attribute for the tag just added, whose names are all known. The attribute is
 // written straight into the text behind the last one, and becomes the last name known. False (with
-// nothing changed) for anything else: a name already there or possibly there, a value that needs
-// entities or holds double-byte characters, a name that is not a plain short one.
+// nothing changed) for anything else: a name already there or possibly there, a value with double-byte
+// characters or a NUL, a name that is not a plain short one.
 bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
 {
     const int pos = m_current;
@@ -300,17 +342,23 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
     }
     ElementRecord& r = m_records[static_cast<std::size_t>(pos)];
     const int at = r.startTagRight - (isEmptyElement(pos) ? 1 : 0);
-    if (at != m_tagStop || at < 0 || static_cast<std::size_t>(at) > m_doc.size() || !stopFollowsName(pos) ||
-        m_doc.size() + value.size() + n + 4 > kMaxLength || !needsNoEncoding(value, m_tagMultibyte)) {
+    const std::size_t encoded = encodedLength(value, m_tagMultibyte);
+    // A tag the writer made has its name; any other may be nameless (<>).
+    if (at != m_tagStop || at < 0 || static_cast<std::size_t>(at) > m_doc.size() ||
+        !(m_tagWritten || stopFollowsName(pos)) || encoded == SIZE_MAX || m_doc.size() + encoded + n + 4 > kMaxLength) {
         return false;
     }
-    const std::size_t size = n + 4 + value.size();
+    const std::size_t size = n + 4 + encoded;
     char* gap = openGap(at, size);
     gap[0] = ' ';
     moveBytes(gap + 1, name.data(), n);
     gap[n + 1] = '=';
     gap[n + 2] = '"';
-    moveBytes(gap + n + 3, value.data(), value.size());
+    if (encoded == value.size()) {
+        moveBytes(gap + n + 3, value.data(), value.size());
+    } else {
+        writeEncoded(gap + n + 3, value);
+    }
     gap[size - 1] = '"';
 
     const int delta = static_cast<int>(size);
@@ -324,7 +372,7 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
         e.key = key;
         e.left = at + 1;
         e.valueLeft = at + length + 3;
-        e.valueRight = e.valueLeft + static_cast<int>(value.size()) - 1;
+        e.valueRight = e.valueLeft + static_cast<int>(encoded) - 1;
         e.length = static_cast<std::uint16_t>(length);
         e.hasValue = true;
         e.shadowed = false;

@@ -111,45 +111,50 @@ bool CXMarkup::parseDocument()
     if (root <= 0) {
         return false;
     }
-    if (!isEmptyElement(root)) {
-        m_stack.push_back({root, 0, name.left, name.right});
+    m_records[0].firstChild = root;
+    if (isEmptyElement(root)) {
+        return true;
     }
-    while (!m_stack.empty()) {
-        const Frame frame = m_stack.back();
+    // The element whose content is being read lives in registers; the stack holds only its ancestors.
+    // (Reading the frame back from the stack after updating one field of it stalls on every element.)
+    Frame top{root, 0, name.left, name.right};
+    for (;;) {
         TokenCursor childName;
-        const int child = parseStartTag(s, frame.pos, childName);
+        const int child = parseStartTag(s, top.pos, childName);
         if (child < 0) {
             return false;
         }
         if (child > 0) {
-            auto& parent = m_records[static_cast<std::size_t>(frame.pos)];
-            if (frame.lastChild) {
-                m_records[static_cast<std::size_t>(frame.lastChild)].nextSibling = child;
+            auto& parent = m_records[static_cast<std::size_t>(top.pos)];
+            if (top.lastChild) {
+                m_records[static_cast<std::size_t>(top.lastChild)].nextSibling = child;
             } else {
                 parent.firstChild = child;
             }
-            m_stack.back().lastChild = child;
+            top.lastChild = child;
             if (isEmptyElement(child)) {
                 parent.endTagLeft = m_records[static_cast<std::size_t>(child)].endTagRight + 1;
             } else {
-                m_stack.push_back({child, 0, childName.left, childName.right});
+                m_stack.push_back(top);
+                top = {child, 0, childName.left, childName.right};
             }
             continue;
         }
         TokenCursor frameName;
-        frameName.left = frame.nameLeft;
-        frameName.right = frame.nameRight;
-        if (!parseEndTag(s, frame.pos, frameName)) {
+        frameName.left = top.nameLeft;
+        frameName.right = top.nameRight;
+        if (!parseEndTag(s, top.pos, frameName)) {
             return false;
         }
-        m_stack.pop_back();
-        if (!m_stack.empty()) {
-            m_records[static_cast<std::size_t>(m_stack.back().pos)].endTagLeft =
-                m_records[static_cast<std::size_t>(frame.pos)].endTagRight + 1;
+        if (m_stack.empty()) {
+            return true;
         }
+        const int closed = top.pos;
+        top = m_stack.back();
+        m_stack.pop_back();
+        m_records[static_cast<std::size_t>(top.pos)].endTagLeft =
+            m_records[static_cast<std::size_t>(closed)].endTagRight + 1;
     }
-    m_records[0].firstChild = root;
-    return true;
 }
 
 // Finds the next start tag under parent, scanning from the parent's endTagLeft and stepping over
