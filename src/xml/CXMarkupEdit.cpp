@@ -394,6 +394,10 @@ bool CXMarkup::appendChild(std::string_view name)
         m_doc.size() + n + 5 > kMaxLength) {
         return false;
     }
+    const ElementRecord& p = m_records[static_cast<std::size_t>(parent)];
+    if (static_cast<long long>(p.startTagRight) + 1 >= p.endTagLeft) {
+        return false; // empty or bare: the parent's tags are rewritten the general way
+    }
     int offset = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(follow)].endTagRight) + 1);
     const char* text = m_doc.c_str();
     int next = offset;

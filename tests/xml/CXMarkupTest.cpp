@@ -67,6 +67,56 @@ TEST(CXMarkup, WriterPatternLaysOutOneElementPerLine)
     EXPECT_EQ(writeUsers({}).GetDocument(), kDecl + "<QAR_USERS/>\r\n");
 }
 
+TEST(CXMarkup, WritersValuesOfEveryLengthAndEntityReadBack)
+{
+    // Values short and long, plain and with entities, names up to and beyond eight bytes: the text is
+    // the one the layout rules give, it indexes the same when parsed, and every value reads back.
+    const std::vector<std::string> names = {"A", "ID", "NAME", "ABCDEFGH", "LONGER_NAME"};
+    const std::vector<std::string> values = {"",
+                                             "1",
+                                             "ab",
+                                             "abcd",
+                                             "0123456789abcdef",
+                                             "0123456789abcdef0123456789",
+                                             std::string(70, 'x'),
+                                             "Tom & Jerry <admin>",
+                                             "it's \"q\"",
+                                             "\xE5\xBA\x94 high bytes"};
+    CXMarkup doc;
+    doc.SetDocument(kDecl);
+    ASSERT_TRUE(doc.AddElement("R"));
+    std::string expected = kDecl + "<R>\r\n";
+    for (std::size_t record = 0; record < values.size(); ++record) {
+        ASSERT_TRUE(doc.AddChildElement("REC"));
+        ASSERT_TRUE(doc.EnterElement());
+        expected += "<REC";
+        for (std::size_t a = 0; a < names.size(); ++a) {
+            const std::string& value = values[(record + a) % values.size()];
+            ASSERT_TRUE(doc.SetAttribute(names[a], value));
+            expected += " " + names[a] + "=\"" + CXMarkup::EncodeText(value, true) + "\"";
+        }
+        expected += "/>\r\n";
+        ASSERT_TRUE(doc.LeaveElement());
+    }
+    expected += "</R>\r\n";
+    EXPECT_EQ(doc.GetDocument(), expected);
+    expectIndexMatchesReparse(doc);
+
+    CXMarkup read;
+    ASSERT_TRUE(read.SetDocument(doc.GetDocument()));
+    read.FindElement("R");
+    read.EnterElement();
+    for (std::size_t record = 0; record < values.size(); ++record) {
+        ASSERT_TRUE(read.FindElement("REC"));
+        for (std::size_t a = 0; a < names.size(); ++a) {
+            EXPECT_EQ(read.GetAttribute(names[a]), values[(record + a) % values.size()]) << record << " " << a;
+        }
+        // Asked again, out of order: the same values.
+        EXPECT_EQ(read.GetAttribute(names[1]), values[(record + 1) % values.size()]);
+        EXPECT_EQ(read.GetAttribute(names[0]), values[record % values.size()]);
+    }
+}
+
 TEST(CXMarkup, ReaderPatternVisitsRecordsAndFieldsInOrder)
 {
     CXMarkup doc;
