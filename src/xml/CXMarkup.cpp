@@ -110,7 +110,7 @@ bool CXMarkup::FindElement(std::string_view name)
                 if ((word & mask) == key && (s.classOf(at + static_cast<int>(n)) & markup::kDelim)) {
                     found = true;
                     // The tag name is read: readers asking for the attributes next start behind it.
-                    startInOrder(candidate, at + static_cast<int>(n), s.multibyte());
+                    resetTagIndex(candidate, s.multibyte(), TagMode::InOrder, at + static_cast<int>(n), -1);
                     break;
                 }
                 candidate = r.nextSibling;
@@ -129,18 +129,17 @@ bool CXMarkup::FindElement(std::string_view name)
     return true;
 }
 
-void CXMarkup::startInOrder(int pos, int behindName, bool multibyte) const
+void CXMarkup::resetTagIndex(int pos, bool multibyte, TagMode mode, int scan, int stop) const
 {
     m_tagEntries.clear();
     m_tagOwner = pos;
     m_tagVersion = m_version;
     m_tagMultibyte = multibyte;
     m_tagOverflow = false;
-    m_tagStop = -1;
     m_tagSeen = {};
-    m_tagScan = behindName;
-    m_tagInOrder = true;
-    m_tagWritten = false;
+    m_tagMode = mode;
+    m_tagScan = scan;
+    m_tagStop = stop;
 }
 
 std::uint8_t CXMarkup::classifyShortName(std::string_view name, std::uint64_t key) const
@@ -299,8 +298,8 @@ CXMarkup::InOrder CXMarkup::readInOrder(std::string_view name, AttributeHit& hit
         if (i == nameLeft || text[nameLeft] == '"' || text[nameLeft] == '\'') {
             return InOrder::No;
         }
-        startInOrder(m_current, i, false);
-    } else if (!m_tagInOrder) {
+        resetTagIndex(m_current, false, TagMode::InOrder, i, -1);
+    } else if (m_tagMode != TagMode::InOrder) {
         return InOrder::No; // this tag is already read the general way
     }
     const auto length = static_cast<int>(n);
@@ -613,16 +612,7 @@ int CXMarkup::readPlainAttribute(const char* text, int end, int i, PlainAttribut
 
 void CXMarkup::beginTagIndex(const Scanner& s, int pos) const
 {
-    m_tagEntries.clear();
-    m_tagOwner = pos;
-    m_tagVersion = m_version;
-    m_tagMultibyte = s.multibyte();
-    m_tagOverflow = false;
-    m_tagSeen = {};
-    m_tagStop = -1;
-    m_tagScan = -1;
-    m_tagInOrder = false;
-    m_tagWritten = false;
+    resetTagIndex(pos, s.multibyte(), TagMode::Indexed, -1, -1);
     TokenCursor token;
     token.next = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(pos)].startTagLeft) + 1);
     // The tag name is token 0; behind a name that is a run of name bytes the writers' layout is read
@@ -746,8 +736,8 @@ CXMarkup::AttributeHit CXMarkup::scanAttribute(const Scanner& s, int pos, std::s
 
 CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, const markup::NameProbe& name) const
 {
-    if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte() || m_tagInOrder ||
-        m_tagWritten) {
+    if (m_tagOwner != pos || m_tagVersion != m_version || m_tagMultibyte != s.multibyte() ||
+        m_tagMode != TagMode::Indexed) {
         beginTagIndex(s, pos);
     }
     if (m_tagScan >= 0) {

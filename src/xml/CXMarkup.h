@@ -190,7 +190,16 @@ private:
         Encoded,
     };
     InOrder readInOrder(std::string_view name, AttributeHit& hit) const;
-    void startInOrder(int pos, int behindName, bool multibyte) const;
+    // How the names of the current start tag are known: as entries (all of them, or those read so far
+    // while m_tagScan says where the rest begin), or not kept at all while readers ask for them in the
+    // tag's order or while the writer adds them one by one.
+    enum class TagMode : std::uint8_t
+    {
+        Indexed,
+        InOrder,
+        Written,
+    };
+    void resetTagIndex(int pos, bool multibyte, TagMode mode, int scan, int stop) const;
     std::size_t extendTagIndex(const markup::Scanner& s, const markup::NameProbe* until) const;
     static int readPlainAttribute(const char* text, int end, int i, PlainAttribute& a);
     static int findQuote(const char* text, int end, int i, char quote);
@@ -229,10 +238,9 @@ private:
     mutable int m_tagStop = -1;           // offset of the token that ended the attributes ('>', '/', '?')
     mutable int m_tagScan = -1;           // where the names not read yet begin; -1 once all are known
     mutable markup::NameFilter m_tagSeen; // the names known: most lookups are told at once they are new
-    mutable bool m_tagInOrder = false;    // no names kept: readers have asked for them in the tag's order
-    mutable bool m_tagWritten = false;    // no names kept: the writer has added them one by one
-    mutable std::size_t m_tagHint = 0;    // readers ask in the order of the tag: start behind the last hit
-    mutable bool m_tagNameKnown = false;  // the last indexed lookup met a name with the same bytes
+    mutable TagMode m_tagMode = TagMode::Indexed;
+    mutable std::size_t m_tagHint = 0;   // readers ask in the order of the tag: start behind the last hit
+    mutable bool m_tagNameKnown = false; // the last indexed lookup met a name with the same bytes
 
     mutable int m_hintOwner = -1; // the record whose lookups m_tagHint follows
     mutable std::array<NameMemo, 8> m_names{};

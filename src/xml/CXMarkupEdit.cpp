@@ -331,8 +331,8 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
 {
     const int pos = m_current;
     const std::size_t n = name.size();
-    if (n - 1 >= 8 || m_tagOwner != pos || m_tagVersion != m_version || m_tagScan >= 0 || m_tagInOrder ||
-        m_tagOverflow) {
+    if (n - 1 >= 8 || m_tagOwner != pos || m_tagVersion != m_version || m_tagScan >= 0 ||
+        m_tagMode == TagMode::InOrder || m_tagOverflow) {
         return false;
     }
     const std::uint64_t key = markup::shortNameKey(name.data(), n);
@@ -345,7 +345,8 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
     const std::size_t encoded = encodedLength(value, m_tagMultibyte);
     // A tag the writer made has its name; any other may be nameless (<>).
     if (at != m_tagStop || at < 0 || static_cast<std::size_t>(at) > m_doc.size() ||
-        !(m_tagWritten || stopFollowsName(pos)) || encoded == SIZE_MAX || m_doc.size() + encoded + n + 4 > kMaxLength) {
+        !(m_tagMode == TagMode::Written || stopFollowsName(pos)) || encoded == SIZE_MAX ||
+        m_doc.size() + encoded + n + 4 > kMaxLength) {
         return false;
     }
     const std::size_t size = n + 4 + encoded;
@@ -367,7 +368,7 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
     r.endTagRight = shifted(r.endTagRight, delta);
     shiftRecords(pos, delta, false);
 
-    if (!m_tagWritten) {
+    if (m_tagMode == TagMode::Indexed) {
         TagEntry& e = m_tagEntries.emplace_back();
         e.key = key;
         e.left = at + 1;
@@ -427,15 +428,8 @@ bool CXMarkup::appendChild(std::string_view name)
 
     // The new start tag holds the name alone: the writer's SetAttribute calls that follow need not scan
     // it, nor keep the names they write (a later lookup reads the tag again).
-    m_tagWritten = true;
-    m_tagOwner = pos;
-    m_tagVersion = m_version;
-    m_tagMultibyte = IsDoubleByteCodePage();
-    m_tagOverflow = false;
-    m_tagSeen = {};
-    m_tagScan = -1;
-    m_tagInOrder = false;
-    m_tagStop = m_records[static_cast<std::size_t>(pos)].endTagLeft;
+    resetTagIndex(pos, IsDoubleByteCodePage(), TagMode::Written, -1,
+                  m_records[static_cast<std::size_t>(pos)].endTagLeft);
     m_tagHint = 0;
     m_child = pos;
     return true;
@@ -563,16 +557,7 @@ bool CXMarkup::addElement(std::string_view name, std::string_view value, bool ch
     // The new start tag holds the name alone: its attributes are known to be none, and the writer's
     // SetAttribute calls that follow need not scan it.
     if (isPlainName(name)) {
-        m_tagEntries.clear();
-        m_tagOwner = pos;
-        m_tagVersion = m_version;
-        m_tagMultibyte = s.multibyte();
-        m_tagOverflow = false;
-        m_tagSeen = {};
-        m_tagScan = -1;
-        m_tagInOrder = false;
-        m_tagWritten = false;
-        m_tagStop = value.empty() ? e.endTagLeft : e.startTagRight;
+        resetTagIndex(pos, s.multibyte(), TagMode::Indexed, -1, value.empty() ? e.endTagLeft : e.startTagRight);
         m_tagHint = 0;
     }
 
