@@ -251,54 +251,52 @@ std::string CXMarkup::GetAttribute(std::string_view name) const
     if (!m_current) {
         return {};
     }
-    if (!IsDoubleByteCodePage()) {
-        AttributeHit hit;
-        switch (readInOrder(name, hit)) {
-        case InOrder::Plain:
-            return std::string(m_doc.data() + hit.left, static_cast<std::size_t>(hit.right - hit.left + 1));
-        case InOrder::Encoded:
-            return decodeRange(scanner(), hit.left, hit.right);
-        case InOrder::No:
-            break;
-        }
+    AttributeHit hit;
+    switch (readInOrder(name, IsDoubleByteCodePage(), hit)) {
+    case InOrder::Plain:
+        return std::string(m_doc.data() + hit.left, static_cast<std::size_t>(hit.right - hit.left + 1));
+    case InOrder::Encoded:
+        return decodeRange(scanner(), hit.left, hit.right);
+    case InOrder::No:
+        break;
     }
     const Scanner s = scanner();
-    const AttributeHit hit = findAttribute(s, m_current, markup::probeName(name));
+    hit = findAttribute(s, m_current, markup::probeName(name));
     return hit.found() ? decodeRange(s, hit.left, hit.right) : std::string();
 }
 
 // Readers ask for a record's attributes in the order of its tag, and the tag is in the writers' layout:
 // then each name asked for is the next one in the tag, and nothing needs to be kept but where the next
 // name begins and which names have gone by (no earlier name may be the same: the first one counts).
-// Single-byte text only. No when the lookup must go the general way; otherwise the value's bytes are
-// in hit, and whether they hold an entity to decode.
-CXMarkup::InOrder CXMarkup::readInOrder(std::string_view name, AttributeHit& hit) const
+// No when the lookup must go the general way; otherwise the value's bytes are in hit, and whether they
+// hold an entity to decode.
+CXMarkup::InOrder CXMarkup::readInOrder(std::string_view name, bool multibyte, AttributeHit& hit) const
 {
     // A name of one to eight bytes that the tag would read as one whole token, with no byte that
-    // lets it match a shorter one.
+    // lets it match a shorter one; where the code page has lead bytes, ASCII only, so that the name
+    // cannot be the tail of a character.
     const std::size_t n = name.size();
     if (n - 1 >= 8) {
         return InOrder::No;
     }
     const std::uint64_t key = markup::shortNameKey(name.data(), n);
-    if (shortNameClasses(name, key) & ~kNotPlainName) {
+    if (shortNameClasses(name, key) & (multibyte ? 0xFF : ~kNotPlainName)) {
         return InOrder::No;
     }
     const char* text = m_doc.c_str();
     const auto end = static_cast<int>(m_doc.size());
-    const auto* table = markup::kSingleByteClasses.data();
-    auto classAt = [&](int k) { return table[static_cast<unsigned char>(text[k])]; };
-    if (m_tagOwner != m_current || m_tagVersion != m_version || m_tagMultibyte) {
-        // The tag name first, as a run of name bytes right behind the '<'.
+    const Scanner s(text, end, multibyte);
+    if (m_tagOwner != m_current || m_tagVersion != m_version || m_tagMultibyte != multibyte) {
+        // The tag name first, as a run of name characters right behind the '<'.
         int i = clampOffset(static_cast<long long>(m_records[static_cast<std::size_t>(m_current)].startTagLeft) + 1);
         const int nameLeft = i;
-        while (!(classAt(i) & markup::kDelim)) {
-            ++i;
+        while (!(s.classOf(i) & markup::kDelim)) {
+            i = multibyte ? s.step(i) : i + 1;
         }
         if (i == nameLeft || text[nameLeft] == '"' || text[nameLeft] == '\'') {
             return InOrder::No;
         }
-        resetTagIndex(m_current, false, TagMode::InOrder, i, -1);
+        resetTagIndex(m_current, multibyte, TagMode::InOrder, i, -1);
     } else if (m_tagMode != TagMode::InOrder) {
         return InOrder::No; // this tag is already read the general way
     }
@@ -306,10 +304,9 @@ CXMarkup::InOrder CXMarkup::readInOrder(std::string_view name, AttributeHit& hit
     if (m_tagSeen.mayHold(key, length)) {
         return InOrder::No;
     }
-    int i = m_tagScan;
-    while (classAt(i) & markup::kSpace) {
-        ++i;
-    }
+    // m_tagScan stands on a character boundary: white space, the ASCII name, '=' and the quote are
+    // whole characters, and the value is scanned character by character where there are lead bytes.
+    const int i = s.skipSpace(m_tagScan);
     if (end - i <= length + 1 || text[i + length] != '=') {
         return InOrder::No;
     }
@@ -318,7 +315,7 @@ CXMarkup::InOrder CXMarkup::readInOrder(std::string_view name, AttributeHit& hit
         return InOrder::No;
     }
     const int left = i + length + 2;
-    const int close = findQuote(text, end, left, quote);
+    const int close = multibyte ? s.findChar(left, quote) : findQuote(text, end, left, quote);
     if (close >= end) {
         return InOrder::No;
     }

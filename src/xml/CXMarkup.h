@@ -189,7 +189,7 @@ private:
         Plain,
         Encoded,
     };
-    InOrder readInOrder(std::string_view name, AttributeHit& hit) const;
+    InOrder readInOrder(std::string_view name, bool multibyte, AttributeHit& hit) const;
     // How the names of the current start tag are known: as entries (all of them, or those read so far
     // while m_tagScan says where the rest begin), or not kept at all while readers ask for them in the
     // tag's order or while the writer adds them one by one.
