@@ -11,8 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iomanip>
 #include <malloc.h>
+#include <map>
+#include <ostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -259,6 +263,53 @@ void BM_Floor_Memchr(benchmark::State& state)
     setLabel(state);
 }
 
+// Prints the runs as usual and, at the end, each CXMarkup time over pugixml's on the same file: the
+// median of the repetitions where there are several, else the run itself.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Color : OO_None) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || (run.run_type != Run::RT_Iteration && !median)) {
+                continue;
+            }
+            Time& time = m_times[run.run_name.str()];
+            if (median || !time.median) {
+                time = {run.GetAdjustedCPUTime(), median};
+            }
+        }
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::ostream& out = GetOutputStream();
+        for (const char* kind : {"Parse", "Read", "Write"}) {
+            for (const char* arg : {"0", "1"}) {
+                const auto ours = m_times.find(std::string("BM_") + kind + "_CXMarkup/" + arg);
+                const auto theirs = m_times.find(std::string("BM_") + kind + "_Pugixml/" + arg);
+                if (ours != m_times.end() && theirs != m_times.end() && theirs->second.cpu > 0) {
+                    out << kind << ' ' << (arg[0] == '0' ? "users" : "apps")
+                        << ": CXMarkup / pugixml = " << ours->second.cpu / theirs->second.cpu << '\n';
+                }
+            }
+        }
+    }
+
+private:
+    struct Time
+    {
+        double cpu = 0;
+        bool median = false;
+    };
+    std::map<std::string, Time> m_times;
+};
+
 } // namespace
 
 BENCHMARK(BM_Floor_Memchr)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -282,8 +333,19 @@ int main(int argc, char** argv)
         mallopt(M_MMAP_THRESHOLD, 256 << 20);
         mallopt(M_TRIM_THRESHOLD, 512 << 20);
     }
+    // The ratios follow the console output; another format (JSON for scripts) is left as it is.
+    bool console = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        console &= arg.rfind("--benchmark_format=", 0) != 0 || arg == "--benchmark_format=console";
+    }
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    if (console) {
+        RatioReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+    } else {
+        benchmark::RunSpecifiedBenchmarks();
+    }
     benchmark::Shutdown();
     return 0;
 }

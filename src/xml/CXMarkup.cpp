@@ -144,7 +144,9 @@ void CXMarkup::resetTagIndex(int pos, bool multibyte, TagMode mode, int scan, in
 
 std::uint8_t CXMarkup::classifyShortName(std::string_view name, std::uint64_t key) const
 {
-    NameMemo& memo = m_names[((key ^ name.size()) * 0x9E3779B97F4A7C15u) >> 61];
+    // Into the free slot of the pair, else over the second one, so that the first name stays.
+    const std::size_t pair = memoPair(key, name.size());
+    NameMemo& memo = m_names[pair].length == 0 ? m_names[pair] : m_names[pair + 1];
     std::uint8_t classes = 0;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
@@ -156,7 +158,7 @@ std::uint8_t CXMarkup::classifyShortName(std::string_view name, std::uint64_t ke
     if (name[0] == '"' || name[0] == '\'') {
         classes |= kLeadingQuote;
     }
-    memo = {key, name.size(), classes};
+    memo = {key, static_cast<std::uint32_t>(name.size()), classes};
     return classes;
 }
 

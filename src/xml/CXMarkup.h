@@ -161,13 +161,29 @@ private:
     struct NameMemo
     {
         std::uint64_t key = 0;
-        std::size_t length = 0; // 0: unused
+        std::uint32_t length = 0; // 0: unused
         std::uint8_t classes = 0;
     };
+    // A name may stand in either slot of its pair: a writer's dozen names rarely put three in one pair.
+    static std::size_t memoPair(std::uint64_t key, std::size_t length)
+    {
+        // Names differ in a byte or two: every bit of the key has to reach the bits that pick the pair.
+        std::uint64_t h = key ^ length;
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDu;
+        h ^= h >> 33;
+        return static_cast<std::size_t>(h >> 59) & ~std::size_t{1};
+    }
     std::uint8_t shortNameClasses(std::string_view name, std::uint64_t key) const
     {
-        const NameMemo& memo = m_names[((key ^ name.size()) * 0x9E3779B97F4A7C15u) >> 61];
-        return memo.key == key && memo.length == name.size() ? memo.classes : classifyShortName(name, key);
+        const std::size_t pair = memoPair(key, name.size());
+        for (std::size_t slot = pair; slot < pair + 2; ++slot) {
+            const NameMemo& memo = m_names[slot];
+            if (memo.key == key && memo.length == name.size()) {
+                return memo.classes;
+            }
+        }
+        return classifyShortName(name, key);
     }
     std::uint8_t classifyShortName(std::string_view name, std::uint64_t key) const;
 
@@ -243,7 +259,7 @@ private:
     mutable bool m_tagNameKnown = false; // the last indexed lookup met a name with the same bytes
 
     mutable int m_hintOwner = -1; // the record whose lookups m_tagHint follows
-    mutable std::array<NameMemo, 8> m_names{};
+    mutable std::array<NameMemo, 32> m_names{};
 
     std::string m_buffer; // the text of the edit being made
     std::vector<Frame> m_stack;
