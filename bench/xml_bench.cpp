@@ -294,8 +294,8 @@ public:
                 const auto ours = m_times.find(std::string("BM_") + kind + "_CXMarkup/" + arg);
                 const auto theirs = m_times.find(std::string("BM_") + kind + "_Pugixml/" + arg);
                 if (ours != m_times.end() && theirs != m_times.end() && theirs->second.cpu > 0) {
-                    out << kind << ' ' << (arg[0] == '0' ? "users" : "apps")
-                        << ": CXMarkup / pugixml = " << ours->second.cpu / theirs->second.cpu << '\n';
+                    out << kind << ' ' << (arg[0] == '0' ? "users" : "apps") << ": CXMarkup / pugixml = " << std::fixed
+                        << std::setprecision(2) << ours->second.cpu / theirs->second.cpu << '\n';
                 }
             }
         }
