@@ -226,28 +226,6 @@ std::string CXMarkup::GetText() const
                        static_cast<int>(std::min<long long>(endLeft - 1, static_cast<long long>(m_doc.size()) - 1)));
 }
 
-// The closing quote of a value from i on; end when there is none.
-inline int CXMarkup::findQuote(const char* text, int end, int i, char quote)
-{
-#ifdef __SSE2__
-    // Values are short: most end within the first sixteen bytes looked at. The pattern is made from a
-    // whole word: a byte spilled and read back as a word stalls the load.
-    const __m128i quotes = _mm_set1_epi32(static_cast<int>(static_cast<unsigned char>(quote) * 0x01010101u));
-    while (i + 16 <= end) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const auto q = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, quotes)));
-        if (q) {
-            return i + __builtin_ctz(q);
-        }
-        i += 16;
-    }
-#endif
-    while (i < end && text[i] != quote) {
-        ++i;
-    }
-    return i;
-}
-
 std::string CXMarkup::GetAttribute(std::string_view name) const
 {
     if (!m_current) {
@@ -317,7 +295,7 @@ CXMarkup::InOrder CXMarkup::readInOrder(std::string_view name, bool multibyte, A
         return InOrder::No;
     }
     const int left = i + length + 2;
-    const int close = multibyte ? s.findChar(left, quote) : findQuote(text, end, left, quote);
+    const int close = multibyte ? s.findChar(left, quote) : markup::findByte(text, end, left, quote);
     if (close >= end) {
         return InOrder::No;
     }
@@ -601,7 +579,7 @@ int CXMarkup::readPlainAttribute(const char* text, int end, int i, PlainAttribut
     if (quote != '"' && quote != '\'') {
         return -1;
     }
-    const int close = findQuote(text, end, i + 2, quote);
+    const int close = markup::findByte(text, end, i + 2, quote);
     if (close >= end) {
         return -1;
     }
@@ -632,30 +610,7 @@ std::size_t CXMarkup::extendTagIndex(const Scanner& s, const markup::NameProbe* 
     const int end = s.length();
     while (m_tagScan >= 0) {
         PlainAttribute a{};
-        int kind = -1;
-        bool expected = false;
-        if (until && until->token && m_tagEntries.size() < kMaxCachedTokens / 4) {
-            // Readers ask for the names in the order of the tag: the next name is most likely the one
-            // asked for, and then one look at its bytes is all it takes.
-            int i = m_tagScan;
-            while (s.classOf(i) & markup::kSpace) {
-                ++i;
-            }
-            const auto n = static_cast<int>(until->name.size());
-            if (end - i > n + 1 && text[i + n] == '=' && (text[i + n + 1] == '"' || text[i + n + 1] == '\'') &&
-                (n <= 8 ? markup::textKey(s, i, n) == until->key
-                        : std::memcmp(text + i, until->name.data(), until->name.size()) == 0)) {
-                const int close = findQuote(text, end, i + n + 2, text[i + n + 1]);
-                if (close < end) {
-                    a = {i, n, i + n + 2, close};
-                    kind = 1;
-                    expected = true;
-                }
-            }
-        }
-        if (!expected) {
-            kind = m_tagEntries.size() < kMaxCachedTokens / 4 ? readPlainAttribute(text, end, m_tagScan, a) : -1;
-        }
+        const int kind = m_tagEntries.size() < kMaxCachedTokens / 4 ? readPlainAttribute(text, end, m_tagScan, a) : -1;
         if (kind == 0) {
             m_tagStop = a.left;
             m_tagScan = -1;
@@ -672,9 +627,9 @@ std::size_t CXMarkup::extendTagIndex(const Scanner& s, const markup::NameProbe* 
             break;
         }
         m_tagScan = a.close + 1;
-        const std::uint64_t key = expected ? until->key : markup::textKey(s, a.left, a.length);
+        const std::uint64_t key = markup::textKey(s, a.left, a.length);
         bool shadowed = false;
-        if (!expected && m_tagSeen.mayHold(key, a.length)) {
+        if (m_tagSeen.mayHold(key, a.length)) {
             for (const TagEntry& e : m_tagEntries) {
                 if (e.length == a.length && e.key == key &&
                     std::memcmp(text + e.left, text + a.left, static_cast<std::size_t>(a.length)) == 0) {
@@ -692,8 +647,8 @@ std::size_t CXMarkup::extendTagIndex(const Scanner& s, const markup::NameProbe* 
         e.length = static_cast<std::uint16_t>(a.length);
         e.hasValue = true;
         e.shadowed = shadowed;
-        if (expected || (until && !shadowed && e.key == until->key && e.length == until->name.size() &&
-                         (e.length <= 8 || std::memcmp(text + e.left, until->name.data(), until->name.size()) == 0))) {
+        if (until && !shadowed && e.key == until->key && e.length == until->name.size() &&
+            (e.length <= 8 || std::memcmp(text + e.left, until->name.data(), until->name.size()) == 0)) {
             return m_tagEntries.size() - 1;
         }
     }

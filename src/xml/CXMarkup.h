@@ -145,7 +145,6 @@ private:
     // Parser.
     bool parseDocument();
     int newRecord();
-    static int findByte(const char* text, int end, int i, char c);
     int parseStartTag(const markup::Scanner& s, int parent, markup::TokenCursor& name);
     bool skipSpecialNode(const markup::Scanner& s, int lt, int& resume) const;
     bool parseEndTag(const markup::Scanner& s, int pos, const markup::TokenCursor& name);
@@ -218,7 +217,6 @@ private:
     void resetTagIndex(int pos, bool multibyte, TagMode mode, int scan, int stop) const;
     std::size_t extendTagIndex(const markup::Scanner& s, const markup::NameProbe* until) const;
     static int readPlainAttribute(const char* text, int end, int i, PlainAttribute& a);
-    static int findQuote(const char* text, int end, int i, char quote);
     static bool indexTokens(const markup::Scanner& s, markup::TokenCursor token, std::size_t count, int limit,
                             std::vector<TagEntry>& out, int& stop, markup::NameFilter& seen);
     AttributeHit lookupEntries(const markup::Scanner& s, int pos, const TagEntry* entries, std::size_t n,

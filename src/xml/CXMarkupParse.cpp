@@ -7,10 +7,6 @@
 #include <algorithm>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace qar
 {
 
@@ -58,24 +54,6 @@ bool CXMarkup::SetDocument(std::string_view text)
         m_records[0] = {};
     }
     return parsed;
-}
-
-// The first c from i on in single-byte text of end bytes; end when there is none.
-int CXMarkup::findByte(const char* text, int end, int i, char c)
-{
-#ifdef __SSE2__
-    const __m128i needle = _mm_set1_epi32(static_cast<int>(static_cast<unsigned char>(c) * 0x01010101u));
-    for (int blocks = 0; blocks < 4 && i + 16 <= end; ++blocks, i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)));
-        if (hits) {
-            return i + __builtin_ctz(hits);
-        }
-    }
-#endif
-    // A long way to go, or the last few bytes.
-    const void* hit = std::memchr(text + i, c, static_cast<std::size_t>(end - i));
-    return hit ? static_cast<int>(static_cast<const char*>(hit) - text) : end;
 }
 
 int CXMarkup::newRecord()
@@ -170,7 +148,7 @@ int CXMarkup::parseStartTag(const Scanner& s, int parent, TokenCursor& name)
         const char* text = s.text();
         const int end = s.length();
         const auto* classes = markup::kSingleByteClasses.data();
-        const int lt = findByte(text, end, scan, '<');
+        const int lt = markup::findByte(text, end, scan, '<');
         const char first = lt < end ? text[lt + 1] : '\0';
         if (!(classes[static_cast<unsigned char>(first)] & markup::kDelim) && first != '"' && first != '\'') {
             int i = lt + 2;
@@ -181,7 +159,7 @@ int CXMarkup::parseStartTag(const Scanner& s, int parent, TokenCursor& name)
             name.right = i - 1;
             name.next = i;
             name.quoted = false;
-            const int gt = findByte(text, end, i, '>');
+            const int gt = markup::findByte(text, end, i, '>');
             if (gt < end) {
                 auto& record = m_records[static_cast<std::size_t>(pos)];
                 m_records[static_cast<std::size_t>(parent)].endTagLeft = lt;

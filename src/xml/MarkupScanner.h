@@ -79,14 +79,12 @@ inline std::string_view untilNul(std::string_view s)
 }
 
 /// A name as the lookups use it: cut at its first NUL, its first eight bytes as a key (zero beyond its
-/// end), whether it holds one of " =/[" (such a name may match a shorter token), and whether a tag
-/// in single-byte text would read it as one whole token (no delimiter in it, no quote in front).
+/// end), and whether it holds one of " =/[" (such a name may match a shorter token).
 struct NameProbe
 {
     std::string_view name;
     std::uint64_t key = 0;
     bool special = false;
-    bool token = false;
 };
 
 // Per byte of a name: 1 for " =/[" (the name may then match a shorter token), 2 for the NUL that ends
@@ -128,8 +126,26 @@ inline NameProbe probeName(std::string_view name)
     }
     p.key = key;
     p.special = (seen & 1) != 0;
-    p.token = !p.name.empty() && !(seen & 4) && p.name[0] != '"' && p.name[0] != '\'';
     return p;
+}
+
+/// The first c from i on in single-byte text of end bytes; end when there is none. The pattern is made
+/// from a whole word: a byte spilled and read back as a word stalls the load.
+inline int findByte(const char* text, int end, int i, char c)
+{
+#ifdef __SSE2__
+    const __m128i needle = _mm_set1_epi32(static_cast<int>(static_cast<unsigned char>(c) * 0x01010101u));
+    for (int blocks = 0; blocks < 4 && i + 16 <= end; ++blocks, i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)));
+        if (hits) {
+            return i + __builtin_ctz(hits);
+        }
+    }
+#endif
+    // A long way to go, or the last few bytes.
+    const void* hit = std::memchr(text + i, c, static_cast<std::size_t>(end - i));
+    return hit ? static_cast<int>(static_cast<const char*>(hit) - text) : end;
 }
 
 /// A token of a tag: bytes left..right inclusive (empty when left > right), scanning resumes at next.
