@@ -173,3 +173,10 @@ inline constexpr int kCorpInputNameOrWebsite = 15406;
 inline constexpr int kCorpConfirmFormat = 15407;
 
 } // namespace qar::str
+
+// Each subsystem names its own ids in a header of its own; all of them are reached through this one.
+#include "resources/StringIdsCatalog.h"
+#include "resources/StringIdsGroups.h"
+#include "resources/StringIdsIntake.h"
+#include "resources/StringIdsOrg.h"
+#include "resources/StringIdsUsers.h"
