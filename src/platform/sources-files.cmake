@@ -1,1 +1,1 @@
-list(APPEND sources Paths.cpp TextUtil.cpp Md5.cpp)
+list(APPEND sources Paths.cpp TextUtil.cpp Md5.cpp SafeFile.cpp)

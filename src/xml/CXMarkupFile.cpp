@@ -1,6 +1,7 @@
 #include "xml/CXMarkupFile.h"
 
 #include "platform/Locale.h"
+#include "platform/SafeFile.h"
 #include "xml/Encoding.h"
 #include "xml/MarkupScanner.h"
 
@@ -47,22 +48,6 @@ bool declares(const std::string& lowered, std::string_view pattern)
 {
     const markup::Scanner s(lowered.c_str(), static_cast<int>(lowered.size()), IsDoubleByteCodePage());
     return s.findString(0, pattern, s.length()) > 0;
-}
-
-bool writeAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -208,25 +193,6 @@ bool WriteSkeletonFile(const std::string& path, std::string_view rootName)
 
 bool WriteTextFileAtomically(const std::string& path, std::string_view text)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    std::string temp = (slash == std::string::npos ? std::string() : folder) + ".~" +
-                       path.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return false;
-    }
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat old
-    {};
-    if (::stat(path.c_str(), &old) == 0) {
-        ::fchmod(fd, old.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
-
     // Text mode: every LF goes out as CR LF, so the CR LF line ends of the markup become CR CR LF.
     std::string out;
     out.reserve(text.size() + text.size() / 16 + 16);
@@ -237,14 +203,7 @@ bool WriteTextFileAtomically(const std::string& path, std::string_view text)
         begin = lf + 1;
     }
     out.append(text.data() + begin, text.size() - begin);
-
-    bool ok = writeAll(fd, out.data(), out.size()) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) {
-        return true;
-    }
-    ::unlink(temp.c_str());
-    return false;
+    return WriteFileAtomically(path, out);
 }
 
 } // namespace qar
