@@ -26,7 +26,9 @@ const char kUsage[] = "Usage: qaradmin [-first] [-SetIP:<address>-Group:<number>
                       "  --version       show the version and exit\n"
                       "\n"
                       "Environment: QAR_PROGRAM_DIR (program directory), QAR_LANG=en|zh_CN (language),\n"
-                      "QAR_LCID (system locale id), QAR_WINDOWS_DIR (first-run hand-off files).\n";
+                      "QAR_LCID=2052|1028|1033 (run as a GBK, Big5 or UTF-8 system), QAR_WINDOWS_DIR (first-run\n"
+                      "hand-off files). Text is read and written in the character set of the locale\n"
+                      "(LC_ALL, LC_CTYPE, LANG); the language of LC_MESSAGES picks the texts.\n";
 
 /// --help and --version are answered before any window exists; the platform's own switches are
 /// substrings of the whole command line and are left to start-up.

@@ -67,6 +67,11 @@ StartOptions StartOptionsFor(std::string_view cmdline, bool localStart, bool& ok
 
 std::string AdjustMySqlCharset(const std::string& configured, int lcid)
 {
+    // Text in the tool is UTF-8 on such a system: the server must send and expect UTF-8, whatever the
+    // setting names (written for a Chinese Windows machine, it names gbk or big5).
+    if (CodePageForLcid(lcid) == CodePage::Utf8) {
+        return "utf8mb4";
+    }
     if (lcid == kLcidSimplifiedChinese && EqualsNoCase(configured, "big5")) {
         return "gbk";
     }

@@ -28,8 +28,8 @@ bool HasFirstRunSwitch(std::string_view cmdline);
 /// false when a remote start's command line does not name the server, group and mode.
 StartOptions StartOptionsFor(std::string_view cmdline, bool localStart, bool& ok);
 
-/// The MySQL character set to register for a remote start: "big5" (any case) on a Simplified Chinese
-/// system becomes "gbk", "gbk" (exactly) on a Traditional Chinese system becomes "big5".
+/// The MySQL character set to register for a remote start: "big5" (any case) on a GBK system becomes
+/// "gbk", "gbk" (exactly) on a Big5 system becomes "big5", and a UTF-8 system always gets "utf8mb4".
 std::string AdjustMySqlCharset(const std::string& configured, int lcid);
 
 /// The program's arguments as the one command-line string the switches are looked for in: the

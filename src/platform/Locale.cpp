@@ -1,8 +1,10 @@
 #include "platform/Locale.h"
 
 #include <atomic>
+#include <charconv>
 #include <cstdlib>
-#include <cstring>
+#include <langinfo.h>
+#include <locale.h>
 
 namespace qar
 {
@@ -14,35 +16,86 @@ std::atomic<int> g_lcid{kUnset};
 // The lead-byte test runs for every byte the XML engine scans, so the active code page is cached.
 std::atomic<bool> g_multibyte{false};
 
-int lcidFromEnvironment()
+std::string variable(const char* name)
 {
-    if (const char* forced = std::getenv("QAR_LCID"); forced && *forced) {
-        return std::atoi(forced);
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// "GB-2312", "gb2312" and "GB_2312" name the same character set.
+std::string normalisedCharset(std::string_view charset)
+{
+    std::string out;
+    for (char c : charset) {
+        if (c == '-' || c == '_') {
+            continue;
+        }
+        out += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     }
-    for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value) {
-            return LcidFromLocaleName(value);
+    return out;
+}
+
+// The character set a locale name carries ("zh_CN.GBK@stroke" gives "GBK"). A name without one
+// ("zh_CN", "zh_TW") has the default character set of that locale, which only the C library knows, and
+// only when the locale is installed.
+std::string charsetOf(std::string_view name)
+{
+    name = name.substr(0, name.find('@'));
+    if (const std::size_t dot = name.find('.'); dot != std::string_view::npos) {
+        return std::string(name.substr(dot + 1));
+    }
+    if (name.empty()) {
+        return {};
+    }
+    locale_t installed = newlocale(LC_CTYPE_MASK, std::string(name).c_str(), static_cast<locale_t>(nullptr));
+    if (installed == static_cast<locale_t>(nullptr)) {
+        return {};
+    }
+    std::string charset = nl_langinfo_l(CODESET, installed);
+    freelocale(installed);
+    return charset;
+}
+
+} // namespace
+
+LocaleEnvironment LocaleEnvironment::FromProcess()
+{
+    return {variable("LC_ALL"), variable("LC_CTYPE"), variable("LC_MESSAGES"),
+            variable("LANG"),   variable("QAR_LCID"), variable("QAR_LANG")};
+}
+
+int LocaleEnvironment::forcedLcid() const
+{
+    int lcid = 0;
+    const auto [end, error] = std::from_chars(qarLcid.data(), qarLcid.data() + qarLcid.size(), lcid);
+    return error == std::errc() && end == qarLcid.data() + qarLcid.size() && lcid > 0 ? lcid : 0;
+}
+
+int LcidForLocaleCharset(std::string_view localeName)
+{
+    const std::string charset = normalisedCharset(charsetOf(localeName));
+    for (const char* gb : {"GBK", "GB2312", "GB18030", "EUCCN", "CP936"}) {
+        if (charset == gb) {
+            return kLcidSimplifiedChinese;
+        }
+    }
+    for (const char* big5 : {"BIG5", "BIG5HKSCS", "CP950"}) {
+        if (charset == big5) {
+            return kLcidTraditionalChinese;
         }
     }
     return kLcidEnglish;
 }
 
-} // namespace
-
-int LcidFromLocaleName(const char* name)
+int SystemLcidFor(const LocaleEnvironment& env)
 {
-    if (!name) {
-        return kLcidEnglish;
+    if (const int forced = env.forcedLcid()) {
+        return forced;
     }
-    for (const char* prefix : {"zh_CN", "zh_SG"}) {
-        if (std::strncmp(name, prefix, 5) == 0) {
-            return kLcidSimplifiedChinese;
-        }
-    }
-    for (const char* prefix : {"zh_TW", "zh_HK", "zh_MO"}) {
-        if (std::strncmp(name, prefix, 5) == 0) {
-            return kLcidTraditionalChinese;
+    // The character set is the LC_CTYPE category's, which LC_ALL overrides and LANG stands in for.
+    for (const std::string* name : {&env.lcAll, &env.lcCtype, &env.lang}) {
+        if (!name->empty()) {
+            return LcidForLocaleCharset(*name);
         }
     }
     return kLcidEnglish;
@@ -52,7 +105,7 @@ int GetSystemDefaultLCID()
 {
     int lcid = g_lcid.load(std::memory_order_relaxed);
     if (lcid == kUnset) {
-        SetSystemDefaultLCID(lcidFromEnvironment());
+        SetSystemDefaultLCID(SystemLcidFor(LocaleEnvironment::FromProcess()));
         lcid = g_lcid.load(std::memory_order_relaxed);
     }
     return lcid;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <string>
+#include <string_view>
 
 namespace qar
 {
@@ -8,23 +10,47 @@ namespace qar
 /// The multibyte code page the system's text is held in (files, database, every core string).
 enum class CodePage
 {
-    Utf8, ///< any locale other than Chinese: no lead bytes to care about
-    Gbk,  ///< Simplified Chinese (LCID 2052), ICU "windows-936"
-    Big5, ///< Traditional Chinese (LCID 1028), ICU "windows-950"
+    Utf8, ///< a UTF-8 locale, or any other that is neither GB nor Big5: no lead bytes to care about
+    Gbk,  ///< a GBK, GB2312 or GB18030 locale (LCID 2052), ICU "windows-936"
+    Big5, ///< a BIG5 or BIG5-HKSCS locale (LCID 1028), ICU "windows-950"
 };
 
 inline constexpr int kLcidTraditionalChinese = 1028;
 inline constexpr int kLcidSimplifiedChinese = 2052;
 inline constexpr int kLcidEnglish = 1033;
 
-/// The system default locale id: QAR_LCID, else derived from LC_ALL / LC_MESSAGES / LANG. Read once.
+/// The locale variables of a process that decide its code page and its language; an empty value is
+/// an unset variable.
+struct LocaleEnvironment
+{
+    std::string lcAll;      ///< LC_ALL
+    std::string lcCtype;    ///< LC_CTYPE
+    std::string lcMessages; ///< LC_MESSAGES
+    std::string lang;       ///< LANG
+    std::string qarLcid;    ///< QAR_LCID: 2052, 1028 or 1033, to run as a GBK, Big5 or UTF-8 system would
+    std::string qarLang;    ///< QAR_LANG: "en" or "zh_CN"
+
+    /// The variables of this process.
+    static LocaleEnvironment FromProcess();
+    /// The forced locale id of QAR_LCID; 0 when it is unset or not a positive number.
+    int forcedLcid() const;
+};
+
+/// The locale id of a locale's character set: 2052 for GBK, GB2312 or GB18030, 1028 for BIG5 or
+/// BIG5-HKSCS, 1033 for anything else (UTF-8 above all). `localeName` is a POSIX name such as
+/// "zh_CN.GBK"; a name without a character set has the default one of the installed locale.
+int LcidForLocaleCharset(std::string_view localeName);
+
+/// The locale id every encoding rule uses: QAR_LCID, else the character set of LC_ALL, else of
+/// LC_CTYPE, else of LANG. The language of the locale plays no part.
+int SystemLcidFor(const LocaleEnvironment& env);
+
+/// The system default locale id, SystemLcidFor() of this process. Read once.
 int GetSystemDefaultLCID();
 
-/// Replaces the system default locale id for the rest of the run (tests, and QAR_LCID handling).
+/// Replaces the system default locale id, and with it the code page, for the rest of the run (tests,
+/// the data generator's --lcid).
 void SetSystemDefaultLCID(int lcid);
-
-/// Locale id from a POSIX locale name such as "zh_CN.GBK" (2052, 1028 or 1033).
-int LcidFromLocaleName(const char* name);
 
 CodePage CodePageForLcid(int lcid);
 

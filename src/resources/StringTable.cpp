@@ -52,7 +52,7 @@ static_assert(idsAreUnique(), "two string table entries share an id");
 
 UiLanguage initialLanguage()
 {
-    return LanguageFor(GetSystemDefaultLCID(), std::getenv("QAR_LANG"));
+    return LanguageFor(LocaleEnvironment::FromProcess());
 }
 
 std::atomic<int>& languageSlot()
@@ -78,19 +78,29 @@ const StringEntry* FindString(int id)
     return it;
 }
 
-UiLanguage LanguageFor(int lcid, const char* langOverride)
+UiLanguage LanguageFor(const LocaleEnvironment& env)
 {
-    if (langOverride != nullptr) {
-        if (std::strcmp(langOverride, "en") == 0) {
-            return UiLanguage::English;
-        }
-        if (std::strcmp(langOverride, "zh_CN") == 0) {
-            return UiLanguage::SimplifiedChinese;
-        }
+    if (env.qarLang == "en") {
+        return UiLanguage::English;
     }
-    // Traditional Chinese systems get the Simplified set too: the tool has no third language.
-    if (lcid == kLcidSimplifiedChinese || lcid == kLcidTraditionalChinese) {
+    if (env.qarLang == "zh_CN") {
         return UiLanguage::SimplifiedChinese;
+    }
+    // Traditional Chinese gets the Simplified set too: the tool has no third language.
+    if (const int forced = env.forcedLcid()) {
+        return forced == kLcidSimplifiedChinese || forced == kLcidTraditionalChinese ? UiLanguage::SimplifiedChinese
+                                                                                     : UiLanguage::English;
+    }
+    for (const std::string* name : {&env.lcAll, &env.lcMessages, &env.lang}) {
+        if (name->empty()) {
+            continue;
+        }
+        for (const char* chinese : {"zh_CN", "zh_SG", "zh_TW", "zh_HK", "zh_MO"}) {
+            if (name->compare(0, 5, chinese) == 0 && (name->size() == 5 || (*name)[5] == '.' || (*name)[5] == '@')) {
+                return UiLanguage::SimplifiedChinese;
+            }
+        }
+        return UiLanguage::English;
     }
     return UiLanguage::English;
 }

@@ -7,6 +7,8 @@
 namespace qar
 {
 
+struct LocaleEnvironment;
+
 /// The two languages every text of the tool exists in.
 enum class UiLanguage
 {
@@ -28,9 +30,11 @@ std::span<const StringEntry> AllStrings();
 /// The entry of `id`, nullptr when the table has none.
 const StringEntry* FindString(int id);
 
-/// The language shown for a system default locale id and the value of QAR_LANG (may be null):
-/// "en" or "zh_CN" decide; otherwise 2052 and 1028 show Simplified Chinese, anything else English.
-UiLanguage LanguageFor(int lcid, const char* langOverride);
+/// The language shown under a process's locale variables: QAR_LANG "en" or "zh_CN" decides; else
+/// QAR_LCID 2052 or 1028 shows Simplified Chinese and any other forced id English; else the language
+/// of LC_ALL, LC_MESSAGES or LANG (the first set): Chinese of any region and character set shows
+/// Simplified Chinese, anything else English. The character set plays no part.
+UiLanguage LanguageFor(const LocaleEnvironment& env);
 
 /// The language of this run: chosen once from the system locale and QAR_LANG, replaceable for tests.
 UiLanguage CurrentUiLanguage();

@@ -145,12 +145,22 @@ bool CXMarkupFile::SaveFile(const std::string& path) const
 
 std::string CXMarkupFile::ConvertForSystem(std::string_view text) const
 {
-    const int system = GetSystemDefaultLCID();
-    if (m_encodingLcid == kLcidTraditionalChinese && system == kLcidSimplifiedChinese) {
+    const CodePage system = GetAnsiCodePage();
+    const bool big5File = m_encodingLcid == kLcidTraditionalChinese;
+    const bool gbFile = m_encodingLcid == kLcidSimplifiedChinese;
+    if ((!big5File && !gbFile) || std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+        return std::string(text);
+    }
+    if (big5File && system == CodePage::Gbk) {
         return BigToGb(text);
     }
-    if (m_encodingLcid == kLcidSimplifiedChinese && system == kLcidTraditionalChinese) {
+    if (gbFile && system == CodePage::Big5) {
         return GbToBig(text);
+    }
+    // A UTF-8 system reads a file from a Chinese Windows machine in the code page its label names. The
+    // characters stay as written: UTF-8 holds traditional and simplified ones alike.
+    if (system == CodePage::Utf8) {
+        return ToUtf8(text, big5File ? CodePage::Big5 : CodePage::Gbk);
     }
     return std::string(text);
 }

@@ -8,9 +8,9 @@
 namespace qar
 {
 
-/// An XML file of the system: a CXMarkup that starts as the XML declaration of the system's locale,
-/// knows the encoding a loaded file declares and converts Big5/GB text read from a file written on a
-/// machine of the other Chinese script.
+/// An XML file of the system: a CXMarkup that starts as the XML declaration of the system's code page,
+/// knows the encoding a loaded file declares and converts the Big5/GB text of a file written on a
+/// machine of another code page.
 class CXMarkupFile : public CXMarkup
 {
 public:
@@ -31,7 +31,8 @@ public:
     /// Locale id of the document's encoding: 1028 Big5, 2052 GB2312, 0 unknown or UTF-8.
     int GetEncodingLcid() const { return m_encodingLcid; }
 
-    /// Big5 text of a Big5 file on a GB system becomes GB text and the other way round.
+    /// Text of a file labelled BIG5 or GB2312 for this system: Big5 becomes GB text on a GB system and
+    /// the other way round; both become UTF-8 on a UTF-8 system. Anything else is returned unchanged.
     std::string ConvertForSystem(std::string_view text) const;
     std::string GetTextForSystem() const { return ConvertForSystem(GetText()); }
     std::string GetAttributeForSystem(std::string_view name) const { return ConvertForSystem(GetAttribute(name)); }

@@ -73,15 +73,18 @@ TEST(CommandLine, RemoteStartKeepsTheFirstRunSwitch)
     EXPECT_EQ(remote.currentGroup, 3);
 }
 
-TEST(CommandLine, CharsetFollowsTheSystemLocale)
+// Columns: as configured, then on a GBK, a Big5 and a UTF-8 system.
+TEST(CommandLine, CharsetFollowsTheSystemCodePage)
 {
-    const char* cases[][3] = {{"BIG5", "gbk", "BIG5"}, {"big5", "gbk", "big5"},        {"gbk", "gbk", "big5"},
-                              {"GBK", "GBK", "GBK"},   {"latin1", "latin1", "latin1"}, {"", "", ""}};
+    const char* cases[][4] = {{"BIG5", "gbk", "BIG5", "utf8mb4"},        {"big5", "gbk", "big5", "utf8mb4"},
+                              {"gbk", "gbk", "big5", "utf8mb4"},         {"GBK", "GBK", "GBK", "utf8mb4"},
+                              {"latin1", "latin1", "latin1", "utf8mb4"}, {"", "", "", "utf8mb4"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
         EXPECT_EQ(AdjustMySqlCharset(c[0], kLcidSimplifiedChinese), c[1]);
         EXPECT_EQ(AdjustMySqlCharset(c[0], kLcidTraditionalChinese), c[2]);
-        EXPECT_EQ(AdjustMySqlCharset(c[0], kLcidEnglish), c[0]);
+        EXPECT_EQ(AdjustMySqlCharset(c[0], kLcidEnglish), c[3]);
+        EXPECT_EQ(AdjustMySqlCharset(c[0], 1041), c[3]); // any other locale id is a UTF-8 system
     }
 }
 

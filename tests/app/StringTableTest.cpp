@@ -1,6 +1,7 @@
 #include "resources/StringTable.h"
 
 #include "TempDir.h"
+#include "platform/Locale.h"
 #include "resources/StringIds.h"
 
 #include <gtest/gtest.h>
@@ -42,24 +43,50 @@ TEST(StringTable, KeepsTheSystemsOwnWordingAndNothingForAnUnknownId)
     EXPECT_EQ(StringUtf8(12345, UiLanguage::English), "");
 }
 
-TEST(StringTable, LanguageFollowsTheLocaleUnlessOverridden)
+// The character set of the locale decides the code page (and the locale id the encoding rules use), its
+// language the texts; QAR_LCID forces both, QAR_LANG the texts.
+TEST(StringTable, LocaleDecidesCodePageAndLanguageApart)
 {
+    const auto zh = UiLanguage::SimplifiedChinese;
+    const auto en = UiLanguage::English;
     const struct
     {
+        LocaleEnvironment env; // LC_ALL, LC_CTYPE, LC_MESSAGES, LANG, QAR_LCID, QAR_LANG
         int lcid;
-        const char* override;
-        UiLanguage expected;
+        CodePage codePage;
+        UiLanguage language;
     } cases[] = {
-        {2052, nullptr, UiLanguage::SimplifiedChinese},
-        {1028, nullptr, UiLanguage::SimplifiedChinese},
-        {1033, nullptr, UiLanguage::English},
-        {1033, "zh_CN", UiLanguage::SimplifiedChinese},
-        {2052, "en", UiLanguage::English},
-        {2052, "fr", UiLanguage::SimplifiedChinese},
+        {{"", "", "", "zh_CN.UTF-8", "", ""}, 1033, CodePage::Utf8, zh},
+        {{"", "", "", "zh_TW.utf8", "", ""}, 1033, CodePage::Utf8, zh},
+        {{"", "", "", "en_US.UTF-8", "", ""}, 1033, CodePage::Utf8, en},
+        {{"", "", "", "C.UTF-8", "", ""}, 1033, CodePage::Utf8, en},
+        {{"", "", "", "C", "", ""}, 1033, CodePage::Utf8, en},
+        {{"", "", "", "", "", ""}, 1033, CodePage::Utf8, en},
+        {{"", "", "", "zh_CN.GBK", "", ""}, 2052, CodePage::Gbk, zh},
+        {{"", "", "", "zh_CN.gb18030", "", ""}, 2052, CodePage::Gbk, zh},
+        {{"", "", "", "zh_SG.GB2312@stroke", "", ""}, 2052, CodePage::Gbk, zh},
+        {{"", "", "", "zh_TW.BIG5", "", ""}, 1028, CodePage::Big5, zh},
+        {{"", "", "", "zh_HK.Big5-HKSCS", "", ""}, 1028, CodePage::Big5, zh},
+        {{"", "", "", "en_US.GBK", "", ""}, 2052, CodePage::Gbk, en},
+        {{"", "", "", "zh_CNX.GBK", "", ""}, 2052, CodePage::Gbk, en},
+        {{"en_US.UTF-8", "zh_CN.GBK", "zh_CN.GBK", "zh_CN.GBK", "", ""}, 1033, CodePage::Utf8, en},
+        {{"", "zh_CN.GBK", "", "en_US.UTF-8", "", ""}, 2052, CodePage::Gbk, en},
+        {{"", "", "zh_CN.GBK", "en_US.UTF-8", "", ""}, 1033, CodePage::Utf8, zh},
+        {{"", "", "en_US.UTF-8", "zh_CN.GBK", "", ""}, 2052, CodePage::Gbk, en},
+        {{"", "", "", "en_US.UTF-8", "2052", ""}, 2052, CodePage::Gbk, zh},
+        {{"", "", "", "zh_CN.GBK", "1033", ""}, 1033, CodePage::Utf8, en},
+        {{"", "", "", "zh_CN.UTF-8", "1028", "en"}, 1028, CodePage::Big5, en},
+        {{"", "", "", "en_US.UTF-8", "", "zh_CN"}, 1033, CodePage::Utf8, zh},
+        {{"", "", "", "zh_CN.UTF-8", "", "fr"}, 1033, CodePage::Utf8, zh},
+        {{"", "", "", "zh_CN.UTF-8", "2052x", ""}, 1033, CodePage::Utf8, zh},
+        {{"", "", "", "zh_TW.UTF-8", "-1028", ""}, 1033, CodePage::Utf8, zh},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.lcid);
-        EXPECT_EQ(LanguageFor(c.lcid, c.override), c.expected);
+        SCOPED_TRACE(c.env.lang + " forced " + c.env.qarLcid + " " + c.env.qarLang + " all " + c.env.lcAll + " ctype " +
+                     c.env.lcCtype + " messages " + c.env.lcMessages);
+        EXPECT_EQ(SystemLcidFor(c.env), c.lcid);
+        EXPECT_EQ(CodePageForLcid(SystemLcidFor(c.env)), c.codePage);
+        EXPECT_EQ(LanguageFor(c.env), c.language);
     }
 }
 

@@ -174,6 +174,42 @@ TEST(CXMarkupFile, OtherScriptIsConvertedForTheSystem)
     EXPECT_EQ(doc.GetAttributeForSystem("N"), kBig5China);
 }
 
+// Files from a Chinese Windows machine hold the bytes of the code page they are labelled with, and their
+// lines end in CR CR LF.
+TEST(CXMarkupFile, ChineseWindowsFilesReadAsUtf8OnAUtf8System)
+{
+    ScopedLcid utf8(1033);
+    TempDir dir;
+    const struct
+    {
+        const char* label;
+        std::string name, text;
+        const char* utf8Name;
+        const char* utf8Text;
+    } cases[] = {
+        {"GB2312", "\xB2\xBF\xC3\xC5\xBE\xAD\xC0\xED", kGbChina, "部门经理", "中国"},
+        {"gb2312", kGbChina, "ID 12", "中国", "ID 12"},
+        // Each character's second byte is a backslash; traditional characters stay traditional.
+        {"BIG5", "\xB3\x5C\xA5\x5C\xBB\x5C", kBig5China, "許功蓋", "中國"},
+        {"UTF-8", "部门经理", "中国", "部门经理", "中国"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        CXMarkupFile doc;
+        ASSERT_TRUE(doc.LoadFile(
+            writeFile(dir.file("role.xml"), std::string("<?xml version=\"1.0\" encoding=\"") + c.label +
+                                                "\" standalone=\"yes\"?>\r\r\n"
+                                                "<QAR_ROLES>\r\r\n<ROLE ID=\"12\" NAME=\"" +
+                                                c.name + "\">" + c.text + "</ROLE>\r\r\n</QAR_ROLES>\r\r\n")));
+        ASSERT_TRUE(doc.FindElement("QAR_ROLES"));
+        doc.EnterElement();
+        ASSERT_TRUE(doc.FindElement("ROLE"));
+        EXPECT_EQ(doc.GetAttributeForSystem("NAME"), c.utf8Name);
+        EXPECT_EQ(doc.GetTextForSystem(), c.utf8Text);
+        EXPECT_EQ(doc.GetAttributeInt("ID"), 12);
+    }
+}
+
 TEST(CXMarkupFile, GetAttributeIntReadsLeadingDigits)
 {
     CXMarkupFile doc;
