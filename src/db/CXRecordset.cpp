@@ -6,6 +6,8 @@
 #include "db/OdbcStatement.h"
 #include "db/RowStore.h"
 
+#include <algorithm>
+
 namespace qar
 {
 
@@ -343,15 +345,38 @@ void CXRecordset::bindStored(OdbcStatement& stmt, SQLUSMALLINT& number, std::siz
     }
 }
 
+namespace
+{
+// One column matching a value bound twice (see bindStored); works alike on both engines, NULL included.
+void appendColumnMatch(std::string& where, const std::string& name)
+{
+    where.append("(").append(name).append(" = ? OR (").append(name).append(" IS NULL AND ? IS NULL))");
+}
+} // namespace
+
 std::string CXRecordset::whereClause() const
 {
     std::string where = " WHERE ";
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
-        const std::string& name = m_columns[c].name;
-        where.append(c == 0 ? "(" : " AND (").append(name).append(" = ? OR (").append(name);
-        where.append(" IS NULL AND ? IS NULL))");
+        if (c != 0) {
+            where.append(" AND ");
+        }
+        appendColumnMatch(where, m_columns[c].name);
     }
     return where;
+}
+
+// Whether a row with the current row's key (the first column of every record class), as it was read,
+// is still in the table.
+bool CXRecordset::keyStillPresent()
+{
+    std::string sql = "SELECT " + m_columns[0].name + " FROM " + GetDefaultSQL() + " WHERE ";
+    appendColumnMatch(sql, m_columns[0].name);
+    OdbcStatement stmt(*m_database);
+    SQLUSMALLINT number = 1;
+    bindStored(stmt, number, 0);
+    stmt.execute(m_database->quoteBrackets(sql));
+    return stmt.fetch();
 }
 
 bool CXRecordset::isChanged(std::size_t column) const
@@ -474,9 +499,45 @@ void CXRecordset::runMatchingOne(OdbcStatement& stmt, const std::string& sql)
     }
     if (matched != 1) {
         m_database->rollback();
-        throw RowMatchError(sql, matched);
+        // No match means another program deleted or changed the row since it was read: the key tells
+        // which. Only a deleted row may end an operation quietly; a changed one is a failed write.
+        throw RowMatchError(sql, matched, matched == 0 && !keyStillPresent());
     }
     m_database->commit();
+}
+
+void CXRecordset::SetBookmark(long bookmark)
+{
+    if (!m_open) {
+        return;
+    }
+    m_pos = std::clamp(bookmark, -1L, static_cast<long>(m_store->rowCount()));
+    loadRow(m_pos);
+}
+
+RowWrite UpdateRow(CXRecordset& rs)
+{
+    try {
+        return rs.Update() ? RowWrite::Written : RowWrite::NothingChanged;
+    } catch (const RowMatchError& e) {
+        if (!e.rowDeleted()) {
+            throw;
+        }
+        return RowWrite::AlreadyGone;
+    }
+}
+
+RowWrite DeleteRow(CXRecordset& rs)
+{
+    try {
+        rs.Delete();
+        return RowWrite::Written;
+    } catch (const RowMatchError& e) {
+        if (!e.rowDeleted()) {
+            throw;
+        }
+        return RowWrite::AlreadyGone;
+    }
 }
 
 } // namespace qar

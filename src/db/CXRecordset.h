@@ -90,6 +90,11 @@ public:
     /// Deletes the current row with the same exactly-one-row rule as Update.
     void Delete();
 
+    /// The position of the current row, for coming back to it after a walk over the same object.
+    long GetBookmark() const { return m_pos; }
+    /// Makes the row of a bookmark current again (a row deleted through the object stays deleted).
+    void SetBookmark(long bookmark);
+
     bool IsFieldNull(const FieldState& field) const { return field.isNull(); }
     /// Marks a field NULL (or not); the column then counts as assigned.
     void SetFieldNull(FieldState& field, bool isNull = true);
@@ -129,6 +134,7 @@ private:
     void bindField(OdbcStatement& stmt, SQLUSMALLINT& number, std::size_t column) const;
     void bindStored(OdbcStatement& stmt, SQLUSMALLINT& number, std::size_t column) const;
     std::string whereClause() const;
+    bool keyStillPresent();
     bool insertRow();
     bool updateRow();
     void runMatchingOne(OdbcStatement& stmt, const std::string& sql);
@@ -141,5 +147,21 @@ private:
     long m_pos = -1;
     Mode m_mode = Mode::None;
 };
+
+/// How a write of one row through UpdateRow or DeleteRow ended.
+enum class RowWrite
+{
+    Written,
+    NothingChanged, ///< an edit that changed no column: nothing was sent
+    AlreadyGone,    ///< another program deleted the row meanwhile
+};
+
+/// Update() where a row another program deleted meanwhile is an answer rather than an error, so that an
+/// operation can end quietly or pass over the row, as its rule says. Every record class has its key as
+/// its first column; the row is read again by that key to tell a deleted row from a changed one. A row
+/// changed meanwhile still throws RowMatchError: that write failed and is reported.
+RowWrite UpdateRow(CXRecordset& rs);
+/// Delete() with the same rule: a row another program deleted first is AlreadyGone.
+RowWrite DeleteRow(CXRecordset& rs);
 
 } // namespace qar

@@ -35,9 +35,10 @@ bool OdbcError::hasState(const std::string& state) const
                        [&](const OdbcDiagnostic& r) { return r.sqlState == state; });
 }
 
-RowMatchError::RowMatchError(const std::string& statement, long long matched)
-    : DbError(statement + ": " + std::to_string(matched) + " rows matched the row as it was read, expected 1"),
-      m_matched(matched)
+RowMatchError::RowMatchError(const std::string& statement, long long matched, bool rowDeleted)
+    : DbError(statement + ": " + std::to_string(matched) + " rows matched the row as it was read, expected 1" +
+              (rowDeleted ? " (the row was deleted)" : "")),
+      m_matched(matched), m_rowDeleted(rowDeleted)
 {}
 
 std::vector<OdbcDiagnostic> collectDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)

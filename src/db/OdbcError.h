@@ -47,12 +47,16 @@ private:
 class RowMatchError : public DbError
 {
 public:
-    RowMatchError(const std::string& statement, long long matched);
+    RowMatchError(const std::string& statement, long long matched, bool rowDeleted = false);
 
     long long matchedRows() const { return m_matched; }
+    /// No row matched because the row is gone: its key was read again and found no row. False for a row
+    /// another program changed (its key is still there): that write failed.
+    bool rowDeleted() const { return m_rowDeleted; }
 
 private:
     long long m_matched;
+    bool m_rowDeleted;
 };
 
 /// Every diagnostic record of a handle (warnings included), in the driver's order.

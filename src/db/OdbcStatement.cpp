@@ -64,4 +64,9 @@ long long OdbcStatement::rowCount() const
     return count;
 }
 
+bool OdbcStatement::fetch()
+{
+    return check(SQLFetch(m_stmt.get()), SQL_HANDLE_STMT, m_stmt.get(), "SQLFetch") != SQL_NO_DATA;
+}
+
 } // namespace qar

@@ -29,6 +29,8 @@ public:
     SQLRETURN execute(const std::string& sql);
     /// Rows the last UPDATE, DELETE or INSERT affected (0 after SQL_NO_DATA).
     long long rowCount() const;
+    /// Moves to the next row of the executed query's result; false when there is none.
+    bool fetch();
 
     /// Diagnostic records of calls that succeeded with information (SQL_SUCCESS_WITH_INFO).
     const std::vector<OdbcDiagnostic>& warnings() const { return m_warnings; }

@@ -68,6 +68,7 @@ TEST_P(RecordsetTest, AddNewInsertsAssignedColumnsOnlyAndRowsReadBackInOrder)
 
 // A write goes to exactly one row: when the row as read matches two twins, or none because another
 // program changed or deleted it meanwhile, the write is undone and reported, and nothing is overwritten.
+// Only a row that is really gone (its key found no row) is told apart as deleted.
 TEST_P(RecordsetTest, WritesThatWouldNotHitExactlyOneRowAreRefused)
 {
     const struct
@@ -75,8 +76,10 @@ TEST_P(RecordsetTest, WritesThatWouldNotHitExactlyOneRowAreRefused)
         int rows;
         const char* meanwhile;
         int matched;
-    } cases[] = {
-        {2, "", 2}, {1, "UPDATE [ParamTable] SET [Param_Value] = 'other'", 0}, {1, "DELETE FROM [ParamTable]", 0}};
+        bool deleted;
+    } cases[] = {{2, "", 2, false},
+                 {1, "UPDATE [ParamTable] SET [Param_Value] = 'other'", 0, false},
+                 {1, "DELETE FROM [ParamTable]", 0, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.meanwhile);
         db().exec("DELETE FROM [ParamTable]");
@@ -99,9 +102,17 @@ TEST_P(RecordsetTest, WritesThatWouldNotHitExactlyOneRowAreRefused)
             ADD_FAILURE() << "expected RowMatchError";
         } catch (const RowMatchError& e) {
             EXPECT_EQ(e.matchedRows(), c.matched);
+            EXPECT_EQ(e.rowDeleted(), c.deleted);
         }
         EXPECT_EQ(db().count("[ParamTable] WHERE [Param_Value] = 'MD5'"), 0);
-        EXPECT_THROW(params.Delete(), RowMatchError);
+        if (c.deleted) {
+            params.Edit();
+            params.m_Param_Value = "MD5";
+            EXPECT_EQ(UpdateRow(params), RowWrite::AlreadyGone);
+            EXPECT_EQ(DeleteRow(params), RowWrite::AlreadyGone);
+        } else {
+            EXPECT_THROW(DeleteRow(params), RowMatchError);
+        }
         EXPECT_EQ(db().count("[ParamTable]"), before);
     }
 }
