@@ -27,14 +27,13 @@ void ensureOpen(CXRecordset& table)
     }
 }
 
-/// Runs one write operation: a row deleted meanwhile by another program ends it quietly, any other
-/// database error is the operation's failure. What was committed before stays.
+/// Runs one write operation: every database error is the operation's failure, a row another program
+/// changed meanwhile included (rows deleted meanwhile are answered by UpdateRow, not thrown). What was
+/// committed before stays.
 template <class F> OrgMessage guarded(F&& operation)
 {
     try {
         return operation();
-    } catch (const RowMatchError& e) {
-        return e.matchedRows() == 0 ? OrgMessage{} : OrgMessage{str::kOperationFailed, {}};
     } catch (const DbError&) {
         return {str::kOperationFailed, {}};
     }
@@ -247,14 +246,19 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
                 t.m_UNIT_FLAG = unit.attribute;
                 t.m_TREE_CLASS = static_cast<std::uint8_t>(unit.parentLevel + 1);
                 t.m_GROUP_ID = unit.groupId;
-                if (!t.Update()) {
-                    return {};
+                if (UpdateRow(t) != RowWrite::Written) {
+                    return {}; // nothing to write, or the unit was deleted meanwhile
                 }
                 edited = true;
                 unitWritten();
                 if (codeChanged) {
                     logUnit(old.id, kActDeleted);
                     logUnit(unit.code, kActAdded);
+                    // Child units and users follow the new code at once, before the rest of the subtree
+                    // moves, so that a failure further on never leaves them under a code that is gone.
+                    const long walkedTo = t.GetBookmark();
+                    repointUnitCode(old.id, unit.code);
+                    t.SetBookmark(walkedTo);
                 } else if (changed) {
                     logUnit(unit.code, kActModified);
                 }
@@ -277,16 +281,11 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
                 t.Edit();
                 t.m_TREE_CLASS = static_cast<std::uint8_t>(t.m_TREE_CLASS + levelDelta);
                 t.m_GROUP_ID = unit.groupId;
-                t.Update();
+                UpdateRow(t); // a sub-unit deleted meanwhile has nothing left to move
             }
         }
         if (!edited) {
             return {}; // the row went away meanwhile
-        }
-        // Child units and users follow the new code once the subtree walk is over, so the walk and the
-        // re-pointing do not share the table's position; both write only rows of their own.
-        if (codeChanged) {
-            repointUnitCode(old.id, unit.code);
         }
         if (groupChanged) {
             moveUsersToGroup(session.userIds, unit.groupId);
@@ -306,8 +305,9 @@ void CUnitUserModel::repointUnitCode(std::int32_t oldCode, std::int32_t newCode)
         if (units.m_SUPER_ID == oldCode) {
             units.Edit();
             units.m_SUPER_ID = newCode;
-            units.Update();
-            logUnit(units.m_UNIT_ID, kActModified);
+            if (UpdateRow(units) == RowWrite::Written) {
+                logUnit(units.m_UNIT_ID, kActModified);
+            }
         }
     }
     if (m_tables.user == nullptr) {
@@ -319,8 +319,9 @@ void CUnitUserModel::repointUnitCode(std::int32_t oldCode, std::int32_t newCode)
         if (users.m_UNIT_ID == oldCode) {
             users.Edit();
             users.m_UNIT_ID = newCode;
-            users.Update();
-            logUser(users.m_USER_ID, kActModified);
+            if (UpdateRow(users) == RowWrite::Written) {
+                logUser(users.m_USER_ID, kActModified);
+            }
         }
     }
 }
@@ -339,7 +340,7 @@ void CUnitUserModel::moveUsersToGroup(std::vector<std::int32_t> userIds, std::in
             pending.erase(it);
             users.Edit();
             users.m_GROUP_ID = group;
-            users.Update();
+            UpdateRow(users); // a user deleted meanwhile has no group to change
         }
     }
 }

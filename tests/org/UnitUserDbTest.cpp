@@ -271,6 +271,48 @@ TEST_P(UnitUserDbTest, AnEditOfARowDeletedMeanwhileEndsQuietly)
     EXPECT_TRUE(changeRows().empty());
 }
 
+// Another program writes between the form's opening and OK while unit 100 gets code 150 and group 2. A
+// row it changed is a failed write (253); a row it deleted is passed over. Child units and users follow
+// the new code right after the unit's own row, before the rest of the subtree moves.
+TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheEditAndDeletedOnesArePassedOver)
+{
+    const struct
+    {
+        const char* meanwhile;
+        int message;
+        test::Rows units; // UNIT_ID, SUPER_ID, GROUP_ID
+        test::Rows users; // USER_ID, UNIT_ID, GROUP_ID
+    } cases[] = {
+        {"UPDATE [UnitTable] SET [UNIT_ALIAS] = 'x' WHERE [UNIT_ID] = 100", 253,
+         rows({{"100", "0", "1"}, {"101", "100", "1"}, {"102", "101", "1"}}),
+         rows({{"10001", "100", "1"}, {"10002", "101", "1"}})},
+        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'x' WHERE [UNIT_ID] = 102", 253,
+         rows({{"101", "150", "2"}, {"102", "101", "1"}, {"150", "0", "2"}}),
+         rows({{"10001", "150", "1"}, {"10002", "101", "1"}})},
+        {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 102", 0, rows({{"101", "150", "2"}, {"150", "0", "2"}}),
+         rows({{"10001", "150", "2"}, {"10002", "101", "2"}})},
+        {"UPDATE [BaseTable] SET [NAME] = 'x' WHERE [USER_ID] = 10001", 253,
+         rows({{"101", "150", "1"}, {"102", "101", "1"}, {"150", "0", "2"}}),
+         rows({{"10001", "100", "1"}, {"10002", "101", "1"}})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.meanwhile);
+        db().exec("DELETE FROM [UnitTable]");
+        db().exec("DELETE FROM [BaseTable]");
+        seed({{100, 0, 1}, {101, 100, 2}, {102, 101, 3}}, {{10001, 100}, {10002, 101}});
+        EXPECT_EQ(edit(100,
+                       [&](UnitEditSession&, UnitForm& f) {
+                           db().exec(c.meanwhile);
+                           f.codeText = "150";
+                           f.groupIndex = 1;
+                       })
+                      .messageId,
+                  c.message);
+        EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [GROUP_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"), c.units);
+        EXPECT_EQ(query("SELECT [USER_ID], [UNIT_ID], [GROUP_ID] FROM [BaseTable] ORDER BY [USER_ID]"), c.users);
+    }
+}
+
 TEST_P(UnitUserDbTest, ADatabaseErrorMidwayShows253AndKeepsWhatWasCommitted)
 {
     seed({{100, 0, 1}, {101, 100, 2}}, {{10001, 100}});
