@@ -140,7 +140,9 @@ UnitFormModel::UnitFormModel(const UnitFormSetup& setup, std::vector<UnitRow> un
             m_initialGroup = groupIndexOf(u.groupId);
         }
     }
-    if (m_setup.editMode) {
+    // The unit's own group wins over its parent's, but only when it is listed: a unit whose group is 0 or
+    // gone keeps the parent's, so that one OK does not move it and its subtree to the first group.
+    if (m_setup.editMode && groupIndexOf(m_setup.groupId) >= 0) {
         m_initialGroup = groupIndexOf(m_setup.groupId);
     }
     m_initialParent = 0;
@@ -165,15 +167,17 @@ std::int32_t UnitFormModel::parentOf(std::int32_t unit) const
 
 bool UnitFormModel::descendsFrom(std::int32_t unit, std::int32_t ancestor) const
 {
+    // The unit's own parent link comes first; then up to 30 more steps, so a unit 31 links below the
+    // ancestor still counts as below it.
     std::int32_t current = parentOf(unit);
-    for (int step = 0; step < kMaxParentSteps; ++step) {
-        if (current == ancestor) {
+    if (current == ancestor) {
+        return true;
+    }
+    for (int step = 0; step < kMaxParentSteps && current >= 1; ++step) {
+        const std::int32_t next = parentOf(current);
+        if (next == ancestor) {
             return true;
         }
-        if (current < 1) {
-            return false;
-        }
-        const std::int32_t next = parentOf(current);
         if (next == current) {
             return false; // a unit that is its own parent ends the walk
         }

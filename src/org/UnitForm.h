@@ -111,7 +111,7 @@ public:
     /// The checks of OK in their order; the first failure is returned.
     std::variant<FormError, ValidUnit> validate(const UnitForm& form) const;
 
-    /// Whether `unit` lies below `ancestor`, following at most 30 parent links.
+    /// Whether `unit` lies below `ancestor`, following at most 31 parent links (its own and 30 more).
     bool descendsFrom(std::int32_t unit, std::int32_t ancestor) const;
 
 private:

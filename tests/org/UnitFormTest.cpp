@@ -42,52 +42,41 @@ TEST(UnitFormModel, ParentListLeavesOutTheEditedSubtreeAndHiddenGroups)
 
 TEST(UnitFormModel, DescendantWalkStopsOnCyclesSelfParentsAndDepth)
 {
-    std::vector<UnitRow> units = {unit(1, 0, 1), unit(2, 1, 2), unit(3, 3, 1), unit(4, 5, 1), unit(5, 4, 1)};
-    for (std::int32_t id = 10; id < 50; ++id) {
-        units.push_back(unit(id, id == 10 ? 1 : id - 1, 2)); // a chain of 40 below unit 1
-    }
-    const auto m = model({}, units);
+    const auto m = model({}, {unit(1, 0, 1), unit(2, 1, 2), unit(3, 3, 1), unit(4, 5, 1), unit(5, 4, 1)});
     EXPECT_TRUE(m.descendsFrom(2, 1));
     EXPECT_FALSE(m.descendsFrom(1, 2));
     EXPECT_FALSE(m.descendsFrom(3, 7));  // its own parent
     EXPECT_FALSE(m.descendsFrom(4, 9));  // a cycle of two
     EXPECT_TRUE(m.descendsFrom(4, 4));   // the cycle reaches the unit itself
     EXPECT_FALSE(m.descendsFrom(99, 1)); // not in the list
-    EXPECT_TRUE(m.descendsFrom(39, 1));  // 30 links up
-    EXPECT_FALSE(m.descendsFrom(49, 1)); // too deep
 }
 
-TEST(UnitFormModel, AddModeProposesOneAboveTheHighestCodeOfAnyGroup)
+// Unit k below unit k-1 for k = 2..34: unit 32 lies 31 links below unit 1 and still counts, unit 33 (32
+// links) does not. So unit 1 cannot be put under unit 32, and editing unit 3 leaves 4..34 out of the
+// parent list and the code proposal.
+TEST(UnitFormModel, DescendantWalkCountsThirtyOneLinks)
 {
-    const auto m = model({.context = {false, 1}, .parentId = 105},
-                         {unit(100, 0, 1), unit(105, 100, 2, 2), unit(3000, 0, 1, 3), unit(101, 0, 1)});
-    const UnitForm form = m.initialForm();
-    EXPECT_EQ(form.codeText, "3001");
-    EXPECT_TRUE(form.valided);
-    EXPECT_EQ(form.parentIndex, 0); // the parent's group is hidden: no entry, "(0) (None)"
-    EXPECT_EQ(model({}, {}).initialForm().codeText, "0");
+    std::vector<UnitRow> chain;
+    for (std::int32_t id = 1; id <= 34; ++id) {
+        chain.push_back(unit(id, id - 1, static_cast<std::uint8_t>(id)));
+    }
+    const auto edit1 = model({.context = {}, .editMode = true, .groupId = 1, .editedCode = 1}, chain);
+    EXPECT_EQ(edit1.descendants().size(), 31u);
+    EXPECT_EQ(edit1.descendants().back(), 32);
+    const auto edit3 = model({.context = {}, .editMode = true, .parentId = 2, .groupId = 1, .editedCode = 3}, chain);
+    EXPECT_EQ(edit3.parentEntries().size(), 3u);
+    EXPECT_EQ(edit3.nextFreeCode(), 3);
 }
 
-// The passed parent and its group are selected; choosing another parent moves the group along in edit
-// mode only.
-TEST(UnitFormModel, GroupFollowsTheChosenParentInEditModeOnly)
+// A unit whose own group is not listed (0, or a group that is gone) keeps its parent's group: the first
+// group would move it and its subtree there on OK.
+TEST(UnitFormModel, EditModeKeepsTheParentsGroupWhenTheUnitsOwnIsNotListed)
 {
-    const std::vector<UnitRow> units = {unit(100, 0, 1, 2), unit(105, 100, 2, 3, "Sales: east")};
-    for (const bool editMode : {false, true}) {
-        SCOPED_TRACE(editMode);
-        const auto m = model({.context = {},
-                              .editMode = editMode,
-                              .parentId = editMode ? 0 : 105,
-                              .groupId = editMode ? 3 : 0,
-                              .editedCode = 300},
-                             units);
-        UnitForm form = m.initialForm();
-        EXPECT_EQ(m.parentEntries()[static_cast<std::size_t>(form.parentIndex)].text,
-                  editMode ? "(0) (None)" : "(2) {3} Sales: east [ID:105]");
-        EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, 3);
-        form.parentIndex = 1; // (1) {2} d [ID:100]
-        m.parentSelectionChanged(form);
-        EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, editMode ? 2 : 3);
+    for (const std::int32_t own : {0, 9}) {
+        SCOPED_TRACE(own);
+        const auto m = model({.context = {}, .editMode = true, .parentId = 100, .groupId = own, .editedCode = 105},
+                             {unit(100, 0, 1, 2), unit(105, 100, 2, own)});
+        EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(m.initialForm().groupIndex)].data, 2);
     }
 }
 
