@@ -25,10 +25,16 @@ const TableEntry& entry(TableId id)
     return kTables[static_cast<int>(id)];
 }
 
+// The bare name: an administrator may write the name as the statements quote it ("[UnitTable]"), and
+// the brackets would otherwise be quoted a second time.
 std::string readConfig(const char* key, const char* def)
 {
     CProfileFile db(DbDatPath(), "CONFIG");
-    return db.GetString(key, def);
+    std::string name = db.GetString(key, def);
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
+        name = name.substr(1, name.size() - 2);
+    }
+    return name;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "db/TableMap.h"
 
 #include "OdbcTestDb.h"
+#include "db/CDatabaseSession.h"
 #include "db/CXDatabase.h"
 #include "db/CXTableUnit.h"
 #include "db/CXTableUser.h"
@@ -87,6 +88,17 @@ TEST_P(ColumnMapTest, UsersObjectSelectsTheConfiguredTable)
     EXPECT_EQ(users.m_USER_ID, 10005);
     writeDbDat("");
     EXPECT_THROW(users.Open(), DbError); // BaseTable no longer exists
+}
+
+// Names written as the statements quote them are read bare; kept in brackets, they were quoted twice and
+// the first open failed.
+TEST_P(ColumnMapTest, BracketedTableNamesInDbDatOpenTheDatabase)
+{
+    db().exec("ALTER TABLE [BaseTable] RENAME TO [Staff]");
+    writeDbDat("[CONFIG]\nUNTB=[UnitTable]\nUTB=[Staff]\n");
+    EXPECT_EQ(GetUserTableNameForLookup(), "Staff"); // as change rows name it
+    CDatabaseSession session;
+    EXPECT_TRUE(session.OpenDatabase()) << session.lastError();
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(ColumnMapTest);
