@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace qar
 {
@@ -85,6 +86,7 @@ void CUnitUserModel::buildTree()
                          users->m_MOBILE.get(), users->m_DUTY.get(), users->m_UNIT_ID, users->m_USER_STATUS,
                          users->m_GROUP_ID});
     }
+    m_buttonsDue = true;
 }
 
 void CUnitUserModel::refresh()
@@ -306,6 +308,14 @@ OrgButtons CUnitUserModel::buttonsAfterClick() const
 {
     const bool any = m_selected != OrgTree::kNone;
     return {any, any, any};
+}
+
+std::optional<OrgButtons> CUnitUserModel::takeButtonsAfterBuild()
+{
+    if (!std::exchange(m_buttonsDue, false)) {
+        return std::nullopt;
+    }
+    return buttonsAfterClick();
 }
 
 OrgButtons CUnitUserModel::buttonsForNewSelection(OrgTree::NodeId node) const

@@ -159,6 +159,9 @@ public:
     OrgButtons buttonsAfterClick() const;
     /// When the selection moves to `node`: disabled on a group node.
     OrgButtons buttonsForNewSelection(OrgTree::NodeId node) const;
+    /// The end of a build that read the user rows: the buttons follow the selection (which a build
+    /// empties). Answered once per such build; nullopt when none ran since the last call.
+    std::optional<OrgButtons> takeButtonsAfterBuild();
     std::vector<OrgMenuItem> contextMenu() const;
     EnterAction enterAction() const;
 
@@ -198,6 +201,7 @@ private:
     OrgTree::NodeId m_selected = OrgTree::kNone;
     bool m_unitsChanged = false;
     bool m_usersChanged = false;
+    bool m_buttonsDue = false; ///< a build read the user rows since the view last asked
     std::vector<std::int32_t> m_changedUsers;
 };
 

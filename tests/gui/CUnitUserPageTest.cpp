@@ -251,7 +251,29 @@ private slots:
         page().importExport();
         QCOMPARE(launcher.launched.size(), std::size_t{1});
         QCOMPARE(launcher.launched[0].path, m_box->dir.file("SheetIntake.exe"));
-        QVERIFY(launcher.launched[0].arguments.at(0).ends_with("-grps1|2|-dgrp2"));
+        // The main window's id; the page itself stays a plain child widget.
+        QCOMPARE(launcher.launched[0].arguments.at(0), "-bysys-h" + std::to_string(m_dlg->winId()) + "-grps1|2|-dgrp2");
+        QVERIFY(!page().testAttribute(Qt::WA_NativeWindow));
+    }
+
+    void aParentChangeRebuildsTheTreeAndTheNodeButtonsFollowTheEmptySelection()
+    {
+        unit(100, 0, 1);
+        unit(110, 0, 1);
+        user(10001, 110);
+        openPage();
+        page().selectNode(unitNode(110));
+        test::whenModal<CUnitEditDlg>([](CUnitEditDlg& form) {
+            auto* parents = child<QComboBox>(form, "parentComboBox");
+            parents->setCurrentIndex(parents->findText(QStringLiteral("[ID:100]"), Qt::MatchEndsWith));
+            click(form, "okButton");
+        });
+        page().edit();
+        QCOMPARE(page().model().tree().parent(unitNode(110)), unitNode(100));
+        QCOMPARE(page().selectedNode(), OrgTree::kNone);
+        for (const char* button : {"addUserButton", "editButton", "deleteButton"}) {
+            QVERIFY2(!child<QPushButton>(page(), button)->isEnabled(), button);
+        }
     }
 
     void buttonsMenuAndEnterFollowTheSelection()

@@ -185,6 +185,9 @@ void CUnitUserPage::showTree()
         }
     }
     m_showing = false;
+    if (const auto buttons = m_model->takeButtonsAfterBuild()) {
+        applyButtons(*buttons);
+    }
 }
 
 void CUnitUserPage::onCurrentChanged(const QModelIndex& current)
@@ -326,7 +329,8 @@ void CUnitUserPage::search()
 
 void CUnitUserPage::importExport()
 {
-    const SheetIntakeStart start = m_model->sheetIntake(static_cast<long long>(winId()));
+    // The top-level window's id: winId() of the page itself would turn the page into a native window.
+    const SheetIntakeStart start = m_model->sheetIntake(static_cast<long long>(window()->winId()));
     if (start.message) {
         showMessage(start.message);
         return;
