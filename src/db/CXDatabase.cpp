@@ -13,7 +13,21 @@ namespace qar
 namespace
 {
 
-constexpr SQLUINTEGER kLoginTimeoutSeconds = 5;
+// A server that stops answering must not freeze the window: the login waits 5 s, and a connection
+// waits 10 s for a read or a write before it fails. A reply slower than that is a stalled server here:
+// every statement of the tool is a short one.
+unsigned g_loginTimeoutSeconds = CXDatabase::kLoginTimeoutSeconds;
+unsigned g_transferTimeoutSeconds = CXDatabase::kTransferTimeoutSeconds;
+
+// Appends `keyword=value` unless the connection string names the keyword already.
+void appendUnlessGiven(std::string& connect, const char* keyword, unsigned value)
+{
+    if (connectAttribute(connect, keyword)) {
+        return;
+    }
+    connect += (connect.empty() || connect.back() == ';') ? "" : ";";
+    connect += std::string(keyword) + "=" + std::to_string(value);
+}
 
 std::string getInfoText(SQLHDBC dbc, SQLUSMALLINT info)
 {
@@ -40,6 +54,12 @@ DbEngine engineFromName(std::string name)
 
 } // namespace
 
+void CXDatabase::setTimeoutsForTesting(unsigned loginSeconds, unsigned transferSeconds)
+{
+    g_loginTimeoutSeconds = loginSeconds;
+    g_transferTimeoutSeconds = transferSeconds;
+}
+
 CXDatabase::CXDatabase() = default;
 
 CXDatabase::~CXDatabase()
@@ -62,17 +82,17 @@ void CXDatabase::Open(const std::string& connect)
     }
     DbcHandle dbc = allocConnection(m_env);
     check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0),
+                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(g_loginTimeoutSeconds)), 0),
           SQL_HANDLE_DBC, dbc.get(), "SQLSetConnectAttr(LOGIN_TIMEOUT)");
 
     std::string in = toDriverConnectString(connect);
     // MariaDB Connector/ODBC leaves the login timeout attribute aside while it waits for the server's
     // greeting, so a server that accepts but never answers would hang the tool; its own keyword bounds
-    // that wait. Other drivers ignore the keyword.
-    if (!connectAttribute(in, "CONN_TIMEOUT")) {
-        in += (in.empty() || in.back() == ';') ? "" : ";";
-        in += "CONN_TIMEOUT=" + std::to_string(kLoginTimeoutSeconds);
-    }
+    // that wait. Its read and write timeouts bound every later wait on a server that froze while
+    // connected (the driver has no other way to give up). Other drivers ignore the keywords.
+    appendUnlessGiven(in, "CONN_TIMEOUT", g_loginTimeoutSeconds);
+    appendUnlessGiven(in, "READ_TIMEOUT", g_transferTimeoutSeconds);
+    appendUnlessGiven(in, "WRITE_TIMEOUT", g_transferTimeoutSeconds);
     // The output string is requested into a scratch buffer and dropped at once: the MariaDB driver
     // writes the password into it.
     SQLCHAR out[1024];

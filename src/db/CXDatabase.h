@@ -17,7 +17,8 @@ enum class DbEngine
 };
 
 /// The shared ODBC connection the main window owns and every record object is bound to. Opened with the
-/// system's connection string ("ODBC;DSN=%s;UID=%s;PWD=%s"), read-write, with a 5-second login timeout.
+/// system's connection string ("ODBC;DSN=%s;UID=%s;PWD=%s"), read-write, with a 5-second login timeout
+/// and, on MariaDB, 10-second read and write timeouts.
 class CXDatabase
 {
 public:
@@ -49,6 +50,12 @@ public:
     void rollback() noexcept;
 
     SQLHDBC handle() const { return m_dbc.get(); }
+
+    /// How long a login, and a read or write on a MariaDB connection, wait for the server.
+    static constexpr unsigned kLoginTimeoutSeconds = 5;
+    static constexpr unsigned kTransferTimeoutSeconds = 10;
+    /// The timeouts of connections opened from now on; tests shorten them.
+    static void setTimeoutsForTesting(unsigned loginSeconds, unsigned transferSeconds);
 
 private:
     void endTransaction(SQLSMALLINT completion);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <signal.h>
 #include <sys/wait.h>
 #include <thread>
@@ -143,12 +144,15 @@ public:
         FAIL() << "the private MariaDB server did not start; see " << data << "/server.log";
     }
 
+    pid_t pid() const { return m_pid; }
+
     void stop()
     {
         if (m_pid <= 0) {
             return;
         }
         ::kill(m_pid, SIGTERM);
+        ::kill(m_pid, SIGCONT); // a stopped server acts on the signal only once it runs
         int status = 0;
         ::waitpid(m_pid, &status, 0);
         m_pid = -1;
@@ -160,7 +164,10 @@ private:
     pid_t m_pid = -1;
 };
 
-TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownAndRecoversWhenItReturns)
+// The timer's refresh fails silently, within the timeouts, on a server that is gone and on one that is
+// connected but silent (stopped), and a later tick recovers. Should a wait on the stopped server have no
+// bound, a watchdog resumes it after 30 s and the refresh succeeds too late.
+TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownOrFrozenAndRecoversWhenItReturns)
 {
     if (PrivateMariaDb::binary().empty()) {
         if (test::mariaDbRequired()) {
@@ -183,6 +190,7 @@ TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownAndRecoversWhenItReturns)
     }
     test::TempDir programDir;
     test::ScopedEnv programEnv("QAR_PROGRAM_DIR", programDir.path().c_str());
+    CXDatabase::setTimeoutsForTesting(2, 2);
     CDatabaseSession session(makeConnectString(test::kPrivateServerDsn, "qar", "any"));
     ASSERT_TRUE(session.OpenDatabase()) << session.lastError();
 
@@ -194,12 +202,32 @@ TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownAndRecoversWhenItReturns)
     EXPECT_FALSE(session.tableUser().IsOpen());
 
     ASSERT_NO_FATAL_FAILURE(server.start());
+    const auto expectRecovered = [&session] {
+        session.RefreshConnection();
+        for (CXRecordset* table : allTables(session)) {
+            SCOPED_TRACE(table->GetRuntimeClassName());
+            EXPECT_TRUE(table->IsOpen());
+        }
+        EXPECT_EQ(session.tableUser().m_USER_ID, 10001);
+    };
+    expectRecovered();
+
+    ::kill(server.pid(), SIGSTOP);
+    std::promise<void> resumed;
+    std::thread watchdog([pid = server.pid(), done = resumed.get_future()] {
+        if (done.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {
+            ::kill(pid, SIGCONT);
+        }
+    });
+    const auto stopped = std::chrono::steady_clock::now();
     session.RefreshConnection();
-    for (CXRecordset* table : allTables(session)) {
-        SCOPED_TRACE(table->GetRuntimeClassName());
-        EXPECT_TRUE(table->IsOpen());
-    }
-    EXPECT_EQ(session.tableUser().m_USER_ID, 10001);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(10));
+    EXPECT_FALSE(session.tableUser().IsOpen());
+    ::kill(server.pid(), SIGCONT);
+    resumed.set_value();
+    watchdog.join();
+    expectRecovered();
+    CXDatabase::setTimeoutsForTesting(CXDatabase::kLoginTimeoutSeconds, CXDatabase::kTransferTimeoutSeconds);
 }
 
 } // namespace
