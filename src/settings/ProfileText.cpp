@@ -2,8 +2,6 @@
 
 #include "platform/Locale.h"
 
-#include <cstring>
-
 namespace qar
 {
 namespace
@@ -34,7 +32,7 @@ bool sameName(std::string_view a, std::string_view b)
     return true;
 }
 
-/// One line of the file: [begin, end) without the line feed, next = start of the following line.
+/// One line of the file: [begin, end) without its line end, next = start of the following line.
 struct Line
 {
     std::size_t begin;
@@ -42,6 +40,20 @@ struct Line
     std::size_t next;
     bool hasEol;
 };
+
+/// Where the line end at or after pos begins (LF, CR LF or a lone CR, as the profile functions take
+/// them), text.size() when there is none.
+std::size_t findLineEnd(std::string_view text, std::size_t pos)
+{
+    const std::size_t at = text.find_first_of("\r\n", pos);
+    return at == std::string_view::npos ? text.size() : at;
+}
+
+/// Length of the line end at pos: 2 for CR LF, else 1.
+std::size_t lineEndLength(std::string_view text, std::size_t pos)
+{
+    return text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+}
 
 class LineCursor
 {
@@ -53,9 +65,9 @@ public:
         if (m_pos >= m_text.size()) {
             return false;
         }
-        const void* lf = std::memchr(m_text.data() + m_pos, '\n', m_text.size() - m_pos);
-        std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - m_text.data()) : m_text.size();
-        line = Line{m_pos, end, lf ? end + 1 : end, lf != nullptr};
+        const std::size_t end = findLineEnd(m_text, m_pos);
+        const bool hasEol = end < m_text.size();
+        line = Line{m_pos, end, hasEol ? end + lineEndLength(m_text, end) : end, hasEol};
         m_pos = line.next;
         return true;
     }
@@ -100,7 +112,8 @@ ParsedLine parseLine(std::string_view text, const Line& line)
         auto close = content.rfind(']');
         if (close != std::string_view::npos && close > 0) {
             parsed.kind = ParsedLine::Section;
-            parsed.name = content.substr(1, close - 1);
+            // Blanks inside the brackets ("[ ODBC ]", as a hand edit leaves it) are not part of the name.
+            parsed.name = TrimProfileBlanks(content.substr(1, close - 1));
             return parsed;
         }
         // A '[' line without its ']' is not a section header; it may still be a key line.
@@ -122,11 +135,11 @@ ParsedLine parseLine(std::string_view text, const Line& line)
 
 std::string_view lineEndOf(std::string_view text)
 {
-    auto lf = text.find('\n');
-    if (lf == std::string_view::npos) {
+    const std::size_t at = findLineEnd(text, 0);
+    if (at == text.size()) {
         return "\r\n"; // what the system writes into a new file
     }
-    return (lf > 0 && text[lf - 1] == '\r') ? "\r\n" : "\n";
+    return text[at] == '\n' ? "\n" : lineEndLength(text, at) == 2 ? "\r\n" : "\r";
 }
 
 } // namespace
@@ -225,7 +238,7 @@ std::string WriteProfileKey(std::string_view text, std::string_view section, std
         return out;
     }
     out.append(text);
-    if (!text.empty() && text.back() != '\n') {
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r') {
         out.append(eol);
     }
     out.append("[").append(section).append("]").append(eol);

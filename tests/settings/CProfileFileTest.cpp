@@ -60,7 +60,10 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"FirstOfDuplicateSectionsAndKeys", "[A]\nk=1\nk=2\n[a]\nk=3\n", "A", "K", "9",
                   "[A]\nk=9\nk=2\n[a]\nk=3\n"},
         WriteCase{"KeyInOtherSectionUntouched", "[A]\nk=1\n[B]\nj=2\n", "B", "k", "5", "[A]\nk=1\n[B]\nj=2\nk=5\n"},
-        WriteCase{"TrimsPassedNames", "[A]\nk=1\n", " A ", " k ", "2", "[A]\nk=2\n"}),
+        WriteCase{"TrimsPassedNames", "[A]\nk=1\n", " A ", " k ", "2", "[A]\nk=2\n"},
+        WriteCase{"BlanksInsideBrackets", "[ ODBC ]\r\nUID=sa\r\n", "ODBC", "DSN", "x",
+                  "[ ODBC ]\r\nUID=sa\r\nDSN=x\r\n"},
+        WriteCase{"LoneCrEndsLines", "[S]\rk=v\r", "S", "n", "1", "[S]\rk=v\rn=1\r"}),
     [](const testing::TestParamInfo<WriteCase>& p) { return std::string(p.param.name); });
 
 TEST(CProfileFile, ReadsValuesAsTheSystemDoes)
@@ -86,6 +89,9 @@ TEST(CProfileFile, ReadsValuesAsTheSystemDoes)
     EXPECT_EQ(f.GetString("k0", "none"), "none"); // keys before the first section belong to none
     EXPECT_EQ(f.GetString("missing", "d  "), "d");
     EXPECT_EQ(f.LastValue(), "d");
+
+    EXPECT_EQ(CProfileFile(writeFile(dir.file("b.dat"), "[\t ODBC ]\nDSN=QAR\n"), "ODBC").GetString("DSN"), "QAR");
+    EXPECT_EQ(CProfileFile(writeFile(dir.file("c.dat"), "[S]\rk=v\r"), "S").GetString("k"), "v");
 }
 
 TEST(CProfileFile, GetIntReadsLeadingDigitsAndDefaultsOnlyWhenMissing)
