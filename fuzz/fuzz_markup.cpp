@@ -46,6 +46,9 @@ struct Place
 Place referenceLookup(const qar::CXMarkup& doc, std::string_view name)
 {
     name = untilNul(name);
+    if (name.empty()) {
+        return {}; // no attribute's name
+    }
     const std::string& text = doc.GetDocument();
     const int end = static_cast<int>(text.size());
     const auto at = [&](int i) { return i < end ? text[static_cast<std::size_t>(i)] : '\0'; };
@@ -90,9 +93,6 @@ Place referenceLookup(const qar::CXMarkup& doc, std::string_view name)
         if (c == '=' || nameCount || count == 0) {
             continue;
         }
-        if (name.empty()) {
-            return {true, left, next - 1};
-        }
         const bool matches = name.substr(0, token.size()) == token &&
                              (name.size() == token.size() ||
                               std::string_view(" =/[").find(name[token.size()]) != std::string_view::npos);
@@ -123,7 +123,9 @@ void checkSetAttribute(qar::CXMarkup& doc, std::string_view name, std::string_vi
 {
     std::string expected = doc.GetDocument();
     const int current = doc.currentElement();
-    if (current) {
+    // A nameless attribute is refused and changes nothing.
+    const bool refused = untilNul(name).empty();
+    if (current && !refused) {
         const Place place = referenceLookup(doc, name);
         const std::string encoded = qar::CXMarkup::EncodeText(untilNul(value), true);
         if (place.found) {
@@ -139,7 +141,7 @@ void checkSetAttribute(qar::CXMarkup& doc, std::string_view name, std::string_vi
         }
     }
     const bool set = doc.SetAttribute(name, value);
-    if (set != (current != 0) || doc.GetDocument() != expected) {
+    if (set != (current != 0 && !refused) || doc.GetDocument() != expected) {
         std::abort();
     }
 }

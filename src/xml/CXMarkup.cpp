@@ -228,7 +228,8 @@ std::string CXMarkup::GetText() const
 
 std::string CXMarkup::GetAttribute(std::string_view name) const
 {
-    if (!m_current) {
+    // An empty name is no attribute's name: it must not answer with whatever attribute comes first.
+    if (!m_current || untilNul(name).empty()) {
         return {};
     }
     AttributeHit hit;
@@ -678,9 +679,6 @@ CXMarkup::AttributeHit CXMarkup::scanAttribute(const Scanner& s, int pos, std::s
         if (c == '=' || nameCount || !count) {
             continue;
         }
-        if (name.empty()) {
-            return {token.left, token.right};
-        }
         if (s.matches(token, name)) {
             nameCount = count;
         }
@@ -695,7 +693,7 @@ CXMarkup::AttributeHit CXMarkup::findAttribute(const Scanner& s, int pos, const 
         beginTagIndex(s, pos);
     }
     if (m_tagScan >= 0) {
-        if (name.special || name.name.empty()) {
+        if (name.special) {
             extendTagIndex(s, nullptr);
         } else if (!m_tagSeen.mayHold(name.key, static_cast<int>(name.name.size()))) {
             // Not among the names read so far: read on to it.
@@ -725,9 +723,6 @@ CXMarkup::AttributeHit CXMarkup::lookupEntries(const Scanner& s, int pos, const 
                                                const markup::NameProbe& probe) const
 {
     const std::string_view name = probe.name;
-    if (name.empty()) {
-        return n ? AttributeHit{entries[0].left, entries[0].left + entries[0].length - 1} : AttributeHit{};
-    }
     auto valueOf = [](const TagEntry& e) {
         return e.hasValue ? AttributeHit{e.valueLeft, e.valueRight} : AttributeHit{};
     };

@@ -64,6 +64,8 @@ public:
     std::string GetText() const;
     /// The quoted value of the current element's attribute, entities decoded; empty when missing.
     std::string GetAttribute(std::string_view name) const;
+    /// Replaces the attribute's value or adds the attribute; false, changing nothing, when there is no
+    /// current element or the name is empty.
     bool SetAttribute(std::string_view name, std::string_view value);
     bool SetAttribute(std::string_view name, const char* value) { return SetAttribute(name, sv(value)); }
     bool SetAttribute(std::string_view name, const std::string& value)

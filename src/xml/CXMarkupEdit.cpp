@@ -241,7 +241,9 @@ void CXMarkup::shiftRecords(int pos, int delta, bool skipOwnChildren)
 
 bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
 {
-    if (!m_current) {
+    // An attribute without a name would make the tag unreadable, and an empty name must never be taken
+    // for an existing attribute's: refused, nothing changes.
+    if (!m_current || untilNul(name).empty()) {
         return false;
     }
     if (appendAttribute(name, value)) {

@@ -289,6 +289,11 @@ TEST(CXMarkup, SetAttributeInsertsOrReplacesOnlyTheValue)
     expectIndexMatchesReparse(doc);
     EXPECT_FALSE(CXMarkup().SetAttribute("ID", "5"));
 
+    doc.SetDocument("<E a=\"1\" b=\"2\"/>");
+    doc.FindElement();
+    EXPECT_FALSE(doc.SetAttribute("", "zz"));
+    EXPECT_EQ(doc.GetDocument(), "<E a=\"1\" b=\"2\"/>");
+
     // In a tag without a name the first attribute written becomes the tag's name, not an attribute.
     doc.SetDocument("<R/>");
     doc.FindElement();
@@ -319,8 +324,7 @@ TEST(CXMarkup, AttributeLookupFollowsTheTokenRules)
         {"<A / ID=\"1\"></A>", "ID", ""},         // '/' ends the search
         {"<A ID=\"a&lt;&#65;&amp\"/>", "ID", "a<&#65;&amp"},
         {"<A x='1>2'>t</A>", "x", "1>2"}, // the tag ended at the first '>' yet the value reads whole
-        // An empty name stops at the first attribute name.
-        {"<A ID=\"1\"/>", "", "ID"},
+        {"<A a=\"1\" b=\"2\"/>", "", ""}, // an empty name is no attribute's name
         // A value stands two places behind its name, whatever stands between.
         {"<A x y=\"1\" \"2\"/>", "x", ""},
         {"<A x y=\"1\" \"2\"/>", "y", "1"},
