@@ -12,6 +12,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTest>
@@ -88,7 +89,7 @@ private slots:
             {false, true, "", false,
              "4a\x01"
              "b2",
-             "42"},
+             "2"}, // Ctrl+A types nothing but selects the whole text
         };
         for (const auto& c : cases) {
             CZMathEdit edit;
@@ -144,6 +145,31 @@ private slots:
         }
     }
 
+    // A drop is one more way to paste: unfiltered fields take any text, filtered ones the paste rule's.
+    void dropsFollowThePasteRule()
+    {
+        const struct
+        {
+            bool filter, allowNegative;
+            const char* dropped;
+            const char* result;
+        } cases[] = {{false, false, "a-b", "1a-b"}, {true, false, "-2", "1"}, {true, true, "-2", "1-2"}};
+        for (const auto& c : cases) {
+            CZMathEdit edit;
+            edit.setSettings(MathEditSettings{c.filter, false, c.allowNegative});
+            edit.setText(QStringLiteral("1"));
+            QVERIFY(edit.acceptDrops());
+            QMimeData data;
+            data.setText(QString::fromLatin1(c.dropped));
+            QDragEnterEvent enter(QPoint(500, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&edit, &enter);
+            QCOMPARE(enter.isAccepted(), QLatin1String(c.result) != QLatin1String("1"));
+            QDropEvent drop(QPointF(500, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&edit, &drop);
+            QCOMPARE(edit.text(), QString::fromLatin1(c.result));
+        }
+    }
+
     void composedTextStopsAtTheFirstRefusedCharacter()
     {
         CZMathEdit edit;
@@ -160,15 +186,15 @@ private slots:
         edit.setDigitsOnly(true);
         QTest::keyClicks(&edit, QStringLiteral("a1-b2"));
         QCOMPARE(edit.text(), QStringLiteral("12"));
-        QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier); // refused: nothing gets selected
-        QTest::keyClicks(&edit, QStringLiteral("3"));
-        QCOMPARE(edit.text(), QStringLiteral("123"));
+        QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(&edit, QStringLiteral("345"));
+        QCOMPARE(edit.text(), QStringLiteral("345"));
         QTest::keyClick(&edit, Qt::Key_Backspace);
         QTest::keyClick(&edit, Qt::Key_Backspace);
-        QCOMPARE(edit.text(), QStringLiteral("1"));
+        QCOMPARE(edit.text(), QStringLiteral("3"));
         QGuiApplication::clipboard()->setText(QStringLiteral("x9"));
         QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(edit.text(), QStringLiteral("1x9"));
+        QCOMPARE(edit.text(), QStringLiteral("3x9"));
 
         // With their filters off both fields take any text.
         DigitsOnlyEdit plain;

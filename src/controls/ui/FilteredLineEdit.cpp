@@ -6,19 +6,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 
 namespace qar::ui
 {
 
-FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent)
-{
-    // A drop would bypass the paste rule.
-    setAcceptDrops(false);
-}
+FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent) {}
 
 void FilteredLineEdit::guardedPaste()
 {
@@ -49,6 +47,11 @@ FilteredLineEdit::Snapshot FilteredLineEdit::snapshot() const
 
 void FilteredLineEdit::keyPressEvent(QKeyEvent* event)
 {
+    if (event == QKeySequence::SelectAll) {
+        // Ctrl+A types nothing (its character is refused); it only selects, as in any text field.
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
     if (event == QKeySequence::Paste) {
         event->accept();
         guardedPaste();
@@ -132,6 +135,39 @@ void FilteredLineEdit::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     QLineEdit::mouseReleaseEvent(event);
+}
+
+bool FilteredLineEdit::acceptsDrop(const QDropEvent& event)
+{
+    const QMimeData* dropped = event.mimeData();
+    return !isReadOnly() && dropped != nullptr && dropped->hasText() && acceptsPaste(dropped->text());
+}
+
+void FilteredLineEdit::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (acceptsDrop(*event)) {
+        QLineEdit::dragEnterEvent(event);
+    } else {
+        event->ignore();
+    }
+}
+
+void FilteredLineEdit::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (acceptsDrop(*event)) {
+        QLineEdit::dragMoveEvent(event);
+    } else {
+        event->ignore();
+    }
+}
+
+void FilteredLineEdit::dropEvent(QDropEvent* event)
+{
+    if (acceptsDrop(*event)) {
+        QLineEdit::dropEvent(event);
+    } else {
+        event->ignore();
+    }
 }
 
 } // namespace qar::ui

@@ -8,8 +8,8 @@ namespace qar::ui
 {
 
 /// A line edit that lets a subclass refuse single typed characters and pasted texts, whichever way
-/// they arrive: the keyboard (Ctrl+V, Shift+Insert), the context menu, a middle-click or a drop, or an
-/// input method.
+/// they arrive: the keyboard (Ctrl+V, Shift+Insert), the context menu, a middle-click, a drop, or an
+/// input method. A dropped text is judged as a pasted one.
 class FilteredLineEdit : public QLineEdit
 {
     Q_OBJECT
@@ -30,6 +30,9 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     /// The current text as bytes with the selection in byte offsets, for the rules.
     struct Snapshot
@@ -39,6 +42,9 @@ protected:
         int selEnd = 0;
     };
     Snapshot snapshot() const;
+
+private:
+    bool acceptsDrop(const QDropEvent& event);
 };
 
 } // namespace qar::ui
