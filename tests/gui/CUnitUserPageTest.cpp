@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeView>
@@ -96,6 +97,19 @@ private slots:
         QCOMPARE(m_db->count("[ChangeTable] WHERE [Key_Value] = 111 AND [Change_Act] = 0"), 1LL);
         m_dlg->ClearChangeFlags();
         QVERIFY(!page().changeFlags().units);
+    }
+
+    // Shown through its side-bar entry, the page reloads: a unit another program added meanwhile appears.
+    void selectingTheSideBarEntryReloadsThePage()
+    {
+        unit(100, 0, 1);
+        openPage();
+        unit(120, 0, 1);
+        auto* bar = child<QListWidget>(*m_dlg, "sideBarList");
+        QCOMPARE(bar->currentRow(), 0);
+        QVERIFY(!page().model().index().unitNodes.contains(120));
+        bar->setCurrentRow(2);
+        QVERIFY(page().model().index().unitNodes.contains(120));
     }
 
     void editOffersNoParentInsideTheUnitAndShowsTheNewCode()

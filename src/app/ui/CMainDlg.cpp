@@ -83,7 +83,10 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
         WaitCursor wait;
         launchOrIgnore(HelpRequest());
     });
-    connect(m_ui->sideBarList, &QListWidget::currentRowChanged, this, [this] { layoutWindow(); });
+    connect(m_ui->sideBarList, &QListWidget::currentRowChanged, this, [this] {
+        layoutWindow();
+        refreshSelectedPage();
+    });
 
     // The library calls the sink on its own thread: the event is only queued there and handled here,
     // on the GUI thread, between user actions.
@@ -300,6 +303,19 @@ void CMainDlg::showSelectedPage()
     }
 }
 
+void CMainDlg::refreshSelectedPage()
+{
+    // Until the post-initialisation step has loaded the pages the database may not be open yet, and
+    // the start-up page is among those that step loads: refreshing it here would only load it twice.
+    if (!m_pagesLoaded) {
+        return;
+    }
+    const std::optional<PageKind> target = PageForEntry(m_ui->sideBarList->currentRow(), m_options.systemManager);
+    if (target) {
+        page(*target)->refresh();
+    }
+}
+
 void CMainDlg::customEvent(QEvent* event)
 {
     if (event->type() == ShellEvent::typeFor(kPostInitMessage)) {
@@ -339,6 +355,7 @@ void CMainDlg::postInitialise()
     for (PageKind kind : {PageKind::Groups, PageKind::UnitsAndUsers, PageKind::EnvironmentParameters}) {
         page(kind)->refresh();
     }
+    m_pagesLoaded = true;
     if (!m_options.firstRun) {
         return;
     }

@@ -96,6 +96,8 @@ private:
     void createPages();
     void layoutWindow();
     void showSelectedPage();
+    /// Lets the page of the side bar's entry reload, when the entry is shown to this administrator.
+    void refreshSelectedPage();
     void runFirstRunSetup();
     void postInitialise();
     void onRefreshTimer();
@@ -109,6 +111,7 @@ private:
     Launcher& m_launcher;
     bool m_dbOpened = false;
     bool m_initialised = false;
+    bool m_pagesLoaded = false; ///< the post-initialisation step has loaded the pages
     QSize m_buttonSize;
     QTimer* m_refreshTimer = nullptr;
     QList<QIcon> m_largeImages;
