@@ -138,6 +138,11 @@ void ServerControl::onConnectionState(std::uint32_t selector, int state)
     if (state == kVexStateBusy) {
         return;
     }
+    // The library may have connected anew before an older state event of it is handled here: a late
+    // "down" would drop the new connection, and the notification sent after it would go nowhere.
+    if (!m_hooks.client.isCurrentEvent(selector)) {
+        return;
+    }
     m_hooks.client.SetState(state);
     if (state == kVexStateDown) {
         m_hooks.client.Shutdown();

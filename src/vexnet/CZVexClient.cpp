@@ -30,6 +30,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kMaxInbox = 1024;
 // Output beyond this many unsent bytes is dropped rather than queued.
 constexpr std::size_t kMaxUnsent = 4 * 1024 * 1024;
+// Connection numbers fill the selector's bits 8-31; its low byte is the selector proper.
+constexpr std::uint32_t kMaxConnectionNumber = 0xFFFFFF;
+constexpr int kConnectionShift = 8;
 
 std::string trimmed(const std::string& text)
 {
@@ -68,6 +71,9 @@ struct CZVexClient::Impl
     std::map<std::uint32_t, VexPayload> inbox;
     std::uint32_t nextMessageId = 1;
     bool up = false;
+    // Number of the latest connection, 1 to kMaxConnectionNumber (0 before the first); written by the
+    // worker only.
+    std::uint32_t connection = 0;
 
     std::atomic<std::size_t> unsent{0};
     std::atomic<int> recordedState{kVexStateDown};
@@ -95,6 +101,7 @@ struct CZVexClient::Impl
     void updateBusy();
     void wake() const;
     void emit(unsigned message, std::uint32_t wParam, std::int64_t lParam);
+    void emitState(std::uint32_t selector, int state);
 };
 
 void CZVexClient::Impl::wake() const
@@ -115,6 +122,11 @@ void CZVexClient::Impl::emit(unsigned message, std::uint32_t wParam, std::int64_
     } catch (...) {
         // The owner's hand-over failing must not take the connection thread down with it.
     }
+}
+
+void CZVexClient::Impl::emitState(std::uint32_t selector, int state)
+{
+    emit(kMsgVexState, selector | connection << kConnectionShift, state);
 }
 
 void CZVexClient::Impl::closeSocket()
@@ -174,8 +186,9 @@ void CZVexClient::Impl::connected()
         up = true;
         outbox.clear();
         outboxBytes = 0;
+        connection = connection % kMaxConnectionNumber + 1;
     }
-    emit(kMsgVexState, 0, kVexStateUp);
+    emitState(0, kVexStateUp);
 }
 
 void CZVexClient::Impl::connectFailed()
@@ -197,7 +210,7 @@ void CZVexClient::Impl::linkLost()
     // A server that went away is usually being restarted: try again soon, then slow down.
     backoff = options.minBackoff;
     nextAttempt = Clock::now() + backoff;
-    emit(kMsgVexState, 0, kVexStateDown);
+    emitState(0, kVexStateDown);
 }
 
 bool CZVexClient::Impl::readAvailable()
@@ -286,11 +299,11 @@ void CZVexClient::Impl::updateBusy()
     const std::size_t waiting = unsent;
     if (!busy && waiting > options.busyBytes) {
         busy = true;
-        emit(kMsgVexState, 0, kVexStateBusy);
+        emitState(0, kVexStateBusy);
     } else if (busy && waiting == 0) {
         busy = false;
         // Selector 1: the owner records the state but does not notify again.
-        emit(kMsgVexState, 1, kVexStateUp);
+        emitState(1, kVexStateUp);
     }
 }
 
@@ -440,6 +453,13 @@ void CZVexClient::Shutdown()
         m_impl->outboxBytes = 0;
     }
     m_impl->wake();
+}
+
+bool CZVexClient::isCurrentEvent(std::uint32_t selector) const
+{
+    const std::uint32_t number = selector >> kConnectionShift;
+    std::lock_guard lock(m_impl->mutex);
+    return number == 0 || number == m_impl->connection;
 }
 
 int CZVexClient::GetState() const

@@ -30,7 +30,8 @@ using VexEventSink = std::function<void(const VexEvent&)>;
 /// reconnecting with growing pauses while the server is away; the owner never calls a connect
 /// operation. Events: state 1 (selector 0) when a connection comes up, state 0 when one is lost,
 /// state 3 while too much output waits and state 1 with selector 1 when it has drained; 3025 for
-/// every incoming message. Sends while no connection is up are dropped.
+/// every incoming message. State events carry the number of their connection in bits 8-31 of the
+/// selector (see isCurrentEvent). Sends while no connection is up are dropped.
 class CZVexClient final : public IVexLink
 {
 public:
@@ -57,6 +58,7 @@ public:
     /// Drops the current connection and the queued output without an event; the client keeps
     /// trying to connect, so a server started later is still found.
     void Shutdown() override;
+    bool isCurrentEvent(std::uint32_t selector) const override;
     int GetState() const override;
     void SetState(int state) override;
 

@@ -22,6 +22,11 @@ public:
     /// Drops the current connection and whatever waits to be sent.
     virtual void Shutdown() = 0;
 
+    /// Whether a connection-state event (its selector) concerns the current connection. False for one
+    /// sent before the library connected anew: acting on it would drop the new connection. Events that
+    /// name no connection (selector bits 8-31 zero, e.g. the owner's own) are always current.
+    virtual bool isCurrentEvent(std::uint32_t /*selector*/) const { return true; }
+
     /// The last connection state the owner recorded.
     virtual int GetState() const = 0;
     virtual void SetState(int state) = 0;

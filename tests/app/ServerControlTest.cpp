@@ -76,6 +76,8 @@ struct FakeLink : IVexLink
     }
     int GetState() const override { return state; }
     void SetState(int s) override { state = s; }
+    bool isCurrentEvent(std::uint32_t selector) const override { return selector != kStaleSelector; }
+    static constexpr std::uint32_t kStaleSelector = 0x200;
 };
 
 struct Posted
@@ -179,8 +181,15 @@ TEST_F(ServerControlTest, ConnectionStateMessages)
         bool notifies;
         int shutdowns;
     } cases[] = {
-        {0, kVexStateBusy, -1, false, 0}, {0, kVexStateUp, 1, true, 0},   {1, kVexStateUp, 1, false, 0},
-        {0x100, kVexStateUp, 1, true, 0}, {0, kVexStateDown, 0, true, 1}, {2, kVexStateDown, 0, false, 1},
+        {0, kVexStateBusy, -1, false, 0},
+        {0, kVexStateUp, 1, true, 0},
+        {1, kVexStateUp, 1, false, 0},
+        {0x100, kVexStateUp, 1, true, 0},
+        {0, kVexStateDown, 0, true, 1},
+        {2, kVexStateDown, 0, false, 1},
+        // A state of a connection the library has replaced since changes nothing.
+        {FakeLink::kStaleSelector, kVexStateDown, -1, false, 0},
+        {FakeLink::kStaleSelector, kVexStateUp, -1, false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.selector << "/" << c.state);

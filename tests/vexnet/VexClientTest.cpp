@@ -95,7 +95,7 @@ TEST(CZVexClient, ConnectsByItselfAndServerPrintsTheNotification)
 
     auto up = events.next(kMsgVexState, kVexStateUp);
     ASSERT_TRUE(up);
-    EXPECT_EQ(up->wParam, 0U);
+    EXPECT_EQ(up->wParam & 0xFF, 0U);
     EXPECT_TRUE(client.isConnected());
     EXPECT_FALSE(server.lines("client connected 127.0.0.1:").empty());
 
@@ -153,14 +153,19 @@ TEST(CZVexClient, ServerGoneDropsSendsAndRestartedServerIsFoundAgain)
     ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
 
     server->process().stop(SIGKILL);
-    ASSERT_TRUE(events.next(kMsgVexState, kVexStateDown));
+    const auto down = events.next(kMsgVexState, kVexStateDown);
+    ASSERT_TRUE(down);
     EXPECT_FALSE(client->isConnected());
     EXPECT_FALSE(sendRefresh(*client, kRefreshUnits));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(events.count(kMsgVexState, kVexStateDown), 1);
 
     server = std::make_unique<test::RxServerProcess>(port);
-    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+    const auto up = events.next(kMsgVexState, kVexStateUp);
+    ASSERT_TRUE(up);
+    // The lost connection's "down", handled only now, is out of date; the new connection's events are not.
+    EXPECT_FALSE(client->isCurrentEvent(down->wParam));
+    EXPECT_TRUE(client->isCurrentEvent(up->wParam));
     EXPECT_TRUE(sendRefresh(*client, kRefreshGroups));
     EXPECT_FALSE(server->lines("546 refresh 0x00000020 groups").empty());
     EXPECT_EQ(server->process().lines("546 refresh").size(), 1U);
