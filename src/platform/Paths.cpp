@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include <odbcinst.h>
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,6 +39,36 @@ std::string executablePath()
         }
         buf.resize(buf.size() * 2);
     }
+}
+
+#ifdef QAR_LIBRARY_ARCHITECTURE
+constexpr const char* kArchDriverDir = "/usr/lib/" QAR_LIBRARY_ARCHITECTURE "/odbc";
+#else
+constexpr const char* kArchDriverDir = "/usr/lib/odbc";
+#endif
+// The desktop-database driver: its registration and its library tell where the drivers lie.
+constexpr const char* kSqliteDriverSection = "SQLite3";
+constexpr const char* kSqliteDriverFile = "libsqlite3odbc.so";
+
+std::string installedDriverDir()
+{
+    // A registration with a full path says where the driver is; Debian registers the bare file name,
+    // which the driver manager finds in the multiarch folder.
+    char registered[1024] = {};
+    if (SQLGetPrivateProfileString(kSqliteDriverSection, "Driver", "", registered, sizeof registered, "odbcinst.ini") >
+        0) {
+        const std::string path(registered);
+        const auto slash = path.rfind('/');
+        if (slash != std::string::npos && slash > 0 && FileExists(path)) {
+            return path.substr(0, slash);
+        }
+    }
+    for (const char* dir : {kArchDriverDir, "/usr/lib/odbc", "/usr/lib64/odbc", "/usr/local/lib/odbc"}) {
+        if (FileExists(std::string(dir) + "/" + kSqliteDriverFile)) {
+            return dir;
+        }
+    }
+    return kArchDriverDir;
 }
 
 } // namespace
@@ -92,7 +124,8 @@ std::string GetWindowsDir()
 
 std::string GetSystemDir()
 {
-    std::string dir = envOr("QAR_SYSTEM_DIR", "/usr/lib/x86_64-linux-gnu/odbc");
+    const char* forced = std::getenv("QAR_SYSTEM_DIR");
+    std::string dir = forced && *forced ? std::string(forced) : installedDriverDir();
     dropTrailingSeparators(dir);
     return dir;
 }

@@ -20,7 +20,9 @@ std::string ParentDirectory(std::string_view dir);
 /// Where the first-run hand-off files lie: QAR_WINDOWS_DIR, default /var/lib/qar.
 std::string GetWindowsDir();
 
-/// Where the ODBC driver libraries lie: QAR_SYSTEM_DIR, default the installed drivers' directory.
+/// Where the ODBC driver libraries lie: QAR_SYSTEM_DIR, else the folder of the SQLite driver's
+/// registration (odbcinst.ini) when it names a full path, else the host's ODBC driver folder. Reading
+/// the registration is an ODBC call: the driver manager takes ODBCSYSINI as it is at that moment.
 std::string GetSystemDir();
 
 bool FileExists(const std::string& path);

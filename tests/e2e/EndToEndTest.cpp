@@ -13,6 +13,7 @@
 #include "org/ui/CUnitEditDlg.h"
 #include "org/ui/CUnitUserPage.h"
 #include "org/ui/OrgTreeModel.h"
+#include "platform/Paths.h"
 #include "platform/ProcessLookup.h"
 
 #include <QApplication>
@@ -496,13 +497,11 @@ private:
         for (const char* name : {"QAR_SOURCE_DIR", "QAR_E2E_QARADMIN", "QAR_E2E_DATAGEN", "QAR_E2E_ARTIFACTS"}) {
             QVERIFY2(std::getenv(name) != nullptr, name);
         }
-        std::string driver;
-        for (const char* candidate :
-             {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
-              "/usr/lib/odbc/libsqlite3odbc.so"}) {
-            driver = std::filesystem::exists(candidate) ? candidate : driver;
-        }
-        QVERIFY2(!driver.empty(), "the SQLite ODBC driver is not installed");
+        // The driver manager reads these once, at the first ODBC call, which looking for the driver is.
+        ::setenv("ODBCSYSINI", m_root.file("odbc").c_str(), 1);
+        ::setenv("ODBCINI", m_root.file("odbc/user-odbc.ini").c_str(), 1);
+        const std::string driver = GetSystemDir() + "/libsqlite3odbc.so";
+        QVERIFY2(std::filesystem::exists(driver), "the SQLite ODBC driver is not installed");
         const std::string source = std::getenv("QAR_SOURCE_DIR");
         const std::string database = file("UserData/qar.db");
         for (const char* dir : {"config/xmldata", "config/icodata", "config/XMLs", "setting", "data/UGrps_Data"}) {
@@ -530,8 +529,6 @@ private:
                             "SafeTransactions=hex:00,00,00,00\nUID=\nPWD=\n");
         test::writeFile(m_root.file("odbc/user-odbc.ini"), "");
         test::writeFile(m_root.file("odbc/odbcinst.ini"), "");
-        ::setenv("ODBCSYSINI", m_root.file("odbc").c_str(), 1);
-        ::setenv("ODBCINI", m_root.file("odbc/user-odbc.ini").c_str(), 1);
         ::setenv("QAR_PROGRAM_DIR", file("").c_str(), 1);
         ::setenv("QAR_WINDOWS_DIR", m_root.file("windows").c_str(), 1);
         // Until a server of this test listens, the network client is pointed where nobody answers, so it

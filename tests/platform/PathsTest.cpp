@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -53,6 +54,21 @@ TEST(Paths, WindowsAndSystemDirectoriesFollowTheEnvironment)
     ScopedEnv s("QAR_SYSTEM_DIR", "/tmp/sys");
     EXPECT_EQ(GetWindowsDir(), "/tmp/win");
     EXPECT_EQ(GetSystemDir(), "/tmp/sys");
+}
+
+TEST(Paths, DriversAreLookedForWhereTheirRegistrationSays)
+{
+    ScopedEnv s("QAR_SYSTEM_DIR", nullptr);
+    const auto registeredFolderIsUsed = [] {
+        TempDir odbc;
+        writeFile(odbc.file("drivers/libsqlite3odbc.so"), "");
+        writeFile(odbc.file("odbcinst.ini"), "[SQLite3]\nDriver=" + odbc.file("drivers/libsqlite3odbc.so") + "\n");
+        ::setenv("ODBCSYSINI", odbc.path().c_str(), 1);
+        return GetSystemDir() == odbc.file("drivers");
+    };
+    // The driver manager reads ODBCSYSINI once per process: ask in a new one.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(registeredFolderIsUsed() ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 TEST(Paths, ExistenceAndLengthTellFilesFromFolders)

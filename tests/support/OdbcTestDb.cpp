@@ -137,6 +137,10 @@ void ensureOdbcDataSources()
     std::call_once(once, [] {
         const std::string dir = processTempDir() + "/odbc";
         std::filesystem::create_directories(dir);
+        // Set before the first ODBC call of the process (looking for the drivers is one): the driver
+        // manager keeps what it read.
+        ::setenv("ODBCSYSINI", dir.c_str(), 1);
+        ::setenv("ODBCINI", (dir + "/user-odbc.ini").c_str(), 1);
         ProcessOdbc& odbc = processOdbc();
         odbc.closedPort = freeLoopbackPort();
         odbc.privatePort = freeLoopbackPort();
@@ -157,9 +161,6 @@ void ensureOdbcDataSources()
         writeFile(dir + "/odbcinst.ini", "");
         writeFile(dir + "/odbc.ini", "");
         writeFile(dir + "/user-odbc.ini", ini.str());
-        // Set before the first ODBC call of the process: the driver manager keeps what it read.
-        ::setenv("ODBCSYSINI", dir.c_str(), 1);
-        ::setenv("ODBCINI", (dir + "/user-odbc.ini").c_str(), 1);
     });
 }
 
