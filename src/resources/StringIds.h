@@ -91,6 +91,10 @@ inline constexpr int kNo = 9013;
 /// The form framework's own range checks of numeric fields.
 inline constexpr int kEnterInteger = 9020;
 inline constexpr int kEnterIntegerRange = 9021;
+/// A program, document or text editor the desktop could not start.
+inline constexpr int kCannotStartProgram = 9030;
+inline constexpr int kCannotOpenDocument = 9031;
+inline constexpr int kNoTextEditor = 9032;
 
 // About box (form 100).
 inline constexpr int kAboutTitle = 10001;

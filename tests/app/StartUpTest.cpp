@@ -127,6 +127,31 @@ TEST(ShellCommands, EditorFollowsVisualThenEditorThenTheDesktop)
                           LaunchRequest::Kind::Program, "x-terminal-emulator", {"-e", "vi", "/p/Server.Conf"}, "/p"}));
     const LaunchRequest desktop = EditorRequest("/p/Server.Conf", nullptr, nullptr, "/p");
     EXPECT_EQ(desktop, (LaunchRequest{LaunchRequest::Kind::Document, "/p/Server.Conf", {}, "/p"}));
+
+    // Commands with arguments; blanks only count as unset; a command that cannot be split starts nothing.
+    EXPECT_EQ(EditorRequest("/p/S", "code --wait", "vi", "/p").arguments, (std::vector<std::string>{"--wait", "/p/S"}));
+    EXPECT_EQ(EditorRequest("/p/S", "  ", "emacsclient -c", "/p").arguments,
+              (std::vector<std::string>{"-e", "emacsclient", "-c", "/p/S"}));
+    EXPECT_EQ(EditorRequest("/p/S", "'code", "vi", "/p").path, "");
+}
+
+TEST(ShellCommands, CommandsAreSplitAsAShellSplitsThem)
+{
+    using Words = std::optional<std::vector<std::string>>;
+    const std::pair<const char*, Words> cases[] = {
+        {"  code\t--wait  ", Words{{"code", "--wait"}}},
+        {"'/opt/My Editor/ed' -n", Words{{"/opt/My Editor/ed", "-n"}}},
+        {"a\\ b \"c \\\" \\\\ \\x\" ''", Words{{"a b", "c \" \\ \\x", ""}}},
+        {"x'y'\"z\"", Words{{"xyz"}}},
+        {"   ", Words{std::vector<std::string>{}}},
+        {"'open", std::nullopt},
+        {"\"open\\\"", std::nullopt},
+        {"trailing\\", std::nullopt},
+    };
+    for (const auto& [command, words] : cases) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(SplitCommandLine(command), words);
+    }
 }
 
 TEST(ShellCommands, ImportToolNeedsBothDataFilesAndASystemManager)

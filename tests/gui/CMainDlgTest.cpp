@@ -56,6 +56,7 @@ private slots:
         m_host.probe.running = false;
         m_host.calls.clear();
         m_launcher.launched.clear();
+        m_launcher.starts = true;
     }
 
     void cleanup()
@@ -183,6 +184,24 @@ private slots:
             }
             cleanup();
         }
+    }
+
+    // The desktop reports nothing when a program cannot start: the window says so.
+    void programsThatCannotStartAreReported()
+    {
+        test::writeFile(m_box->dir.file("UserData/config/Server.Conf"), "[Server]\n");
+        test::writeFile(m_box->dir.file("RXServer.exe"), "");
+        CMainDlg dlg(options(true), m_host, m_launcher);
+        QVERIFY(dlg.initialise());
+        m_launcher.starts = false;
+        const QString dir = QString::fromStdString(m_box->dir.path().string());
+        child<QPushButton>(dlg, "configurationButton")->click();
+        QVERIFY(MessageService::instance().lastText().startsWith(
+            QStringLiteral("No text editor could be started to open ") + dir +
+            QStringLiteral("/UserData/config/Server.Conf.")));
+        child<QPushButton>(dlg, "optionButton")->click();
+        QCOMPARE(MessageService::instance().lastText(), QStringLiteral("Unable to start %1/RXServer.exe.").arg(dir));
+        QCOMPARE(MessageService::instance().shown().back().severity, Severity::Warning);
     }
 
     void firstRunHandsOverToTheImportToolOnlyForASystemManager()

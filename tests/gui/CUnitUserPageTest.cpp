@@ -261,6 +261,8 @@ private slots:
         page().selectNode(page().model().index().groupNodes.at(2));
         page().importExport();
         QVERIFY(launcher.launched.empty());
+        QCOMPARE(lastMessage(),
+                 QStringLiteral("Unable to start %1.").arg(QString::fromStdString(m_box->dir.file("SheetIntake.exe"))));
         test::writeFile(m_box->dir.file("SheetIntake.exe"), "");
         page().importExport();
         QCOMPARE(launcher.launched.size(), std::size_t{1});

@@ -104,15 +104,16 @@ public:
     }
 };
 
-/// Records what the window would have started.
+/// Records what the window would have started; `starts` false plays a desktop that cannot start it.
 class RecordingLauncher : public ui::Launcher
 {
 public:
     std::vector<LaunchRequest> launched;
+    bool starts = true;
     bool launch(const LaunchRequest& request) override
     {
         launched.push_back(request);
-        return true;
+        return starts;
     }
 };
 

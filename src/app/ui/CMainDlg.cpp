@@ -71,17 +71,21 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
     m_refreshTimer->setInterval(kRefreshPeriodMs);
     connect(m_refreshTimer, &QTimer::timeout, this, &CMainDlg::onRefreshTimer);
 
-    connect(m_ui->configurationButton, &QPushButton::clicked, this, [this] { launchOrIgnore(ConfigurationRequest()); });
+    connect(m_ui->configurationButton, &QPushButton::clicked, this, [this] {
+        if (!m_launcher.launch(ConfigurationRequest())) {
+            WarnNoTextEditor(this, ServerConfigurationPath());
+        }
+    });
     connect(m_ui->optionButton, &QPushButton::clicked, this, [this] {
         if (auto request = OptionRequest()) {
-            launchOrIgnore(*request);
+            LaunchOrWarn(m_launcher, this, *request);
         }
     });
     connect(m_ui->nameButton, &QPushButton::clicked, this, [this] { EditCorporation(this); });
     connect(m_ui->startServiceButton, &QPushButton::clicked, this, &CMainDlg::launchStartService);
     connect(m_ui->helpButton, &QPushButton::clicked, this, [this] {
         WaitCursor wait;
-        launchOrIgnore(HelpRequest());
+        LaunchOrWarn(m_launcher, this, HelpRequest());
     });
     connect(m_ui->sideBarList, &QListWidget::currentRowChanged, this, [this] {
         layoutWindow();
@@ -102,7 +106,7 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
             QCoreApplication::postEvent(this, new ShellEvent(static_cast<int>(message), wParam, lParam));
         },
         [this](const std::string& path) {
-            launchOrIgnore(LaunchRequest{LaunchRequest::Kind::Program, path, {}, GetProgramDir()});
+            LaunchOrWarn(m_launcher, this, LaunchRequest{LaunchRequest::Kind::Program, path, {}, GetProgramDir()});
         },
         [](std::chrono::milliseconds pause) { QThread::msleep(static_cast<unsigned long>(pause.count())); },
     };
@@ -368,7 +372,7 @@ void CMainDlg::postInitialise()
     units->selectFirstItem();
     if (auto request = SheetIntakeRequest(static_cast<unsigned long long>(winId()), m_options.systemManager)) {
         // The import tool takes over from here.
-        launchOrIgnore(*request);
+        LaunchOrWarn(m_launcher, this, *request);
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
 }
@@ -446,12 +450,6 @@ void CMainDlg::launchStartService()
 {
     WaitCursor wait;
     m_server->StartService();
-}
-
-void CMainDlg::launchOrIgnore(const LaunchRequest& request)
-{
-    // A program or document that cannot be started is the desktop's to report, not the window's.
-    m_launcher.launch(request);
 }
 
 void CMainDlg::showAbout()

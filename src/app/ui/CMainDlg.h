@@ -103,7 +103,6 @@ private:
     void onRefreshTimer();
     void showAbout();
     void launchStartService();
-    void launchOrIgnore(const LaunchRequest& request);
 
     std::unique_ptr<Ui::CMainDlg> m_ui;
     StartOptions m_options;

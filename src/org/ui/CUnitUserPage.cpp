@@ -335,12 +335,13 @@ void CUnitUserPage::importExport()
         showMessage(start.message);
         return;
     }
-    const std::string program = ProgramPath("\\SheetIntake.exe");
-    if (!FileExists(program)) {
-        return; // nothing to start; the import tool is installed separately
+    const LaunchRequest request{
+        LaunchRequest::Kind::Program, ProgramPath("\\SheetIntake.exe"), {start.parameters}, GetProgramDir()};
+    if (!FileExists(request.path)) {
+        WarnNotStarted(this, request); // the import tool is installed separately
+        return;
     }
-    Launcher& launcher = m_launcher != nullptr ? *m_launcher : desktopLauncher();
-    launcher.launch(LaunchRequest{LaunchRequest::Kind::Program, program, {start.parameters}, GetProgramDir()});
+    LaunchOrWarn(m_launcher != nullptr ? *m_launcher : desktopLauncher(), this, request);
 }
 
 void CUnitUserPage::pressEnter()
