@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/ui/CAdminPage.h"
+#include "catalog/AppCatalog.h"
+#include "catalog/ui/CCatalogPage.h"
 
 #include <memory>
 
@@ -12,8 +13,9 @@ class CAppPage;
 namespace qar::ui
 {
 
-/// The applications catalogue page.
-class CAppPage : public CAdminPage
+/// The applications catalogue page: apps.xml as a list sorted by the text of the ID, with the hidden
+/// login columns, and the application form for Add and Edit.
+class CAppPage : public CCatalogPage
 {
     Q_OBJECT
 
@@ -21,8 +23,21 @@ public:
     explicit CAppPage(QWidget* parent = nullptr);
     ~CAppPage() override;
 
+    const CAppCatalog& catalog() const { return m_catalog; }
+
+    void addEntry() override;
+    void editEntry() override;
+    void deleteEntry() override;
+
+protected:
+    void load() override;
+
 private:
+    AppFormSetup formSetup(bool adding) const;
+    bool accountMode() const;
+
     std::unique_ptr<Ui::CAppPage> m_ui;
+    CAppCatalog m_catalog;
 };
 
 } // namespace qar::ui

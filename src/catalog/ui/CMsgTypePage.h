@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/ui/CAdminPage.h"
+#include "catalog/MsgTypeCatalog.h"
+#include "catalog/ui/CCatalogPage.h"
 
 #include <memory>
 
@@ -12,8 +13,9 @@ class CMsgTypePage;
 namespace qar::ui
 {
 
-/// The transaction message types page.
-class CMsgTypePage : public CAdminPage
+/// The transaction message types page: jobmsg.xml as a list sorted by the three-digit number, with the
+/// message type form for Add and Modify.
+class CMsgTypePage : public CCatalogPage
 {
     Q_OBJECT
 
@@ -21,8 +23,18 @@ public:
     explicit CMsgTypePage(QWidget* parent = nullptr);
     ~CMsgTypePage() override;
 
+    const CMsgTypeCatalog& catalog() const { return m_catalog; }
+
+    void addEntry() override;
+    void editEntry() override;
+    void deleteEntry() override;
+
+protected:
+    void load() override;
+
 private:
     std::unique_ptr<Ui::CMsgTypePage> m_ui;
+    CMsgTypeCatalog m_catalog;
 };
 
 } // namespace qar::ui

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/ui/CAdminPage.h"
+#include "catalog/WebsiteCatalog.h"
+#include "catalog/ui/CCatalogPage.h"
 
 #include <memory>
 
@@ -12,8 +13,9 @@ class CWebsitePage;
 namespace qar::ui
 {
 
-/// The embedded websites page.
-class CWebsitePage : public CAdminPage
+/// The embedded websites page: weburl.xml as a list sorted by the text of the ID, with the website form
+/// for Add and Edit.
+class CWebsitePage : public CCatalogPage
 {
     Q_OBJECT
 
@@ -21,8 +23,18 @@ public:
     explicit CWebsitePage(QWidget* parent = nullptr);
     ~CWebsitePage() override;
 
+    const CWebsiteCatalog& catalog() const { return m_catalog; }
+
+    void addEntry() override;
+    void editEntry() override;
+    void deleteEntry() override;
+
+protected:
+    void load() override;
+
 private:
     std::unique_ptr<Ui::CWebsitePage> m_ui;
+    CWebsiteCatalog m_catalog;
 };
 
 } // namespace qar::ui
