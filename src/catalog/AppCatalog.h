@@ -17,12 +17,12 @@ class CXTableGroup;
 struct AppEntry
 {
     std::int32_t id = 0;
-    std::string name;
-    std::string location;   ///< program file or web address
+    std::string name{};
+    std::string location{}; ///< program file or web address
     std::int32_t group = 0; ///< 0: offered to every group
     std::int32_t type = 0;  ///< the AppType bits
-    std::string bsLogin;    ///< login interface of a browser/server application
-    std::string csTitle;    ///< login window title of a client/server application
+    std::string bsLogin{};  ///< login interface of a browser/server application
+    std::string csTitle{};  ///< login window title of a client/server application
     std::int32_t csId1 = 0; ///< control ids in that login window
     std::int32_t csId2 = 0;
     std::int32_t csId3 = 0;
@@ -97,16 +97,16 @@ enum class AppKind
 /// What the application form's fields hold: texts as typed, the group and type selections.
 struct AppForm
 {
-    std::string idText;
-    std::string name;
-    std::string location;
+    std::string idText{};
+    std::string name{};
+    std::string location{};
     int groupIndex = -1; ///< into AppFormModel::groups(), -1 for none
     AppKind kind = AppKind::None;
     bool needPassword = false;
     bool systemEmail = false;
     bool unitive = false;
-    std::string bsLogin;
-    std::string csTitle;
+    std::string bsLogin{};
+    std::string csTitle{};
     std::string csId1Text = "0";
     std::string csId2Text = "0";
     std::string csId3Text = "0";

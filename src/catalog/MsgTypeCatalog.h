@@ -15,7 +15,7 @@ namespace qar
 struct MsgTypeEntry
 {
     std::int32_t type = 0; ///< 1-20 the system's, 21-240 extensions
-    std::string name;
+    std::string name{};
     std::uint32_t mark = 0; ///< the feature mask, written as a signed number
 
     bool operator==(const MsgTypeEntry&) const = default;
@@ -75,8 +75,8 @@ enum class MsgTypeField
 struct MsgTypeForm
 {
     int numberIndex = -1; ///< into MsgTypeFormModel::numbers()
-    std::string name;
-    std::string markText;
+    std::string name{};
+    std::string markText{};
     bool ignoreSame = false;
     bool needReplay = false;
 };

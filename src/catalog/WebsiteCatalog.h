@@ -15,8 +15,8 @@ namespace qar
 struct WebsiteEntry
 {
     std::int32_t id = 0;
-    std::string name;
-    std::string url;
+    std::string name{};
+    std::string url{};
 
     bool operator==(const WebsiteEntry&) const = default;
 };
@@ -65,9 +65,9 @@ enum class WebsiteField
 
 struct WebsiteForm
 {
-    std::string idText;
-    std::string name;
-    std::string url;
+    std::string idText{};
+    std::string name{};
+    std::string url{};
 };
 
 /// The logic of the website form: the proposed ID and the checks of OK.
