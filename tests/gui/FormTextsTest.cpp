@@ -5,11 +5,14 @@
 #include "app/ui/CCorpDlg.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/UiText.h"
+#include "catalog/ui/CAppEditDlg.h"
 #include "catalog/ui/CAppPage.h"
 #include "catalog/ui/CEnvParamPage.h"
 #include "catalog/ui/CHelpViewerDlg.h"
+#include "catalog/ui/CMsgTypeEditDlg.h"
 #include "catalog/ui/CMsgTypePage.h"
 #include "catalog/ui/CRolePage.h"
+#include "catalog/ui/CWebsiteEditDlg.h"
 #include "catalog/ui/CWebsitePage.h"
 #include "groups/ui/CGroupPage.h"
 #include "org/ui/CSearchDlg.h"
@@ -188,6 +191,12 @@ private slots:
         forms.push_back(std::make_unique<CGroupPage>());
         forms.push_back(std::make_unique<CEnvParamPage>());
         forms.push_back(std::make_unique<CHelpViewerDlg>());
+        const AppFormModel appForm(AppFormSetup{true, 0, {}, {0}});
+        forms.push_back(std::make_unique<CAppEditDlg>(appForm, AppEntry{}, true, launcher));
+        const MsgTypeFormModel msgTypeForm({21}, true);
+        forms.push_back(std::make_unique<CMsgTypeEditDlg>(msgTypeForm, MsgTypeEntry{}, launcher));
+        const WebsiteFormModel websiteForm(true, {});
+        forms.push_back(std::make_unique<CWebsiteEditDlg>(websiteForm, WebsiteEntry{}));
         for (const auto& form : forms) {
             for (const QString& t : shownTexts(form.get())) {
                 // The notice label is filled from a format with the entry's name.
