@@ -7,6 +7,7 @@
 #include "resources/StringIds.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qar
 {
@@ -133,27 +134,26 @@ std::vector<std::int32_t> CAppCatalog::usedIds() const
     return ids;
 }
 
-bool CAppCatalog::save(const std::vector<AppEntry>& rows)
+bool WriteAppsFile(const std::string& path, const std::vector<AppEntry>& rows)
 {
-    const bool saved = WriteCatalogFile(m_path, kRoot, kRecord, rows, [](CXMarkupFile& doc, const AppEntry& e) {
+    return WriteCatalogFile(path, kRoot, kRecord, rows, [](CXMarkupFile& doc, const AppEntry& e) {
         for (int column = 0; column < kAppColumns; ++column) {
             doc.SetAttribute(kAttributes[column], AppCellText(e, column));
         }
     });
-    if (saved) {
-        load();
-    }
-    return saved;
 }
 
+// Each change is made in place and undone when the file cannot be written, so the list always shows
+// the file. The file just written reads back as exactly these rows, so they are not read again.
 std::optional<std::size_t> CAppCatalog::add(const AppEntry& entry)
 {
-    std::vector<AppEntry> rows = m_rows;
-    const std::size_t at = SortedInsertPosition(rows, entry, keyText);
-    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), entry);
-    if (!save(rows)) {
+    const std::size_t at = SortedInsertPosition(m_rows, entry, keyText);
+    const auto it = m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(at), entry);
+    if (!WriteAppsFile(m_path, m_rows)) {
+        m_rows.erase(it);
         return std::nullopt;
     }
+    m_largestId = std::max(m_largestId, entry.id);
     return at;
 }
 
@@ -162,10 +162,13 @@ bool CAppCatalog::replace(std::size_t row, const AppEntry& entry)
     if (row >= m_rows.size()) {
         return false;
     }
-    std::vector<AppEntry> rows = m_rows;
-    rows[row] = entry;
-    rows[row].id = m_rows[row].id; // the ID of an entry never changes
-    return save(rows);
+    AppEntry previous = std::exchange(m_rows[row], entry);
+    m_rows[row].id = previous.id; // the ID of an entry never changes
+    if (!WriteAppsFile(m_path, m_rows)) {
+        m_rows[row] = std::move(previous);
+        return false;
+    }
+    return true;
 }
 
 bool CAppCatalog::remove(std::size_t row)
@@ -173,9 +176,14 @@ bool CAppCatalog::remove(std::size_t row)
     if (row >= m_rows.size()) {
         return false;
     }
-    std::vector<AppEntry> rows = m_rows;
-    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(row));
-    return save(rows);
+    const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(row);
+    AppEntry removed = std::move(*at);
+    m_rows.erase(at);
+    if (!WriteAppsFile(m_path, m_rows)) {
+        m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(row), std::move(removed));
+        return false;
+    }
+    return true;
 }
 
 AppControls ApplyAppRules(AppForm& form)

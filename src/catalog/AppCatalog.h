@@ -52,9 +52,12 @@ inline constexpr int kAppVisibleColumns = 4;
 std::string AppCellText(const AppEntry& entry, int column);
 /// The icon file of application `id` in the icon folder, "%d.ico".
 std::string AppIconPath(std::int32_t id);
+/// Writes apps.xml whole with `rows` in their order; false when the file could not be written.
+bool WriteAppsFile(const std::string& path, const std::vector<AppEntry>& rows);
 
 /// The applications catalogue: the list of apps.xml sorted by the text of the ID, and the largest ID
-/// ever read, from which the next one is proposed. Every change rewrites the file whole and reloads.
+/// ever read, from which the next one is proposed. Every change rewrites the file whole; the list
+/// changes only when the file was written.
 class CAppCatalog
 {
 public:
@@ -69,17 +72,15 @@ public:
     /// The IDs of the list, sorted.
     std::vector<std::int32_t> usedIds() const;
 
-    /// Writes the list with `entry` in its place and reloads; the row it landed on, or nullopt when the
-    /// file could not be written (the list is then unchanged).
+    /// Writes the list with `entry` in its place; the row it landed on, or nullopt when the file could not
+    /// be written (the list is then unchanged).
     std::optional<std::size_t> add(const AppEntry& entry);
-    /// Writes the list with row `row` replaced and reloads; false when the file could not be written.
+    /// Writes the list with row `row` replaced (its ID kept); false when the file could not be written.
     bool replace(std::size_t row, const AppEntry& entry);
-    /// Writes the list without row `row` and reloads; false when the file could not be written.
+    /// Writes the list without row `row`; false when the file could not be written.
     bool remove(std::size_t row);
 
 private:
-    bool save(const std::vector<AppEntry>& rows);
-
     std::string m_path;
     std::vector<AppEntry> m_rows;
     std::int32_t m_largestId = 0;

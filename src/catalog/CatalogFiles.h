@@ -60,7 +60,12 @@ std::string FormatNumber(std::int64_t value, int width = 0);
 /// entries of equal text keep the order they came in.
 template <class Entry, class KeyText> void SortByKeyText(std::vector<Entry>& rows, KeyText keyText)
 {
-    std::stable_sort(rows.begin(), rows.end(), [&](const Entry& a, const Entry& b) { return keyText(a) < keyText(b); });
+    const auto less = [&](const Entry& a, const Entry& b) { return keyText(a) < keyText(b); };
+    // Files this tool wrote are in order already.
+    if (std::is_sorted(rows.begin(), rows.end(), less)) {
+        return;
+    }
+    std::stable_sort(rows.begin(), rows.end(), less);
 }
 
 /// Where a new entry goes in such a list: behind every entry whose text is not greater.
