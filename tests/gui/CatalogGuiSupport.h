@@ -22,7 +22,8 @@ inline std::string iconBytes(std::size_t size)
     };
     put(0, 0, 2), put(2, 1, 2), put(4, 1, 2), put(6, 32, 1), put(7, 32, 1), put(8, 0, 2), put(10, 1, 2);
     put(12, 32, 2), put(14, static_cast<std::uint32_t>(size - 22), 4), put(18, 22, 4);
-    put(22, 40, 4), put(26, 32, 4), put(30, 64, 4), put(34, 1, 2), put(36, 32, 2), put(38, 0, 24);
+    put(22, 40, 4), put(26, 32, 4), put(30, 64, 4), put(34, 1, 2), put(36, 32, 2);
+    b.replace(38, 24, 24, '\0'); // the rest of the bitmap header
     return b;
 }
 
