@@ -1,15 +1,16 @@
 #include "settings/CProfileFile.h"
 
 #include "platform/Locale.h"
+#include "platform/SafeFile.h"
 #include "platform/TextUtil.h"
 #include "settings/ProfileText.h"
 
-#include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <exception>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,64 +93,64 @@ bool readWholeFile(const std::string& path, std::string& out)
     }
 }
 
-bool writeAll(int fd, const std::string& bytes)
+/// The writes a batch gathers for one file: the file's text as the writes so far made it.
+struct PendingText
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
+    std::string text;
+    int depth = 0;        ///< batches alive on the file
+    bool loaded = false;  ///< the file has been read
+    bool existed = false; ///< the file existed when read
+    bool usable = true;   ///< false: the file exists but cannot be read, so no write may replace it
+    bool changed = false;
+    bool refused = false; ///< a write was dropped because the file is unusable
+};
+
+std::mutex g_batchMutex;
+
+std::map<std::string, PendingText>& batches()
+{
+    static std::map<std::string, PendingText> pending;
+    return pending;
+}
+
+/// The text a batch holds for the file, which reads see before the file has it.
+bool pendingText(const std::string& path, std::string& out)
+{
+    const std::lock_guard lock(g_batchMutex);
+    const auto batch = batches().find(path);
+    if (batch == batches().end() || !batch->second.loaded || !batch->second.usable) {
+        return false;
     }
+    out = batch->second.text;
     return true;
 }
 
-/// Replaces the file by `bytes` through a temporary file in the same folder, so that a reader (the
-/// server, another copy of the tool) sees either the old or the new file, never a half-written one.
-void replaceFile(const std::string& path, const std::string& bytes, const struct stat* previous)
-{
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return; // the folder is missing or not writable: the write fails silently
-        }
-    }
-    if (fd < 0) {
-        return;
-    }
-    bool ok = writeAll(fd, bytes);
-    if (ok && previous) {
-        (void)::fchmod(fd, previous->st_mode & 07777);
-    }
-    // No fsync: the rename alone keeps readers from a half-written file, and the common file systems
-    // flush a file renamed over another before the rename itself. Syncing every key costs milliseconds
-    // each, and a form saves dozens of keys one by one.
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-    }
-}
-
-/// The file a write replaces: the target of a symbolic link rather than the link itself.
-std::string writeTarget(const std::string& path)
+/// Reads the file a write will change. False when it exists but cannot be read: it is then left as it
+/// was rather than replaced by a single key.
+bool loadForWrite(const std::string& path, std::string& text, bool& existed)
 {
     struct stat st = {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-        return path;
+    existed = ::stat(path.c_str(), &st) == 0;
+    return !existed || (!S_ISDIR(st.st_mode) && readWholeFile(path, text));
+}
+
+void writeIntoBatch(PendingText& p, const std::string& path, std::string_view section, std::string_view key,
+                    std::string_view value)
+{
+    if (!p.loaded) {
+        p.loaded = true;
+        p.usable = loadForWrite(path, p.text, p.existed);
     }
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) {
-        return path;
+    if (!p.usable) {
+        p.refused = true;
+        return;
     }
-    return resolved;
+    std::string updated = WriteProfileKey(p.text, section, key, value);
+    if (!p.existed || updated != p.text) {
+        p.text = std::move(updated);
+        p.existed = true;
+        p.changed = true;
+    }
 }
 
 } // namespace
@@ -184,7 +185,7 @@ std::string CProfileFile::GetString(const std::string& key, const std::string& d
     }
     std::string_view result = defValue;
     std::string text;
-    if (!keyName.empty() && readWholeFile(m_filePath, text)) {
+    if (!keyName.empty() && (pendingText(m_filePath, text) || readWholeFile(m_filePath, text))) {
         ProfileLocation loc = LocateProfileKey(text, sectionName, keyName);
         if (loc.keyFound) {
             result = ProfileValueForRead(std::string_view(text).substr(loc.valueBegin, loc.valueEnd - loc.valueBegin));
@@ -206,17 +207,21 @@ void CProfileFile::WriteString(const std::string& key, const std::string& value,
     if (keyName.empty()) {
         return;
     }
-    std::string target = writeTarget(m_filePath);
-    std::string text;
-    struct stat st = {};
-    bool existed = ::stat(target.c_str(), &st) == 0;
-    if (existed && (S_ISDIR(st.st_mode) || !readWholeFile(target, text))) {
-        return; // an unreadable file is left as it was rather than replaced by a single key
-    }
     try {
+        const std::lock_guard lock(g_batchMutex);
+        const auto batch = batches().find(m_filePath);
+        if (batch != batches().end()) {
+            writeIntoBatch(batch->second, m_filePath, sectionName, keyName, cString(value));
+            return;
+        }
+        std::string text;
+        bool existed = false;
+        if (!loadForWrite(m_filePath, text, existed)) {
+            return;
+        }
         std::string updated = WriteProfileKey(text, sectionName, keyName, cString(value));
         if (!existed || updated != text) {
-            replaceFile(target, updated, existed ? &st : nullptr);
+            WriteFileAtomically(m_filePath, updated); // a failed write is not reported
         }
     } catch (const std::exception&) {
         // Out of memory for the new text: the file stays as it was, like any other failed write.
@@ -257,9 +262,43 @@ void CProfileFile::ExchangeStringArray(Exchange dir, std::vector<std::string>& v
     if (values.size() < static_cast<std::size_t>(count)) {
         values.resize(static_cast<std::size_t>(count));
     }
+    std::optional<WriteBatch> batch;
+    if (dir == Exchange::Write) {
+        batch.emplace(*this);
+    }
     for (int i = 0; i < count; ++i) {
         ExchangeString(dir, values[static_cast<std::size_t>(i)], key + "_" + std::to_string(i), section, def);
     }
+}
+
+CProfileFile::WriteBatch::WriteBatch(const CProfileFile& file) : m_path(file.FilePath())
+{
+    const std::lock_guard lock(g_batchMutex);
+    ++batches()[m_path].depth;
+}
+
+CProfileFile::WriteBatch::~WriteBatch()
+{
+    if (!m_done) {
+        Commit();
+    }
+}
+
+bool CProfileFile::WriteBatch::Commit()
+{
+    if (m_done) {
+        return m_written;
+    }
+    m_done = true;
+    const std::lock_guard lock(g_batchMutex);
+    const auto batch = batches().find(m_path);
+    if (--batch->second.depth > 0) {
+        return m_written;
+    }
+    const PendingText p = std::move(batch->second);
+    batches().erase(batch);
+    m_written = !p.refused && (!p.changed || WriteFileAtomically(m_path, p.text));
+    return m_written;
 }
 
 } // namespace qar

@@ -15,9 +15,34 @@ enum class Exchange
 
 /// Accessor of the INI-style .dat settings files, with the semantics of the Windows private profile
 /// functions. Every operation opens and closes the file, so objects on one file see each other's writes.
+/// Each write replaces the whole file and syncs it to disk; a WriteBatch makes several writes one.
 class CProfileFile
 {
 public:
+    /// Gathers every write to the file (through any object of this process on the same path) in memory
+    /// while it lives, and writes the file once at the end: the keys of a form or of start-up reach the
+    /// disk together, all or none, for the price of one synced write. Reads see the gathered writes;
+    /// other processes see them when the batch ends. A batch inside another leaves the writing to the
+    /// outer one.
+    class WriteBatch
+    {
+    public:
+        explicit WriteBatch(const CProfileFile& file);
+        /// Writes what was gathered unless Commit did.
+        ~WriteBatch();
+        WriteBatch(const WriteBatch&) = delete;
+        WriteBatch& operator=(const WriteBatch&) = delete;
+
+        /// Writes the file now and ends the batch; false when the file could not be written or was
+        /// unreadable (it then keeps its old content). True at once inside an outer batch.
+        bool Commit();
+
+    private:
+        std::string m_path;
+        bool m_done = false;
+        bool m_written = true;
+    };
+
     CProfileFile(std::string filePath, std::string section = {});
     virtual ~CProfileFile();
 
