@@ -3,11 +3,9 @@
 #include "db/CDatabaseSession.h"
 #include "db/OdbcError.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 #include "resources/StringIds.h"
 #include "settings/CProfileFile.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace qar
 {
@@ -68,6 +66,7 @@ CorporationInfo ReadCorporationInfo()
 void WriteCorporationInfo(const CorporationInfo& info)
 {
     CProfileFile file(envInfoPath(), kEnvInfoSection);
+    CProfileFile::WriteBatch batch(file);
     file.WriteString(kNameKey, info.name);
     file.WriteString(kHomepageKey, info.homepage);
 }
@@ -95,9 +94,7 @@ HandOff TakeHandOffFiles()
     CProfileFile file(settings, "Info");
     handOff.corporation.name = file.GetString("m_sCorp", "");
     handOff.corporation.homepage = file.GetString("m_sHttp", "");
-    std::error_code ignored;
-    std::filesystem::copy_file(image, ProgramPath("\\AppConf.bmp"), std::filesystem::copy_options::overwrite_existing,
-                               ignored);
+    CopyFileAtomically(image, ProgramPath("\\AppConf.bmp"));
     return handOff;
 }
 
