@@ -6,6 +6,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -54,6 +55,8 @@ int main(int argc, char** argv)
     if (answeredInformationSwitch(argc, argv)) {
         return 0;
     }
+    // A file-size limit must make a save fail (and keep the old file), not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qaradmin"));
     QApplication::setApplicationVersion(QStringLiteral(QAR_VERSION));
