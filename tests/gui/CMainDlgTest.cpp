@@ -65,8 +65,8 @@ private slots:
         m_box.reset();
     }
 
-    // Each side-bar row shows its page, or for a group manager the notice instead of a forbidden page;
-    // the environment parameters page never shows.
+    // The side bar lists its six entries in order; each row shows its page, or for a group manager the
+    // notice instead of a forbidden page; the environment parameters page never shows.
     void sideBarByAdministrationMode_data()
     {
         QTest::addColumn<bool>("systemManager");
@@ -87,6 +87,12 @@ private slots:
         dlg.show();
         auto* bar = child<QListWidget>(dlg, "sideBarList");
         auto* notice = child<QLabel>(dlg, "noticeLabel");
+        QStringList texts;
+        for (int row = 0; row < bar->count(); ++row) {
+            texts << bar->item(row)->text();
+        }
+        QCOMPARE(texts.join(QLatin1Char(',')),
+                 QStringLiteral("Groups,Roles,Depts & Users,Applications,Websites,Message Extend"));
         QCOMPARE(bar->count(), pages.size());
         QCOMPARE(bar->currentRow(), systemManager ? 0 : 2);
         QCOMPARE(visiblePages(dlg), QStringList{pages[bar->currentRow()]});
