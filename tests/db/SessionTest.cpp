@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "OdbcTestDb.h"
 #include "db/CDatabaseSession.h"
 #include "db/ConnectString.h"
@@ -6,11 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fcntl.h>
+#include <csignal>
 #include <filesystem>
 #include <future>
-#include <signal.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -81,9 +80,6 @@ QAR_DB_TEST_ON_BOTH_ENGINES(SessionTest);
 class PrivateMariaDb
 {
 public:
-    PrivateMariaDb() : m_data(m_dir.path() / "data") { std::filesystem::create_directories(m_data); }
-    ~PrivateMariaDb() { stop(); }
-
     static std::string binary()
     {
         for (const char* path : {"/usr/sbin/mariadbd", "/usr/sbin/mysqld", "/usr/bin/mariadbd"}) {
@@ -103,9 +99,9 @@ public:
 
     void start()
     {
-        const std::string data = m_data.string();
-        std::vector<std::string> args = {binary(),
-                                         "--no-defaults",
+        const std::string data = m_dir.file("data");
+        std::filesystem::create_directories(data);
+        std::vector<std::string> args = {"--no-defaults",
                                          "--datadir=" + data,
                                          "--socket=" + data + "/mysqld.sock",
                                          "--pid-file=" + data + "/mysqld.pid",
@@ -117,21 +113,9 @@ public:
                                          "--innodb-log-file-size=8M",
                                          "--innodb-buffer-pool-size=16M"};
         if (::geteuid() == 0) {
-            args.insert(args.begin() + 2, "--user=root");
+            args.insert(args.begin() + 1, "--user=root");
         }
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            std::vector<char*> argv;
-            for (std::string& a : args) {
-                argv.push_back(a.data());
-            }
-            argv.push_back(nullptr);
-            const int null = ::open("/dev/null", O_RDWR);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
+        m_server = std::make_unique<test::ChildProcess>(binary(), args);
         for (int i = 0; i < 300; ++i) {
             try {
                 CXDatabase probe;
@@ -144,24 +128,19 @@ public:
         FAIL() << "the private MariaDB server did not start; see " << data << "/server.log";
     }
 
-    pid_t pid() const { return m_pid; }
+    pid_t pid() const { return m_server->pid(); }
 
     void stop()
     {
-        if (m_pid <= 0) {
-            return;
-        }
-        ::kill(m_pid, SIGTERM);
-        ::kill(m_pid, SIGCONT); // a stopped server acts on the signal only once it runs
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_pid = -1;
+        ::kill(pid(), SIGTERM);
+        ::kill(pid(), SIGCONT); // a stopped server acts on the signal only once it runs
+        m_server->stop(SIGTERM);
+        m_server.reset();
     }
 
 private:
     test::TempDir m_dir;
-    std::filesystem::path m_data;
-    pid_t m_pid = -1;
+    std::unique_ptr<test::ChildProcess> m_server;
 };
 
 // The timer's refresh fails silently, within the timeouts, on a server that is gone and on one that is

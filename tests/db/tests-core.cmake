@@ -6,6 +6,6 @@ if(TARGET qar_test_db)
             ${CMAKE_CURRENT_LIST_DIR}/RecordsetTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/TableMapTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/SessionTest.cpp
-        LIBS qar_test_db
+        LIBS qar_test_db qar_test_process
         LABELS db)
 endif()
