@@ -53,7 +53,7 @@ private slots:
         m_box = std::make_unique<test::ProgramSandbox>();
         m_windowsDir = std::make_unique<test::ScopedEnv>("QAR_WINDOWS_DIR", m_box->dir.file("windows").c_str());
         m_host.openResult = true;
-        m_host.probe.running = false;
+        m_host.probe.window = false;
         m_host.calls.clear();
         m_launcher.launched.clear();
         m_launcher.starts = true;
@@ -170,7 +170,7 @@ private slots:
                 test::writeFile(m_box->dir.file("UserData/config/Server.Conf"), "[Server]\n");
                 test::writeFile(m_box->dir.file("RXServer.exe"), "");
             }
-            m_host.probe.running = c.running;
+            m_host.probe.window = c.running;
             CMainDlg dlg(options(true, c.firstRun), m_host, m_launcher);
             QVERIFY(dlg.initialise());
             dlg.show();
@@ -232,7 +232,6 @@ private slots:
         }
     }
 
-    // The library's events reach the window through its event queue, never directly.
     // The library's events reach the window through its event queue, never directly: a connection that
     // comes up (3026, state 1) or a ready reply (3025, the id of the message to take) notifies the server.
     void networkEventsNotifyTheServerOnTheGuiThread()
@@ -243,7 +242,7 @@ private slots:
             QCoreApplication::processEvents();
             test::RecordingLink& link = *m_host.link;
             link.state = -1;
-            link.incoming.push_back(VexPayload{0x22, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02});
+            link.waiting[0] = VexPayload{0x22, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02};
             QCoreApplication::postEvent(&dlg, new ShellEvent(message, 0, message == 3025 ? 0 : 1));
             QVERIFY(link.sent.empty());
             QCoreApplication::processEvents();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeServer.h"
 #include "TempDir.h"
 #include "app/ShellHost.h"
 #include "app/ui/Launcher.h"
@@ -23,41 +24,6 @@ template <class T> T* child(const QObject& parent, const char* name)
 {
     return parent.findChild<T*>(QString::fromLatin1(name));
 }
-
-/// A network client that keeps what is sent and hands out the messages the test puts in.
-class RecordingLink : public IVexLink
-{
-public:
-    std::vector<VexPayload> sent;
-    std::vector<VexPayload> incoming;
-    int state = 0;
-    int shutdowns = 0;
-
-    bool sendPayload(VexPayload payload) override
-    {
-        sent.push_back(std::move(payload));
-        return true;
-    }
-    std::optional<VexPayload> takeMessage(std::uint32_t messageId) override
-    {
-        if (messageId >= incoming.size()) {
-            return std::nullopt;
-        }
-        return incoming[messageId];
-    }
-    void Shutdown() override { ++shutdowns; }
-    int GetState() const override { return state; }
-    void SetState(int newState) override { state = newState; }
-};
-
-/// A server that is running or not, as the test says.
-class FakeProbe : public IServerProbe
-{
-public:
-    bool running = false;
-    bool findServerWindow() override { return running; }
-    bool findServerProcess() override { return false; }
-};
 
 /// A ShellHost whose calls the test records. By default its session names a data source that does not
 /// exist and opening answers `openResult`: pages that reach the database find it closed. Given a connect
