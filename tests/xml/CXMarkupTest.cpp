@@ -41,31 +41,27 @@ void expectIndexMatchesReparse(const CXMarkup& edited)
     compare(edited.record(0).firstChild, fresh.record(0).firstChild);
 }
 
-CXMarkup writeUsers(const std::vector<std::pair<std::string, std::string>>& users)
+// Every attribute of every record <T> below <R>, record by record; `edit` runs on record `at` first.
+std::vector<std::string> attributesOf(CXMarkup& doc, int at = -1, const std::function<void(CXMarkup&)>& edit = {})
 {
-    CXMarkup doc;
-    doc.SetDocument(kDecl);
-    EXPECT_TRUE(doc.AddElement("QAR_USERS"));
-    for (const auto& [id, units] : users) {
-        EXPECT_TRUE(doc.AddChildElement("USER"));
-        EXPECT_TRUE(doc.EnterElement());
-        EXPECT_TRUE(doc.SetAttribute("ID", id));
-        EXPECT_TRUE(doc.SetAttribute("UNITS", units));
-        EXPECT_TRUE(doc.LeaveElement());
+    static const char* const names[] = {"a", "b", "ab", "a[1]", "a b", "a[", "c"};
+    std::vector<std::string> values;
+    if (!doc.FindElement("R") || !doc.EnterElement()) {
+        return values;
     }
-    return doc;
+    for (int record = 0; doc.FindElement("T"); ++record) {
+        if (record == at) {
+            edit(doc);
+        }
+        for (const char* name : names) {
+            values.push_back(doc.GetAttribute(name));
+        }
+        values.emplace_back("|");
+    }
+    return values;
 }
 
 } // namespace
-
-TEST(CXMarkup, WriterPatternLaysOutOneElementPerLine)
-{
-    const CXMarkup doc = writeUsers({{"5", "3|7"}, {"6", "1"}});
-    EXPECT_EQ(doc.GetDocument(), kDecl + "<QAR_USERS>\r\n<USER ID=\"5\" UNITS=\"3|7\"/>\r\n"
-                                         "<USER ID=\"6\" UNITS=\"1\"/>\r\n</QAR_USERS>\r\n");
-    expectIndexMatchesReparse(doc);
-    EXPECT_EQ(writeUsers({}).GetDocument(), kDecl + "<QAR_USERS/>\r\n");
-}
 
 TEST(CXMarkup, WritersValuesOfEveryLengthAndEntityReadBack)
 {
@@ -202,109 +198,77 @@ TEST(CXMarkup, SkipsDeclarationsCommentsCdataAndDoctype)
     }
 }
 
-TEST(CXMarkup, AddElementAtDocumentLevel)
+// Each edit writes the layout the system writes (one element per line, CRLF) and changes no other byte;
+// the index it keeps must be the one a fresh parse of the new text builds.
+TEST(CXMarkup, EditsSpliceTheTextAndKeepTheIndexExact)
 {
-    CXMarkup doc;
-    EXPECT_FALSE(doc.SetDocument(kDecl));
-    ASSERT_TRUE(doc.AddElement("ROOT"));
-    EXPECT_EQ(doc.GetDocument(), kDecl + "<ROOT/>\r\n");
-    EXPECT_EQ(doc.currentElement(), 1);
-    EXPECT_EQ(doc.currentParent(), 0);
-    // One root only, and nothing changes.
-    EXPECT_FALSE(doc.AddElement("OTHER"));
-    EXPECT_EQ(doc.GetDocument(), kDecl + "<ROOT/>\r\n");
-    // A failed parse keeps the text; the root goes behind it.
-    EXPECT_FALSE(doc.SetDocument("<a></b>"));
-    ASSERT_TRUE(doc.AddElement("R", "v"));
-    EXPECT_EQ(doc.GetDocument(), "<a></b><R>v</R>\r\n");
-}
-
-TEST(CXMarkup, AddChildElementOpensEmptyAndBareParents)
-{
-    CXMarkup doc;
-    ASSERT_TRUE(doc.SetDocument("<R/>"));
-    ASSERT_TRUE(doc.FindElement("R"));
-    ASSERT_TRUE(doc.AddChildElement("A"));
-    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<A/>\r\n</R>");
-    ASSERT_TRUE(doc.AddChildElement("B", "x"));
-    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<A/>\r\n<B>x</B>\r\n</R>");
-    EXPECT_EQ(doc.currentElement(), 1);
-    EXPECT_EQ(doc.currentChild(), 3);
-    expectIndexMatchesReparse(doc);
-
-    ASSERT_TRUE(doc.SetDocument("<R></R>"));
-    doc.FindElement();
-    ASSERT_TRUE(doc.AddChildElement("V", "a<b&c"));
-    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<V>a&lt;b&amp;c</V>\r\n</R>");
-    expectIndexMatchesReparse(doc);
-    doc.EnterElement();
-    EXPECT_EQ(doc.GetText(), "a<b&c");
-
-    EXPECT_FALSE(CXMarkup().AddChildElement("A"));
-}
-
-TEST(CXMarkup, InsertionsInTheMiddleShiftEveryLaterRecord)
-{
-    CXMarkup doc;
-    ASSERT_TRUE(doc.SetDocument("<R>\r\n<G><U/><U><F>1</F></U></G>\r\n<G>\r\n<U/>\r\n</G>\r\n</R>\r\n"));
-    ASSERT_TRUE(doc.FindElement("R"));
-    doc.EnterElement();
-    ASSERT_TRUE(doc.FindElement("G"));
-    ASSERT_TRUE(doc.SetAttribute("NAME", "first"));
-    expectIndexMatchesReparse(doc);
-    doc.EnterElement();
-    ASSERT_TRUE(doc.FindElement("U"));
-    ASSERT_TRUE(doc.AddElement("NEW", "v"));
-    expectIndexMatchesReparse(doc);
-    ASSERT_TRUE(doc.AddElement("NEXT"));
-    expectIndexMatchesReparse(doc);
-    doc.LeaveElement();
-    ASSERT_TRUE(doc.AddChildElement("LAST"));
-    expectIndexMatchesReparse(doc);
-    ASSERT_TRUE(doc.SetAttribute("ID", 42));
-    ASSERT_TRUE(doc.SetAttribute("ID", "x"));
-    expectIndexMatchesReparse(doc);
-    EXPECT_EQ(doc.GetDocument(), "<R>\r\n<G NAME=\"first\" ID=\"x\"><U/><NEW>v</NEW>\r\n<NEXT/>\r\n<LAST/>\r\n"
-                                 "<U><F>1</F></U></G>\r\n<G>\r\n<U/>\r\n</G>\r\n</R>\r\n");
-}
-
-TEST(CXMarkup, SetAttributeInsertsOrReplacesOnlyTheValue)
-{
-    CXMarkup doc;
-    doc.SetDocument("<A/>");
-    doc.FindElement();
-    ASSERT_TRUE(doc.SetAttribute("ID", "5"));
-    EXPECT_EQ(doc.GetDocument(), "<A ID=\"5\"/>");
-    ASSERT_TRUE(doc.SetAttribute("ID", "7"));
-    EXPECT_EQ(doc.GetDocument(), "<A ID=\"7\"/>");
-    ASSERT_TRUE(doc.SetAttribute("N", "it's \"q\""));
-    EXPECT_EQ(doc.GetDocument(), "<A ID=\"7\" N=\"it&apos;s &quot;q&quot;\"/>");
-    EXPECT_EQ(doc.GetAttribute("N"), "it's \"q\"");
-    expectIndexMatchesReparse(doc);
-
-    doc.SetDocument("<A>..</A>");
-    doc.FindElement();
-    ASSERT_TRUE(doc.SetAttribute("ID", "5"));
-    EXPECT_EQ(doc.GetDocument(), "<A ID=\"5\">..</A>");
-    expectIndexMatchesReparse(doc);
-    EXPECT_FALSE(CXMarkup().SetAttribute("ID", "5"));
-
-    doc.SetDocument("<E a=\"1\" b=\"2\"/>");
-    doc.FindElement();
-    EXPECT_FALSE(doc.SetAttribute("", "zz"));
-    EXPECT_EQ(doc.GetDocument(), "<E a=\"1\" b=\"2\"/>");
-
-    // In a tag without a name the first attribute written becomes the tag's name, not an attribute.
-    doc.SetDocument("<R/>");
-    doc.FindElement();
-    doc.AddChildElement("", "v");
-    doc.EnterElement();
-    doc.FindElement();
-    ASSERT_TRUE(doc.SetAttribute("ID", "1"));
-    EXPECT_EQ(doc.GetAttribute("ID"), "");
-    ASSERT_TRUE(doc.SetAttribute("ID", "2"));
-    EXPECT_EQ(doc.GetDocument(), "<R>\r\n< ID=\"1\" ID=\"2\">v</>\r\n</R>");
-    EXPECT_EQ(doc.GetAttribute("ID"), "2");
+    const struct
+    {
+        const char* name;
+        std::string start;
+        std::function<bool(CXMarkup&)> edit;
+        std::string result;
+    } cases[] = {
+        {"a root behind the declaration, one only", kDecl,
+         [](CXMarkup& d) {
+             return d.AddElement("ROOT") && d.currentElement() == 1 && d.currentParent() == 0 && !d.AddElement("X");
+         },
+         kDecl + "<ROOT/>\r\n"},
+        {"a root behind text that failed to parse", "<a></b>", [](CXMarkup& d) { return d.AddElement("R", "v"); },
+         "<a></b><R>v</R>\r\n"},
+        {"children open an empty element", "<R/>",
+         [](CXMarkup& d) {
+             return d.FindElement("R") && d.AddChildElement("A") && d.AddChildElement("B", "x") &&
+                    d.currentElement() == 1 && d.currentChild() == 3;
+         },
+         "<R>\r\n<A/>\r\n<B>x</B>\r\n</R>"},
+        {"a child's text is encoded", "<R></R>",
+         [](CXMarkup& d) { return d.FindElement() && d.AddChildElement("V", "a<b&c"); },
+         "<R>\r\n<V>a&lt;b&amp;c</V>\r\n</R>"},
+        {"attributes inserted, replaced and encoded", "<A/>",
+         [](CXMarkup& d) {
+             return d.FindElement() && d.SetAttribute("ID", "5") && d.SetAttribute("ID", "7") &&
+                    d.SetAttribute("N", "it's \"q\"") && d.GetAttribute("N") == "it's \"q\"";
+         },
+         "<A ID=\"7\" N=\"it&apos;s &quot;q&quot;\"/>"},
+        {"an empty name renames no attribute", "<E a=\"1\" b=\"2\"/>",
+         [](CXMarkup& d) { return d.FindElement() && !d.SetAttribute("", "zz"); }, "<E a=\"1\" b=\"2\"/>"},
+        {"an attribute before the content", "<A>..</A>",
+         [](CXMarkup& d) { return d.FindElement() && d.SetAttribute("ID", "5"); }, "<A ID=\"5\">..</A>"},
+        {"insertions in the middle shift every later record",
+         "<R>\r\n<G><U/><U><F>1</F></U></G>\r\n<G>\r\n<U/>\r\n</G>\r\n</R>\r\n",
+         [](CXMarkup& d) {
+             return d.FindElement("R") && d.EnterElement() && d.FindElement("G") && d.SetAttribute("NAME", "first") &&
+                    d.EnterElement() && d.FindElement("U") && d.AddElement("NEW", "v") && d.AddElement("NEXT") &&
+                    d.LeaveElement() && d.AddChildElement("LAST") && d.SetAttribute("ID", 42) &&
+                    d.SetAttribute("ID", "x");
+         },
+         "<R>\r\n<G NAME=\"first\" ID=\"x\"><U/><NEW>v</NEW>\r\n<NEXT/>\r\n<LAST/>\r\n<U><F>1</F></U></G>\r\n"
+         "<G>\r\n<U/>\r\n</G>\r\n</R>\r\n"},
+        // In a tag without a name the first attribute written becomes the tag's name, not an attribute.
+        {"a tag without a name", "<R/>",
+         [](CXMarkup& d) {
+             d.FindElement();
+             d.AddChildElement("", "v");
+             d.EnterElement();
+             d.FindElement();
+             return d.SetAttribute("ID", "1") && d.GetAttribute("ID").empty() && d.SetAttribute("ID", "2") &&
+                    d.GetAttribute("ID") == "2";
+         },
+         "<R>\r\n< ID=\"1\" ID=\"2\">v</>\r\n</R>"},
+        {"nothing to add to", "", [](CXMarkup& d) { return !d.AddChildElement("A") && !d.SetAttribute("ID", "5"); },
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CXMarkup doc;
+        doc.SetDocument(c.start);
+        EXPECT_TRUE(c.edit(doc));
+        EXPECT_EQ(doc.GetDocument(), c.result);
+        if (CXMarkup().SetDocument(c.result)) {
+            expectIndexMatchesReparse(doc);
+        }
+    }
 }
 
 TEST(CXMarkup, AttributeLookupFollowsTheTokenRules)
@@ -446,22 +410,6 @@ TEST(CXMarkup, EntitiesRoundTrip)
     EXPECT_EQ(doc.GetAttribute("A"), raw);
 }
 
-TEST(CXMarkup, RecordTableGrowsByHalf)
-{
-    CXMarkup doc;
-    const std::string text = "<R>" + std::string(1000, ' ') + "</R>";
-    ASSERT_TRUE(doc.SetDocument(text));
-    EXPECT_EQ(doc.recordCapacity(), static_cast<int>(text.size() / 64 + 8));
-    ASSERT_TRUE(doc.SetDocument("<R/>"));
-    ASSERT_EQ(doc.recordCapacity(), 8);
-    doc.FindElement();
-    for (int i = 0; i < 7; ++i) {
-        ASSERT_TRUE(doc.AddChildElement("C"));
-    }
-    EXPECT_EQ(doc.recordCount(), 9);
-    EXPECT_EQ(doc.recordCapacity(), 12);
-}
-
 TEST(CXMarkup, BuildingManyRecordsStaysLinear)
 {
     CXMarkup doc;
@@ -563,77 +511,32 @@ TEST(CXMarkup, DoubleByteCharactersKeepTheirTrailBytes)
     EXPECT_EQ(doc.GetText(), "\x81&<");
 }
 
-TEST(CXMarkup, AttributeIndexAgreesWithReadingTheTag)
+// Documents of random start tags, half of them where text is GBK (a value written may end in a lead byte
+// that takes its closing quote). Every record reads alike through the index of its names and straight
+// from the text (tags padded beyond what is indexed); after two attributes of one record are set, alike
+// from the kept index and from a fresh parse. Some documents hold a quoted '>', which ends the tag inside a
+// value: those are only read, since an attribute written there lands inside the value.
+TEST(CXMarkup, AttributeIndexAgreesWithReadingTheText)
 {
-    // Random tags of names, '=' and quoted values: the same tag read through the index of its names and,
-    // padded beyond what is indexed, straight from the text must give the same values, also after edits.
-    const char* pieces[] = {"a", "b", "ab", "a[1]", "=", "\"1\"", "'2'", "\"x y\"", "\"\"", " ", "a=\"3\"", "b='&lt;'"};
-    const char* names[] = {"a", "b", "ab", "a[1]", "a b", "a[", "c"};
+    const char* pieces[] = {"a",       "b",        "ab",  "=",        "\"1\"", "'2'",        "\"x y\"", " ",
+                            "a=\"3\"", "b='&lt;'", "b=1", "a =\"4\"", "\"\"",  "a[1]=\"5\"", "a='x>y'", "'>'"};
+    const char* names[] = {"a", "b", "ab", "a[1]"};
     const char* values[] = {"new", "\x81", "a\x81\"", "x<y", ""};
-    std::mt19937 random(7);
-    for (int round = 0; round < 4000; ++round) {
-        // Half the rounds where text is GBK: a value may end in a lead byte that takes its closing quote.
-        ScopedLcid lcid(round % 2 ? 2052 : 1033);
-        std::string tag = "<T";
-        const int count = static_cast<int>(random() % 9);
-        for (int i = 0; i < count; ++i) {
-            tag += ' ';
-            tag += pieces[random() % std::size(pieces)];
-        }
-        std::string padding;
-        for (int i = 0; i < 300; ++i) {
-            padding += " p";
-        }
-        SCOPED_TRACE(tag);
-        CXMarkup indexed;
-        CXMarkup scanned;
-        ASSERT_TRUE(indexed.SetDocument(tag + "/>"));
-        ASSERT_TRUE(scanned.SetDocument(tag + padding + "/>"));
-        indexed.FindElement();
-        scanned.FindElement();
-        for (const char* name : names) {
-            ASSERT_EQ(indexed.GetAttribute(name), scanned.GetAttribute(name)) << name;
-        }
-        const char* name = names[random() % 4];
-        ASSERT_TRUE(indexed.SetAttribute(name, values[random() % std::size(values)]));
-        ASSERT_TRUE(indexed.SetAttribute(names[random() % 4], values[random() % std::size(values)]));
-        CXMarkup fresh;
-        if (!fresh.SetDocument(indexed.GetDocument())) {
-            // A lead byte took a closing quote, so a later value ran to the end of the text and the
-            // replacement cut the tag: what the rules make of it, and nothing to compare.
-            ASSERT_EQ(round % 2, 1) << indexed.GetDocument();
-            continue;
-        }
-        fresh.FindElement();
-        for (const char* other : names) {
-            ASSERT_EQ(indexed.GetAttribute(other), fresh.GetAttribute(other)) << name << " then " << other;
-        }
-    }
-}
-
-TEST(CXMarkup, EveryRecordReadsAlikeIndexedOrFromTheText)
-{
-    // Documents of random start tags, some with a quoted '>' that ends the tag inside a value. The same
-    // tags padded with more tokens than are indexed are read straight from the text: every record
-    // must give the same values both ways, visited in document order.
-    const char* pieces[] = {"a",        "b",       "ab",  "=",   "\"1\"",    "'2'",  " ",         "a=\"3\"",
-                            "b='&lt;'", "a='x>y'", "'>'", "b=1", "a =\"4\"", "\"\"", "a[1]=\"5\""};
-    const char* names[] = {"a", "b", "ab", "a[1]", "a b", "c"};
     std::string padding;
     for (int i = 0; i < 300; ++i) {
         padding += " p";
     }
     std::mt19937 random(11);
-    for (int round = 0; round < 600; ++round) {
-        ScopedLcid lcid(round % 3 ? 1033 : 2052);
+    for (int round = 0; round < 2000; ++round) {
+        ScopedLcid lcid(round % 2 ? 2052 : 1033);
+        const bool readOnly = round % 5 == 0;
         std::string indexedText = "<R>";
         std::string scannedText = "<R>";
-        for (int record = 0; record < 6; ++record) {
+        for (int record = 0; record < 4; ++record) {
             std::string tag = "<T";
-            const int count = static_cast<int>(random() % 7);
-            for (int i = 0; i < count; ++i) {
+            for (int i = static_cast<int>(random() % 8); i > 0; --i) {
                 tag += ' ';
-                tag += pieces[random() % std::size(pieces)];
+                tag += pieces[random() % (std::size(pieces) - (readOnly ? 0 : 2))];
             }
             indexedText += tag + "></T>";
             scannedText += tag + padding + "></T>";
@@ -645,16 +548,28 @@ TEST(CXMarkup, EveryRecordReadsAlikeIndexedOrFromTheText)
         CXMarkup scanned;
         ASSERT_TRUE(indexed.SetDocument(indexedText)) << indexed.GetError();
         ASSERT_TRUE(scanned.SetDocument(scannedText)) << scanned.GetError();
-        for (CXMarkup* doc : {&indexed, &scanned}) {
-            ASSERT_TRUE(doc->FindElement("R"));
-            ASSERT_TRUE(doc->EnterElement());
+        ASSERT_EQ(attributesOf(indexed), attributesOf(scanned));
+        if (readOnly) {
+            continue;
         }
-        while (indexed.FindElement("T")) {
-            ASSERT_TRUE(scanned.FindElement("T"));
-            for (const char* name : names) {
-                ASSERT_EQ(indexed.GetAttribute(name), scanned.GetAttribute(name)) << name;
-            }
+        // Where a value may run on past its tag, only the last record is edited, so it runs to the end.
+        const int at = round % 2 ? 3 : static_cast<int>(random() % 4);
+        const char* edits[] = {names[random() % 4], values[random() % std::size(values)], names[random() % 4],
+                               values[random() % std::size(values)]};
+        CXMarkup edited;
+        edited.SetDocument(indexedText);
+        const auto afterEdit = attributesOf(edited, at, [&edits](CXMarkup& doc) {
+            ASSERT_TRUE(doc.SetAttribute(edits[0], edits[1]));
+            ASSERT_TRUE(doc.SetAttribute(edits[2], edits[3]));
+        });
+        CXMarkup fresh;
+        if (!fresh.SetDocument(edited.GetDocument())) {
+            // A lead byte took a closing quote, so a later value ran to the end of the text and the
+            // replacement cut the tag: what the rules make of it, and nothing to compare.
+            ASSERT_EQ(round % 2, 1) << edited.GetDocument();
+            continue;
         }
+        ASSERT_EQ(attributesOf(fresh), afterEdit) << edited.GetDocument();
     }
 }
 
