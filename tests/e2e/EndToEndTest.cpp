@@ -19,7 +19,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -57,12 +56,6 @@ namespace
 /// How long to wait for the tool, the server or the database to catch up: generous, since the machine
 /// may be busy (sanitizer builds, other tests); a healthy run needs well under a second.
 constexpr int kPatienceMs = 15000;
-
-const QStringList kSideBarTexts = {QStringLiteral("Groups"),        QStringLiteral("Roles"),
-                                   QStringLiteral("Depts & Users"), QStringLiteral("Applications"),
-                                   QStringLiteral("Websites"),      QStringLiteral("Message Extend")};
-const PageKind kSideBarPages[] = {PageKind::Groups,       PageKind::Roles,    PageKind::UnitsAndUsers,
-                                  PageKind::Applications, PageKind::Websites, PageKind::MessageTypes};
 
 template <typename T> T* child(QWidget& window, const char* name)
 {
@@ -221,36 +214,25 @@ private slots:
         m_server.reset();
     }
 
-    // Beside a running server: every side-bar entry opens its page, Start Service is off while the
-    // server runs, and the server hears the tool come up.
+    // Beside a running server: the window opens on the groups page with the generated units loaded, Start
+    // Service is off while the server runs, and the server hears the tool come up. (What each side-bar
+    // entry shows in each mode is the main-window test's.)
     void startupSystemManager()
     {
         E2E_STEP(prepare({"-reply:0"}));
         runTool("qaradmin", [&](CMainDlg& window) {
-            auto* bar = child<QListWidget>(window, "sideBarList");
-            QStringList texts;
-            for (int row = 0; row < bar->count(); ++row) {
-                texts << bar->item(row)->text();
-            }
-            QCOMPARE(texts, kSideBarTexts);
-            QCOMPARE(bar->currentRow(), 0);
+            QCOMPARE(child<QListWidget>(window, "sideBarList")->currentRow(), 0);
             QCOMPARE(visiblePage(window), PageKind::Groups);
             QCOMPARE(unitsPage(window).model().index().unitNodes.size(), std::size_t{6}); // the generated rows
             QVERIFY(child<QPushButton>(window, "startServiceButton")->isVisible());
             QVERIFY(!child<QPushButton>(window, "startServiceButton")->isEnabled());
             QVERIFY(screenshot("e2e-system-manager"));
-
-            for (int row = bar->count() - 1; row >= 0; --row) {
-                bar->setCurrentRow(row);
-                QCOMPARE(visiblePage(window), kSideBarPages[row]);
-                QVERIFY(!child<QLabel>(window, "noticeLabel")->isVisible());
-            }
         });
         QVERIFY(hasServerLine("client connected"));
     }
 
-    // Started by the desktop client as manager of group 1: only the units-and-users entry opens a
-    // page, and it holds group 1's units only; Start Service is hidden without a server beside.
+    // Started by the desktop client as manager of group 1: the window opens on the units-and-users page
+    // holding group 1's units only; Start Service is hidden without a server beside.
     void startupGroupManager()
     {
         E2E_STEP(prepare({}, 2, 6, 12, false));
@@ -261,9 +243,7 @@ private slots:
         runTool("qaradmin -SetIP:127.0.0.1-Group:1-GroupManager", [&](CMainDlg& window) {
             QVERIFY(!window.startOptions().systemManager);
             QCOMPARE(window.startOptions().currentGroup, 1);
-            auto* bar = child<QListWidget>(window, "sideBarList");
-            auto* notice = child<QLabel>(window, "noticeLabel");
-            QCOMPARE(bar->currentRow(), 2);
+            QCOMPARE(child<QListWidget>(window, "sideBarList")->currentRow(), 2);
             QCOMPARE(visiblePage(window), PageKind::UnitsAndUsers);
             QVERIFY(!child<QPushButton>(window, "startServiceButton")->isVisible());
             QStringList shownUnits;
@@ -273,17 +253,6 @@ private slots:
             shownUnits.sort();
             QCOMPARE(shownUnits, groupOneUnits);
             QVERIFY(screenshot("e2e-group-manager"));
-
-            for (int row = 0; row < bar->count(); ++row) {
-                bar->setCurrentRow(row);
-                QCOMPARE(visiblePage(window), row == 2 ? std::optional(PageKind::UnitsAndUsers) : std::nullopt);
-                if (row != 2) {
-                    QVERIFY(notice->isVisible());
-                    QCOMPARE(notice->text(),
-                             QStringLiteral("You are not an administror, forbidden to view or change  \"%1\"?")
-                                 .arg(kSideBarTexts[row]));
-                }
-            }
         });
         // The built program, started the same way, shows its window too.
         QVERIFY(timeToMainWindow({"-SetIP:127.0.0.1-Group:1-GroupManager"}));
