@@ -9,55 +9,14 @@
 using namespace qar;
 using namespace qar::ui;
 
-namespace
-{
-
-class FakeStartUp : public StartUpEnvironment
-{
-public:
-    bool serverBesideProgram() override { return true; }
-    bool isDataSourceRegistered() override { return true; }
-    void ensureDirectory(const std::string&) override {}
-    MySqlSetting readMySqlSetting() override { return {"gbk", 3306}; }
-    int systemLcid() override { return 1033; }
-    void registerMySqlDataSource(const std::string&, const std::string&, int) override {}
-    void pause(int) override {}
-};
-
-} // namespace
-
-// The start-up decisions themselves are covered by the core's tests; these show that the application
-// puts up the decided message or runs the window.
+// The start-up decisions themselves are covered by the core's tests, the application running the window
+// by the end-to-end tests; this shows the application putting up the decided message instead.
 class CAdminAppTest : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase() { initResources(); }
-
-    // The window runs and, with no database behind the fake host, closes itself after its message.
-    void localStartWithADataSourceRunsTheWindow()
-    {
-        test::ProgramSandbox box;
-        FakeStartUp env;
-        test::RecordingLauncher launcher;
-        bool made = false;
-        CAdminApp app(
-            env,
-            [&made] {
-                made = true;
-                auto host = std::make_unique<test::FakeShellHost>();
-                host->openResult = false;
-                return host;
-            },
-            launcher);
-        QCOMPARE(app.run("-SetIP:10.0.0.5-Group:3"), 0);
-        QVERIFY(made);
-        const auto& shown = MessageService::instance().shown();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.front().text, QStringLiteral("Unable to open DB!"));
-        QCOMPARE(shown.front().caption, QStringLiteral("QAR Server Data Configuration"));
-    }
 
     // The machine itself: the server beside the program, and no data source in the ODBC files.
     void localStartOnThisMachineWithoutDataSourceEndsCleanly()
