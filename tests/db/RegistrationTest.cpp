@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace qar
@@ -184,25 +183,16 @@ TEST_F(Registration, RegisteredCheckNeedsDriverAndListEntry)
 
 TEST_F(Registration, ServerDataSourceConnectsToMariaDb)
 {
-    const char* host = std::getenv("QAR_TEST_MARIADB_HOST");
-    if (host == nullptr) {
-        if (test::mariaDbRequired()) {
-            FAIL() << "QAR_REQUIRE_MARIADB=1 but no test server: run scripts/mariadb start; source build/mariadb/env";
-        }
-        GTEST_SKIP() << "no MariaDB test server (scripts/mariadb start; source build/mariadb/env)";
-    }
-    const std::string port = std::getenv("QAR_TEST_MARIADB_PORT");
-    const std::string user = std::getenv("QAR_TEST_MARIADB_USER");
-    const std::string password = std::getenv("QAR_TEST_MARIADB_PASSWORD");
+    const auto server = test::mariaDbFromEnv();
+    QAR_SKIP_UNLESS(server, "no MariaDB server is configured");
     // The data source names the database "qar"; the throwaway server starts without it.
     CXDatabase admin;
-    admin.Open("DRIVER=" + test::mariaDbDriverPath() + ";SERVER=" + host + ";PORT=" + port + ";UID=" + user +
-               ";PWD=" + password);
+    admin.Open(server->adminConnect());
     admin.ExecuteSQL("CREATE DATABASE IF NOT EXISTS qar");
 
-    writeDbDat("DSN=QarServer\nUID=" + user + "\nPWD=" + password + "\n");
-    RegisterMySqlDsn(host, "gbk", std::atoi(port.c_str()));
-    EXPECT_EQ(firstValue("DSN=QarServer;UID=" + user + ";PWD=" + password,
+    writeDbDat("DSN=QarServer\nUID=" + server->user + "\nPWD=" + server->password + "\n");
+    RegisterMySqlDsn(server->host, "gbk", server->port);
+    EXPECT_EQ(firstValue("DSN=QarServer;UID=" + server->user + ";PWD=" + server->password,
                          "SELECT CONCAT(DATABASE(), '/', @@character_set_client)"),
               "qar/gbk");
 }

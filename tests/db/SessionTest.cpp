@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "DataGenerator.h"
 #include "OdbcTestDb.h"
 #include "db/CDatabaseSession.h"
 #include "db/ConnectString.h"
@@ -148,12 +149,7 @@ private:
 // bound, a watchdog resumes it after 30 s and the refresh succeeds too late.
 TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownOrFrozenAndRecoversWhenItReturns)
 {
-    if (PrivateMariaDb::binary().empty()) {
-        if (test::mariaDbRequired()) {
-            FAIL() << "no MariaDB server program installed";
-        }
-        GTEST_SKIP() << "no MariaDB server program installed";
-    }
+    QAR_SKIP_UNLESS(!PrivateMariaDb::binary().empty(), "no MariaDB server program is installed");
     test::ensureOdbcDataSources();
     PrivateMariaDb server;
     ASSERT_NO_FATAL_FAILURE(server.start());
@@ -162,9 +158,7 @@ TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownOrFrozenAndRecoversWhenItR
         admin.Open(server.connect());
         admin.ExecuteSQL("CREATE DATABASE qar CHARACTER SET utf8mb4 COLLATE utf8mb4_nopad_bin");
         admin.Open(server.connect("qar"));
-        for (const std::string& statement : test::schemaStatements(test::DbKind::MariaDb)) {
-            admin.ExecuteSQL(statement);
-        }
+        createSchema(admin, test::schemaFile(test::DbKind::MariaDb));
         admin.ExecuteSQL("INSERT INTO BaseTable (USER_ID, NAME) VALUES (10001, 'Wang')");
     }
     test::TempDir programDir;

@@ -1,5 +1,6 @@
 #include "OdbcTestDb.h"
 
+#include "DataGenerator.h"
 #include "db/ColumnMap.h"
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
@@ -9,7 +10,6 @@
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <netinet/in.h>
 #include <sstream>
@@ -32,45 +32,25 @@ std::string envOr(const char* name, const std::string& def = {})
 // A loopback port free right now: bound to port 0, read back, released.
 int freeLoopbackPort()
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
     socklen_t len = sizeof addr;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (!bound) {
         throw std::runtime_error("no free loopback port");
     }
-    ::close(fd);
     return ntohs(addr.sin_port);
 }
 
 std::string processDatabaseName()
 {
     return "qar_t_" + std::to_string(::getpid());
-}
-
-// The throwaway MariaDB server of scripts/mariadb, from QAR_TEST_MARIADB_HOST/_PORT/_USER/_PASSWORD.
-struct MariaDbServer
-{
-    std::string host;
-    int port = 0;
-    std::string user;
-    std::string password;
-};
-
-std::optional<MariaDbServer> mariaDbFromEnv()
-{
-    MariaDbServer server{envOr("QAR_TEST_MARIADB_HOST"), std::atoi(envOr("QAR_TEST_MARIADB_PORT", "0").c_str()),
-                         envOr("QAR_TEST_MARIADB_USER"), envOr("QAR_TEST_MARIADB_PASSWORD")};
-    if (server.host.empty() || server.user.empty() || server.port <= 0) {
-        return std::nullopt;
-    }
-    return server;
 }
 
 // A folder of this test process, removed at exit.
@@ -81,44 +61,24 @@ const std::string& processTempDir()
     return path;
 }
 
-struct ProcessOdbc
-{
-    int closedPort = 0;
-    int privatePort = 0;
-};
-
-ProcessOdbc& processOdbc()
-{
-    static ProcessOdbc odbc;
-    return odbc;
-}
+int g_privatePort = 0;
 
 } // namespace
 
-std::vector<std::string> schemaStatements(DbKind kind)
+std::string MariaDbServer::adminConnect() const
 {
-    const std::string path =
-        std::string(QAR_SQL_DIR) + (kind == DbKind::Sqlite ? "/schema-sqlite.sql" : "/schema-mariadb.sql");
-    std::ifstream in(path);
-    if (!in) {
-        throw std::runtime_error("cannot read " + path);
+    return "DRIVER=" + mariaDbDriverPath() + ";SERVER=" + host + ";PORT=" + std::to_string(port) +
+           ";UID=" + quoteConnectValue(user) + ";PWD=" + quoteConnectValue(password);
+}
+
+std::optional<MariaDbServer> mariaDbFromEnv()
+{
+    MariaDbServer server{envOr("QAR_TEST_MARIADB_HOST"), std::atoi(envOr("QAR_TEST_MARIADB_PORT", "0").c_str()),
+                         envOr("QAR_TEST_MARIADB_USER"), envOr("QAR_TEST_MARIADB_PASSWORD")};
+    if (server.host.empty() || server.user.empty() || server.port <= 0) {
+        return std::nullopt;
     }
-    std::string text;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("--", 0) != 0) {
-            text += line + "\n";
-        }
-    }
-    std::vector<std::string> statements;
-    std::size_t start = 0;
-    for (std::size_t semi; (semi = text.find(';', start)) != std::string::npos; start = semi + 1) {
-        std::string s = text.substr(start, semi - start);
-        if (s.find_first_not_of(" \r\n\t") != std::string::npos) {
-            statements.push_back(s);
-        }
-    }
-    return statements;
+    return server;
 }
 
 bool mariaDbRequired()
@@ -131,6 +91,11 @@ std::string mariaDbDriverPath()
     return GetSystemDir() + "/libmaodbc.so";
 }
 
+std::string schemaFile(DbKind kind)
+{
+    return std::string(QAR_SQL_DIR) + (kind == DbKind::Sqlite ? "/schema-sqlite.sql" : "/schema-mariadb.sql");
+}
+
 void ensureOdbcDataSources()
 {
     static std::once_flag once;
@@ -141,23 +106,21 @@ void ensureOdbcDataSources()
         // manager keeps what it read.
         ::setenv("ODBCSYSINI", dir.c_str(), 1);
         ::setenv("ODBCINI", (dir + "/user-odbc.ini").c_str(), 1);
-        ProcessOdbc& odbc = processOdbc();
-        odbc.closedPort = freeLoopbackPort();
-        odbc.privatePort = freeLoopbackPort();
+        const std::string closedPort = std::to_string(freeLoopbackPort());
+        g_privatePort = freeLoopbackPort();
+        const std::string maria = "]\nDriver=" + mariaDbDriverPath();
         std::ostringstream ini;
-        ini << "[" << kSqliteDsn << "]\nDriver=" << GetSystemDir() << "/libsqlite3odbc.so"
-            << "\nDatabase=" << processTempDir() << "/qar.db\nJournalMode=WAL\nSyncPragma=NORMAL\nTimeout=10000\n\n";
-        const std::string mariaDriver = mariaDbDriverPath();
+        ini << "[" << kSqliteDsn << "]\nDriver=" << GetSystemDir()
+            << "/libsqlite3odbc.so\nDatabase=" << processTempDir()
+            << "/qar.db\nJournalMode=WAL\nSyncPragma=NORMAL\nTimeout=10000\n\n";
         if (auto server = mariaDbFromEnv()) {
-            ini << "[" << kMariaDbDsn << "]\nDriver=" << mariaDriver << "\nSERVER=" << server->host
-                << "\nPORT=" << server->port << "\nDATABASE=" << processDatabaseName() << "\nCHARSET=utf8mb4\n\n";
-            ini << "[" << kMariaDbGbkDsn << "]\nDriver=" << mariaDriver << "\nSERVER=" << server->host
-                << "\nPORT=" << server->port << "\nDATABASE=" << processDatabaseName() << "\nCHARSET=gbk\n\n";
+            const std::string at = "\nSERVER=" + server->host + "\nPORT=" + std::to_string(server->port) +
+                                   "\nDATABASE=" + processDatabaseName() + "\nCHARSET=";
+            ini << "[" << kMariaDbDsn << maria << at << "utf8mb4\n\n[" << kMariaDbGbkDsn << maria << at << "gbk\n\n";
         }
-        ini << "[" << kClosedPortDsn << "]\nDriver=" << mariaDriver << "\nSERVER=127.0.0.1\nPORT=" << odbc.closedPort
-            << "\nDATABASE=qar\n\n";
-        ini << "[" << kPrivateServerDsn << "]\nDriver=" << mariaDriver
-            << "\nSERVER=127.0.0.1\nPORT=" << odbc.privatePort << "\nDATABASE=qar\nCHARSET=utf8mb4\n\n";
+        ini << "[" << kClosedPortDsn << maria << "\nSERVER=127.0.0.1\nPORT=" << closedPort << "\nDATABASE=qar\n\n";
+        ini << "[" << kPrivateServerDsn << maria << "\nSERVER=127.0.0.1\nPORT=" << g_privatePort
+            << "\nDATABASE=qar\nCHARSET=utf8mb4\n\n";
         writeFile(dir + "/odbcinst.ini", "");
         writeFile(dir + "/odbc.ini", "");
         writeFile(dir + "/user-odbc.ini", ini.str());
@@ -167,7 +130,7 @@ void ensureOdbcDataSources()
 int privateServerPort()
 {
     ensureOdbcDataSources();
-    return processOdbc().privatePort;
+    return g_privatePort;
 }
 
 OdbcTestDb::OdbcTestDb(DbKind kind) : m_kind(kind)
@@ -185,17 +148,13 @@ OdbcTestDb::OdbcTestDb(DbKind kind) : m_kind(kind)
         m_uid = server->user;
         m_pwd = server->password;
         const std::string db = processDatabaseName();
-        m_admin.Open("DRIVER=" + mariaDbDriverPath() + ";SERVER=" + server->host +
-                     ";PORT=" + std::to_string(server->port) + ";UID=" + quoteConnectValue(m_uid) +
-                     ";PWD=" + quoteConnectValue(m_pwd));
+        m_admin.Open(server->adminConnect());
         m_admin.ExecuteSQL("DROP DATABASE IF EXISTS " + db);
         m_admin.ExecuteSQL("CREATE DATABASE " + db + " CHARACTER SET utf8mb4 COLLATE utf8mb4_nopad_bin");
         m_admin.Close();
     }
     m_admin.Open(connectString());
-    for (const std::string& statement : schemaStatements(kind)) {
-        m_admin.ExecuteSQL(statement);
-    }
+    createSchema(m_admin, schemaFile(kind));
 }
 
 OdbcTestDb::~OdbcTestDb()
@@ -248,11 +207,8 @@ Rows query(CXDatabase& database, const std::string& sql)
             SQLLEN ind = 0;
             check(SQLGetData(h, static_cast<SQLUSMALLINT>(c), SQL_C_CHAR, buffer, sizeof buffer, &ind), SQL_HANDLE_STMT,
                   h, "SQLGetData");
-            if (ind == SQL_NULL_DATA) {
-                row.emplace_back(std::nullopt);
-            } else {
-                row.emplace_back(std::string(buffer, static_cast<std::size_t>(ind)));
-            }
+            row.emplace_back(ind == SQL_NULL_DATA ? std::nullopt
+                                                  : std::optional(std::string(buffer, static_cast<std::size_t>(ind))));
         }
     }
     return out;
@@ -265,17 +221,13 @@ Rows OdbcTestDb::query(const std::string& sql)
 
 long long OdbcTestDb::count(const std::string& fromWhere)
 {
-    auto rows = query("SELECT COUNT(*) FROM " + fromWhere);
-    return std::stoll(rows.at(0).at(0).value());
+    return std::stoll(query("SELECT COUNT(*) FROM " + fromWhere).at(0).at(0).value());
 }
 
 void DbTest::SetUp()
 {
-    if (GetParam() == DbKind::MariaDb && !mariaDbFromEnv()) {
-        if (mariaDbRequired()) {
-            FAIL() << "QAR_REQUIRE_MARIADB=1 but QAR_TEST_MARIADB_* name no server (scripts/mariadb start)";
-        }
-        GTEST_SKIP() << "no MariaDB server configured (scripts/mariadb start; source build/mariadb/env)";
+    if (GetParam() == DbKind::MariaDb) {
+        QAR_SKIP_UNLESS(mariaDbFromEnv(), "no MariaDB server is configured");
     }
     m_programEnv = std::make_unique<ScopedEnv>("QAR_PROGRAM_DIR", m_programDir.path().c_str());
     ColumnMap::resetAllForTesting();

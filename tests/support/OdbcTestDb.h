@@ -21,21 +21,28 @@ enum class DbKind
     MariaDb,
 };
 
+/// The throwaway MariaDB server of scripts/mariadb, from QAR_TEST_MARIADB_HOST/_PORT/_USER/_PASSWORD.
+struct MariaDbServer
+{
+    std::string host;
+    int port = 0;
+    std::string user;
+    std::string password;
+    /// A connection string for the server itself, no data source and no database.
+    std::string adminConnect() const;
+};
+std::optional<MariaDbServer> mariaDbFromEnv();
 /// QAR_REQUIRE_MARIADB=1: a missing server fails the test instead of skipping it.
 bool mariaDbRequired();
 
 /// Data sources of this test process, registered once in a temporary user odbc.ini (ODBCINI and
 /// ODBCSYSINI point into a folder of the process), so the code under test connects with "DSN=..." as
-/// the tool does:
-/// - kSqliteDsn: the SQLite driver on a database file of the process;
-/// - kMariaDbDsn: the MariaDB server from the environment, on a database of the process (kMariaDbGbkDsn:
-///   the same with CHARSET=gbk);
-/// - kClosedPortDsn: the MariaDB driver on a loopback port nobody listens on;
-/// - kPrivateServerDsn: the MariaDB driver on privateServerPort(), for a server a test runs itself.
+/// the tool does: the SQLite driver on a database file of the process; the MariaDB server from the
+/// environment on a database of the process (with CHARSET=gbk too, as a data source registered under a
+/// Simplified Chinese locale has it); the MariaDB driver on a loopback port nobody listens on; and on
+/// privateServerPort(), for a server a test runs itself.
 inline constexpr const char* kSqliteDsn = "QarTestSqlite";
 inline constexpr const char* kMariaDbDsn = "QarTestMariaDb";
-/// The same MariaDB database with CHARSET=gbk, as a data source registered under a Simplified Chinese
-/// locale has it.
 inline constexpr const char* kMariaDbGbkDsn = "QarTestMariaDbGbk";
 inline constexpr const char* kClosedPortDsn = "QarTestClosedPort";
 inline constexpr const char* kPrivateServerDsn = "QarTestPrivateServer";
@@ -43,9 +50,8 @@ void ensureOdbcDataSources();
 int privateServerPort();
 /// Path of the MariaDB ODBC driver library.
 std::string mariaDbDriverPath();
-
-/// The statements of sql/schema-sqlite.sql or sql/schema-mariadb.sql, comments removed.
-std::vector<std::string> schemaStatements(DbKind kind);
+/// Path of sql/schema-sqlite.sql or sql/schema-mariadb.sql.
+std::string schemaFile(DbKind kind);
 
 /// Rows of a query, each value as text or nullopt for NULL; rows({{"1", "a"}}) writes them in a test.
 using Rows = std::vector<std::vector<std::optional<std::string>>>;
@@ -120,6 +126,15 @@ struct DbKindName
 };
 
 } // namespace qar::test
+
+/// Ends a test that needs `what` when it is missing: skipped, or failed under QAR_REQUIRE_MARIADB=1.
+#define QAR_SKIP_UNLESS(condition, what)                                                                               \
+    if (!(condition)) {                                                                                                \
+        if (::qar::test::mariaDbRequired()) {                                                                          \
+            FAIL() << "QAR_REQUIRE_MARIADB=1 but " << what << " (scripts/mariadb start; source build/mariadb/env)";    \
+        }                                                                                                              \
+        GTEST_SKIP() << what;                                                                                          \
+    }
 
 /// Runs every test of `fixture` on one engine only, for what only that engine has.
 #define QAR_DB_TEST_ON_SQLITE(fixture)                                                                                 \
