@@ -101,6 +101,7 @@ TEST(UnitFormModel, ChecksRunInOrderAndStopAtTheFirstFailure)
         {"", "0", "0", -1, 161, UnitField::Department},
         {"A", "0", "0", -1, 221, UnitField::Code},
         {"A", "32001", "0", -1, 221, UnitField::Code},
+        {"A", "32767", "0", -1, 221, UnitField::Code},
         {"A", "32000", "0", -1, 204, UnitField::Group},
         {"A", "100", "0", 0, 165, UnitField::Code},
         {"A", "150", "0", 0, 0, UnitField::None}, // its own stored code
