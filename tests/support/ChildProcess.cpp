@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -64,55 +65,51 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         throw std::runtime_error("cannot start " + program);
     }
     m_output = fds[0];
-    m_reader = std::thread([this] {
-        std::string partial;
-        char buffer[4096];
-        pollfd wanted{m_output, POLLIN, 0};
-        for (;;) {
-            if (::poll(&wanted, 1, 50) <= 0) {
-                if (m_leaving) {
-                    break;
-                }
-                continue;
-            }
-            const ssize_t got = ::read(m_output, buffer, sizeof buffer);
-            std::lock_guard lock(m_mutex);
-            if (got <= 0) {
-                break;
-            }
-            partial.append(buffer, static_cast<std::size_t>(got));
-            for (std::size_t newline; (newline = partial.find('\n')) != std::string::npos;) {
-                m_lines.push_back(partial.substr(0, newline));
-                partial.erase(0, newline + 1);
-            }
-            m_changed.notify_all();
-        }
-        std::lock_guard lock(m_mutex);
-        m_ended = true;
-        m_changed.notify_all();
-    });
 }
 
 ChildProcess::~ChildProcess()
 {
     stop(SIGKILL);
-    m_leaving = true;
-    m_reader.join();
     ::close(m_output);
+}
+
+bool ChildProcess::readSome(int waitMs)
+{
+    pollfd wanted{m_output, POLLIN, 0};
+    if (m_ended || ::poll(&wanted, 1, waitMs) <= 0) {
+        return false;
+    }
+    char buffer[4096];
+    const ssize_t got = ::read(m_output, buffer, sizeof buffer);
+    if (got <= 0) {
+        m_ended = true;
+        return false;
+    }
+    m_partial.append(buffer, static_cast<std::size_t>(got));
+    for (std::size_t newline; (newline = m_partial.find('\n')) != std::string::npos;) {
+        m_lines.push_back(m_partial.substr(0, newline));
+        m_partial.erase(0, newline + 1);
+    }
+    return true;
 }
 
 std::vector<std::string> ChildProcess::lines(const std::string& text, std::size_t atLeast,
                                              std::chrono::milliseconds timeout)
 {
-    std::unique_lock lock(m_mutex);
-    std::vector<std::string> found;
-    m_changed.wait_for(lock, timeout, [&] {
-        found.clear();
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        while (readSome(0)) {
+        }
+        std::vector<std::string> found;
         std::copy_if(m_lines.begin(), m_lines.end(), std::back_inserter(found),
                      [&text](const std::string& line) { return line.find(text) != std::string::npos; });
-        return found.size() >= atLeast || m_ended;
-    });
-    return found;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (found.size() >= atLeast || m_ended || left.count() <= 0) {
+            return found;
+        }
+        readSome(static_cast<int>(left.count()));
+    }
 }
 
 std::string ChildProcess::output()
@@ -127,11 +124,13 @@ std::string ChildProcess::output()
 std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout)
 {
     const auto until = std::chrono::steady_clock::now() + timeout;
-    for (int status = 0; !m_status; std::this_thread::sleep_for(5ms)) {
+    for (int status = 0; !m_status;) {
         if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_status = status;
         } else if (std::chrono::steady_clock::now() >= until) {
             break;
+        } else if (!readSome(5) && m_ended) { // reading on, so a talkative program never blocks on its pipe
+            std::this_thread::sleep_for(5ms);
         }
     }
     return m_status;

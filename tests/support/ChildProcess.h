@@ -2,16 +2,12 @@
 
 #include "TempDir.h"
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <sys/types.h>
-#include <thread>
 #include <vector>
 
 namespace qar::test
@@ -19,9 +15,9 @@ namespace qar::test
 
 using namespace std::chrono_literals;
 
-/// A program run for a test (found on PATH unless given with a path), its standard output collected
-/// line by line. It is killed when the object goes, and also when the test process dies, however it
-/// dies: a test killed by ctest's timeout leaves no server or X server behind.
+/// A program run for a test (found on PATH unless given with a path), its standard output read line by
+/// line whenever the test asks for it. It is killed when the object goes, and also when the test process
+/// dies, however it dies: a test killed by ctest's timeout leaves no server or X server behind.
 class ChildProcess
 {
 public:
@@ -44,14 +40,14 @@ public:
     int stop(int signal);
 
 private:
+    /// Reads what the program printed, waiting up to `waitMs` for it; false when nothing came.
+    bool readSome(int waitMs);
+
     pid_t m_pid = -1;
     int m_output = -1;
-    std::thread m_reader;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::string m_partial;
     std::vector<std::string> m_lines;
-    bool m_ended = false;                ///< the output pipe closed
-    std::atomic<bool> m_leaving = false; ///< the reader stops (a grandchild may hold the pipe open)
+    bool m_ended = false; ///< the output pipe closed
     std::optional<int> m_status;
 };
 
