@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace qar
 {
 namespace
@@ -79,37 +77,6 @@ TEST(VexFrame, TruncatedFrameWaitsAndOversizedLengthSpoilsTheStream)
     big.feed(largest.data(), largest.size());
     EXPECT_EQ(big.next(payload), VexFrameReader::Status::Frame);
     EXPECT_EQ(payload.size(), kMaxVexPayload);
-}
-
-// Whatever a peer sends, the reader hands out only whole frames it was fed, or gives up on the stream.
-TEST(VexFrame, RandomStreamsNeverYieldMoreThanWasFed)
-{
-    std::mt19937 random(20051023);
-    for (int round = 0; round < 2000; ++round) {
-        std::vector<std::uint8_t> stream(random() % 64);
-        for (auto& byte : stream) {
-            byte = static_cast<std::uint8_t>(random() % 4 == 0 ? random() : random() % 8);
-        }
-        VexFrameReader reader;
-        std::size_t handedOut = 0;
-        for (std::size_t at = 0; at < stream.size();) {
-            const std::size_t piece = std::min<std::size_t>(1 + random() % 9, stream.size() - at);
-            reader.feed(stream.data() + at, piece);
-            at += piece;
-            VexPayload payload;
-            VexFrameReader::Status status;
-            while ((status = reader.next(payload)) == VexFrameReader::Status::Frame) {
-                handedOut += 4 + payload.size();
-                std::size_t position = 0;
-                CZNetData message;
-                message.setPayload(payload);
-                while (message.GetDataOfLong(position) || message.GetDataOfByte(position)) {
-                }
-                EXPECT_EQ(position, payload.size());
-            }
-            ASSERT_LE(handedOut + reader.pending(), at);
-        }
-    }
 }
 
 // How the server prints the flags of a refresh notification: known ones by name, others in hex.
