@@ -54,13 +54,6 @@ struct FieldSim
 constexpr MathEditSettings kNumber{true, false, true};
 constexpr MathEditSettings kCount{true, true, false};
 
-TEST(MathEdit, IntegerOnlyDropsTheDecimalPoint)
-{
-    FieldSim f{kCount};
-    f.typeAll("1.5");
-    EXPECT_EQ(f.text, "15");
-}
-
 TEST(MathEdit, MinusOnlyInFrontAndOnce)
 {
     struct Case

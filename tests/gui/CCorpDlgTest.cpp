@@ -103,18 +103,6 @@ private slots:
         QCOMPARE(ReadCorporationInfo(), (CorporationInfo{"Acme", "http://acme.example"}));
     }
 
-    void setUpWithHandOffValuesAcceptsByItselfWithoutConfirmation()
-    {
-        QTimer::singleShot(5000, [] {
-            if (QApplication::activeModalWidget()) {
-                QApplication::activeModalWidget()->close();
-            }
-        });
-        const CorporationInfo got = AskCorporationForSetup(nullptr, {"Acme", "http://acme.example"}, true);
-        QCOMPARE(got, (CorporationInfo{"Acme", "http://acme.example"}));
-        QVERIFY(MessageService::instance().shown().isEmpty());
-    }
-
 private:
     std::unique_ptr<test::ProgramSandbox> m_box;
 };
