@@ -19,15 +19,6 @@ using Params = std::vector<std::pair<std::string, const char*>>; // nullptr: NUL
 class EnvParamDbTest : public test::DbTest
 {
 protected:
-    void SetUp() override
-    {
-        DbTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
-        }
-        m_connection.Open(db().connectString());
-    }
-
     void writeSettings(const std::string& passwordMethod, const std::string& extendField)
     {
         test::writeFile(EnvParamDatPath(), "[EnvParam]\nPassword_Method=" + passwordMethod +
@@ -50,7 +41,6 @@ protected:
         return m_model;
     }
 
-    CXDatabase m_connection;
     CXTableEnvParam m_table{&m_connection};
     CEnvParamModel m_model{&m_table};
 };

@@ -28,11 +28,9 @@ protected:
             return;
         }
         ResetChangeLogForTesting();
-        m_connection.Open(db().connectString());
     }
     void TearDown() override
     {
-        m_connection.Close();
         ResetChangeLogForTesting();
         DbTest::TearDown();
     }
@@ -43,7 +41,6 @@ protected:
                           "ORDER BY [REC_ID]");
     }
 
-    CXDatabase m_connection;
     CXTabelChangeTmp m_table{&m_connection};
     FakeServer m_server;
     CChangeLog m_log{m_table, m_server};

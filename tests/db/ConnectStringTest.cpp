@@ -51,8 +51,7 @@ class ConnectionTest : public test::DbTest
 
 TEST_P(ConnectionTest, ReportsTheDriversIdentifierQuoteAndEngine)
 {
-    CXDatabase database;
-    database.Open(db().connectString());
+    CXDatabase& database = m_connection;
     const bool sqlite = GetParam() == test::DbKind::Sqlite;
     EXPECT_EQ(database.identifierQuote(), sqlite ? "\"" : "`");
     EXPECT_EQ(database.engine(), sqlite ? DbEngine::Sqlite : DbEngine::MariaDb);

@@ -39,9 +39,7 @@ protected:
 
 TEST_P(DataGeneratorTest, FillsAConsistentTreeReproducibly)
 {
-    CXDatabase connection;
-    connection.Open(db().connectString());
-    const DataGenCounts counts = generateData(connection, options());
+    const DataGenCounts counts = generateData(m_connection, options());
     EXPECT_EQ(counts.groups, 3u);
     EXPECT_EQ(counts.units, 60u);
     EXPECT_EQ(counts.users, 500u);
@@ -61,8 +59,8 @@ TEST_P(DataGeneratorTest, FillsAConsistentTreeReproducibly)
     EXPECT_EQ(db().count("[BaseTable] WHERE [USER_ID] BETWEEN 10001 AND 10500"), 500);
 
     const auto first = db().query("SELECT * FROM [BaseTable] ORDER BY [USER_ID]");
-    clearGeneratedTables(connection);
-    generateData(connection, options());
+    clearGeneratedTables(m_connection);
+    generateData(m_connection, options());
     EXPECT_EQ(db().query("SELECT * FROM [BaseTable] ORDER BY [USER_ID]"), first) << "same seed, same rows";
 }
 

@@ -17,24 +17,13 @@ namespace
 using test::DbTest;
 
 class RecordsetTest : public DbTest
-{
-protected:
-    void SetUp() override
-    {
-        DbTest::SetUp();
-        if (!IsSkipped() && !HasFatalFailure()) {
-            m_database.Open(db().connectString());
-        }
-    }
-
-    CXDatabase m_database;
-};
+{};
 
 TEST_P(RecordsetTest, AddNewInsertsAssignedColumnsOnlyAndRowsReadBackInOrder)
 {
     writeDbFieldDat("[ADD_TABLES]\nUTB_WEIGHT=Weight\n");
     db().exec("ALTER TABLE [BaseTable] ADD Weight integer NULL");
-    CXTableUser users(&m_database);
+    CXTableUser users(&m_connection);
     ASSERT_TRUE(users.HasWeightColumn());
     users.Open(); // an empty table opens at both ends
     EXPECT_TRUE(users.IsBOF());
@@ -86,7 +75,7 @@ TEST_P(RecordsetTest, WritesThatWouldNotHitExactlyOneRowAreRefused)
         for (int i = 0; i < c.rows; ++i) {
             db().exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('PasswordMethod', NULL)");
         }
-        CXTableEnvParam params(&m_database);
+        CXTableEnvParam params(&m_connection);
         params.Open();
         if (c.rows > 1) {
             params.MoveNext(); // the second twin
@@ -122,7 +111,7 @@ TEST_P(RecordsetTest, EditMatchesNullsAndLeavesTwinsThatDifferOnlyInCaseOrTraili
     db().exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('Mode', NULL)");
     db().exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('mode', NULL)");
     db().exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('Mode ', NULL)");
-    CXTableEnvParam params(&m_database);
+    CXTableEnvParam params(&m_connection);
     params.Open();
     ASSERT_EQ(params.m_Param_Name, "Mode");
     params.Edit();
@@ -172,7 +161,7 @@ TEST_P(MariaDbRecordsetTest, TwinsUnderACaseInsensitiveCollationAreNeverChangedT
 TEST_P(RecordsetTest, EditWithoutChangeSendsNothing)
 {
     db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [UNIT_STATUS]) VALUES (7, 'Sales', 1)");
-    CXTableUnit units(&m_database);
+    CXTableUnit units(&m_connection);
     units.Open();
     db().exec("DELETE FROM [UnitTable]"); // an unchanged edit must not even notice
     units.Edit();
@@ -191,7 +180,7 @@ TEST_P(RecordsetTest, AwkwardTextsRoundTripByteForByte)
         "O'Brien \"quoted\"", "[UNIT_ID]] [x",       "a;b;{c}", "100% _done_", "\xe9\x94\x80\xe5\x94\xae\xe9\x83\xa8",
         "trailing ",          std::string(255, 'x'), chinese,
     };
-    CXTableUnit units(&m_database);
+    CXTableUnit units(&m_connection);
     units.Open();
     for (std::size_t i = 0; i < texts.size(); ++i) {
         units.AddNew();
@@ -243,7 +232,7 @@ TEST_P(SqliteRecordsetTest, LongTextsBeyondTheBoundBufferAreReadWhole)
 {
     const std::string longText(3000, 'L');
     db().exec("INSERT INTO [ChangeTable] ([REC_ID], [Table_Name]) VALUES (0, '" + longText + "')");
-    CXTabelChangeTmp changes(&m_database);
+    CXTabelChangeTmp changes(&m_connection);
     changes.Open();
     EXPECT_EQ(changes.m_Table_Name.get(), longText);
 }
@@ -253,10 +242,10 @@ TEST_P(RecordsetTest, ConfiguredWeightColumnMissingFromTheTableIsIgnored)
 {
     writeDbFieldDat("[ADD_TABLES]\nUNTB_WEIGHT=Weight\nUTB_WEIGHT=\n");
     db().exec("INSERT INTO [UnitTable] ([UNIT_ID]) VALUES (3)");
-    CXTableUnit units(&m_database);
+    CXTableUnit units(&m_connection);
     EXPECT_EQ(units.GetFieldCount(), 12);
-    EXPECT_EQ(CXTableUser(&m_database).GetFieldCount(), 14);
-    EXPECT_FALSE(CXTableUser(&m_database).HasWeightColumn());
+    EXPECT_EQ(CXTableUser(&m_connection).GetFieldCount(), 14);
+    EXPECT_FALSE(CXTableUser(&m_connection).HasWeightColumn());
     units.Open();
     EXPECT_EQ(units.m_UNIT_ID, 3);
 }

@@ -16,6 +16,12 @@ namespace
 class SchemaExtensionTest : public test::DbTest
 {
 protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        m_connection.Close(); // the extension runs before the tool opens its database
+    }
+
     /// Whether `table` has `column`: a query naming it succeeds. Unquoted, since SQLite takes a quoted name
     /// that matches no column for a string.
     bool hasColumn(const std::string& table, const std::string& column)
@@ -27,8 +33,6 @@ protected:
             return false;
         }
     }
-
-    CXDatabase m_connection;
 };
 
 TEST_P(SchemaExtensionTest, NothingHappensWithoutConfiguredWeights)

@@ -51,9 +51,7 @@ class ColumnMapTest : public test::DbTest
 TEST_P(ColumnMapTest, RenamedColumnIsUsedAndKeptForTheRun)
 {
     writeDbDat("[UNIT_TABLE]\n_NAME=DEPT_NAME\n");
-    CXDatabase database;
-    database.Open(db().connectString());
-    CXTableUnit units(&database);
+    CXTableUnit units(&m_connection);
     try {
         units.Open();
         FAIL() << "expected OdbcError";
@@ -69,7 +67,7 @@ TEST_P(ColumnMapTest, RenamedColumnIsUsedAndKeptForTheRun)
     EXPECT_EQ(units.m_UNIT_ID, 5);
 
     writeDbDat("");
-    CXTableUnit later(&database);
+    CXTableUnit later(&m_connection);
     EXPECT_NO_THROW(later.Open());
     ColumnMap::resetAllForTesting();
     EXPECT_THROW(later.Open(), DbError);
@@ -80,9 +78,7 @@ TEST_P(ColumnMapTest, UsersObjectSelectsTheConfiguredTable)
     db().exec("ALTER TABLE [BaseTable] RENAME TO [Staff]");
     db().exec("INSERT INTO [Staff] ([USER_ID], [NAME]) VALUES (10005, 'Li')");
     writeDbDat("[CONFIG]\nUTB=Staff\n");
-    CXDatabase database;
-    database.Open(db().connectString());
-    CXTableUser users(&database);
+    CXTableUser users(&m_connection);
     users.Open();
     EXPECT_EQ(users.m_USER_ID, 10005);
     writeDbDat("");

@@ -33,7 +33,6 @@ protected:
             return;
         }
         ResetChangeLogForTesting();
-        m_connection.Open(db().connectString());
         m_effects.onUnitsChanged = [this] { m_events.push_back("units"); };
         m_effects.onUsersChanged = [this] { m_events.push_back("users"); };
         m_effects.onGroupsChanged = [this] { m_events.push_back("groups"); };
@@ -42,7 +41,6 @@ protected:
     }
     void TearDown() override
     {
-        m_connection.Close();
         ResetChangeLogForTesting();
         DbTest::TearDown();
     }
@@ -103,7 +101,6 @@ protected:
         return m_model.finishEditUnit(session, std::get<ValidUnit>(valid));
     }
 
-    CXDatabase m_connection;
     CXTableGroup m_groups{&m_connection};
     CXTableUnit m_units{&m_connection};
     CXTableUser m_users{&m_connection};

@@ -233,10 +233,12 @@ void DbTest::SetUp()
     ColumnMap::resetAllForTesting();
     m_db = std::make_unique<OdbcTestDb>(GetParam());
     writeDbDat();
+    m_connection.Open(m_db->connectString());
 }
 
 void DbTest::TearDown()
 {
+    m_connection.Close();
     m_db.reset();
     m_programEnv.reset();
     ColumnMap::resetAllForTesting();

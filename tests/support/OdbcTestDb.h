@@ -110,6 +110,9 @@ protected:
     /// Writes DBField.dat with the given text.
     void writeDbFieldDat(const std::string& text);
 
+    /// A connection for the code under test, open on the test's database from SetUp to TearDown.
+    CXDatabase m_connection;
+
 private:
     TempDir m_programDir;
     std::unique_ptr<ScopedEnv> m_programEnv;
