@@ -1,12 +1,9 @@
 #include "catalog/ui/CEnvParamPage.h"
 
-#include "GuiTestSupport.h"
-#include "OdbcTestDb.h"
+#include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
-#include "app/ui/CMainDlg.h"
 #include "app/ui/MessageService.h"
 #include "catalog/CEnvParamModel.h"
-#include "db/ColumnMap.h"
 
 #include <QPushButton>
 #include <QTreeWidget>
@@ -26,35 +23,23 @@ private slots:
 
     void init()
     {
-        m_box = std::make_unique<test::ProgramSandbox>();
-        ColumnMap::resetAllForTesting();
-        m_db = std::make_unique<test::OdbcTestDb>(test::DbKind::Sqlite);
-        test::writeFile(m_box->dir.file("UserData/config/DB.dat"), m_db->dbDat());
+        m_main = std::make_unique<test::MainWindowOnDatabase>();
+        m_db = &m_main->db();
         test::writeFile(EnvParamDatPath(), "[EnvParam]\nPassword_Method=PwdMethod\nExtend_Interface_Field=ExtField\n");
         m_db->exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('PwdMethod', 'MD5')");
         m_db->exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('Mail', NULL)");
-        m_host = std::make_unique<test::FakeShellHost>(m_db->connectString(), false);
-        m_dlg = std::make_unique<CMainDlg>(StartOptions{}, *m_host, m_launcher);
-        QVERIFY(m_dlg->initialise());
-        m_dlg->show();
-        QCoreApplication::sendPostedEvents(); // the post-initialisation step loads the pages
+        m_dlg = &m_main->open({}, false);
     }
 
-    void cleanup()
-    {
-        m_dlg.reset();
-        m_host.reset();
-        m_db.reset();
-        m_box.reset();
-    }
+    void cleanup() { m_main.reset(); }
 
     void loadsOnceAtStartAndAgainOnRefresh()
     {
         QCOMPARE(listed(), (QStringList{QStringLiteral("PwdMethod|MD5"), QStringLiteral("Mail|<Not assigned>")}));
-        QCOMPARE(CEnvParamPage::valuesOf(m_dlg.get()).passwordMethod, std::string("MD5"));
-        QVERIFY(!CEnvParamPage::valuesOf(m_dlg.get()).accountMode());
+        QCOMPARE(CEnvParamPage::valuesOf(m_dlg).passwordMethod, std::string("MD5"));
+        QVERIFY(!CEnvParamPage::valuesOf(m_dlg).accountMode());
         QVERIFY(CEnvParamPage::valuesOf(nullptr).passwordMethod.empty());
-        QVERIFY(!page().isVisibleTo(m_dlg.get()));
+        QVERIFY(!page().isVisibleTo(m_dlg));
 
         auto* modify = child<QPushButton>(page(), "modifyButton");
         QVERIFY(!modify->isEnabled());
@@ -63,7 +48,7 @@ private slots:
 
         m_db->exec("UPDATE [ParamTable] SET [Param_Value] = '' WHERE [Param_Name] = 'PwdMethod'");
         m_db->exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('ExtField', 'Setting')");
-        QCOMPARE(CEnvParamPage::valuesOf(m_dlg.get()).passwordMethod, std::string("MD5"));
+        QCOMPARE(CEnvParamPage::valuesOf(m_dlg).passwordMethod, std::string("MD5"));
         child<QPushButton>(page(), "refreshButton")->click();
         QCOMPARE(listed(), (QStringList{QStringLiteral("PwdMethod|<Not assigned>"),
                                         QStringLiteral("Mail|<Not assigned>"), QStringLiteral("ExtField|Setting")}));
@@ -84,11 +69,9 @@ private:
         }
         return rows;
     }
-    std::unique_ptr<test::ProgramSandbox> m_box;
-    std::unique_ptr<test::OdbcTestDb> m_db;
-    test::RecordingLauncher m_launcher;
-    std::unique_ptr<test::FakeShellHost> m_host;
-    std::unique_ptr<CMainDlg> m_dlg;
+    std::unique_ptr<test::MainWindowOnDatabase> m_main;
+    test::OdbcTestDb* m_db = nullptr;
+    CMainDlg* m_dlg = nullptr;
 };
 
 QTEST_MAIN(CEnvParamPageTest)

@@ -1,11 +1,9 @@
 #include "org/ui/CUnitUserPage.h"
 
 #include "GuiTestSupport.h"
-#include "OdbcTestDb.h"
+#include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
-#include "app/ui/CMainDlg.h"
 #include "app/ui/MessageService.h"
-#include "db/ColumnMap.h"
 #include "org/ui/CSearchDlg.h"
 #include "org/ui/CUnitAttrDlg.h"
 #include "org/ui/CUnitEditDlg.h"
@@ -54,24 +52,13 @@ private slots:
 
     void init()
     {
-        m_box = std::make_unique<test::ProgramSandbox>();
-        ColumnMap::resetAllForTesting();
-        ResetChangeLogForTesting();
-        m_db = std::make_unique<test::OdbcTestDb>(test::DbKind::Sqlite);
-        test::writeFile(m_box->dir.file("UserData/config/DB.dat"), m_db->dbDat());
+        m_main = std::make_unique<test::MainWindowOnDatabase>();
+        m_db = &m_main->db();
         m_db->exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'One')");
         m_db->exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (2, 'Two')");
     }
 
-    void cleanup()
-    {
-        m_dlg.reset();
-        m_host.reset();
-        m_db.reset();
-        ColumnMap::resetAllForTesting();
-        ResetChangeLogForTesting();
-        m_box.reset();
-    }
+    void cleanup() { m_main.reset(); }
 
     void addsAUnitUnderAUserNodeBesideTheUser()
     {
@@ -261,12 +248,13 @@ private slots:
         page().selectNode(page().model().index().groupNodes.at(2));
         page().importExport();
         QVERIFY(launcher.launched.empty());
-        QCOMPARE(lastMessage(),
-                 QStringLiteral("Unable to start %1.").arg(QString::fromStdString(m_box->dir.file("SheetIntake.exe"))));
-        test::writeFile(m_box->dir.file("SheetIntake.exe"), "");
+        QCOMPARE(
+            lastMessage(),
+            QStringLiteral("Unable to start %1.").arg(QString::fromStdString(m_main->dir().file("SheetIntake.exe"))));
+        test::writeFile(m_main->dir().file("SheetIntake.exe"), "");
         page().importExport();
         QCOMPARE(launcher.launched.size(), std::size_t{1});
-        QCOMPARE(launcher.launched[0].path, m_box->dir.file("SheetIntake.exe"));
+        QCOMPARE(launcher.launched[0].path, m_main->dir().file("SheetIntake.exe"));
         // The main window's id; the page itself stays a plain child widget.
         QCOMPARE(launcher.launched[0].arguments.at(0), "-bysys-h" + std::to_string(m_dlg->winId()) + "-grps1|2|-dgrp2");
         QVERIFY(!page().testAttribute(Qt::WA_NativeWindow));
@@ -352,11 +340,7 @@ private:
         StartOptions options;
         options.systemManager = systemManager;
         options.currentGroup = currentGroup;
-        m_dlg.reset();
-        m_host = std::make_unique<test::FakeShellHost>(m_db->connectString(), true);
-        m_dlg = std::make_unique<CMainDlg>(options, *m_host, m_launcher);
-        QVERIFY(m_dlg->initialise());
-        QCoreApplication::sendPostedEvents();
+        m_dlg = &m_main->open(options);
         MessageService::instance().reset();
     }
     CUnitUserPage& page() { return *static_cast<CUnitUserPage*>(m_dlg->page(PageKind::UnitsAndUsers)); }
@@ -374,11 +358,9 @@ private:
         return OrgTree::kNone;
     }
 
-    std::unique_ptr<test::ProgramSandbox> m_box;
-    std::unique_ptr<test::OdbcTestDb> m_db;
-    test::RecordingLauncher m_launcher;
-    std::unique_ptr<test::FakeShellHost> m_host;
-    std::unique_ptr<CMainDlg> m_dlg;
+    std::unique_ptr<test::MainWindowOnDatabase> m_main;
+    test::OdbcTestDb* m_db = nullptr;
+    CMainDlg* m_dlg = nullptr;
 };
 
 QTEST_MAIN(CUnitUserPageTest)

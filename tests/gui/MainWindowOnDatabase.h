@@ -1,0 +1,68 @@
+#pragma once
+
+#include "GuiTestSupport.h"
+#include "OdbcTestDb.h"
+#include "app/ui/CMainDlg.h"
+#include "db/ChangeLog.h"
+#include "db/ColumnMap.h"
+
+#include <QCoreApplication>
+
+#include <memory>
+
+namespace qar::test
+{
+
+/// The main window on a fresh SQLite database: a program folder of its own whose DB.dat names the
+/// database, column maps and change-log numbers read anew, headless prompts.
+class MainWindowOnDatabase
+{
+public:
+    MainWindowOnDatabase()
+    {
+        readAnew();
+        m_db = std::make_unique<OdbcTestDb>(DbKind::Sqlite);
+        writeFile(m_box.dir.file("UserData/config/DB.dat"), m_db->dbDat());
+    }
+    ~MainWindowOnDatabase()
+    {
+        m_dlg.reset();
+        m_host.reset();
+        m_db.reset();
+        readAnew();
+    }
+    MainWindowOnDatabase(const MainWindowOnDatabase&) = delete;
+    MainWindowOnDatabase& operator=(const MainWindowOnDatabase&) = delete;
+
+    OdbcTestDb& db() { return *m_db; }
+    const TempDir& dir() const { return m_box.dir; }
+    ui::CMainDlg& window() { return *m_dlg; }
+
+    /// Opens the window anew as the tool does at start, its post-initialisation step (which loads the
+    /// pages) done.
+    ui::CMainDlg& open(const StartOptions& options = {}, bool serverRunning = true)
+    {
+        m_dlg.reset();
+        m_host = std::make_unique<FakeShellHost>(m_db->connectString(), serverRunning);
+        m_dlg = std::make_unique<ui::CMainDlg>(options, *m_host, m_launcher);
+        [this] { QVERIFY(m_dlg->initialise()); }();
+        m_dlg->show();
+        QCoreApplication::sendPostedEvents();
+        return *m_dlg;
+    }
+
+private:
+    static void readAnew()
+    {
+        ColumnMap::resetAllForTesting();
+        ResetChangeLogForTesting();
+    }
+
+    ProgramSandbox m_box;
+    std::unique_ptr<OdbcTestDb> m_db;
+    RecordingLauncher m_launcher;
+    std::unique_ptr<FakeShellHost> m_host;
+    std::unique_ptr<ui::CMainDlg> m_dlg;
+};
+
+} // namespace qar::test
