@@ -20,19 +20,11 @@
 using namespace qar;
 using namespace qar::ui;
 using test::child;
+using test::click;
+using test::setField;
 
 namespace
 {
-
-void click(QWidget& form, const char* button)
-{
-    child<QPushButton>(form, button)->click();
-}
-
-void setField(QWidget& form, const char* name, const QString& value)
-{
-    child<QLineEdit>(form, name)->setText(value);
-}
 
 QString lastMessage()
 {

@@ -2,8 +2,6 @@
 
 #include "GuiTestSupport.h"
 
-#include <QAbstractButton>
-#include <QLineEdit>
 #include <QTreeView>
 
 #include <string>
@@ -25,16 +23,6 @@ inline std::string iconBytes(std::size_t size)
     put(22, 40, 4), put(26, 32, 4), put(30, 64, 4), put(34, 1, 2), put(36, 32, 2);
     b.replace(38, 24, 24, '\0'); // the rest of the bitmap header
     return b;
-}
-
-inline void click(const QObject& form, const char* name)
-{
-    child<QAbstractButton>(form, name)->click();
-}
-
-inline void setField(const QObject& form, const char* name, const QString& text)
-{
-    child<QLineEdit>(form, name)->setText(text);
 }
 
 /// The list's rows, the first `columns` cells of each joined by '|'.

@@ -5,8 +5,10 @@
 #include "app/ShellHost.h"
 #include "app/ui/Launcher.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -23,6 +25,18 @@ namespace qar::test
 template <class T> T* child(const QObject& parent, const char* name)
 {
     return parent.findChild<T*>(QString::fromLatin1(name));
+}
+
+/// Clicks the named button of `form`.
+inline void click(const QObject& form, const char* name)
+{
+    child<QAbstractButton>(form, name)->click();
+}
+
+/// Types `text` into the named field of `form`, replacing what it held.
+inline void setField(const QObject& form, const char* name, const QString& text)
+{
+    child<QLineEdit>(form, name)->setText(text);
 }
 
 /// A ShellHost whose calls the test records. By default its session names a data source that does not
