@@ -138,6 +138,12 @@ public:
     void removeMobile(const std::string& mobile);
     void removeEmail(const std::string& email);
     std::vector<std::int32_t> collectUserIds(OrgTree::NodeId node) const;
+    const OrgTables& tables() const { return m_tables; }
+    const OrgTexts& texts() const { return m_texts; }
+    /// After a user row is written: the users-changed flag, then the service buttons.
+    void userWritten();
+    /// A change row for a user (written only while the server runs); throws DbError.
+    void logUserChange(std::int32_t userId, std::uint8_t action) { logUser(userId, action); }
 
     // Commands of the page.
     /// "Edit": 162 or 159, or which editor to open.

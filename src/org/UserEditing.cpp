@@ -1,0 +1,362 @@
+// The user editor's page operations: Add-user and Edit-user, with the tree, the page's lists, the
+// change flag and the change rows that follow a written user row.
+#include "org/UserEditing.h"
+
+#include "db/CXTableUnit.h"
+#include "db/CXTableUser.h"
+#include "db/OdbcError.h"
+#include "db/RowRecheck.h"
+#include "resources/StringIds.h"
+#include "xml/DomainUserFile.h"
+
+#include <algorithm>
+
+namespace qar
+{
+
+namespace
+{
+
+constexpr std::uint8_t kActAdded = 0;
+constexpr std::uint8_t kActDeleted = 1;
+constexpr std::uint8_t kActModified = 2;
+
+} // namespace
+
+StoredUserRow ReadStoredUserRow(const CXTableUser& t)
+{
+    return {t.m_USER_ID, t.m_PASSWORD, t.m_NAME,       t.m_MACHINE_ID, t.m_POWER_FLAG,
+            t.m_EMAIL,   t.m_MOBILE,   t.m_UNIT_ID,    t.m_DUTY,       t.m_USER_STATUS,
+            t.m_OL_TIME, t.m_SCORE,    t.m_DUTY_CLASS, t.m_GROUP_ID,   t.HasWeightColumn() ? t.m_WEIGHT.get() : 0};
+}
+
+bool FindUserRow(CXTableUser& t, std::int32_t userId)
+{
+    for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
+        if (t.m_USER_ID == userId) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace
+{
+
+void writeColumns(CXTableUser& t, const ValidUser& user, const std::string& password)
+{
+    t.m_USER_STATUS = user.status;
+    t.m_USER_ID = user.id;
+    t.m_NAME = user.name;
+    t.m_PASSWORD = password;
+    t.m_DUTY = user.duty;
+    t.m_DUTY_CLASS = user.role;
+    t.m_EMAIL = user.email;
+    t.m_OL_TIME = user.olTime;
+    t.m_GROUP_ID = user.group;
+    t.m_MOBILE = user.mobile;
+    if (t.HasWeightColumn()) {
+        t.m_WEIGHT = user.weight;
+    }
+    t.m_POWER_FLAG = user.power;
+    t.m_SCORE = user.score;
+    t.m_UNIT_ID = user.unit;
+}
+
+void removeFirst(std::vector<std::int32_t>& ids, std::int32_t id)
+{
+    const auto it = std::find(ids.begin(), ids.end(), id);
+    if (it != ids.end()) {
+        ids.erase(it);
+    }
+}
+
+} // namespace
+
+void CUnitUserModel::userWritten()
+{
+    m_usersChanged = true;
+    m_effects.setUsersChanged();
+    m_effects.updateServiceButtons();
+}
+
+UserEditing::UserEditing(CUnitUserModel& page, UserEditEnvironment environment)
+    : m_page(page), m_env(std::move(environment))
+{}
+
+UserEditSession UserEditing::makeSession(const UserFormSetup& setup) const
+{
+    std::vector<UserFormUnit> units;
+    if (CXTableUnit* t = m_page.tables().unit; t != nullptr && t->IsOpen()) {
+        units.reserve(static_cast<std::size_t>(t->GetRecordCount()));
+        for (t->MoveFirst(); !t->IsEOF(); t->MoveNext()) {
+            units.push_back({t->m_UNIT_ID, t->m_UNIT_NAME, t->m_GROUP_ID});
+        }
+    }
+    UserFormModel form(setup, std::move(units), LoadRoleFile(m_env.roleFile), m_page.index());
+    UserForm fields = form.initialForm();
+    const PowerNames names = ReadPowerNames(m_env.powerFile);
+    UserEditSession session{std::move(form),
+                            std::move(fields),
+                            PrivilegeBoxLooks(names, m_page.adminContext().systemManager),
+                            false,
+                            {},
+                            OrgTree::kNone,
+                            {}};
+    session.extendedSection = m_env.extendedSection;
+    if (m_env.domainUsers != nullptr) {
+        session.signDomain = m_env.domainUsers->domain;
+    }
+    return session;
+}
+
+std::variant<OrgMessage, UserEditSession> UserEditing::startAddUser() const
+{
+    CXTableUser* t = m_page.tables().user;
+    if (t == nullptr || !t->IsOpen()) {
+        return OrgMessage{str::kUnableToOpenDb, {}};
+    }
+    const OrgTree& tree = m_page.tree();
+    const OrgTree::NodeId selected = m_page.selected();
+    UserFormSetup setup;
+    setup.context = m_page.adminContext();
+    setup.accountMode = m_env.params.accountMode();
+    if (selected != OrgTree::kNone) {
+        switch (tree.kind(selected)) {
+        case NodeKind::Group:
+            return OrgMessage{str::kAddUserUnderDepartment, {}};
+        case NodeKind::Unit:
+            setup.unitId = tree.itemData(selected);
+            break;
+        case NodeKind::User:
+            setup.unitId = tree.parent(selected) != OrgTree::kRoot ? tree.itemData(tree.parent(selected)) : 0;
+            break;
+        case NodeKind::Other:
+            break;
+        }
+    }
+    UserEditSession session = makeSession(setup);
+    session.fields.userIdText = std::to_string(m_page.index().nextUserId);
+    return session;
+}
+
+void UserEditing::storeExtendedData(const ValidUser& user) const
+{
+    if (m_env.extendedSection && m_env.domainUsers != nullptr) {
+        StoreDomainUserData(*m_env.domainUsers, user.id, user.domainAccount, user.netDiskMb);
+    }
+}
+
+OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const ValidUser& user)
+{
+    OrgIndex& index = m_page.index();
+    const int limit = m_env.groupUserLimit ? m_env.groupUserLimit(user.group) : 0;
+    const auto counted = index.groupUserCount.find(user.group);
+    if (limit >= 1 && counted != index.groupUserCount.end() && counted->second >= limit) {
+        return {str::kUserAmountAtLimit, {}};
+    }
+    storeExtendedData(user);
+    const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
+    m_page.recordChangedUser(user.id);
+    try {
+        CXTableUser& t = *m_page.tables().user;
+        if (!t.IsOpen()) {
+            t.Open();
+        }
+        t.AddNew();
+        writeColumns(t, user, password);
+        t.m_MACHINE_ID = 0;
+
+        // The node goes in before the row is committed; a failed commit leaves it until the next build.
+        if (const auto unit = index.unitNodes.find(user.unit); unit != index.unitNodes.end()) {
+            std::string text;
+            AppendUserNodeText(text, m_page.texts(), {user.id, user.name, user.status});
+            m_page.tree().insertLast(unit->second, text, user.id, kImageUser);
+            m_page.tree().setExpanded(unit->second, true);
+            index.allUserIds.push_back(user.id);
+            if (!user.email.empty()) {
+                index.emails.push_back(user.email);
+            }
+            if (!user.mobile.empty()) {
+                index.mobiles.push_back(user.mobile);
+            }
+            ++index.groupUserCount[user.group];
+            index.noteUserId(user.id);
+        }
+        if (!t.Update()) {
+            return {};
+        }
+        m_page.userWritten();
+        m_page.logUserChange(user.id, kActAdded);
+        t.Close();
+        t.Open();
+    } catch (const DbError&) {
+        return {str::kOperationFailed, {}};
+    }
+    return {};
+}
+
+std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
+{
+    CXTableUser* t = m_page.tables().user;
+    if (t == nullptr || !t->IsOpen()) {
+        return OrgMessage{str::kUnableToOpenDb, {}};
+    }
+    const OrgTree::NodeId node = m_page.selected();
+    if (node == OrgTree::kNone || m_page.tree().kind(node) != NodeKind::User) {
+        return OrgMessage{};
+    }
+    if (!FindUserRow(*t, m_page.tree().itemData(node))) {
+        return OrgMessage{}; // deleted meanwhile by another program
+    }
+    const StoredUserRow row = ReadStoredUserRow(*t);
+    UserFormSetup setup;
+    setup.context = m_page.adminContext();
+    setup.editMode = true;
+    setup.accountMode = m_env.params.accountMode();
+    setup.unitId = row.unit;
+    setup.role = row.role;
+    setup.status = row.status;
+    setup.storedId = row.id;
+    setup.storedEmail = row.email;
+    setup.storedMobile = row.mobile;
+    setup.storedDuty = row.duty;
+    UserEditSession session = makeSession(setup);
+    UserForm& f = session.fields;
+    f.userIdText = std::to_string(row.id);
+    f.name = row.name;
+    f.password = row.password;
+    f.passwordAgain = row.password;
+    f.duty = row.duty;
+    f.email = row.email;
+    f.mobile = row.mobile;
+    f.weightText = std::to_string(row.weight);
+    f.userGroup = row.group;
+    f.olTime = row.olTime;
+    f.score = row.score;
+    f.power = static_cast<std::uint32_t>(row.power);
+    if (m_env.domainUsers != nullptr) {
+        if (const DomainUserRecord* r = m_env.domainUsers->FindDomainUser(row.id)) {
+            f.domainAccount = r->domainAccount;
+            f.netDiskMb = r->netDiskMb;
+        }
+    }
+    session.node = node;
+    session.stored = row;
+    return session;
+}
+
+OrgMessage UserEditing::rowNotMatched(std::int32_t userId)
+{
+    // Read again by the key: gone means deleted meanwhile, which ends the edit quietly; still there means
+    // another program changed it, which is a failed write. Either way the tree shows the table anew.
+    OrgMessage message{str::kOperationFailed, {}};
+    try {
+        if (RecheckRowByKey(m_page.tables().user->database(), &CXTableUser::m_USER_ID, userId) == RowFate::Deleted) {
+            message = {};
+        }
+    } catch (const DbError&) {
+    }
+    m_page.refresh();
+    return message;
+}
+
+OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const ValidUser& user)
+{
+    const StoredUserRow& old = session.stored;
+    CXTableUser& t = *m_page.tables().user;
+    try {
+        if (!t.IsOpen()) {
+            t.Open();
+        }
+        // The table may have been read again while the form was open (the refresh timer): the row must
+        // still be the one the form was loaded from.
+        if (!FindUserRow(t, old.id)) {
+            return rowNotMatched(old.id);
+        }
+        if (!(ReadStoredUserRow(t) == old)) {
+            m_page.refresh();
+            return {str::kOperationFailed, {}};
+        }
+    } catch (const DbError&) {
+        return {str::kOperationFailed, {}};
+    }
+
+    const bool changed = user.id != old.id || user.unit != old.unit || user.name != old.name || user.duty != old.duty ||
+                         user.email != old.email || user.status != old.status || user.role != old.role ||
+                         user.mobile != old.mobile || user.power != old.power;
+    storeExtendedData(user);
+    const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
+    m_page.recordChangedUser(user.id);
+
+    OrgIndex& index = m_page.index();
+    if (user.email != old.email) {
+        m_page.removeEmail(old.email);
+        if (!user.email.empty()) {
+            index.emails.push_back(user.email);
+        }
+    }
+    if (user.mobile != old.mobile) {
+        m_page.removeMobile(old.mobile);
+        if (!user.mobile.empty()) {
+            index.mobiles.push_back(user.mobile);
+        }
+    }
+    const bool idChanged = old.id != 0 && old.id != user.id;
+    OrgTree& tree = m_page.tree();
+    const bool listed = tree.isValid(session.node);
+    bool listedAfter = listed;
+    if (user.unit != old.unit || user.name != old.name || user.status != old.status || user.id != old.id) {
+        if (listed) {
+            tree.remove(session.node);
+            m_page.select(OrgTree::kNone);
+        }
+        listedAfter = false;
+        if (const auto unit = index.unitNodes.find(user.unit); unit != index.unitNodes.end()) {
+            std::string text;
+            AppendUserNodeText(text, m_page.texts(), {user.id, user.name, user.status});
+            m_page.select(tree.insertLast(unit->second, text, user.id, kImageUser));
+            listedAfter = true;
+        }
+        if (idChanged) {
+            removeFirst(index.allUserIds, old.id);
+            index.allUserIds.push_back(user.id);
+        }
+    }
+    // The group user count follows the users listed in the tree.
+    if (listed && --index.groupUserCount[old.group] <= 0) {
+        index.groupUserCount.erase(old.group);
+    }
+    if (listedAfter) {
+        ++index.groupUserCount[user.group];
+    }
+
+    try {
+        t.Edit();
+        writeColumns(t, user, password);
+        if (!t.Update()) {
+            return {};
+        }
+    } catch (const RowMatchError& e) {
+        if (e.matchedRows() == 0) {
+            return rowNotMatched(old.id);
+        }
+        return {str::kOperationFailed, {}};
+    } catch (const DbError&) {
+        return {str::kOperationFailed, {}};
+    }
+    m_page.userWritten();
+    try {
+        if (idChanged) {
+            m_page.logUserChange(old.id, kActDeleted);
+            m_page.logUserChange(user.id, kActAdded);
+        } else if (changed) {
+            m_page.logUserChange(user.id, kActModified);
+        }
+    } catch (const DbError&) {
+        return {str::kOperationFailed, {}};
+    }
+    return {};
+}
+
+} // namespace qar

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "catalog/EnvParamValues.h"
+#include "org/CUnitUserModel.h"
+#include "org/Privileges.h"
+#include "org/UserForm.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <variant>
+
+namespace qar
+{
+
+class DomainUserFile;
+
+/// What the user editor takes from the main window besides the page: the environment parameters, the
+/// role and privilege-name files, the sign-on users file and the groups' user limits.
+struct UserEditEnvironment
+{
+    EnvParamValues params;
+    std::string roleFile;
+    std::string powerFile;
+    /// The extended data section is shown (the folder UserData\data exists).
+    bool extendedSection = false;
+    /// The sign-on users file of the main window; null when there is none.
+    DomainUserFile* domainUsers = nullptr;
+    /// GROUP_COUNT of a group, 0 when the group is not found (0 never limits).
+    std::function<int(std::int32_t groupId)> groupUserLimit;
+};
+
+/// Every column of a user row as it was read when the form opened, to tell at OK whether another
+/// program changed it meanwhile.
+struct StoredUserRow
+{
+    std::int32_t id = 0;
+    std::string password;
+    std::string name;
+    std::int32_t machineId = 0;
+    std::int32_t power = 0;
+    std::string email;
+    std::string mobile;
+    std::int32_t unit = 0;
+    std::string duty;
+    std::uint8_t status = 0;
+    std::int32_t olTime = 0;
+    std::int32_t score = 0;
+    std::uint8_t role = 0;
+    std::int32_t group = 0;
+    std::int32_t weight = 0;
+
+    bool operator==(const StoredUserRow&) const = default;
+};
+
+class CXTableUser;
+
+/// The current row of the users record object, every column.
+StoredUserRow ReadStoredUserRow(const CXTableUser& table);
+/// Moves the record object to the first row holding `userId`, scanning from the first row; false when
+/// there is none.
+bool FindUserRow(CXTableUser& table, std::int32_t userId);
+
+/// A user form about to be shown: its model, the fields it opens with, the looks of the privilege
+/// boxes, and what the page keeps for the write after OK.
+struct UserEditSession
+{
+    UserFormModel form;
+    UserForm fields;
+    std::array<PrivilegeBoxLook, kPrivilegeBoxes> boxes;
+    bool extendedSection = false;
+    std::string signDomain;
+    OrgTree::NodeId node = OrgTree::kNone; ///< the edited user's node
+    StoredUserRow stored;                  ///< edit mode
+};
+
+/// Add-user and Edit-user of the units-and-users page: open the user form on the selected node, then
+/// write the row, keep the tree and the page's lists in step and log the change.
+class UserEditing
+{
+public:
+    UserEditing(CUnitUserModel& page, UserEditEnvironment environment);
+
+    /// "Add user": 162 or 223, or the form to show.
+    std::variant<OrgMessage, UserEditSession> startAddUser() const;
+    /// OK of the add form: 214 when the group is full, 253 on a database error, else nothing.
+    OrgMessage finishAddUser(const UserEditSession& session, const ValidUser& user);
+    /// "Edit" on a user node: 162, nothing (row gone), or the form to show.
+    std::variant<OrgMessage, UserEditSession> startEditUser() const;
+    /// OK of the edit form. A row another program changed meanwhile is not overwritten: 253, and the
+    /// tree is built anew; a row it deleted ends the edit quietly, also with a new tree.
+    OrgMessage finishEditUser(const UserEditSession& session, const ValidUser& user);
+
+    const UserEditEnvironment& environment() const { return m_env; }
+
+private:
+    UserEditSession makeSession(const UserFormSetup& setup) const;
+    void storeExtendedData(const ValidUser& user) const;
+    OrgMessage rowNotMatched(std::int32_t userId);
+
+    CUnitUserModel& m_page;
+    UserEditEnvironment m_env;
+};
+
+} // namespace qar

@@ -1,0 +1,110 @@
+#include "xml/MultiUnitUsers.h"
+
+#include "platform/Paths.h"
+#include "xml/CXMarkupFile.h"
+
+#include <algorithm>
+
+namespace qar
+{
+
+std::string MultiUnitUsersPath()
+{
+    return ProgramPath("\\UserData\\config\\xmldata\\MUser.xml");
+}
+
+MultiUnitUsers::UnitList ParseUnitsText(std::string_view text)
+{
+    while (!text.empty() && (text.back() == ' ' || (text.back() >= '\t' && text.back() <= '\r'))) {
+        text.remove_suffix(1);
+    }
+    while (!text.empty() && text.back() == '|') {
+        text.remove_suffix(1);
+    }
+    MultiUnitUsers::UnitList units;
+    while (!text.empty()) {
+        const std::size_t bar = text.find('|');
+        const std::string_view piece = text.substr(0, bar);
+        // Read as a signed decimal, as the platform always has: "-1" is unit 4294967295, "abc" is 0.
+        if (const auto unit = static_cast<std::uint32_t>(ParseDecimalInt(piece)); unit != 0) {
+            units.push_back(unit);
+        }
+        if (bar == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(bar + 1);
+    }
+    return units;
+}
+
+std::string FormatUnitsText(const MultiUnitUsers::UnitList& units)
+{
+    std::string text;
+    for (std::uint32_t unit : units) {
+        if (unit != 0) {
+            text += std::to_string(static_cast<std::int32_t>(unit));
+            text += '|';
+        }
+    }
+    if (!text.empty()) {
+        text.pop_back();
+    }
+    return text;
+}
+
+void MultiUnitUsers::Load(const std::string& path)
+{
+    m_users.clear();
+    CXMarkupFile file;
+    if (!file.LoadFile(path) || !file.FindElement("QAR_USERS") || !file.EnterElement()) {
+        return;
+    }
+    while (file.FindElement("USER")) {
+        const auto userId = static_cast<std::uint32_t>(file.GetAttributeInt("ID"));
+        UnitList units = ParseUnitsText(file.GetAttributeForSystem("UNITS"));
+        if (units.empty()) {
+            continue; // an empty list leaves an earlier entry of the same user alone
+        }
+        m_users[userId] = std::move(units); // the last element of a user wins
+    }
+}
+
+bool MultiUnitUsers::Save(const std::string& path) const
+{
+    CXMarkupFile file;
+    file.AddElement("QAR_USERS");
+    for (const auto& [userId, units] : m_users) {
+        if (userId == 0) {
+            continue;
+        }
+        const std::string text = FormatUnitsText(units);
+        if (text.empty()) {
+            continue;
+        }
+        file.AddChildElement("USER");
+        file.EnterElement();
+        file.SetAttribute("ID", std::to_string(static_cast<std::int32_t>(userId)));
+        file.SetAttribute("UNITS", text);
+        file.LeaveElement();
+    }
+    return file.SaveFile(path);
+}
+
+MultiUnitUsers::UnitList MultiUnitUsers::GetUserUnits(std::uint32_t userId) const
+{
+    const auto it = m_users.find(userId);
+    return it == m_users.end() ? UnitList{} : it->second;
+}
+
+void MultiUnitUsers::SetUserUnits(std::uint32_t userId, const UnitList& units)
+{
+    UnitList kept;
+    std::copy_if(units.begin(), units.end(), std::back_inserter(kept), [](std::uint32_t u) { return u != 0; });
+    if (kept.empty()) {
+        m_users.erase(userId);
+    } else {
+        m_users[userId] = std::move(kept);
+    }
+}
+
+} // namespace qar

@@ -1,0 +1,312 @@
+#include "OdbcTestDb.h"
+#include "db/CXDatabase.h"
+#include "db/CXTabelChangeTmp.h"
+#include "db/CXTableGroup.h"
+#include "db/CXTableUnit.h"
+#include "db/CXTableUser.h"
+#include "db/ChangeLog.h"
+#include "org/IndepUsers.h"
+#include "org/UserEditing.h"
+#include "platform/Md5.h"
+#include "resources/StringIds.h"
+#include "xml/DomainUserFile.h"
+
+#include <gtest/gtest.h>
+
+namespace qar
+{
+namespace
+{
+
+using test::rows;
+
+struct RunningServer : IServerState
+{
+    bool IsServerRunning() const override { return true; }
+};
+
+class UserEditingDbTest : public test::DbTest
+{
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        ResetChangeLogForTesting();
+        m_connection.Open(db().connectString());
+        m_effects.onUsersChanged = [this] { m_events.push_back("users"); };
+        m_effects.onUpdateServiceButtons = [this] { m_events.push_back("buttons"); };
+        db().exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME], [GROUP_COUNT]) VALUES (1, 'One', 0), "
+                  "(2, 'Two', 2)");
+        db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
+                  "[GROUP_ID]) VALUES (101, 'Sales', 0, 1, 1, 1), (102, 'Ops', 0, 1, 1, 1), (201, 'Far', 0, 1, 1, 2)");
+        user(10001, 101, 1, "a@example.com", "13900000001");
+        user(10002, 201, 2);
+        user(10003, 201, 2);
+        open();
+    }
+    void TearDown() override
+    {
+        m_connection.Close();
+        ResetChangeLogForTesting();
+        DbTest::TearDown();
+    }
+    void user(int id, int unit, int group, const std::string& email = {}, const std::string& mobile = {})
+    {
+        const auto n = [](int v) { return std::to_string(v); };
+        db().exec("INSERT INTO [BaseTable] ([USER_ID], [PASSWORD], [NAME], [MACHINE_ID], [POWER_FLAG], [EMAIL], "
+                  "[MOBILE], [UNIT_ID], [DUTY], [USER_STATUS], [OL_TIME], [SCORE], [DUTY_CLASS], [GROUP_ID]) VALUES "
+                  "(" +
+                  n(id) + ", 'pw', 'u" + n(id) + "', 7, 0, '" + email + "', '" + mobile + "', " + n(unit) +
+                  ", '', 1, 30, 40, 0, " + n(group) + ")");
+    }
+    void open()
+    {
+        m_groups.Open();
+        m_units.Open();
+        m_users.Open();
+        m_model.buildTree();
+    }
+    UserEditing editing(const std::string& method = "MD5")
+    {
+        UserEditEnvironment env;
+        env.params.passwordMethod = method;
+        env.extendedSection = true;
+        env.domainUsers = m_domain.get();
+        env.groupUserLimit = [this](std::int32_t group) {
+            for (m_groups.MoveFirst(); !m_groups.IsEOF(); m_groups.MoveNext()) {
+                if (m_groups.m_GROUP_ID == group) {
+                    return static_cast<int>(m_groups.m_GROUP_COUNT);
+                }
+            }
+            return 0;
+        };
+        return UserEditing(m_model, env);
+    }
+    OrgTree::NodeId userNode(std::int32_t id) const
+    {
+        const OrgTree& t = m_model.tree();
+        for (OrgTree::NodeId n = t.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+             n = t.nextInSubtree(n, OrgTree::kRoot)) {
+            if (t.kind(n) == NodeKind::User && t.itemData(n) == id) {
+                return n;
+            }
+        }
+        return OrgTree::kNone;
+    }
+    /// Opens the form on `node` (add or edit), lets `fill` change the fields and saves.
+    OrgMessage save(UserEditing& e, OrgTree::NodeId node, bool edit, const std::function<void(UserForm&)>& fill)
+    {
+        m_model.select(node);
+        auto start = edit ? e.startEditUser() : e.startAddUser();
+        if (auto* message = std::get_if<OrgMessage>(&start)) {
+            return *message;
+        }
+        UserEditSession& s = std::get<UserEditSession>(start);
+        fill(s.fields);
+        auto valid = s.form.validate(s.fields, s.extendedSection, s.signDomain);
+        if (auto* error = std::get_if<UserFormError>(&valid)) {
+            return {error->messageId, {}};
+        }
+        return edit ? e.finishEditUser(s, std::get<ValidUser>(valid)) : e.finishAddUser(s, std::get<ValidUser>(valid));
+    }
+    test::Rows changeRows()
+    {
+        return db().query("SELECT [Table_Name], [Key_Value], [Change_Act] FROM [ChangeTable] ORDER BY [REC_ID]");
+    }
+
+    CXDatabase m_connection;
+    CXTableGroup m_groups{&m_connection};
+    CXTableUnit m_units{&m_connection};
+    CXTableUser m_users{&m_connection};
+    CXTabelChangeTmp m_changes{&m_connection};
+    RunningServer m_server;
+    CChangeLog m_log{m_changes, m_server};
+    ChangeLogOrgEffects m_effects{m_log};
+    std::vector<std::string> m_events;
+    CUnitUserModel m_model{OrgTables{&m_groups, &m_units, &m_users}, m_effects};
+    std::unique_ptr<DomainUserFile> m_domain = std::make_unique<DomainUserFile>(
+        test::writeFile(programDir().file("Userx.xml"), "<QAR_USERX><DOMAIN>CORP</DOMAIN></QAR_USERX>"));
+};
+
+TEST_P(UserEditingDbTest, AddsAUserWithItsRowNodeListsAndChangeRow)
+{
+    UserEditing e = editing();
+    const std::string name = std::string("O'Neil; 100% \"x\"") + std::string(239, 'n');
+    ASSERT_EQ(name.size(), 255u);
+    EXPECT_FALSE(save(e, m_model.index().unitNodes.at(102), false, [&](UserForm& f) {
+        EXPECT_EQ(f.userIdText, "10004");
+        f.name = name;
+        f.password = f.passwordAgain = "secret';--";
+        f.email = "new@example.com";
+        f.mobile = "13900000009";
+        f.power = 0x40000;
+        f.domainAccount = "li";
+    }));
+    EXPECT_EQ(db().query("SELECT [NAME], [PASSWORD], [UNIT_ID], [GROUP_ID], [MACHINE_ID], [POWER_FLAG], "
+                         "[USER_STATUS], [OL_TIME] FROM [BaseTable] WHERE [USER_ID] = 10004"),
+              (test::Rows{{name, Md5Hex("secret';--"), "102", "1", "0", "262144", "1", "0"}}));
+    EXPECT_EQ(changeRows(), rows({{"BASE_USERS", "10004", "0"}}));
+    EXPECT_EQ(m_events, (std::vector<std::string>{"users", "buttons"}));
+    EXPECT_EQ(m_model.changedUsers(), std::vector<std::int32_t>{10004});
+    const OrgTree::NodeId node = userNode(10004);
+    ASSERT_NE(node, OrgTree::kNone);
+    EXPECT_EQ(m_model.tree().image(node), kImageUser); // the administrator image waits for the next build
+    EXPECT_EQ(m_model.index().nextUserId, 10005);
+    EXPECT_EQ(m_model.index().emails.back(), "new@example.com");
+    EXPECT_EQ(m_domain->FindDomainUser(10004)->domainAccount, "li");
+    EXPECT_TRUE(m_domain->modified);
+
+    // The bytes come back exactly as written.
+    m_users.Close();
+    m_users.Open();
+    ASSERT_TRUE(FindUserRow(m_users, 10004));
+    EXPECT_EQ(m_users.m_NAME.get(), name);
+}
+
+TEST_P(UserEditingDbTest, RefusesAGroupNodeAndAFullGroupWithoutWriting)
+{
+    UserEditing e = editing();
+    EXPECT_EQ(save(e, m_model.index().groupNodes.at(1), false, [](UserForm&) {}).messageId,
+              str::kAddUserUnderDepartment);
+    // Group 2 holds two listed users and allows two.
+    EXPECT_EQ(save(e, m_model.index().unitNodes.at(201), false,
+                   [](UserForm& f) {
+                       f.name = "x";
+                       f.password = f.passwordAgain = "p";
+                   })
+                  .messageId,
+              str::kUserAmountAtLimit);
+    EXPECT_EQ(db().count("[BaseTable]"), 3);
+    EXPECT_EQ(db().count("[ChangeTable]"), 0);
+    EXPECT_TRUE(m_events.empty());
+}
+
+TEST_P(UserEditingDbTest, ANewIdLogsTheOldOneDeletedThenTheNewOneAdded)
+{
+    UserEditing e = editing();
+    EXPECT_FALSE(save(e, userNode(10001), true, [](UserForm& f) {
+        EXPECT_EQ(f.password, "pw");
+        f.userIdText = "10010";
+        f.departmentIndex = 1; // [102] Ops
+    }));
+    EXPECT_EQ(db().query("SELECT [USER_ID], [UNIT_ID], [MACHINE_ID], [OL_TIME], [SCORE], [PASSWORD] FROM [BaseTable] "
+                         "WHERE [NAME] = 'u10001'"),
+              rows({{"10010", "102", "7", "30", "40", Md5Hex("pw").c_str()}}));
+    EXPECT_EQ(changeRows(), rows({{"BASE_USERS", "10001", "1"}, {"BASE_USERS", "10010", "0"}}));
+    EXPECT_EQ(m_model.tree().parent(m_model.selected()), m_model.index().unitNodes.at(102));
+    EXPECT_EQ(m_model.tree().itemData(m_model.selected()), 10010);
+    const auto& ids = m_model.index().allUserIds;
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 10001), 0);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 10010), 1);
+}
+
+TEST_P(UserEditingDbTest, APasswordAloneIsWrittenWithoutAChangeRowAndNothingChangedWritesNothing)
+{
+    UserEditing e = editing("");
+    EXPECT_FALSE(save(e, userNode(10001), true, [](UserForm&) {}));
+    EXPECT_TRUE(m_events.empty());
+    EXPECT_FALSE(m_model.usersChanged());
+
+    EXPECT_FALSE(save(e, userNode(10001), true, [](UserForm& f) { f.password = f.passwordAgain = "new;pw%"; }));
+    EXPECT_EQ(db().query("SELECT [PASSWORD] FROM [BaseTable] WHERE [USER_ID] = 10001"), rows({{"new;pw%"}}));
+    EXPECT_EQ(db().count("[ChangeTable]"), 0);
+    EXPECT_TRUE(m_model.usersChanged());
+
+    EXPECT_FALSE(save(e, userNode(10001), true, [](UserForm& f) { f.name = "renamed"; }));
+    EXPECT_EQ(changeRows(), rows({{"BASE_USERS", "10001", "2"}}));
+}
+
+TEST_P(UserEditingDbTest, NeverOverwritesARowAnotherProgramChangedOrDeleted)
+{
+    const struct
+    {
+        const char* what;
+        const char* statement;
+        bool reopenMeanwhile; // the refresh timer read the table again while the form was open
+        int message;
+    } cases[] = {
+        {"changed", "UPDATE [BaseTable] SET [NAME] = 'theirs' WHERE [USER_ID] = 10001", false, str::kOperationFailed},
+        {"changed, table read again", "UPDATE [BaseTable] SET [MOBILE] = '13911111111' WHERE [USER_ID] = 10001", true,
+         str::kOperationFailed},
+        {"deleted", "DELETE FROM [BaseTable] WHERE [USER_ID] = 10001", false, 0},
+        {"deleted, table read again", "DELETE FROM [BaseTable] WHERE [USER_ID] = 10001", true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        db().exec("DELETE FROM [BaseTable] WHERE [USER_ID] = 10001");
+        user(10001, 101, 1);
+        m_users.Close();
+        open();
+        UserEditing e = editing();
+        m_model.select(userNode(10001));
+        auto start = e.startEditUser();
+        UserEditSession& s = std::get<UserEditSession>(start);
+        s.fields.name = "mine";
+        const ValidUser valid = std::get<ValidUser>(s.form.validate(s.fields, false, ""));
+        db().exec(c.statement);
+        if (c.reopenMeanwhile) {
+            m_users.Close();
+            m_users.Open();
+        }
+        EXPECT_EQ(e.finishEditUser(s, valid).messageId, c.message);
+        EXPECT_EQ(db().count("[BaseTable] WHERE [NAME] = 'mine'"), 0);
+        // The tree shows the table as it is now.
+        EXPECT_EQ(userNode(10001) != OrgTree::kNone, c.message != 0);
+    }
+    EXPECT_EQ(db().count("[ChangeTable]"), 0);
+}
+
+TEST_P(UserEditingDbTest, IndependentUsersAreListedAddedEditedAndDeletedWithoutChangeRows)
+{
+    db().exec("UPDATE [BaseTable] SET [UNIT_ID] = 0, [POWER_FLAG] = 65536, [EMAIL] = 'adm@example.com' WHERE [USER_ID] "
+              "= 10002");
+    m_users.Open();
+    IndepUserModel independent(&m_users, AccountListMode::IndependentUsers);
+    IndepUserModel admins(&m_users, AccountListMode::Administrators);
+    ASSERT_EQ(independent.rows(kAllGroups).size(), 1u);
+    EXPECT_EQ(independent.rows(kAllGroups)[0].image, 6);
+    EXPECT_TRUE(independent.rows(1).empty());
+    EXPECT_FALSE(admins.addEnabled());
+
+    ShortUserForm form = independent.startAdd(kAllGroups);
+    EXPECT_EQ(form.userIdText, "10004");
+    EXPECT_EQ(form.groupText, "-1");
+    form.name = "Indie";
+    form.password = form.passwordAgain = "plain";
+    form.email = "indie@example.com";
+    EXPECT_FALSE(independent.finishAdd(std::get<ValidShortUser>(ValidateShortUserForm(form))));
+    EXPECT_EQ(db().query("SELECT [UNIT_ID], [GROUP_ID], [PASSWORD], [USER_STATUS], [DUTY] FROM [BaseTable] WHERE "
+                         "[USER_ID] = 10004"),
+              rows({{"0", "-1", "plain", "1", ""}}));
+    EXPECT_EQ(independent.rows(kAllGroups).size(), 2u);
+
+    std::optional<ShortUserForm> edit = admins.startEdit(10002);
+    ASSERT_TRUE(edit);
+    edit->power = 0x40000;
+    db().exec("UPDATE [BaseTable] SET [SCORE] = 99 WHERE [USER_ID] = 10002");
+    EXPECT_EQ(admins.finishEdit(10002, std::get<ValidShortUser>(ValidateShortUserForm(*edit))).messageId,
+              str::kOperationFailed);
+    edit = admins.startEdit(10002);
+    edit->power = 0x40000;
+    EXPECT_FALSE(admins.finishEdit(10002, std::get<ValidShortUser>(ValidateShortUserForm(*edit))));
+    EXPECT_EQ(admins.rows(2)[0].powerTextId, str::kPowerSysAdmin);
+
+    EXPECT_EQ(independent.startDelete(10004), "Indie");
+    EXPECT_FALSE(independent.finishDelete(10004));
+    EXPECT_FALSE(independent.startDelete(10004));
+    EXPECT_EQ(db().count("[ChangeTable]"), 0);
+
+    // A database error on add shows the database's own text.
+    const ValidShortUser tooLong{10005, std::string(300, 'x'), "p", "a@b.cd", "", 1, 0};
+    if (db().kind() == test::DbKind::MariaDb) {
+        EXPECT_FALSE(independent.finishAdd(tooLong).databaseText.empty());
+    }
+}
+
+QAR_DB_TEST_ON_BOTH_ENGINES(UserEditingDbTest);
+
+} // namespace
+} // namespace qar
