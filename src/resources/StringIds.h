@@ -130,7 +130,6 @@ inline constexpr int kOrgMenuAddUser = 12911;
 inline constexpr int kOrgMenuEdit = 12912;
 inline constexpr int kOrgMenuDelete = 12913;
 inline constexpr int kOrgMenuSearch = 12914;
-inline constexpr int kOrgUserEditorMissing = 12920;
 inline constexpr int kUnitDepartmentLabel = 13501;
 inline constexpr int kUnitDepartmentNote = 13502;
 inline constexpr int kUnitCodeLabel = 13503;

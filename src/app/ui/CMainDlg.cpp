@@ -20,6 +20,7 @@
 #include "platform/Paths.h"
 #include "resources/StringIds.h"
 #include "ui_CMainDlg.h"
+#include "xml/DomainUserFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,6 +112,7 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
         [](std::chrono::milliseconds pause) { QThread::msleep(static_cast<unsigned long>(pause.count())); },
     };
     m_server = std::make_unique<ServerControl>(std::move(hooks), GetProgramDir(), m_options.firstRun);
+    m_domainUsers = std::make_unique<DomainUserFile>(DomainUserFilePath());
 }
 
 CMainDlg::~CMainDlg()
@@ -480,6 +482,10 @@ void CMainDlg::reject()
 void CMainDlg::closeEvent(QCloseEvent* event)
 {
     m_refreshTimer->stop();
+    // Saved while the window can still say that it could not be.
+    if (m_domainUsers->modified && FileExists(m_domainUsers->path()) && !m_domainUsers->Save()) {
+        MessageService::instance().error(this, formatText(str::kFileNotSaved, {fromAnsi(m_domainUsers->path())}));
+    }
     QDialog::done(QDialog::Rejected);
     event->accept();
 }

@@ -22,6 +22,7 @@ namespace qar
 {
 class CChangeLog;
 class CDatabaseSession;
+class DomainUserFile;
 class ShellHost;
 } // namespace qar
 
@@ -67,6 +68,8 @@ public:
     bool databaseOpened() const { return m_dbOpened; }
     /// The user limit of a group ("[GROUP_COUNT]"), 0 when the group is not found.
     int GetGroupUserLimit(int groupId);
+    /// The domain sign-on users file (UserData/data/Userx.xml), held for the whole run.
+    DomainUserFile& domainUsers() { return *m_domainUsers; }
 
     CAdminPage* page(PageKind kind) const;
     /// Image `index` of the 16 x 16 list shared with the units-and-users tree.
@@ -118,6 +121,7 @@ private:
     std::array<CAdminPage*, kPageCreationOrder.size()> m_pages{};
     std::unique_ptr<IVexLink> m_client;
     std::unique_ptr<ServerControl> m_server;
+    std::unique_ptr<DomainUserFile> m_domainUsers; ///< saved, when changed, as the window goes
 };
 
 } // namespace qar::ui

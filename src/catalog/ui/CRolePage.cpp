@@ -1,7 +1,13 @@
 #include "catalog/ui/CRolePage.h"
 
+#include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
+#include "catalog/ui/CRoleEditDlg.h"
+#include "resources/StringIds.h"
 #include "ui_CRolePage.h"
+
+#include <QMenu>
+#include <QMetaObject>
 
 namespace qar::ui
 {
@@ -10,8 +16,150 @@ CRolePage::CRolePage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uniqu
 {
     m_ui->setupUi(this);
     applyTextIds(this);
+    QTreeWidget* list = m_ui->rolesTreeWidget;
+    list->setHeaderLabels({text(str::kRoleColumnId), text(str::kRoleColumnName), text(str::kRoleColumnSms),
+                           text(str::kRoleColumnPrivileges)});
+    const int widths[] = {220, 110, 242, 100};
+    for (int c = 0; c < 4; ++c) {
+        list->setColumnWidth(c, widths[c]);
+    }
+    connect(list, &QTreeWidget::itemSelectionChanged, this, &CRolePage::updateButtons);
+    connect(list, &QTreeWidget::itemDoubleClicked, this, &CRolePage::editRole);
+    connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = createContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_ui->rolesTreeWidget->viewport()->mapToGlobal(at));
+    });
+    connect(m_ui->addButton, &QPushButton::clicked, this, &CRolePage::addRole);
+    connect(m_ui->editButton, &QPushButton::clicked, this, &CRolePage::editRole);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CRolePage::deleteRole);
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, &CRolePage::refresh);
+    refresh();
 }
 
 CRolePage::~CRolePage() = default;
+
+void CRolePage::showEvent(QShowEvent* event)
+{
+    CAdminPage::showEvent(event);
+    // The file may have changed while the page was hidden: the page asks itself for a Refresh.
+    QMetaObject::invokeMethod(this, &CRolePage::refresh, Qt::QueuedConnection);
+}
+
+void CRolePage::refresh()
+{
+    m_roles.load(RoleFilePath());
+    showList();
+}
+
+void CRolePage::showList()
+{
+    QTreeWidget* list = m_ui->rolesTreeWidget;
+    list->clear();
+    QList<QTreeWidgetItem*> items;
+    for (const RoleRow& r : m_roles.rows()) {
+        auto* item = new QTreeWidgetItem(
+            {QString::number(r.id), fromAnsi(r.name), QString::number(r.sms), QString::number(r.privileges)});
+        item->setData(0, Qt::UserRole, r.id);
+        items << item;
+    }
+    list->addTopLevelItems(items);
+    updateButtons();
+}
+
+int CRolePage::selectedRow() const
+{
+    const QList<QTreeWidgetItem*> selected = m_ui->rolesTreeWidget->selectedItems();
+    return selected.isEmpty() ? -1 : m_ui->rolesTreeWidget->indexOfTopLevelItem(selected.first());
+}
+
+void CRolePage::updateButtons()
+{
+    const bool any = selectedRow() >= 0;
+    m_ui->editButton->setEnabled(any);
+    m_ui->deleteButton->setEnabled(any);
+}
+
+QMenu* CRolePage::createContextMenu()
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("roleContextMenu"));
+    QMenu* other = menu->addMenu(text(str::kRoleMenuOther));
+    connect(other->addAction(text(str::kRoleMenuAdd)), &QAction::triggered, this, &CRolePage::addRole);
+    QAction* edit = other->addAction(text(str::kRoleMenuEdit));
+    QAction* remove = other->addAction(text(str::kRoleMenuDelete));
+    edit->setEnabled(selectedRow() >= 0);
+    remove->setEnabled(selectedRow() >= 0);
+    connect(edit, &QAction::triggered, this, &CRolePage::editRole);
+    connect(remove, &QAction::triggered, this, &CRolePage::deleteRole);
+    return menu;
+}
+
+bool CRolePage::save()
+{
+    if (SaveRoleFile(RoleFilePath(), m_roles.rows())) {
+        return true;
+    }
+    MessageService::instance().error(this, formatText(str::kFileNotSaved, {fromAnsi(RoleFilePath())}));
+    return false;
+}
+
+void CRolePage::addRole()
+{
+    const RoleFormModel form(m_roles.freeIds());
+    CRoleEditDlg editor(form, form.initialForm({}), this);
+    editor.setCommit([this](const RoleRow& role) {
+        const std::size_t at = m_roles.insert(role);
+        if (save()) {
+            return true;
+        }
+        m_roles.remove(at); // the editor stays open with what was typed
+        return false;
+    });
+    if (editor.exec() == QDialog::Accepted) {
+        showList();
+    }
+}
+
+void CRolePage::editRole()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        return;
+    }
+    const RoleRow before = m_roles.rows()[static_cast<std::size_t>(row)];
+    const RoleFormModel form({before.id});
+    CRoleEditDlg editor(form, form.initialForm(before), this);
+    editor.setCommit([this, row, before](const RoleRow& role) {
+        m_roles.update(static_cast<std::size_t>(row), role);
+        // A role left as it was is not written: the file stays as the administrator found it.
+        if (m_roles.rows()[static_cast<std::size_t>(row)] == before || save()) {
+            return true;
+        }
+        m_roles.update(static_cast<std::size_t>(row), before);
+        return false;
+    });
+    if (editor.exec() == QDialog::Accepted) {
+        showList();
+        m_ui->rolesTreeWidget->setCurrentItem(m_ui->rolesTreeWidget->topLevelItem(row));
+    }
+}
+
+void CRolePage::deleteRole()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        return;
+    }
+    if (MessageService::instance().question(this, text(str::kConfirmDeleteItem), Buttons::OkCancel) != Answer::Ok) {
+        return;
+    }
+    const RoleRow removed = m_roles.rows()[static_cast<std::size_t>(row)];
+    m_roles.remove(static_cast<std::size_t>(row));
+    if (!save()) {
+        m_roles.insert(removed);
+    }
+    showList();
+}
 
 } // namespace qar::ui

@@ -8,6 +8,7 @@ list(APPEND qargui_sources
     ${CMAKE_CURRENT_LIST_DIR}/CHelpViewerDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CMsgTypeEditDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CMsgTypePage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CRoleEditDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CRolePage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CWebsiteEditDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CWebsitePage.cpp)

@@ -9,6 +9,7 @@
 #include "org/ui/CSearchDlg.h"
 #include "org/ui/CUnitEditDlg.h"
 #include "org/ui/OrgTreeModel.h"
+#include "org/ui/UserEditorRun.h"
 #include "platform/Paths.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
@@ -257,7 +258,9 @@ void CUnitUserPage::addUnit()
 
 void CUnitUserPage::addUser()
 {
-    MessageService::instance().information(this, str::kOrgUserEditorMissing);
+    const OrgMessage result = RunUserEditor(*m_model, mainDlg(), this, false);
+    showTree();
+    showMessage(result);
 }
 
 void CUnitUserPage::edit()
@@ -271,9 +274,12 @@ void CUnitUserPage::edit()
     case EditTarget::Unit:
         runUnitForm(m_model->startEditUnit(), true);
         break;
-    case EditTarget::User:
-        MessageService::instance().information(this, str::kOrgUserEditorMissing);
+    case EditTarget::User: {
+        const OrgMessage result = RunUserEditor(*m_model, mainDlg(), this, true);
+        showTree();
+        showMessage(result);
         break;
+    }
     case EditTarget::None:
         break;
     }

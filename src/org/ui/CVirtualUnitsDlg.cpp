@@ -1,0 +1,100 @@
+#include "org/ui/CVirtualUnitsDlg.h"
+
+#include "app/ui/MessageService.h"
+#include "app/ui/UiText.h"
+#include "resources/StringIds.h"
+#include "ui_CAddVirtualUnitDlg.h"
+#include "ui_CVirtualUnitsDlg.h"
+
+namespace qar::ui
+{
+
+CVirtualUnitsDlg::CVirtualUnitsDlg(std::uint32_t userId, std::unordered_map<std::uint32_t, std::string> unitNames,
+                                   std::string path, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CVirtualUnitsDlg>()), m_model(userId, std::move(unitNames)),
+      m_path(std::move(path))
+{
+    m_ui->setupUi(this);
+    applyTextIds(this);
+    m_model.load(m_path);
+    showEntries();
+    connect(m_ui->addButton, &QPushButton::clicked, this, &CVirtualUnitsDlg::addUnit);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CVirtualUnitsDlg::deleteUnit);
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CVirtualUnitsDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+CVirtualUnitsDlg::~CVirtualUnitsDlg() = default;
+
+void CVirtualUnitsDlg::showEntries()
+{
+    m_ui->unitsListWidget->clear();
+    for (const ComboEntry& e : m_model.entries()) {
+        auto* item = new QListWidgetItem(fromAnsi(e.text), m_ui->unitsListWidget);
+        item->setData(Qt::UserRole, e.data);
+    }
+}
+
+void CVirtualUnitsDlg::addUnit()
+{
+    CAddVirtualUnitDlg form(m_model.unitChoices(), this);
+    if (form.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (const int message = m_model.add(form.unitId())) {
+        MessageService::instance().information(this, message);
+        return;
+    }
+    showEntries();
+}
+
+void CVirtualUnitsDlg::deleteUnit()
+{
+    const int row = m_ui->unitsListWidget->currentRow();
+    if (row < 0 || m_ui->unitsListWidget->selectedItems().isEmpty()) {
+        MessageService::instance().information(this, str::kSelectItemFromList);
+        return;
+    }
+    if (MessageService::instance().question(this, text(str::kConfirmDeleteItem), Buttons::OkCancel) != Answer::Ok) {
+        return;
+    }
+    m_model.remove(static_cast<std::size_t>(row));
+    showEntries();
+}
+
+void CVirtualUnitsDlg::accept()
+{
+    if (!m_model.save(m_path)) {
+        // The list stays as the administrator left it, to try again.
+        MessageService::instance().error(this, formatText(str::kFileNotSaved, {fromAnsi(m_path)}));
+        return;
+    }
+    QDialog::accept();
+}
+
+CAddVirtualUnitDlg::CAddVirtualUnitDlg(const std::vector<ComboEntry>& units, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CAddVirtualUnitDlg>())
+{
+    m_ui->setupUi(this);
+    applyTextIds(this);
+    for (const ComboEntry& e : units) {
+        m_ui->unitComboBox->addItem(fromAnsi(e.text), e.data);
+    }
+    m_ui->unitComboBox->setCurrentIndex(-1);
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CAddVirtualUnitDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+CAddVirtualUnitDlg::~CAddVirtualUnitDlg() = default;
+
+void CAddVirtualUnitDlg::accept()
+{
+    if (m_ui->unitComboBox->currentIndex() < 0) {
+        MessageService::instance().information(this, str::kSelectItemFromList);
+        return;
+    }
+    m_unitId = static_cast<std::uint32_t>(m_ui->unitComboBox->currentData().toInt());
+    QDialog::accept();
+}
+
+} // namespace qar::ui

@@ -1,0 +1,274 @@
+#include "org/ui/CUserEditDlg.h"
+
+#include "GuiTestSupport.h"
+#include "OdbcTestDb.h"
+#include "app/ui/CAdminApp.h"
+#include "app/ui/CMainDlg.h"
+#include "app/ui/MessageService.h"
+#include "db/ColumnMap.h"
+#include "org/ui/CNetDiskDlg.h"
+#include "org/ui/CPrivilegeBoxes.h"
+#include "org/ui/CSignDomainDlg.h"
+#include "org/ui/CUnitUserPage.h"
+#include "org/ui/CVirtualUnitsDlg.h"
+#include "org/ui/OrgTreeModel.h"
+#include "resources/StringTable.h"
+#include "xml/DomainUserFile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <filesystem>
+
+using namespace qar;
+using namespace qar::ui;
+using test::child;
+
+namespace
+{
+
+void click(QWidget& form, const char* button)
+{
+    child<QPushButton>(form, button)->click();
+}
+
+QLineEdit* field(QWidget& form, const char* name)
+{
+    return child<QLineEdit>(form, name);
+}
+
+QString lastMessage()
+{
+    return MessageService::instance().lastText();
+}
+
+} // namespace
+
+// The rules and what is written are the core's tests on both engines; these drive the user form and its
+// small forms from the page in the main window on a real SQLite database.
+class CUserEditDlgTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initResources(); }
+
+    void init()
+    {
+        m_box = std::make_unique<test::ProgramSandbox>();
+        ColumnMap::resetAllForTesting();
+        ResetChangeLogForTesting();
+        m_db = std::make_unique<test::OdbcTestDb>(test::DbKind::Sqlite);
+        test::writeFile(m_box->dir.file("UserData/config/DB.dat"), m_db->dbDat());
+        test::writeFile(m_box->dir.file("UserData/config/xmldata/role.xml"),
+                        "<QAR_ROLE><R ID=\"0\" N=\"Staff\" SMS=\"5\" P=\"0\"/>"
+                        "<R ID=\"4\" N=\"Lead\" SMS=\"9\" P=\"524290\"/></QAR_ROLE>");
+        test::writeFile(m_box->dir.file("UserData/data/Userx.xml"), "<QAR_USERX><DOMAIN/></QAR_USERX>");
+        m_db->exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'One'), (2, 'Two')");
+        m_db->exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
+                   "[GROUP_ID]) VALUES (101, 'Sales', 0, 1, 1, 1), (201, 'Far', 0, 1, 1, 2)");
+        m_db->exec("INSERT INTO [BaseTable] ([USER_ID], [PASSWORD], [NAME], [UNIT_ID], [USER_STATUS], [POWER_FLAG], "
+                   "[GROUP_ID], [EMAIL], [MOBILE], [DUTY]) VALUES (10001, 'pw', 'Ann', 201, 1, 262144, 2, '', '', '')");
+    }
+
+    void cleanup()
+    {
+        m_dlg.reset();
+        m_host.reset();
+        m_db.reset();
+        ColumnMap::resetAllForTesting();
+        ResetChangeLogForTesting();
+        SetUiLanguage(UiLanguage::English);
+        m_box.reset();
+    }
+
+    void addsAUserWithTheRolesPrivilegesUnderTheSelectedUnit()
+    {
+        openPage();
+        page().selectNode(page().model().index().unitNodes.at(101));
+        test::whenModal<CUserEditDlg>([](CUserEditDlg& form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("Add User"));
+            QCOMPARE(field(form, "userIdLineEdit")->text(), QStringLiteral("10002"));
+            QCOMPARE(field(form, "groupLineEdit")->text(), QStringLiteral("1"));
+            QVERIFY(!child<QPushButton>(form, "synchronizeButton")->isVisible());
+            QVERIFY(!child<QPushButton>(form, "virtualUnitsButton")->isVisible()); // the English form has none
+            field(form, "nameLineEdit")->setText(QStringLiteral("Bo \"B\"; 100%"));
+            field(form, "passwordLineEdit")->setText(QStringLiteral("x"));
+            field(form, "passwordAgainLineEdit")->setText(QStringLiteral("y"));
+            click(form, "okButton");
+            QCOMPARE(lastMessage(), QStringLiteral("The twice passwords are different!"));
+            QVERIFY(form.isVisible());
+            QCOMPARE(form.focusWidget(), field(form, "passwordLineEdit"));
+            field(form, "passwordAgainLineEdit")->setText(QStringLiteral("x"));
+            child<QComboBox>(form, "roleComboBox")->setCurrentIndex(1); // 4 - Lead: SYS 19 and Reserved 1
+            auto* boxes = child<CPrivilegeBoxes>(form, "privilegeBoxes");
+            QVERIFY(child<QCheckBox>(*boxes, "sys19CheckBox")->isChecked());
+            child<QCheckBox>(*boxes, "smsUnlimitedCheckBox")->setChecked(true);
+            click(form, "okButton");
+        });
+        page().addUser();
+        QCOMPARE(m_db->query("SELECT [NAME], [PASSWORD], [DUTY_CLASS], [POWER_FLAG], [GROUP_ID] FROM [BaseTable] "
+                             "WHERE [USER_ID] = 10002"),
+                 test::rows({{"Bo \"B\"; 100%", "x", "4", "655362", "1"}}));
+        QVERIFY(m_dlg->changeFlags().users);
+        QVERIFY(page().treeModel().indexOf(userNode(10002)).isValid());
+    }
+
+    void groupManagerSeesTheAdministratorBitButCannotChangeIt()
+    {
+        openPage(false, 2);
+        page().selectNode(userNode(10001));
+        test::whenModal<CUserEditDlg>([](CUserEditDlg& form) {
+            auto* admin = child<QCheckBox>(form, "administratorCheckBox");
+            QVERIFY(admin->isChecked());
+            QVERIFY(!admin->isEnabled());
+            field(form, "mobileLineEdit")->setText(QStringLiteral("2390000000"));
+            click(form, "okButton");
+            QCOMPARE(lastMessage(), QStringLiteral("Illegal mobile number!"));
+            field(form, "mobileLineEdit")->setText(QStringLiteral("13900000000"));
+            click(form, "okButton");
+        });
+        page().edit();
+        QCOMPARE(m_db->query("SELECT [POWER_FLAG], [MOBILE] FROM [BaseTable]"),
+                 test::rows({{"262144", "13900000000"}}));
+    }
+
+    void extendedDataGoesThroughTheSignDomainAndNetDiskForms()
+    {
+        test::writeFile(m_box->dir.file("UserData/config/EnvInfo.dat"), "[EnvInfo]\r\nm_nMaxUDiskMem_MB=64\r\n");
+        openPage();
+        page().selectNode(userNode(10001));
+        test::whenModal<CUserEditDlg>([this](CUserEditDlg& form) {
+            QCOMPARE(child<QLabel>(form, "signDomainLabel")->text(), QStringLiteral("(The domain for sign is: )"));
+            // An account without a sign domain: the message, then the sign-domain form.
+            field(form, "domainNameLineEdit")->setText(QStringLiteral("ann"));
+            test::whenModal<CSignDomainDlg>([](CSignDomainDlg& sign) {
+                QCOMPARE(field(sign, "userNameLineEdit")->text(), QStringLiteral("ann"));
+                field(sign, "domainLineEdit")->setText(QStringLiteral("CORP"));
+                click(sign, "okButton");
+            });
+            click(form, "okButton");
+            QCOMPARE(lastMessage(), QStringLiteral("Please set the domain for sign."));
+            QCOMPARE(child<QLabel>(form, "signDomainLabel")->text(), QStringLiteral("(The domain for sign is: CORP)"));
+
+            test::whenModal<CNetDiskDlg>([](CNetDiskDlg& disk) {
+                QVERIFY(child<QRadioButton>(disk, "defaultRadioButton")->isChecked());
+                QVERIFY(!field(disk, "sizeLineEdit")->isEnabled());
+                QCOMPARE(field(disk, "systemDefaultLineEdit")->text(), QStringLiteral("64"));
+                child<QRadioButton>(disk, "specificRadioButton")->click();
+                QVERIFY(field(disk, "sizeLineEdit")->isEnabled());
+                field(disk, "sizeLineEdit")->setText(QStringLiteral("70000"));
+                click(disk, "okButton");
+                QCOMPARE(lastMessage(), QStringLiteral("Please enter an integer between 0 and 65535."));
+                field(disk, "sizeLineEdit")->setText(QStringLiteral("500"));
+                field(disk, "systemDefaultLineEdit")->setText(QStringLiteral("128"));
+                click(disk, "okButton");
+            });
+            click(form, "setSizeButton");
+            QCOMPARE(field(form, "netDiskLineEdit")->text(), QStringLiteral("500"));
+            click(form, "okButton");
+        });
+        page().edit();
+        const DomainUserFile& users = m_dlg->domainUsers();
+        QVERIFY(users.modified);
+        QCOMPARE(users.domain, std::string("CORP"));
+        QCOMPARE(users.records.size(), std::size_t{1});
+        QCOMPARE(users.records[0].netDiskMb, std::uint16_t{500});
+        QVERIFY(test::readFile(m_box->dir.file("UserData/config/EnvInfo.dat")).find("=128") != std::string::npos);
+        // The extended data alone makes no change row.
+        QCOMPARE(m_db->count("[ChangeTable]"), 0LL);
+        m_dlg->close();
+        QVERIFY(test::readFile(m_box->dir.file("UserData/data/Userx.xml")).find("DN=\"ann\" UD=\"500\"") !=
+                std::string::npos);
+    }
+
+    void withoutTheDataFolderTheExtendedDataIsNotOffered()
+    {
+        std::filesystem::remove_all(m_box->dir.file("UserData/data"));
+        openPage();
+        page().selectNode(userNode(10001));
+        test::whenModal<CUserEditDlg>([](CUserEditDlg& form) {
+            QVERIFY(!field(form, "domainNameLineEdit")->isEnabled());
+            QVERIFY(field(form, "netDiskLineEdit")->text().isEmpty());
+            QVERIFY(!child<QPushButton>(form, "setSizeButton")->isVisible());
+            QVERIFY(!child<QLabel>(form, "signDomainLabel")->isVisible());
+        });
+        page().edit();
+    }
+
+    void chineseFormEditsVirtualUnitsAndKeepsThemWhenTheFileCannotBeWritten()
+    {
+        SetUiLanguage(UiLanguage::SimplifiedChinese);
+        openPage();
+        page().selectNode(userNode(10001));
+        const std::string muser = m_box->dir.file("UserData/config/xmldata/MUser.xml");
+        test::whenModal<CUserEditDlg>([&](CUserEditDlg& form) {
+            test::whenModal<CVirtualUnitsDlg>([&](CVirtualUnitsDlg& units) {
+                for (int repeat = 0; repeat < 2; ++repeat) {
+                    test::whenModal<CAddVirtualUnitDlg>([](CAddVirtualUnitDlg& add) {
+                        auto* choices = child<QComboBox>(add, "unitComboBox");
+                        QCOMPARE(choices->itemText(0), QStringLiteral("Far [201]"));
+                        choices->setCurrentIndex(1);
+                        click(add, "okButton");
+                    });
+                    click(units, "addButton");
+                }
+                QCOMPARE(MessageService::instance().lastText(), QString::fromUtf8(StringUtf8(260)));
+                auto* list = child<QListWidget>(units, "unitsListWidget");
+                QCOMPARE(list->count(), 1);
+                QCOMPARE(list->item(0)->text(), QStringLiteral("Sales [101]"));
+                // A folder stands where the file goes: the form says so and stays open with the list.
+                std::filesystem::create_directory(muser);
+                click(units, "okButton");
+                QVERIFY(units.isVisible());
+                QVERIFY(MessageService::instance().lastText().contains(QStringLiteral("MUser.xml")));
+                std::filesystem::remove(muser);
+                click(units, "okButton");
+            });
+            QVERIFY(child<QPushButton>(form, "virtualUnitsButton")->isVisible());
+            click(form, "virtualUnitsButton");
+        });
+        page().edit();
+        QVERIFY(test::readFile(muser).find("<USER ID=\"10001\" UNITS=\"101\"/>") != std::string::npos);
+    }
+
+private:
+    void openPage(bool systemManager = true, int currentGroup = 0)
+    {
+        StartOptions options;
+        options.systemManager = systemManager;
+        options.currentGroup = currentGroup;
+        m_dlg.reset();
+        m_host = std::make_unique<test::FakeShellHost>(m_db->connectString(), true);
+        m_dlg = std::make_unique<CMainDlg>(options, *m_host, m_launcher);
+        QVERIFY(m_dlg->initialise());
+        QCoreApplication::sendPostedEvents();
+        MessageService::instance().reset();
+    }
+    CUnitUserPage& page() { return *static_cast<CUnitUserPage*>(m_dlg->page(PageKind::UnitsAndUsers)); }
+    OrgTree::NodeId userNode(int id)
+    {
+        const OrgTree& tree = page().model().tree();
+        for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+             n = tree.nextInSubtree(n, OrgTree::kRoot)) {
+            if (tree.kind(n) == NodeKind::User && tree.itemData(n) == id) {
+                return n;
+            }
+        }
+        return OrgTree::kNone;
+    }
+
+    std::unique_ptr<test::ProgramSandbox> m_box;
+    std::unique_ptr<test::OdbcTestDb> m_db;
+    test::RecordingLauncher m_launcher;
+    std::unique_ptr<test::FakeShellHost> m_host;
+    std::unique_ptr<CMainDlg> m_dlg;
+};
+
+QTEST_MAIN(CUserEditDlgTest)
+#include "CUserEditDlgTest.moc"
