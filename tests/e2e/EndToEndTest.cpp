@@ -4,15 +4,19 @@
 // windows of their own); the others start the built qaradmin and watch its window and its files.
 
 #include "ChildProcess.h"
+#include "OdbcTestDb.h"
 #include "app/DatabaseShellHost.h"
 #include "app/StartUp.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
+#include "db/OdbcError.h"
 #include "org/ui/CUnitEditDlg.h"
 #include "org/ui/CUnitUserPage.h"
+#include "org/ui/CUserEditDlg.h"
 #include "org/ui/OrgTreeModel.h"
+#include "platform/Md5.h"
 #include "platform/Paths.h"
 #include "platform/ProcessLookup.h"
 
@@ -95,6 +99,43 @@ void addUnitThroughThePage(CMainDlg& window, int parentUnit, const QString& name
         }
     });
     child<QPushButton>(page, "addUnitButton")->click();
+}
+
+/// Presses `button` of the units-and-users page with `node` selected; `fill` types into the user form it
+/// opens and presses OK.
+void userFormThroughThePage(CMainDlg& window, OrgTree::NodeId node, const char* button,
+                            const std::function<void(CUserEditDlg&)>& fill)
+{
+    CUnitUserPage& page = unitsPage(window);
+    page.selectNode(node);
+    QTimer::singleShot(0, [fill] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* form = qobject_cast<CUserEditDlg*>(modal)) {
+            fill(*form);
+            form->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        } else if (auto* other = qobject_cast<QDialog*>(modal)) {
+            other->reject();
+        }
+    });
+    child<QPushButton>(page, button)->click();
+}
+
+void setText(CUserEditDlg& form, const char* field, const QString& value)
+{
+    form.findChild<QLineEdit*>(QString::fromLatin1(field))->setText(value);
+}
+
+/// The node of user `id`, kNone when the tree lists none.
+OrgTree::NodeId userNode(CMainDlg& window, int id)
+{
+    const OrgTree& tree = unitsPage(window).model().tree();
+    for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+         n = tree.nextInSubtree(n, OrgTree::kRoot)) {
+        if (tree.kind(n) == NodeKind::User && tree.itemData(n) == id) {
+            return n;
+        }
+    }
+    return OrgTree::kNone;
 }
 
 /// Live processes the tool counts as its server (by executable name); only those running `exe` when
@@ -328,6 +369,26 @@ private slots:
         });
     }
 
+    // Users on the units-and-users page reach the running server: a user added, its id changed, only its
+    // password changed (the row, no change row), then deleted; the rows, the change rows in their order
+    // and a refresh notification naming users after each of the server's replies.
+    void usersReachTheServer() { usersScenario(); }
+    void usersReachTheServerOnMariaDb()
+    {
+        if (std::getenv("QAR_TEST_MARIADB_HOST") == nullptr) {
+            if (test::mariaDbRequired()) {
+                QFAIL("QAR_REQUIRE_MARIADB=1 but QAR_TEST_MARIADB_* name no server (scripts/mariadb start)");
+            }
+            QSKIP("no MariaDB server configured (QAR_TEST_MARIADB_*)");
+        }
+        m_mariaDbName = "qar_e2e_" + std::to_string(::getpid());
+        try {
+            usersScenario();
+        } catch (const OdbcError& e) {
+            QFAIL(e.what());
+        }
+    }
+
     // The server dies under the running tool: Start Service comes back on, and the tool goes on
     // working on the database (without change rows, which only a running server reads).
     void serverKilledWhileToolRuns()
@@ -453,6 +514,113 @@ private slots:
     }
 
 private:
+    void usersScenario()
+    {
+        E2E_STEP(prepare({"-reply:0", "-poll:200"}));
+        // Stored passwords are MD5 digests: the parameter EnvParam.dat names says so.
+        odbcExec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('PWD_METHOD', 'MD5')");
+        const int added = 10013; // one above the twelve generated users
+        const int renamed = 10113;
+        const auto changeLine = [](int key, int act) {
+            return "Table_Name=BASE_USERS Field_Name=USER_ID Key_Value=" + std::to_string(key) +
+                   " Change_Act=" + std::to_string(act);
+        };
+        // The server's reply asks for the notification; the tool answers it from its event loop.
+        const auto notified = [this](std::size_t times) {
+            ::kill(m_server->process().pid(), SIGUSR1);
+            QTRY_VERIFY_WITH_TIMEOUT(m_server->process().lines("546 refresh 0x00000002 users", 0, 0s).size() == times,
+                                     kPatienceMs);
+        };
+        runTool("qaradmin", [&](CMainDlg& window) {
+            userFormThroughThePage(window, unitsPage(window).model().index().unitNodes.at(101), "addUserButton",
+                                   [](CUserEditDlg& form) {
+                                       setText(form, "nameLineEdit", QStringLiteral("Quinn O'Hara"));
+                                       setText(form, "passwordLineEdit", QStringLiteral("pw;1%"));
+                                       setText(form, "passwordAgainLineEdit", QStringLiteral("pw;1%"));
+                                   });
+            QCOMPARE(
+                odbcQuery("SELECT [NAME], [PASSWORD], [UNIT_ID], [MACHINE_ID] FROM [BaseTable] WHERE [USER_ID] = " +
+                          std::to_string(added)),
+                (test::Rows{{"Quinn O'Hara", Md5Hex("pw;1%"), "101", "0"}}));
+            QVERIFY(window.changeFlags().users);
+            QTRY_VERIFY_WITH_TIMEOUT(hasServerLine(changeLine(added, 0)), kPatienceMs);
+            E2E_STEP(notified(1));
+            QTRY_VERIFY_WITH_TIMEOUT(!window.changeFlags().users, kPatienceMs);
+
+            userFormThroughThePage(window, userNode(window, added), "editButton", [renamed](CUserEditDlg& form) {
+                setText(form, "userIdLineEdit", QString::number(renamed));
+            });
+            QCOMPARE(odbcQuery("SELECT [USER_ID] FROM [BaseTable] WHERE [NAME] = 'Quinn O''Hara'"),
+                     test::rows({{"10113"}}));
+            QCOMPARE(odbcQuery("SELECT [Key_Value], [Change_Act] FROM [ChangeTable] ORDER BY [REC_ID]"),
+                     test::rows({{"10013", "0"}, {"10013", "1"}, {"10113", "0"}}));
+            QTRY_VERIFY_WITH_TIMEOUT(hasServerLine(changeLine(added, 1)) && hasServerLine(changeLine(renamed, 0)),
+                                     kPatienceMs);
+            E2E_STEP(notified(2));
+            QTRY_VERIFY_WITH_TIMEOUT(!window.changeFlags().users, kPatienceMs);
+
+            userFormThroughThePage(window, userNode(window, renamed), "editButton", [](CUserEditDlg& form) {
+                setText(form, "passwordLineEdit", QStringLiteral("a2345678901234567890123456789012"));
+                setText(form, "passwordAgainLineEdit", QStringLiteral("a2345678901234567890123456789012"));
+            });
+            // 32 characters are taken as a digest already: stored as typed, and no change row follows.
+            QCOMPARE(odbcQuery("SELECT [PASSWORD] FROM [BaseTable] WHERE [USER_ID] = 10113"),
+                     test::rows({{"a2345678901234567890123456789012"}}));
+            QCOMPARE(odbcQuery("SELECT COUNT(*) FROM [ChangeTable]"), test::rows({{"3"}}));
+            QVERIFY(window.changeFlags().users);
+            E2E_STEP(notified(3));
+            QTRY_VERIFY_WITH_TIMEOUT(!window.changeFlags().users, kPatienceMs);
+
+            unitsPage(window).selectNode(userNode(window, renamed));
+            child<QPushButton>(unitsPage(window), "deleteButton")->click(); // headless: the question is answered OK
+            QCOMPARE(MessageService::instance().lastText(), QStringLiteral("Are you sure to delete the item?"));
+            MessageService::instance().reset();
+            QCOMPARE(odbcQuery("SELECT COUNT(*) FROM [BaseTable] WHERE [USER_ID] = 10113"), test::rows({{"0"}}));
+            QTRY_VERIFY_WITH_TIMEOUT(hasServerLine(changeLine(renamed, 1)), kPatienceMs);
+            E2E_STEP(notified(4));
+            QCOMPARE(userNode(window, renamed), OrgTree::kNone);
+            QCOMPARE(odbcQuery("SELECT [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [ChangeTable] "
+                               "ORDER BY [REC_ID]"),
+                     test::rows({{"BASE_USERS", "USER_ID", "10013", "0"},
+                                 {"BASE_USERS", "USER_ID", "10013", "1"},
+                                 {"BASE_USERS", "USER_ID", "10113", "0"},
+                                 {"BASE_USERS", "USER_ID", "10113", "1"}}));
+        });
+        if (!m_mariaDbName.empty()) {
+            CXDatabase admin;
+            admin.Open(mariaDbAdminConnect());
+            admin.ExecuteSQL("DROP DATABASE IF EXISTS " + m_mariaDbName);
+        }
+    }
+
+    /// The MariaDB server of the tests, without a database.
+    static std::string mariaDbAdminConnect()
+    {
+        return "DRIVER=" + test::mariaDbDriverPath() + ";SERVER=" + std::getenv("QAR_TEST_MARIADB_HOST") +
+               ";PORT=" + std::getenv("QAR_TEST_MARIADB_PORT") + ";UID=" + std::getenv("QAR_TEST_MARIADB_USER") +
+               ";PWD=" + std::getenv("QAR_TEST_MARIADB_PASSWORD");
+    }
+
+    /// The tool's data source, through a connection of the test's own.
+    std::string toolConnect() const
+    {
+        return m_mariaDbName.empty() ? "DSN=QARE2E;UID=;PWD="
+                                     : "DSN=QARE2E;UID=" + std::string(std::getenv("QAR_TEST_MARIADB_USER")) +
+                                           ";PWD=" + std::getenv("QAR_TEST_MARIADB_PASSWORD");
+    }
+    test::Rows odbcQuery(const std::string& sql)
+    {
+        CXDatabase database;
+        database.Open(toolConnect());
+        return test::query(database, database.quoteBrackets(sql));
+    }
+    void odbcExec(const std::string& sql)
+    {
+        CXDatabase database;
+        database.Open(toolConnect());
+        database.ExecuteSQL(database.quoteBrackets(sql));
+    }
+
     std::string file(const std::string& relative) const { return m_root.file("program/" + relative); }
 
     /// A program directory as the server's installation leaves it: the tool, optionally RXServer.exe
@@ -498,6 +666,24 @@ private:
                             "SafeTransactions=hex:00,00,00,00\nUID=\nPWD=\n");
         test::writeFile(m_root.file("odbc/user-odbc.ini"), "");
         test::writeFile(m_root.file("odbc/odbcinst.ini"), "");
+        std::vector<std::string> target{"--sqlite", database};
+        if (!m_mariaDbName.empty()) {
+            // A remote site's MySQL data source on the tests' MariaDB server, in a database of its own.
+            const std::string user = std::getenv("QAR_TEST_MARIADB_USER");
+            const std::string password = std::getenv("QAR_TEST_MARIADB_PASSWORD");
+            test::writeFile(file("UserData/config/DB.dat"),
+                            "[ODBC]\r\nDSN=QARE2E\r\nUID=" + user + "\r\nPWD=" + password + "\r\n");
+            test::writeFile(m_root.file("odbc/odbc.ini"),
+                            "[ODBC Data Sources]\nQARE2E=MySQL ODBC 3.51 Driver\n\n[QARE2E]\nDriver=" +
+                                test::mariaDbDriverPath() + "\nSERVER=" + std::getenv("QAR_TEST_MARIADB_HOST") +
+                                "\nPORT=" + std::getenv("QAR_TEST_MARIADB_PORT") + "\nDATABASE=" + m_mariaDbName +
+                                "\nCHARSET=utf8mb4\n");
+            CXDatabase admin;
+            admin.Open(mariaDbAdminConnect());
+            admin.ExecuteSQL("DROP DATABASE IF EXISTS " + m_mariaDbName);
+            admin.ExecuteSQL("CREATE DATABASE " + m_mariaDbName + " CHARACTER SET utf8mb4 COLLATE utf8mb4_nopad_bin");
+            target = {"--dsn", "QARE2E", "--uid", user, "--pwd", password};
+        }
         ::setenv("QAR_PROGRAM_DIR", file("").c_str(), 1);
         ::setenv("QAR_WINDOWS_DIR", m_root.file("windows").c_str(), 1);
         // Until a server of this test listens, the network client is pointed where nobody answers, so it
@@ -505,12 +691,10 @@ private:
         ::setenv("QAR_VEXNET_PORT", "1", 1);
 
         std::string output;
-        QVERIFY2(test::runToEnd(std::getenv("QAR_E2E_DATAGEN"),
-                                {"--sqlite", database, "--schema", "--sql-dir", source + "/sql", "--groups",
-                                 std::to_string(std::max(groups, 1)), "--units", std::to_string(units), "--depth", "2",
-                                 "--users", std::to_string(users), "--seed", "7"},
-                                60s, &output),
-                 output.c_str());
+        target.insert(target.end(), {"--schema", "--sql-dir", source + "/sql", "--groups",
+                                     std::to_string(std::max(groups, 1)), "--units", std::to_string(units), "--depth",
+                                     "2", "--users", std::to_string(users), "--seed", "7"});
+        QVERIFY2(test::runToEnd(std::getenv("QAR_E2E_DATAGEN"), target, 60s, &output), output.c_str());
         // The generator always writes a group and the roles; an empty database has the tables only.
         QVERIFY(groups > 0 ||
                 test::runToEnd("sqlite3",
@@ -621,6 +805,7 @@ private:
     }
 
     std::string m_display;
+    std::string m_mariaDbName; ///< the scenario runs on MariaDB, in this database
     int m_scenarios = 0;
     test::TempDir m_root;
     std::vector<int> m_restarted; ///< servers the tool started itself
