@@ -62,11 +62,28 @@ void MultiUnitUsers::Load(const std::string& path)
     while (file.FindElement("USER")) {
         const auto userId = static_cast<std::uint32_t>(file.GetAttributeInt("ID"));
         UnitList units = ParseUnitsText(file.GetAttributeForSystem("UNITS"));
-        if (units.empty()) {
-            continue; // an empty list leaves an earlier entry of the same user alone
+        if (!units.empty()) { // an empty list leaves an earlier entry of the same user alone
+            m_users.emplace_back(userId, std::move(units));
         }
-        m_users[userId] = std::move(units); // the last element of a user wins
     }
+    // By user id, the last element of a user winning: a stable sort keeps file order among equals.
+    std::stable_sort(m_users.begin(), m_users.end(), [](const Entry& a, const Entry& b) { return a.first < b.first; });
+    std::vector<Entry> unique;
+    unique.reserve(m_users.size());
+    for (Entry& e : m_users) {
+        if (!unique.empty() && unique.back().first == e.first) {
+            unique.back() = std::move(e);
+        } else {
+            unique.push_back(std::move(e));
+        }
+    }
+    m_users = std::move(unique);
+}
+
+std::vector<MultiUnitUsers::Entry>::iterator MultiUnitUsers::find(std::uint32_t userId)
+{
+    return std::lower_bound(m_users.begin(), m_users.end(), userId,
+                            [](const Entry& e, std::uint32_t id) { return e.first < id; });
 }
 
 bool MultiUnitUsers::Save(const std::string& path) const
@@ -92,18 +109,25 @@ bool MultiUnitUsers::Save(const std::string& path) const
 
 MultiUnitUsers::UnitList MultiUnitUsers::GetUserUnits(std::uint32_t userId) const
 {
-    const auto it = m_users.find(userId);
-    return it == m_users.end() ? UnitList{} : it->second;
+    const auto it = std::lower_bound(m_users.begin(), m_users.end(), userId,
+                                     [](const Entry& e, std::uint32_t id) { return e.first < id; });
+    return it != m_users.end() && it->first == userId ? it->second : UnitList{};
 }
 
 void MultiUnitUsers::SetUserUnits(std::uint32_t userId, const UnitList& units)
 {
     UnitList kept;
     std::copy_if(units.begin(), units.end(), std::back_inserter(kept), [](std::uint32_t u) { return u != 0; });
+    const auto it = find(userId);
+    const bool present = it != m_users.end() && it->first == userId;
     if (kept.empty()) {
-        m_users.erase(userId);
+        if (present) {
+            m_users.erase(it);
+        }
+    } else if (present) {
+        it->second = std::move(kept);
     } else {
-        m_users[userId] = std::move(kept);
+        m_users.emplace(it, userId, std::move(kept));
     }
 }
 

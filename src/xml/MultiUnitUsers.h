@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qar
@@ -18,6 +18,7 @@ class MultiUnitUsers
 {
 public:
     using UnitList = std::vector<std::uint32_t>;
+    using Entry = std::pair<std::uint32_t, UnitList>;
 
     /// Empties the map, then reads the file into it; a missing or unparsable file leaves it empty.
     void Load(const std::string& path);
@@ -29,10 +30,13 @@ public:
     /// Replaces the user's units (zeros dropped); an empty list removes the user's entry.
     void SetUserUnits(std::uint32_t userId, const UnitList& units);
 
-    const std::map<std::uint32_t, UnitList>& users() const { return m_users; }
+    /// The users with their units, in ascending user id order.
+    const std::vector<Entry>& users() const { return m_users; }
 
 private:
-    std::map<std::uint32_t, UnitList> m_users;
+    std::vector<Entry>::iterator find(std::uint32_t userId);
+
+    std::vector<Entry> m_users; ///< sorted by user id, one entry per user
 };
 
 /// The "UNITS" text as read: trailing blanks, then trailing "|" dropped, pieces read as decimal numbers,

@@ -36,6 +36,9 @@ CUserEditDlg::CUserEditDlg(UserEditSession& session, DomainUserFile* domainUsers
     for (const ComboEntry& e : form.roleEntries()) {
         m_ui->roleComboBox->addItem(fromAnsi(e.text), e.data);
     }
+    // Thousands of units: the list is sized by a fixed length instead of measuring every entry.
+    m_ui->departmentComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_ui->departmentComboBox->setMinimumContentsLength(32);
     for (const ComboEntry& e : form.departmentEntries()) {
         m_ui->departmentComboBox->addItem(fromAnsi(e.text), e.data);
     }

@@ -77,6 +77,8 @@ CAddVirtualUnitDlg::CAddVirtualUnitDlg(const std::vector<ComboEntry>& units, QWi
 {
     m_ui->setupUi(this);
     applyTextIds(this);
+    m_ui->unitComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_ui->unitComboBox->setMinimumContentsLength(32);
     for (const ComboEntry& e : units) {
         m_ui->unitComboBox->addItem(fromAnsi(e.text), e.data);
     }
