@@ -2,7 +2,6 @@
 
 #include "db/CXTableUser.h"
 #include "db/OdbcError.h"
-#include "db/RowRecheck.h"
 #include "org/Privileges.h"
 #include "resources/StringIds.h"
 #include "xml/CXMarkupFile.h"
@@ -137,17 +136,10 @@ std::optional<ShortUserForm> IndepUserModel::startEdit(std::int32_t userId)
     return form;
 }
 
-AccountMessage IndepUserModel::notMatched(std::int32_t userId)
+AccountMessage IndepUserModel::notMatched(bool deleted)
 {
-    AccountMessage message{str::kOperationFailed, {}};
-    try {
-        if (RecheckRowByKey(m_users->database(), &CXTableUser::m_USER_ID, userId) == RowFate::Deleted) {
-            message = {};
-        }
-    } catch (const DbError&) {
-    }
     reopen();
-    return message;
+    return deleted ? AccountMessage{} : AccountMessage{str::kOperationFailed, {}};
 }
 
 AccountMessage IndepUserModel::finishEdit(std::int32_t userId, const ValidShortUser& user)
@@ -158,7 +150,7 @@ AccountMessage IndepUserModel::finishEdit(std::int32_t userId, const ValidShortU
             t.Open();
         }
         if (!FindUserRow(t, userId)) {
-            return notMatched(userId);
+            return notMatched(true); // read again meanwhile, and gone
         }
         if (!(ReadStoredUserRow(t) == m_stored)) {
             reopen();
@@ -174,7 +166,7 @@ AccountMessage IndepUserModel::finishEdit(std::int32_t userId, const ValidShortU
         t.Update();
     } catch (const RowMatchError& e) {
         if (e.matchedRows() == 0) {
-            return notMatched(userId);
+            return notMatched(e.rowDeleted());
         }
         reopen();
         return {str::kOperationFailed, {}};
@@ -203,7 +195,7 @@ AccountMessage IndepUserModel::finishDelete(std::int32_t userId)
             t.Open();
         }
         if (!FindUserRow(t, userId)) {
-            return notMatched(userId);
+            return notMatched(true); // read again meanwhile, and gone
         }
         if (!(ReadStoredUserRow(t) == m_stored)) {
             reopen();
@@ -212,7 +204,7 @@ AccountMessage IndepUserModel::finishDelete(std::int32_t userId)
         t.Delete();
     } catch (const RowMatchError& e) {
         if (e.matchedRows() == 0) {
-            return notMatched(userId);
+            return notMatched(e.rowDeleted());
         }
         reopen();
         return {str::kOperationFailed, {}};

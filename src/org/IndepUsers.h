@@ -81,7 +81,7 @@ public:
 
 private:
     bool reopen();
-    AccountMessage notMatched(std::int32_t userId);
+    AccountMessage notMatched(bool deleted);
 
     CXTableUser* m_users;
     AccountListMode m_mode;

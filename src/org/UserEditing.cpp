@@ -5,7 +5,6 @@
 #include "db/CXTableUnit.h"
 #include "db/CXTableUser.h"
 #include "db/OdbcError.h"
-#include "db/RowRecheck.h"
 #include "resources/StringIds.h"
 #include "xml/DomainUserFile.h"
 
@@ -246,19 +245,12 @@ std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
     return session;
 }
 
-OrgMessage UserEditing::rowNotMatched(std::int32_t userId)
+OrgMessage UserEditing::rowNotMatched(bool deleted)
 {
-    // Read again by the key: gone means deleted meanwhile, which ends the edit quietly; still there means
-    // another program changed it, which is a failed write. Either way the tree shows the table anew.
-    OrgMessage message{str::kOperationFailed, {}};
-    try {
-        if (RecheckRowByKey(m_page.tables().user->database(), &CXTableUser::m_USER_ID, userId) == RowFate::Deleted) {
-            message = {};
-        }
-    } catch (const DbError&) {
-    }
+    // A row deleted meanwhile ends the edit quietly; one changed meanwhile is a failed write. Either way
+    // the tree shows the table anew.
     m_page.refresh();
-    return message;
+    return deleted ? OrgMessage{} : OrgMessage{str::kOperationFailed, {}};
 }
 
 OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const ValidUser& user)
@@ -272,7 +264,7 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
         // The table may have been read again while the form was open (the refresh timer): the row must
         // still be the one the form was loaded from.
         if (!FindUserRow(t, old.id)) {
-            return rowNotMatched(old.id);
+            return rowNotMatched(true); // read again meanwhile, and gone
         }
         if (!(ReadStoredUserRow(t) == old)) {
             m_page.refresh();
@@ -334,14 +326,15 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
     try {
         t.Edit();
         writeColumns(t, user, password);
-        if (!t.Update()) {
+        const RowWrite written = UpdateRow(t);
+        if (written == RowWrite::AlreadyGone) {
+            return rowNotMatched(true);
+        }
+        if (written == RowWrite::NothingChanged) {
             return {};
         }
     } catch (const RowMatchError& e) {
-        if (e.matchedRows() == 0) {
-            return rowNotMatched(old.id);
-        }
-        return {str::kOperationFailed, {}};
+        return e.matchedRows() == 0 ? rowNotMatched(false) : OrgMessage{str::kOperationFailed, {}};
     } catch (const DbError&) {
         return {str::kOperationFailed, {}};
     }

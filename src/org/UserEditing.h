@@ -97,7 +97,7 @@ public:
 private:
     UserEditSession makeSession(const UserFormSetup& setup) const;
     void storeExtendedData(const ValidUser& user) const;
-    OrgMessage rowNotMatched(std::int32_t userId);
+    OrgMessage rowNotMatched(bool deleted);
 
     CUnitUserModel& m_page;
     UserEditEnvironment m_env;
