@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -76,6 +77,9 @@ private slots:
         auto* list = child<QTreeWidget>(page, "rolesTreeWidget");
         QCOMPARE(column(list, 1), (QStringList{QStringLiteral("Staff"), QStringLiteral("Lead")}));
         QVERIFY(!child<QPushButton>(page, "editButton")->isEnabled());
+        const std::unique_ptr<QMenu> menu(page.createContextMenu());
+        QCOMPARE(menu->actions().size(), 3);
+        QVERIFY(menu->actions()[0]->isEnabled() && !menu->actions()[1]->isEnabled());
 
         test::whenModal<CRoleEditDlg>([path](CRoleEditDlg& editor) {
             auto* ids = child<QComboBox>(editor, "idComboBox");

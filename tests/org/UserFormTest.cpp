@@ -1,7 +1,6 @@
 #include "org/UserForm.h"
 
 #include "TempDir.h"
-#include "org/NetDisk.h"
 #include "org/OrgTreeBuilder.h"
 #include "org/Privileges.h"
 #include "org/VirtualUnits.h"
@@ -303,24 +302,4 @@ TEST(VirtualUnitsModel, ListsSortedRefusesRepeatsAndWritesOnlyAChange)
     ASSERT_TRUE(model.save(path));
     file.Load(path);
     EXPECT_TRUE(file.GetUserUnits(5).empty());
-}
-
-TEST(NetDisk, DefaultSizeComesFromEnvInfoAndTheFormChecksBothNumbers)
-{
-    TempDir dir;
-    test::ScopedEnv programDir("QAR_PROGRAM_DIR", dir.path().c_str());
-    EXPECT_EQ(ReadDefaultNetDiskMb(), 32);
-    writeFile(dir.file("UserData/config/EnvInfo.dat"), "[EnvInfo]\r\nm_sCorporationName=C\r\n");
-    WriteDefaultNetDiskMb(200);
-    EXPECT_EQ(ReadDefaultNetDiskMb(), 200);
-
-    EXPECT_FALSE(InitialNetDiskForm(0, 32).specificSize);
-    EXPECT_TRUE(InitialNetDiskForm(5, 32).specificSize);
-    const auto kept = ValidateNetDiskForm({false, "99999", "64"});
-    ASSERT_TRUE(std::holds_alternative<NetDiskChoice>(kept));
-    EXPECT_EQ(std::get<NetDiskChoice>(kept).userMb, 0);
-    EXPECT_EQ(std::get<NetDiskChoice>(kept).defaultMb, 64);
-    EXPECT_EQ(std::get<NetDiskChoice>(ValidateNetDiskForm({true, "65535", "1"})).userMb, 65535);
-    EXPECT_EQ(std::get<UserFormError>(ValidateNetDiskForm({true, "65536", "1"})).field, UserField::NetDiskSize);
-    EXPECT_EQ(std::get<UserFormError>(ValidateNetDiskForm({false, "", "x"})).field, UserField::NetDiskDefault);
 }

@@ -84,10 +84,11 @@ QMenu* CRolePage::createContextMenu()
 {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("roleContextMenu"));
-    QMenu* other = menu->addMenu(text(str::kRoleMenuOther));
-    connect(other->addAction(text(str::kRoleMenuAdd)), &QAction::triggered, this, &CRolePage::addRole);
-    QAction* edit = other->addAction(text(str::kRoleMenuEdit));
-    QAction* remove = other->addAction(text(str::kRoleMenuDelete));
+    // The "-Other-" popup of the menu resource is what shows at the cursor.
+    menu->setTitle(text(str::kRoleMenuOther));
+    connect(menu->addAction(text(str::kRoleMenuAdd)), &QAction::triggered, this, &CRolePage::addRole);
+    QAction* edit = menu->addAction(text(str::kRoleMenuEdit));
+    QAction* remove = menu->addAction(text(str::kRoleMenuDelete));
     edit->setEnabled(selectedRow() >= 0);
     remove->setEnabled(selectedRow() >= 0);
     connect(edit, &QAction::triggered, this, &CRolePage::editRole);
