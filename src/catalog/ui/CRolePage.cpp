@@ -7,7 +7,6 @@
 #include "ui_CRolePage.h"
 
 #include <QMenu>
-#include <QMetaObject>
 
 namespace qar::ui
 {
@@ -38,13 +37,6 @@ CRolePage::CRolePage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uniqu
 }
 
 CRolePage::~CRolePage() = default;
-
-void CRolePage::showEvent(QShowEvent* event)
-{
-    CAdminPage::showEvent(event);
-    // The file may have changed while the page was hidden: the page asks itself for a Refresh.
-    QMetaObject::invokeMethod(this, &CRolePage::refresh, Qt::QueuedConnection);
-}
 
 void CRolePage::refresh()
 {

@@ -26,7 +26,7 @@ public:
     explicit CRolePage(QWidget* parent = nullptr);
     ~CRolePage() override;
 
-    /// Reloads the list from role.xml ("Refresh", and whenever the page becomes visible).
+    /// Reloads the list from role.xml ("Refresh"; the main window asks for it whenever it shows the page).
     void refresh() override;
     const RoleList& roles() const { return m_roles; }
     /// The context menu for the current selection (the caller owns it).
@@ -36,9 +36,6 @@ public:
     void addRole();
     void editRole();
     void deleteRole();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     void showList();
