@@ -77,7 +77,10 @@ std::vector<std::int32_t> RoleList::freeIds() const
 std::size_t RoleList::insert(RoleRow row)
 {
     const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), row, idTextBefore);
-    return static_cast<std::size_t>(m_rows.insert(at, std::move(row)) - m_rows.begin());
+    // The insert may move the rows: the position is taken from the iterator it returns, never from a
+    // begin() read beside it in the same expression.
+    const auto inserted = m_rows.insert(at, std::move(row));
+    return static_cast<std::size_t>(inserted - m_rows.begin());
 }
 
 void RoleList::update(std::size_t index, const RoleRow& values)

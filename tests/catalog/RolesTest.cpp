@@ -42,6 +42,13 @@ TEST(RoleList, KeepsRolesInTheOrderOfTheirIdTextAndOffersTheFreeIds)
     EXPECT_EQ(free.back(), 99);
 
     EXPECT_EQ(list.insert({2, "Two", 5, 0x20000}), 5u); // "150" < "2" < "3"
+    // The position an insert reports holds the new row, also when the list had to grow for it.
+    RoleList grown;
+    for (std::int32_t id = 99; id >= 0; --id) {
+        const std::size_t at = grown.insert({id, "r", 0, 0});
+        ASSERT_LT(at, grown.rows().size());
+        EXPECT_EQ(grown.rows()[at].id, id);
+    }
     list.update(5, {77, "Deux", 6, 0});
     EXPECT_EQ(list.rows()[5], (RoleRow{2, "Deux", 6, 0}));
     list.remove(0);
