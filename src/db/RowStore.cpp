@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace qar
 {
@@ -23,9 +25,21 @@ constexpr SQLLEN kMaxReserveRows = 10'000'000;
 struct BoundColumn
 {
     std::unique_ptr<std::int32_t[]> numbers;
-    std::unique_ptr<char[]> text;
+    char* text = nullptr;
     std::unique_ptr<SQLLEN[]> indicators;
 };
+
+// The text block of the column'th text column. Pages read their table again after every add, so
+// fresh blocks for each read cost more in page faults than the fetch itself (the driver fills the
+// whole cell): each thread keeps its blocks for the next read.
+char* textBlock(std::size_t column)
+{
+    thread_local std::vector<std::unique_ptr<char[]>> blocks;
+    while (blocks.size() <= column) {
+        blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlockRows * kTextBuffer));
+    }
+    return blocks[column].get();
+}
 
 void setStmtAttr(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER value, const char* context)
 {
@@ -74,13 +88,14 @@ bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldE
     }
 
     std::vector<BoundColumn> bound(columns.size());
+    std::size_t textColumns = 0;
     for (std::size_t c = 0; c < columns.size(); ++c) {
         BoundColumn& b = bound[c];
         b.indicators = std::make_unique_for_overwrite<SQLLEN[]>(kBlockRows);
         const auto number = static_cast<SQLUSMALLINT>(c + 1);
         if (columns[c].type == FieldType::Text) {
-            b.text = std::make_unique_for_overwrite<char[]>(kBlockRows * kTextBuffer);
-            check(SQLBindCol(h, number, SQL_C_CHAR, b.text.get(), kTextBuffer, b.indicators.get()), SQL_HANDLE_STMT, h,
+            b.text = textBlock(textColumns++);
+            check(SQLBindCol(h, number, SQL_C_CHAR, b.text, kTextBuffer, b.indicators.get()), SQL_HANDLE_STMT, h,
                   "SQLBindCol(CHAR)");
         } else {
             b.numbers = std::make_unique_for_overwrite<std::int32_t[]>(kBlockRows);
@@ -111,7 +126,7 @@ bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldE
                 if (!isNull && (ind == SQL_NO_TOTAL || ind >= kTextBuffer)) {
                     return false;
                 }
-                const char* cell = bound[c].text.get() + r * kTextBuffer;
+                const char* cell = bound[c].text + r * kTextBuffer;
                 store.appendText(c, isNull ? std::string_view() : std::string_view(cell, static_cast<std::size_t>(ind)),
                                  isNull);
             }
