@@ -1,0 +1,281 @@
+#include "groups/GroupPageModel.h"
+
+#include "db/CXTableGroup.h"
+#include "db/ChangeLog.h"
+#include "db/OdbcError.h"
+#include "db/TableMap.h"
+#include "resources/StringIds.h"
+
+namespace qar
+{
+
+void ChangeLogGroupEffects::logChange(const std::string& table, const std::string& field, std::int32_t key,
+                                      std::uint8_t action)
+{
+    m_log.LogChange(table, field, key, action);
+}
+
+GroupPageModel::GroupPageModel(CXTableGroup* table, IGroupEffects& effects) : m_table(table), m_effects(effects) {}
+
+bool GroupPageModel::load()
+{
+    if (m_table == nullptr || !m_table->IsOpen() || m_table->GetRecordCount() == 0) {
+        return false;
+    }
+    m_rows.clear();
+    m_rows.reserve(static_cast<std::size_t>(m_table->GetRecordCount()));
+    for (m_table->MoveFirst(); !m_table->IsEOF(); m_table->MoveNext()) {
+        m_rows.push_back({m_table->m_GROUP_ID, m_table->m_GROUP_NAME, m_table->m_GROUP_URL});
+    }
+    return true;
+}
+
+void GroupPageModel::reopen()
+{
+    if (m_table == nullptr) {
+        return;
+    }
+    m_table->Close();
+    try {
+        m_table->Open();
+    } catch (const DbError&) {
+        // A closed object leaves the list as it is; the next command reports 162.
+    }
+}
+
+void GroupPageModel::refresh()
+{
+    reopen();
+    load();
+}
+
+std::vector<std::string> GroupPageModel::groupTexts() const
+{
+    std::vector<std::string> texts;
+    texts.reserve(m_rows.size());
+    for (const GroupListRow& r : m_rows) {
+        texts.push_back(std::to_string(r.id) + " - " + r.name);
+    }
+    return texts;
+}
+
+GroupButtons GroupPageModel::buttons(bool rowSelected, bool serverInstalled)
+{
+    return {serverInstalled, rowSelected, rowSelected && serverInstalled};
+}
+
+std::vector<std::int32_t> GroupPageModel::numbers() const
+{
+    std::vector<std::int32_t> ids;
+    ids.reserve(m_rows.size());
+    for (const GroupListRow& r : m_rows) {
+        ids.push_back(r.id);
+    }
+    return ids;
+}
+
+bool GroupPageModel::findGroup(std::int32_t id)
+{
+    if (m_table == nullptr || !m_table->IsOpen() || m_table->GetRecordCount() == 0) {
+        return false;
+    }
+    for (m_table->MoveFirst(); !m_table->IsEOF(); m_table->MoveNext()) {
+        if (m_table->m_GROUP_ID == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+GroupRecord GroupPageModel::current() const
+{
+    const CXTableGroup& t = *m_table;
+    return {t.m_GROUP_ID,
+            t.m_GROUP_NAME,
+            t.m_GROUP_URL,
+            static_cast<std::uint32_t>(t.m_GROUP_FTP_IP.get()),
+            static_cast<std::uint32_t>(t.m_GROUP_CWA_IP.get()),
+            t.m_GROUP_COUNT,
+            static_cast<std::uint32_t>(t.m_GROUP_POWER.get())};
+}
+
+std::variant<int, GroupEditSession> GroupPageModel::startAdd() const
+{
+    if (m_table == nullptr || !m_table->IsOpen()) {
+        return str::kUnableToOpenDb;
+    }
+    GroupEditSession session;
+    session.setup.existingNumbers = numbers();
+    session.fields = NewGroupFields(ProposeGroupNumber(session.setup.existingNumbers));
+    return session;
+}
+
+std::variant<int, GroupEditSession> GroupPageModel::startEdit(std::int32_t id)
+{
+    if (m_table == nullptr || !m_table->IsOpen()) {
+        return str::kUnableToOpenDb;
+    }
+    if (!findGroup(id)) {
+        return 0;
+    }
+    GroupEditSession session;
+    session.stored = current();
+    session.setup.existingNumbers = numbers();
+    session.setup.startNumber = id;
+    session.fields = FieldsOf(*session.stored);
+    return session;
+}
+
+namespace
+{
+void assign(CXTableGroup& t, const GroupRecord& g)
+{
+    t.m_GROUP_ID = g.id;
+    t.m_GROUP_NAME = g.name;
+    t.m_GROUP_URL = g.url;
+    t.m_GROUP_FTP_IP = static_cast<std::int32_t>(g.ftpIp);
+    t.m_GROUP_CWA_IP = static_cast<std::int32_t>(g.cwaIp);
+    t.m_GROUP_COUNT = g.count;
+    t.m_GROUP_POWER = static_cast<std::int32_t>(g.power);
+}
+} // namespace
+
+// A searched write that matched no row: the group was deleted, or changed, by another program since it
+// was read. Reading the table again tells which; only a deleted group ends the command quietly.
+bool GroupPageModel::deletedMeanwhile(const RowMatchError& e, std::int32_t id)
+{
+    if (e.matchedRows() != 0) {
+        return false;
+    }
+    reopen();
+    return m_table->IsOpen() && !findGroup(id);
+}
+
+void GroupPageModel::groupWritten(std::int32_t id, std::uint8_t action)
+{
+    m_groupsChanged = true;
+    m_effects.updateServiceButtons();
+    m_effects.logChange(GetTableName(TableId::Group), kGroupKeyField, id, action);
+}
+
+GroupStore GroupPageModel::store(const GroupEditSession& session, const GroupRecord& group)
+{
+    if (m_table == nullptr || !m_table->IsOpen()) {
+        return GroupStore::Failed;
+    }
+    if (session.stored && GroupUnchanged(*session.stored, group)) {
+        return GroupStore::Unchanged;
+    }
+    const auto action = static_cast<std::uint8_t>(session.stored ? ChangeAct::Modified : ChangeAct::Added);
+    try {
+        if (!session.stored) {
+            m_table->AddNew();
+            assign(*m_table, group);
+            m_table->Update();
+        } else {
+            if (!findGroup(session.stored->id)) {
+                load();
+                return GroupStore::Gone;
+            }
+            // The object may have been read again since the editor opened (the timed refresh): a row that
+            // differs from what the administrator started from was changed by someone else.
+            if (current() != *session.stored) {
+                return GroupStore::Failed;
+            }
+            m_table->Edit();
+            assign(*m_table, group);
+            if (!m_table->Update()) {
+                return GroupStore::Unchanged;
+            }
+        }
+    } catch (const RowMatchError& e) {
+        if (session.stored && deletedMeanwhile(e, session.stored->id)) {
+            load();
+            return GroupStore::Gone;
+        }
+        reopen(); // the next try works on the row as it is now
+        return GroupStore::Failed;
+    } catch (const DbError&) {
+        reopen();
+        return GroupStore::Failed;
+    }
+    GroupStore result = GroupStore::Written;
+    try {
+        groupWritten(group.id, action);
+    } catch (const DbError&) {
+        result = GroupStore::LogFailed;
+    }
+    if (!session.stored) {
+        reopen();
+    }
+    load();
+    return result;
+}
+
+int GroupPageModel::deleteGroup(std::optional<std::int32_t> selected, const std::function<bool(int)>& confirm)
+{
+    if (m_table == nullptr || !m_table->IsOpen()) {
+        return str::kUnableToOpenDb;
+    }
+    if (m_rows.size() < 2) {
+        return str::kOneRecordAtLeast;
+    }
+    if (!selected) {
+        return 0;
+    }
+    if (*selected == 0) {
+        return str::kGroupZeroReserved;
+    }
+    if (!confirm(str::kConfirmDeleteItem) || !findGroup(*selected)) {
+        return 0;
+    }
+    try {
+        m_table->Delete();
+    } catch (const RowMatchError& e) {
+        if (deletedMeanwhile(e, *selected)) {
+            load();
+            return 0;
+        }
+        reopen();
+        return str::kOperationFailed;
+    } catch (const DbError&) {
+        reopen();
+        return str::kOperationFailed;
+    }
+    int result = 0;
+    try {
+        groupWritten(*selected, static_cast<std::uint8_t>(ChangeAct::Deleted));
+    } catch (const DbError&) {
+        result = str::kOperationFailed;
+    }
+    reopen();
+    // An emptied table loads nothing: the deleted row must still leave the list.
+    if (!load()) {
+        m_rows.clear();
+    }
+    return result;
+}
+
+int GroupPageModel::propertiesSaved(std::int32_t group)
+{
+    try {
+        m_effects.updateServiceButtons();
+        m_effects.logChange(kXmlFileTable, kGroupDataFileField, group, static_cast<std::uint8_t>(ChangeAct::Modified));
+    } catch (const DbError&) {
+        return str::kOperationFailed;
+    }
+    return 0;
+}
+
+int GroupPageModel::configFilesSaved(std::int32_t group)
+{
+    try {
+        m_effects.updateServiceButtons();
+        m_effects.logChange(kXmlFileTable, kGroupXmlFilesField, group, static_cast<std::uint8_t>(ChangeAct::Modified));
+    } catch (const DbError&) {
+        return str::kOperationFailed;
+    }
+    return 0;
+}
+
+} // namespace qar

@@ -1,0 +1,217 @@
+#include "TempDir.h"
+#include "groups/GroupAttributes.h"
+#include "groups/GroupForm.h"
+#include "groups/GroupPageModel.h"
+#include "platform/TextUtil.h"
+#include "resources/StringIds.h"
+
+#include <gtest/gtest.h>
+
+#include <variant>
+
+namespace qar
+{
+namespace
+{
+
+using test::ScopedEnv;
+using test::TempDir;
+using test::writeFile;
+
+constexpr std::uint32_t bit(int n)
+{
+    return std::uint32_t{1} << n;
+}
+
+std::uint32_t afterClicks(std::uint32_t start, std::initializer_list<std::pair<int, bool>> clicks)
+{
+    GroupAttributeForm form(start);
+    for (const auto& [box, on] : clicks) {
+        form.click(box, on);
+    }
+    return form.value();
+}
+
+TEST(GroupAttributes, BoxesFollowTheirParentsAndOtherBitsPassThrough)
+{
+    constexpr int kExtend = 0;
+    constexpr int kEa = 6;
+    const std::uint32_t eaFamily = bit(2) | bit(20) | bit(21) | bit(22);
+    const std::uint32_t extendFamily = bit(1) | bit(10) | bit(11) | bit(12) | bit(13) | bit(14);
+    struct Case
+    {
+        const char* what;
+        std::uint32_t start;
+        std::initializer_list<std::pair<int, bool>> clicks;
+        std::uint32_t expected;
+    };
+    const Case cases[] = {
+        {"ticking EA Options ticks its three children", 0, {{kEa, true}}, eaFamily},
+        {"bit 16 has no box and is kept", bit(16) | bit(3), {{10, false}}, bit(16)},
+        {"a child set under a clear parent stays as ticked", 1024, {}, 1024},
+        {"clearing the extension parent clears its children", extendFamily | bit(3), {{kExtend, false}}, bit(3)},
+        {"a disabled child cannot be clicked", 0, {{1, true}}, 0},
+        {"an unticked child of a ticked parent", eaFamily, {{8, false}}, eaFamily & ~bit(21)},
+        {"the new-group value round-trips", kNewGroupAttributes, {}, kNewGroupAttributes},
+        {"bit 31 survives", bit(31), {{kEa, true}}, bit(31) | eaFamily},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(afterClicks(c.start, c.clicks), c.expected);
+    }
+}
+
+TEST(GroupAttributes, OpeningZeroDisablesAllEightChildren)
+{
+    const GroupAttributeForm form(0);
+    int disabled = 0;
+    for (int box = 0; box < kGroupAttributeBoxes; ++box) {
+        EXPECT_FALSE(form.ticked(box));
+        disabled += form.enabled(box) ? 0 : 1;
+    }
+    EXPECT_EQ(disabled, 8);
+    // 1024 alone: the child ticked but disabled.
+    const GroupAttributeForm child(1024);
+    EXPECT_TRUE(child.ticked(1));
+    EXPECT_FALSE(child.enabled(1));
+}
+
+GroupFields fields(const char* number, const char* name = "Acme", const char* url = "http://acme",
+                   const char* members = "0")
+{
+    GroupFields f;
+    f.numberText = number;
+    f.name = name;
+    f.homePage = url;
+    f.membersText = members;
+    return f;
+}
+
+TEST(GroupForm, ChecksOkInItsOrder)
+{
+    const GroupFormSetup editing3{{0, 3, 5}, 3};
+    const GroupFormSetup adding{{0, 3, 5}, std::nullopt};
+    struct Case
+    {
+        const char* what;
+        GroupFormSetup setup;
+        GroupFields fields;
+        int message;
+        GroupField field;
+    };
+    const Case cases[] = {
+        {"renumbered onto an existing group", editing3, fields("5"), str::kEnterpriseCodeExists, GroupField::Number},
+        {"keeping its own number", editing3, fields("3"), 0, GroupField::None},
+        {"adding an existing number", adding, fields("3"), str::kEnterpriseCodeExists, GroupField::Number},
+        {"the number comes before the name", adding, fields("0", ""), str::kEnterpriseCodeExists, GroupField::Number},
+        {"empty name", adding, fields("6", ""), str::kInputCantBeNull, GroupField::Name},
+        {"empty home page", adding, fields("6", "Acme", ""), str::kInputCantBeNull, GroupField::HomePage},
+        {"members at the limit", adding, fields("6", "A", "u", "65000"), 0, GroupField::None},
+        {"members past the limit", adding, fields("6", "A", "u", "65001"), str::kEnterIntegerRange,
+         GroupField::Members},
+        {"range before uniqueness", adding, fields("3", "A", "u", "-1"), str::kEnterIntegerRange, GroupField::Members},
+        {"a number that is no number", adding, fields("1a"), str::kEnterInteger, GroupField::Number},
+        {"a number past 32 bits", adding, fields("2147483648"), str::kEnterInteger, GroupField::Number},
+        {"blanks around the number", adding, fields(" 7 "), 0, GroupField::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto result = ValidateGroupForm(c.setup, c.fields);
+        if (c.message == 0) {
+            EXPECT_TRUE(std::holds_alternative<GroupRecord>(result));
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<GroupFormError>(result));
+        EXPECT_EQ(std::get<GroupFormError>(result).messageId, c.message);
+        EXPECT_EQ(std::get<GroupFormError>(result).field, c.field);
+    }
+}
+
+TEST(GroupForm, AddressTextsOfEveryShape)
+{
+    struct Case
+    {
+        const char* text;
+        std::uint32_t stored;
+    };
+    const Case cases[] = {
+        {"10.0.0.256", ParseDottedIPv4("10.0.1.0")}, // parts are not checked against 255
+        {"10.0.0", 0},
+        {"10.0.0.x", 0},
+        {"", 0},
+        {"0.0.0.0", 0},
+        {"255.255.255.255", 0xFFFFFFFFu},
+        {"1.2.3.4.5", 0},
+        {" 1.2.3.4", 0},
+        {"1..3.4", 0},
+        {"192.168.1.20", 0xC0A80114u},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        GroupFields f = fields("1");
+        f.ftpIpText = c.text;
+        f.cwaIpText = c.text;
+        const auto g = std::get<GroupRecord>(AcceptGroupFields(f));
+        EXPECT_EQ(g.ftpIp, c.stored);
+        EXPECT_EQ(g.cwaIp, c.stored);
+    }
+    // An edit compares the addresses as the editor shows them.
+    GroupRecord stored{3, "A", "u", 0x0A000100u, 0, 0, 0};
+    GroupRecord edited = stored;
+    EXPECT_TRUE(GroupUnchanged(stored, edited));
+    edited.cwaIp = 1;
+    EXPECT_FALSE(GroupUnchanged(stored, edited));
+}
+
+TEST(GroupForm, ProposalsAndDefaults)
+{
+    EXPECT_EQ(ProposeGroupNumber({0, 1, 5}), 6);
+    EXPECT_EQ(ProposeGroupNumber({}), 0);
+    EXPECT_EQ(ProposeGroupNumber({-4}), 0);
+    EXPECT_EQ(ProposeGroupNumber({2147483647}), 2147483647);
+    const GroupFields fresh = NewGroupFields(6);
+    EXPECT_EQ(fresh.numberText, "6");
+    EXPECT_EQ(fresh.attributes, 1046542u);
+    EXPECT_EQ(fresh.ftpIpText, "0.0.0.0");
+    EXPECT_EQ(fresh.membersText, "0");
+
+    // 365 days on, across a leap day.
+    const auto defaults = DefaultGroupProperties("Acme", "http://acme", 250, 2024, 2, 1);
+    EXPECT_EQ(defaults.at("SV-START"), "2024-2-1");
+    EXPECT_EQ(defaults.at("SV-END"), "2025-1-31");
+    EXPECT_EQ(defaults.at("NUMS"), "250");
+    EXPECT_EQ(defaults.at("POW-SET"), "2");
+    EXPECT_EQ(defaults.at("HIDE-TSK"), "1");
+    EXPECT_EQ(defaults.size(), 11u);
+    EXPECT_EQ(GroupSheetIntakeParameters(77, 5), "-bysys-h77-grps5|-dgrp5");
+}
+
+TEST(GroupForm, DetailRowNeedsTheServerAndSp)
+{
+    TempDir dir;
+    ScopedEnv programDir("QAR_PROGRAM_DIR", dir.path().c_str());
+    const std::string flags = dir.file("UserData/setting/SvrFlag.dat");
+    writeFile(flags, "[SvrFlag]\r\nSP=2\r\n");
+    EXPECT_EQ(ReadGroupDetailFlag(), 0); // no RXServer.exe beside the program
+    writeFile(dir.file("RXServer.exe"), "");
+    EXPECT_EQ(ReadGroupDetailFlag(), 2);
+    writeFile(flags, "[SvrFlag]\r\nSP=0\r\n");
+    EXPECT_EQ(ReadGroupDetailFlag(), 0);
+    std::filesystem::remove(flags);
+    EXPECT_EQ(ReadGroupDetailFlag(), 0);
+}
+
+TEST(GroupPage, ButtonsFollowTheSelectionAndTheServer)
+{
+    const auto b = [](bool selected, bool server) {
+        const GroupButtons g = GroupPageModel::buttons(selected, server);
+        return std::tuple(g.add, g.edit, g.remove);
+    };
+    EXPECT_EQ(b(false, false), std::tuple(false, false, false));
+    EXPECT_EQ(b(true, false), std::tuple(false, true, false));
+    EXPECT_EQ(b(false, true), std::tuple(true, false, false));
+    EXPECT_EQ(b(true, true), std::tuple(true, true, true));
+}
+
+} // namespace
+} // namespace qar
