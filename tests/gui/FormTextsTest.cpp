@@ -15,7 +15,11 @@
 #include "catalog/ui/CRolePage.h"
 #include "catalog/ui/CWebsiteEditDlg.h"
 #include "catalog/ui/CWebsitePage.h"
+#include "groups/ui/CGroupAttrDlg.h"
+#include "groups/ui/CGroupEditDlg.h"
+#include "groups/ui/CGroupFilesDlg.h"
 #include "groups/ui/CGroupPage.h"
+#include "groups/ui/CGroupPropDlg.h"
 #include "org/ui/CIndepUserDlg.h"
 #include "org/ui/CNetDiskDlg.h"
 #include "org/ui/CPowerDlg.h"
@@ -198,6 +202,12 @@ private slots:
         forms.push_back(std::make_unique<CUnitAttrDlg>(0x7f));
         forms.push_back(std::make_unique<CSearchDlg>());
         forms.push_back(std::make_unique<CGroupPage>());
+        GroupEditorContext groupEditor;
+        groupEditor.showDetails = true;
+        forms.push_back(std::make_unique<CGroupEditDlg>(GroupEditSession{}, groupEditor));
+        forms.push_back(std::make_unique<CGroupAttrDlg>(0));
+        forms.push_back(std::make_unique<CGroupPropDlg>(nullptr, nullptr));
+        forms.push_back(std::make_unique<CGroupFilesDlg>(5, launcher));
         forms.push_back(std::make_unique<CEnvParamPage>());
         forms.push_back(std::make_unique<CHelpViewerDlg>());
         const AppFormModel appForm(AppFormSetup{true, 0, {}, {0}});

@@ -60,6 +60,8 @@ public:
 
     const StartOptions& startOptions() const { return m_options; }
     ShellHost& host() { return m_host; }
+    /// Who hands programs and documents to the desktop, for the pages too.
+    Launcher& launcher() { return m_launcher; }
     /// The shared connection and the record objects the pages read and write.
     CDatabaseSession& session();
     /// Writes a change row for the running server (nothing while it is stopped); throws DbError.

@@ -1,17 +1,242 @@
 #include "groups/ui/CGroupPage.h"
 
+#include "app/ui/CMainDlg.h"
+#include "app/ui/Launcher.h"
+#include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
+#include "db/CDatabaseSession.h"
+#include "resources/StringIds.h"
 #include "ui_CGroupPage.h"
+
+#include <QHeaderView>
+#include <QMenu>
 
 namespace qar::ui
 {
 
-CGroupPage::CGroupPage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_unique<Ui::CGroupPage>())
+namespace
+{
+
+/// Effects of a page that stands on its own, outside the main window: nothing to tell anyone.
+struct DetachedEffects : IGroupEffects
+{
+    void updateServiceButtons() override {}
+    void logChange(const std::string&, const std::string&, std::int32_t, std::uint8_t) override {}
+};
+
+Launcher& desktopLauncher()
+{
+    static DesktopLauncher launcher;
+    return launcher;
+}
+
+/// Until the account lists are part of the tool, the two buttons say so rather than do nothing.
+void accountListsMissing(QWidget* parent, AccountListKind, const QString&, const std::vector<std::string>&,
+                         std::int32_t)
+{
+    MessageService::instance().information(parent, str::kGroupAccountListsMissing);
+}
+
+constexpr int kColumnWidths[] = {200, 250, 212};
+
+} // namespace
+
+CGroupPage::CGroupPage(QWidget* parent)
+    : CAdminPage(parent), m_ui(std::make_unique<Ui::CGroupPage>()), m_openAccountList(accountListsMissing)
 {
     m_ui->setupUi(this);
     applyTextIds(this);
+
+    CMainDlg* window = mainDlg();
+    CXTableGroup* table = nullptr;
+    if (window != nullptr) {
+        auto effects = std::make_unique<ChangeLogGroupEffects>(window->changeLog());
+        effects->onUpdateServiceButtons = [window] { window->UpdateServiceButtons(); };
+        m_effects = std::move(effects);
+        table = &window->session().tableGroup();
+    } else {
+        m_effects = std::make_unique<DetachedEffects>();
+    }
+    m_model = std::make_unique<GroupPageModel>(table, *m_effects);
+
+    QTreeWidget* view = m_ui->groupTreeWidget;
+    view->setHeaderLabels({text(str::kGroupColumnNumber), text(str::kGroupColumnName), text(str::kGroupColumnWebsite)});
+    for (int c = 0; c < 3; ++c) {
+        view->setColumnWidth(c, kColumnWidths[c]);
+    }
+    view->header()->setSortIndicatorShown(false);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    connect(m_ui->addButton, &QPushButton::clicked, this, &CGroupPage::addGroup);
+    connect(m_ui->editButton, &QPushButton::clicked, this, &CGroupPage::editGroup);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CGroupPage::deleteGroup);
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, &CGroupPage::refresh);
+    connect(view, &QTreeWidget::itemDoubleClicked, this, [this] { editGroup(); });
+    connect(view, &QTreeWidget::itemSelectionChanged, this, &CGroupPage::updateButtons);
+    connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = createContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_ui->groupTreeWidget->viewport()->mapToGlobal(at));
+    });
+    updateButtons();
 }
 
 CGroupPage::~CGroupPage() = default;
+
+QTreeWidget* CGroupPage::list() const
+{
+    return m_ui->groupTreeWidget;
+}
+
+Launcher& CGroupPage::launcher()
+{
+    if (m_launcher != nullptr) {
+        return *m_launcher;
+    }
+    CMainDlg* window = mainDlg();
+    return window != nullptr ? window->launcher() : desktopLauncher();
+}
+
+void CGroupPage::refresh()
+{
+    m_model->refresh();
+    showList();
+}
+
+ChangeFlags CGroupPage::changeFlags() const
+{
+    return ChangeFlags{false, false, m_model->groupsChanged()};
+}
+
+void CGroupPage::clearChangeFlags()
+{
+    m_model->clearChangeFlags();
+}
+
+void CGroupPage::showList()
+{
+    QTreeWidget* view = m_ui->groupTreeWidget;
+    const std::optional<std::int32_t> selected = selectedGroup();
+    view->setUpdatesEnabled(false);
+    view->setSortingEnabled(false);
+    view->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(m_model->rows().size()));
+    for (const GroupListRow& r : m_model->rows()) {
+        auto* item = new QTreeWidgetItem({QString::number(r.id), fromAnsi(r.name), fromAnsi(r.url)});
+        item->setData(0, Qt::UserRole, r.id);
+        items << item;
+    }
+    view->addTopLevelItems(items);
+    // Sorted by the text of the number, as the list always was: "10" comes before "2".
+    view->sortItems(0, Qt::AscendingOrder);
+    view->setUpdatesEnabled(true);
+    if (selected) {
+        selectGroup(*selected);
+    }
+    updateButtons();
+}
+
+std::optional<std::int32_t> CGroupPage::selectedGroup() const
+{
+    const QList<QTreeWidgetItem*> items = m_ui->groupTreeWidget->selectedItems();
+    if (items.isEmpty()) {
+        return std::nullopt;
+    }
+    return items.first()->data(0, Qt::UserRole).toInt();
+}
+
+void CGroupPage::selectGroup(std::int32_t id)
+{
+    QTreeWidget* view = m_ui->groupTreeWidget;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = view->topLevelItem(i);
+        if (item->data(0, Qt::UserRole).toInt() == id) {
+            view->setCurrentItem(item);
+            view->scrollToItem(item);
+            return;
+        }
+    }
+}
+
+void CGroupPage::updateButtons()
+{
+    const GroupButtons b = GroupPageModel::buttons(selectedGroup().has_value(), ServerInstalled());
+    m_ui->addButton->setEnabled(b.add);
+    m_ui->editButton->setEnabled(b.edit);
+    m_ui->deleteButton->setEnabled(b.remove);
+}
+
+QMenu* CGroupPage::createContextMenu()
+{
+    auto* menu = new QMenu(text(str::kGroupMenuOther), this);
+    menu->setObjectName(QStringLiteral("groupContextMenu"));
+    const bool server = ServerInstalled();
+    QAction* add = menu->addAction(text(str::kGroupMenuAdd), this, &CGroupPage::addGroup);
+    menu->addAction(text(str::kGroupMenuEdit), this, &CGroupPage::editGroup);
+    QAction* remove = menu->addAction(text(str::kGroupMenuDelete), this, &CGroupPage::deleteGroup);
+    add->setEnabled(server);
+    remove->setEnabled(server);
+    return menu;
+}
+
+void CGroupPage::showMessage(int messageId)
+{
+    if (messageId == str::kUnableToOpenDb || messageId == str::kOperationFailed) {
+        MessageService::instance().error(this, messageId);
+    } else if (messageId != 0) {
+        MessageService::instance().information(this, messageId);
+    }
+}
+
+void CGroupPage::addGroup()
+{
+    auto start = m_model->startAdd();
+    if (const int* message = std::get_if<int>(&start)) {
+        showMessage(*message);
+        return;
+    }
+    runEditor(std::get<GroupEditSession>(start));
+}
+
+void CGroupPage::editGroup()
+{
+    const std::optional<std::int32_t> id = selectedGroup();
+    if (!id) {
+        return;
+    }
+    auto start = m_model->startEdit(*id);
+    if (const int* message = std::get_if<int>(&start)) {
+        showMessage(*message); // 0: the group is gone, nothing to say
+        return;
+    }
+    runEditor(std::get<GroupEditSession>(start));
+}
+
+void CGroupPage::runEditor(const GroupEditSession& session)
+{
+    GroupEditorContext context;
+    context.launcher = &launcher();
+    const CMainDlg* window = mainDlg();
+    context.systemManager = window == nullptr || window->startOptions().systemManager;
+    context.serverInstalled = ServerInstalled();
+    context.showDetails = ReadGroupDetailFlag() > 0;
+    context.groupTexts = m_model->groupTexts();
+    context.store = [this, &session](const GroupRecord& group) { return m_model->store(session, group); };
+    context.propertiesSaved = [this](std::int32_t group) { return m_model->propertiesSaved(group); };
+    context.filesSaved = [this](std::int32_t group) { return m_model->configFilesSaved(group); };
+    context.openAccountList = m_openAccountList;
+    CGroupEditDlg editor(session, std::move(context), this);
+    editor.exec();
+    showList();
+}
+
+void CGroupPage::deleteGroup()
+{
+    const int result = m_model->deleteGroup(selectedGroup(), [this](int messageId) {
+        return MessageService::instance().question(this, text(messageId), Buttons::OkCancel) == Answer::Ok;
+    });
+    showList();
+    showMessage(result);
+}
 
 } // namespace qar::ui

@@ -1,0 +1,214 @@
+#include "groups/ui/CGroupEditDlg.h"
+
+#include "app/ShellCommands.h"
+#include "app/ui/Launcher.h"
+#include "app/ui/MessageService.h"
+#include "app/ui/UiText.h"
+#include "groups/GroupProperties.h"
+#include "groups/ui/CGroupAttrDlg.h"
+#include "groups/ui/CGroupFilesDlg.h"
+#include "groups/ui/CGroupPropDlg.h"
+#include "platform/Paths.h"
+#include "resources/StringIds.h"
+#include "ui_CGroupEditDlg.h"
+
+#include <QDate>
+
+namespace qar::ui
+{
+
+CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext context, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CGroupEditDlg>()), m_setup(session.setup),
+      m_context(std::move(context)), m_attributes(session.fields.attributes)
+{
+    m_ui->setupUi(this);
+    applyTextIds(this);
+    const MathEditSettings wholeNumbers{true, true, false};
+    m_ui->numberMathEdit->setSettings(wholeNumbers);
+    m_ui->membersMathEdit->setSettings(wholeNumbers);
+    // The addresses travel with the group but have never been on screen.
+    m_ui->addressFrame->hide();
+    m_ui->detailFrame->setVisible(m_context.showDetails);
+    m_ui->setAttributesButton->setEnabled(m_context.serverInstalled);
+
+    const GroupFields& f = session.fields;
+    m_ui->numberMathEdit->setText(fromAnsi(f.numberText));
+    m_ui->nameLineEdit->setText(fromAnsi(f.name));
+    m_ui->homePageLineEdit->setText(fromAnsi(f.homePage));
+    m_ui->membersMathEdit->setText(fromAnsi(f.membersText));
+    m_ui->attributesLineEdit->setText(QString::number(static_cast<std::int32_t>(m_attributes)));
+    m_ui->ftpIpLineEdit->setText(fromAnsi(f.ftpIpText));
+    m_ui->cwaIpLineEdit->setText(fromAnsi(f.cwaIpText));
+
+    connect(m_ui->setAttributesButton, &QPushButton::clicked, this, &CGroupEditDlg::setAttributes);
+    connect(m_ui->propSetupButton, &QPushButton::clicked, this, &CGroupEditDlg::propertySetup);
+    connect(m_ui->fileSetupButton, &QPushButton::clicked, this, &CGroupEditDlg::fileSetup);
+    connect(m_ui->dataInputButton, &QPushButton::clicked, this, &CGroupEditDlg::dataInput);
+    connect(m_ui->manageUserButton, &QPushButton::clicked, this,
+            [this] { accountList(AccountListKind::Administrators); });
+    connect(m_ui->indepUserButton, &QPushButton::clicked, this,
+            [this] { accountList(AccountListKind::IndependentUsers); });
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CGroupEditDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+CGroupEditDlg::~CGroupEditDlg() = default;
+
+GroupFields CGroupEditDlg::fields() const
+{
+    GroupFields f;
+    f.numberText = toAnsi(m_ui->numberMathEdit->text());
+    f.name = toAnsi(m_ui->nameLineEdit->text());
+    f.homePage = toAnsi(m_ui->homePageLineEdit->text());
+    f.membersText = toAnsi(m_ui->membersMathEdit->text());
+    f.attributes = m_attributes;
+    f.ftpIpText = toAnsi(m_ui->ftpIpLineEdit->text());
+    f.cwaIpText = toAnsi(m_ui->cwaIpLineEdit->text());
+    return f;
+}
+
+void CGroupEditDlg::showError(const GroupFormError& error)
+{
+    const QString message =
+        error.messageId == str::kEnterIntegerRange
+            ? formatText(error.messageId, {QString::number(error.rangeMin), QString::number(error.rangeMax)})
+            : text(error.messageId);
+    MessageService::instance().information(this, message);
+    QLineEdit* field = nullptr;
+    switch (error.field) {
+    case GroupField::Number:
+        field = m_ui->numberMathEdit;
+        break;
+    case GroupField::Name:
+        field = m_ui->nameLineEdit;
+        break;
+    case GroupField::HomePage:
+        field = m_ui->homePageLineEdit;
+        break;
+    case GroupField::Members:
+        field = m_ui->membersMathEdit;
+        break;
+    case GroupField::None:
+        break;
+    }
+    if (field != nullptr) {
+        field->setFocus();
+        field->selectAll();
+    }
+}
+
+void CGroupEditDlg::reportMessage(int messageId)
+{
+    if (messageId == str::kOperationFailed) {
+        MessageService::instance().error(this, messageId);
+    } else if (messageId != 0) {
+        MessageService::instance().information(this, messageId);
+    }
+}
+
+std::optional<GroupRecord> CGroupEditDlg::acceptFields()
+{
+    auto accepted = AcceptGroupFields(fields());
+    if (const auto* error = std::get_if<GroupFormError>(&accepted)) {
+        showError(*error);
+        return std::nullopt;
+    }
+    return std::get<GroupRecord>(std::move(accepted));
+}
+
+void CGroupEditDlg::setAttributes()
+{
+    CGroupAttrDlg form(m_attributes, this);
+    if (form.exec() == QDialog::Accepted) {
+        m_attributes = form.attributes();
+        m_ui->attributesLineEdit->setText(QString::number(static_cast<std::int32_t>(m_attributes)));
+    }
+}
+
+void CGroupEditDlg::propertySetup()
+{
+    const auto group = acceptFields();
+    if (!group) {
+        return;
+    }
+    CGroupData values;
+    std::optional<CGroupData> defaults;
+    if (!values.load(group->id)) {
+        const QDate today = QDate::currentDate();
+        defaults.emplace(
+            DefaultGroupProperties(group->name, group->url, group->count, today.year(), today.month(), today.day()));
+    }
+    CGroupPropDlg form(
+        &values, defaults ? &*defaults : nullptr, [&values] { return values.save() != GroupDataSave::Failed; }, this);
+    if (form.exec() == QDialog::Accepted && m_context.propertiesSaved) {
+        reportMessage(m_context.propertiesSaved(group->id));
+    }
+}
+
+void CGroupEditDlg::fileSetup()
+{
+    const auto group = acceptFields();
+    if (!group || m_context.launcher == nullptr) {
+        return;
+    }
+    CGroupFilesDlg form(group->id, *m_context.launcher, this);
+    const bool accepted = form.exec() == QDialog::Accepted;
+    if ((accepted || form.filesMoved()) && m_context.filesSaved) {
+        reportMessage(m_context.filesSaved(group->id));
+    }
+}
+
+void CGroupEditDlg::dataInput()
+{
+    const auto group = acceptFields();
+    if (!group) {
+        return;
+    }
+    if (!m_context.systemManager) {
+        MessageService::instance().information(this, str::kOnlyAdministrator);
+        return;
+    }
+    if (m_context.launcher != nullptr) {
+        m_context.launcher->launch(
+            LaunchRequest{LaunchRequest::Kind::Program,
+                          ProgramPath("\\SheetIntake.exe"),
+                          {GroupSheetIntakeParameters(static_cast<long long>(winId()), group->id)},
+                          GetProgramDir()});
+    }
+}
+
+void CGroupEditDlg::accountList(AccountListKind kind)
+{
+    const auto group = acceptFields();
+    if (!group || !m_context.openAccountList) {
+        return;
+    }
+    const QPushButton* button =
+        kind == AccountListKind::Administrators ? m_ui->manageUserButton : m_ui->indepUserButton;
+    m_context.openAccountList(this, kind, button->text(), m_context.groupTexts, group->id);
+}
+
+void CGroupEditDlg::accept()
+{
+    auto result = ValidateGroupForm(m_setup, fields());
+    if (const auto* error = std::get_if<GroupFormError>(&result)) {
+        showError(*error);
+        return;
+    }
+    switch (m_context.store ? m_context.store(std::get<GroupRecord>(result)) : GroupStore::Written) {
+    case GroupStore::Failed:
+        // What was typed stays in the form; OK tries again on the row as it is now.
+        MessageService::instance().error(this, str::kOperationFailed);
+        return;
+    case GroupStore::LogFailed:
+        MessageService::instance().error(this, str::kOperationFailed);
+        break;
+    case GroupStore::Written:
+    case GroupStore::Unchanged:
+    case GroupStore::Gone:
+        break;
+    }
+    QDialog::accept();
+}
+
+} // namespace qar::ui

@@ -1,0 +1,256 @@
+#include "groups/ui/CGroupPage.h"
+
+#include "GuiTestSupport.h"
+#include "OdbcTestDb.h"
+#include "app/ui/CAdminApp.h"
+#include "app/ui/CMainDlg.h"
+#include "app/ui/MessageService.h"
+#include "db/ColumnMap.h"
+#include "groups/ui/CGroupAttrDlg.h"
+#include "groups/ui/CGroupEditDlg.h"
+#include "groups/ui/CGroupFilesDlg.h"
+#include "groups/ui/CGroupPropDlg.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using namespace qar;
+using namespace qar::ui;
+using test::child;
+
+namespace
+{
+
+void click(QWidget& form, const char* button)
+{
+    child<QPushButton>(form, button)->click();
+}
+
+void setField(QWidget& form, const char* name, const QString& value)
+{
+    child<QLineEdit>(form, name)->setText(value);
+}
+
+QString lastMessage()
+{
+    return MessageService::instance().lastText();
+}
+
+} // namespace
+
+// What the commands write is covered by the core's tests on both engines; these drive the page, the
+// group editor and its side forms in the main window on a real database.
+class CGroupPageTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { initResources(); }
+
+    void init()
+    {
+        m_box = std::make_unique<test::ProgramSandbox>();
+        ColumnMap::resetAllForTesting();
+        ResetChangeLogForTesting();
+        m_db = std::make_unique<test::OdbcTestDb>(test::DbKind::Sqlite);
+        test::writeFile(m_box->dir.file("UserData/config/DB.dat"), m_db->dbDat());
+        for (const char* row : {"(0, 'Default', 'http://0', 0, 0, 0, 0)", "(2, 'Two', 'http://2', 0, 0, 0, 6)",
+                                "(10, 'Ten', 'http://10', 0, 0, 9, 0)"}) {
+            m_db->exec(std::string("INSERT INTO [GroupTable] VALUES ") + row);
+        }
+    }
+
+    void cleanup()
+    {
+        m_dlg.reset();
+        m_host.reset();
+        m_db.reset();
+        ResetChangeLogForTesting();
+        m_box.reset();
+    }
+
+    void listSortsByNumberTextAndButtonsFollowTheServer()
+    {
+        openPage();
+        QStringList shown;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i) {
+            shown << list()->topLevelItem(i)->text(0);
+        }
+        QCOMPARE(shown, (QStringList{QStringLiteral("0"), QStringLiteral("10"), QStringLiteral("2")}));
+        auto* add = child<QPushButton>(page(), "addButton");
+        auto* edit = child<QPushButton>(page(), "editButton");
+        auto* remove = child<QPushButton>(page(), "deleteButton");
+        QVERIFY(!add->isEnabled() && !edit->isEnabled() && !remove->isEnabled());
+        page().selectGroup(2);
+        QVERIFY(edit->isEnabled() && !remove->isEnabled());
+        std::unique_ptr<QMenu> menu(page().createContextMenu());
+        QVERIFY(!menu->actions().at(0)->isEnabled() && menu->actions().at(1)->isEnabled());
+
+        installServer();
+        page().refresh();
+        QCOMPARE(page().selectedGroup(), std::optional<std::int32_t>(2));
+        QVERIFY(add->isEnabled() && edit->isEnabled() && remove->isEnabled());
+    }
+
+    void addChecksTheFormSetsAttributesAndLogsTheNewGroup()
+    {
+        installServer();
+        openPage();
+        QString proposed;
+        QStringList messages;
+        test::whenModal<CGroupEditDlg>([&](CGroupEditDlg& form) {
+            proposed = child<QLineEdit>(form, "numberMathEdit")->text();
+            QVERIFY(child<QWidget>(form, "detailFrame")->isHidden()); // no SvrFlag.dat
+            setField(form, "nameLineEdit", QStringLiteral("Eleven"));
+            click(form, "okButton");
+            messages << lastMessage();
+            QCOMPARE(form.focusWidget(), child<QLineEdit>(form, "homePageLineEdit"));
+            setField(form, "homePageLineEdit", QStringLiteral("http://11"));
+            test::whenModal<CGroupAttrDlg>([](CGroupAttrDlg& attributes) {
+                QVERIFY(child<QCheckBox>(attributes, "publicProgramsCheckBox")->isEnabled());
+                child<QCheckBox>(attributes, "eaCheckBox")->click(); // clears bits 2, 20, 21, 22
+                QVERIFY(!child<QCheckBox>(attributes, "publicProgramsCheckBox")->isEnabled());
+                click(attributes, "okButton");
+            });
+            click(form, "setAttributesButton");
+            click(form, "okButton");
+        });
+        click(page(), "addButton");
+        QCOMPARE(proposed, QStringLiteral("11"));
+        QCOMPARE(messages, QStringList{QStringLiteral("Input can't be null!")});
+        QCOMPARE(m_db->query("SELECT [GROUP_NAME], [GROUP_POWER], [GROUP_FTP_IP] FROM [GroupTable] WHERE "
+                             "[GROUP_ID] = 11"),
+                 test::rows({{"Eleven", "1046538", "0"}}));
+        QCOMPARE(m_db->count("[ChangeTable] WHERE [Key_Value] = 11 AND [Change_Act] = 0"), 1LL);
+        QVERIFY(m_dlg->changeFlags().groups);
+        QCOMPARE(list()->topLevelItemCount(), 4);
+        m_dlg->ClearChangeFlags();
+        QVERIFY(!page().changeFlags().groups);
+    }
+
+    void editKeepsWhatWasTypedWhenTheRowChangedMeanwhile()
+    {
+        installServer();
+        openPage();
+        page().selectGroup(2);
+        QStringList messages;
+        bool stayedOpen = false;
+        test::whenModal<CGroupEditDlg>([&](CGroupEditDlg& form) {
+            setField(form, "numberMathEdit", QStringLiteral("10"));
+            click(form, "okButton");
+            messages << lastMessage();
+            setField(form, "numberMathEdit", QStringLiteral("2"));
+            setField(form, "nameLineEdit", QStringLiteral("Mine"));
+            m_db->exec("UPDATE [GroupTable] SET [GROUP_URL] = 'http://theirs' WHERE [GROUP_ID] = 2");
+            click(form, "okButton");
+            messages << lastMessage();
+            stayedOpen = form.isVisible();
+            QCOMPARE(child<QLineEdit>(form, "nameLineEdit")->text(), QStringLiteral("Mine"));
+        });
+        page().editGroup();
+        QVERIFY(stayedOpen);
+        QCOMPARE(messages, (QStringList{QStringLiteral("Enterprise code already exist, try another!"),
+                                        QStringLiteral("The oparation is not successful. Try it again please.")}));
+        QCOMPARE(m_db->query("SELECT [GROUP_NAME], [GROUP_URL] FROM [GroupTable] WHERE [GROUP_ID] = 2"),
+                 test::rows({{"Two", "http://theirs"}}));
+        QVERIFY(!m_dlg->changeFlags().groups);
+    }
+
+    void deleteRefusesGroupZeroAndAsksBeforeTheRest()
+    {
+        installServer();
+        openPage();
+        page().selectGroup(0);
+        page().deleteGroup();
+        QCOMPARE(lastMessage(), QStringLiteral("The group marked as 0 must be reserved!"));
+        page().selectGroup(10);
+        MessageService::instance().setNextAnswer(Answer::Cancel);
+        page().deleteGroup();
+        QCOMPARE(m_db->count("[GroupTable]"), 3LL);
+        page().deleteGroup();
+        QCOMPARE(lastMessage(), QStringLiteral("Are you sure to delete the item?"));
+        QCOMPARE(m_db->count("[GroupTable] WHERE [GROUP_ID] = 10"), 0LL);
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QVERIFY(m_dlg->changeFlags().groups);
+    }
+
+    void detailButtonsReachTheSideFormsAndTheOtherPrograms()
+    {
+        installServer();
+        test::writeFile(m_box->dir.file("UserData/setting/SvrFlag.dat"), "[SvrFlag]\r\nSP=1\r\n");
+        test::writeFile(m_box->dir.file("UserData/setting/PropDef.dat"),
+                        "<PRM_CONFIG><INFO CATALOG=\"C\"><ITEM VAR=\"CORP\">Name</ITEM>"
+                        "<ITEM VAR=\"SV-END\" TYPE=\"D\">End</ITEM></INFO></PRM_CONFIG>");
+        std::filesystem::create_directories(m_box->dir.file("UserData/data/UGrps_Data"));
+        std::filesystem::create_directories(m_box->dir.file("UserData/config/XMLs"));
+        openPage();
+        test::RecordingLauncher launcher;
+        page().setLauncher(&launcher);
+        std::vector<std::pair<int, std::int32_t>> opened;
+        page().setAccountListOpener([&](QWidget*, AccountListKind kind, const QString& title,
+                                        const std::vector<std::string>& groups, std::int32_t group) {
+            QCOMPARE(title, QStringLiteral("Manage User"));
+            QCOMPARE(groups.at(1), std::string("2 - Two"));
+            opened.emplace_back(static_cast<int>(kind), group);
+        });
+        page().selectGroup(10);
+        test::whenModal<CGroupEditDlg>([&](CGroupEditDlg& form) {
+            QVERIFY(!child<QWidget>(form, "detailFrame")->isHidden());
+            test::whenModal<CGroupPropDlg>([](CGroupPropDlg& properties) {
+                QCOMPARE(properties.windowTitle(), QStringLiteral("Set Property (Group-ID: 10)"));
+                click(properties, "defaultButton");
+                click(properties, "okButton");
+            });
+            click(form, "propSetupButton");
+            test::whenModal<CGroupFilesDlg>([](CGroupFilesDlg& files) {
+                click(files, "defaultButton");
+                click(files, "okButton");
+            });
+            click(form, "fileSetupButton");
+            click(form, "dataInputButton");
+            click(form, "manageUserButton");
+            form.reject();
+        });
+        page().editGroup();
+        const std::string data = test::readFile(m_box->dir.file("UserData/data/UGrps_Data/Groupx_10.xml"));
+        QVERIFY(data.find("<DAT VAR=\"CORP\">Ten</DAT>") != std::string::npos);
+        QVERIFY(std::filesystem::exists(m_box->dir.file("UserData/config/XMLs/10_MUser.xml")));
+        QCOMPARE(m_db->query("SELECT [Table_Name], [Field_Name], [Key_Value] FROM [ChangeTable] ORDER BY [REC_ID]"),
+                 test::rows({{"[XML-FILE]", "[UGRPX-DATA]", "10"}, {"[XML-FILE]", "[UGRPX-XMLS]", "10"}}));
+        QCOMPARE(launcher.launched.size(), std::size_t{1});
+        QCOMPARE(launcher.launched[0].path, m_box->dir.file("SheetIntake.exe"));
+        QVERIFY(launcher.launched[0].arguments.at(0).ends_with("-grps10|-dgrp10"));
+        QCOMPARE(opened, (std::vector<std::pair<int, std::int32_t>>{{1, 10}}));
+        QVERIFY(MessageService::instance().shown().isEmpty());
+    }
+
+private:
+    void installServer() { test::writeFile(m_box->dir.file("RXServer.exe"), ""); }
+
+    /// The main window on the database, initialised as at start: the page shows the groups.
+    void openPage()
+    {
+        m_dlg.reset();
+        m_host = std::make_unique<test::FakeShellHost>(m_db->connectString(), true);
+        StartOptions options;
+        options.systemManager = true;
+        m_dlg = std::make_unique<CMainDlg>(options, *m_host, m_launcher);
+        QVERIFY(m_dlg->initialise());
+        QCoreApplication::sendPostedEvents();
+        MessageService::instance().reset();
+    }
+    CGroupPage& page() { return *static_cast<CGroupPage*>(m_dlg->page(PageKind::Groups)); }
+    QTreeWidget* list() { return page().list(); }
+
+    std::unique_ptr<test::ProgramSandbox> m_box;
+    std::unique_ptr<test::OdbcTestDb> m_db;
+    std::unique_ptr<test::FakeShellHost> m_host;
+    test::RecordingLauncher m_launcher;
+    std::unique_ptr<CMainDlg> m_dlg;
+};
+
+QTEST_MAIN(CGroupPageTest)
+#include "CGroupPageTest.moc"
