@@ -12,6 +12,10 @@
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "db/OdbcError.h"
+#include "groups/ui/CGroupEditDlg.h"
+#include "groups/ui/CGroupFilesDlg.h"
+#include "groups/ui/CGroupPage.h"
+#include "groups/ui/CGroupPropDlg.h"
 #include "org/ui/CUnitEditDlg.h"
 #include "org/ui/CUnitUserPage.h"
 #include "org/ui/CUserEditDlg.h"
@@ -26,6 +30,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
@@ -136,6 +141,25 @@ OrgTree::NodeId userNode(CMainDlg& window, int id)
         }
     }
     return OrgTree::kNone;
+}
+
+/// Runs `step` on the modal form of type T once the event loop shows it (call before the click that
+/// opens it); a form the step leaves open is cancelled, so a failing step cannot hold the run up.
+template <class T> void onModal(std::function<void(T&)> step)
+{
+    QTimer::singleShot(0, [step] {
+        auto* form = qobject_cast<T*>(QApplication::activeModalWidget());
+        QVERIFY2(form != nullptr, "the expected form is not the active modal window");
+        step(*form);
+        if (form->isVisible()) {
+            form->reject();
+        }
+    });
+}
+
+void click(QWidget& form, const char* button)
+{
+    child<QPushButton>(form, button)->click();
 }
 
 /// Live processes the tool counts as its server (by executable name); only those running `exe` when
@@ -389,6 +413,26 @@ private slots:
         }
     }
 
+    // Groups through the page and the group editor beside the running server: a group added, renumbered,
+    // given its property file and configuration files, and a group that still has units and users deleted.
+    // The rows, the files, the change rows the server reads and its 546 notification naming the groups.
+    void groupsReachTheServer() { groupsScenario(); }
+    void groupsReachTheServerOnMariaDb()
+    {
+        if (std::getenv("QAR_TEST_MARIADB_HOST") == nullptr) {
+            if (test::mariaDbRequired()) {
+                QFAIL("QAR_REQUIRE_MARIADB=1 but QAR_TEST_MARIADB_* name no server (scripts/mariadb start)");
+            }
+            QSKIP("no MariaDB server configured (QAR_TEST_MARIADB_*)");
+        }
+        m_mariaDbName = "qar_e2e_" + std::to_string(::getpid());
+        try {
+            groupsScenario();
+        } catch (const OdbcError& e) {
+            QFAIL(e.what());
+        }
+    }
+
     // The server dies under the running tool: Start Service comes back on, and the tool goes on
     // working on the database (without change rows, which only a running server reads).
     void serverKilledWhileToolRuns()
@@ -514,6 +558,94 @@ private slots:
     }
 
 private:
+    void groupsScenario()
+    {
+        E2E_STEP(prepare({"-reply:0", "-poll:200"}));
+        test::writeFile(file("UserData/setting/SvrFlag.dat"), "[SvrFlag]\r\nSP=1\r\n");
+        const std::string unitsAndUsers = "SELECT (SELECT COUNT(*) FROM [UnitTable] WHERE [GROUP_ID] = 2), "
+                                          "(SELECT COUNT(*) FROM [BaseTable] WHERE [GROUP_ID] = 2)";
+        const test::Rows before = odbcQuery(unitsAndUsers);
+        QVERIFY(before != test::rows({{"0", "0"}}));
+
+        runTool("qaradmin", [&](CMainDlg& window) {
+            auto& page = *static_cast<CGroupPage*>(window.page(PageKind::Groups));
+            QCOMPARE(visiblePage(window), PageKind::Groups);
+            onModal<CGroupEditDlg>([](CGroupEditDlg& form) {
+                child<QLineEdit>(form, "nameLineEdit")->setText(QStringLiteral("Harbour"));
+                child<QLineEdit>(form, "homePageLineEdit")->setText(QStringLiteral("http://harbour"));
+                click(form, "okButton");
+            });
+            click(page, "addButton");
+            QCOMPARE(odbcQuery("SELECT [GROUP_ID], [GROUP_NAME], [GROUP_URL], [GROUP_FTP_IP], [GROUP_COUNT], "
+                               "[GROUP_POWER] FROM [GroupTable] WHERE [GROUP_NAME] = 'Harbour'"),
+                     test::rows({{"3", "Harbour", "http://harbour", "0", "0", "1046542"}}));
+
+            page.selectGroup(3);
+            onModal<CGroupEditDlg>([](CGroupEditDlg& form) {
+                child<QLineEdit>(form, "numberMathEdit")->setText(QStringLiteral("7"));
+                click(form, "okButton");
+            });
+            click(page, "editButton");
+            page.selectGroup(7);
+            onModal<CGroupEditDlg>([](CGroupEditDlg& form) {
+                onModal<CGroupPropDlg>([](CGroupPropDlg& properties) {
+                    click(properties, "defaultButton");
+                    click(properties, "okButton");
+                });
+                click(form, "propSetupButton");
+                onModal<CGroupFilesDlg>([](CGroupFilesDlg& files) {
+                    click(files, "defaultButton");
+                    child<QRadioButton>(files, "multiRolePublicRadioButton")->setChecked(true);
+                    click(files, "okButton");
+                });
+                click(form, "fileSetupButton");
+                form.reject(); // the side forms have done their work; the group itself is unchanged
+            });
+            click(page, "editButton");
+
+            MessageService::instance().setNextAnswer(Answer::Cancel);
+            page.selectGroup(2);
+            click(page, "deleteButton");
+            QCOMPARE(odbcQuery("SELECT COUNT(*) FROM [GroupTable] WHERE [GROUP_ID] = 2"), test::rows({{"1"}}));
+            click(page, "deleteButton");                            // answered OK
+            QCOMPARE(MessageService::instance().shown().size(), 2); // the two questions, nothing else
+            MessageService::instance().reset();
+            QCOMPARE(odbcQuery("SELECT [GROUP_ID] FROM [GroupTable] ORDER BY [GROUP_ID]"), test::rows({{"1"}, {"7"}}));
+            QVERIFY(window.changeFlags().groups);
+
+            QCOMPARE(odbcQuery("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM "
+                               "[ChangeTable] ORDER BY [REC_ID]"),
+                     test::rows({{"0", "GroupTable", "GROUP_ID", "3", "0"},
+                                 {"1", "GroupTable", "GROUP_ID", "7", "2"},
+                                 {"2", "[XML-FILE]", "[UGRPX-DATA]", "7", "2"},
+                                 {"3", "[XML-FILE]", "[UGRPX-XMLS]", "7", "2"},
+                                 {"4", "GroupTable", "GROUP_ID", "2", "1"}}));
+            QTRY_VERIFY_WITH_TIMEOUT(hasServerLine("REC_ID=4 Table_Name=GroupTable Field_Name=GROUP_ID Key_Value=2 "
+                                                   "Change_Act=1"),
+                                     kPatienceMs);
+            ::kill(m_server->process().pid(), SIGUSR1);
+            QTRY_VERIFY_WITH_TIMEOUT(hasServerLine("546 refresh 0x00000020 groups"), kPatienceMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!window.changeFlags().groups, kPatienceMs);
+        });
+        QCOMPARE(odbcQuery(unitsAndUsers), before);
+        const std::string data = test::readFile(file("UserData/data/UGrps_Data/Groupx_7.xml"));
+        QVERIFY2(
+            data.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\r\n<QAR_GROUPX>\r\r\n") &&
+                data.ends_with("</QAR_GROUPX>\r\r\n") &&
+                data.find("\r\r\n<DAT VAR=\"CORP\">Harbour</DAT>\r\r\n") != std::string::npos &&
+                data.find("<DAT VAR=\"EURL\">http://harbour</DAT>") != std::string::npos,
+            data.c_str());
+        const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+        QCOMPARE(test::readFile(file("UserData/config/XMLs/7_QARs.xml")), decl + "<QAR_SERV></QAR_SERV>\r\n");
+        QCOMPARE(test::readFile(file("UserData/config/XMLs/7_AppUrls.xml")), decl + "<QAR_APPS></QAR_APPS>\r\n");
+        QVERIFY(!std::filesystem::exists(file("UserData/config/XMLs/7_MUser.xml")));
+        if (!m_mariaDbName.empty()) {
+            CXDatabase admin;
+            admin.Open(mariaDbAdminConnect());
+            admin.ExecuteSQL("DROP DATABASE IF EXISTS " + m_mariaDbName);
+        }
+    }
+
     void usersScenario()
     {
         E2E_STEP(prepare({"-reply:0", "-poll:200"}));
