@@ -127,6 +127,7 @@ private slots:
         QCOMPARE(m_db->count("[ChangeTable] WHERE [Key_Value] = 11 AND [Change_Act] = 0"), 1LL);
         QVERIFY(m_dlg->changeFlags().groups);
         QCOMPARE(list()->topLevelItemCount(), 4);
+        QCOMPARE(page().selectedGroup(), std::optional<std::int32_t>(11));
         m_dlg->ClearChangeFlags();
         QVERIFY(!page().changeFlags().groups);
     }

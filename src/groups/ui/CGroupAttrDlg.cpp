@@ -29,6 +29,11 @@ CGroupAttrDlg::CGroupAttrDlg(std::uint32_t attributes, QWidget* parent)
             showForm();
         });
     }
+    // Enter in a field means OK, whichever button last had the focus.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+    }
+    m_ui->okButton->setDefault(true);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }

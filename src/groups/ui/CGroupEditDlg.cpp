@@ -40,6 +40,11 @@ CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext
     m_ui->ftpIpLineEdit->setText(fromAnsi(f.ftpIpText));
     m_ui->cwaIpLineEdit->setText(fromAnsi(f.cwaIpText));
 
+    // Enter in a field means OK, whichever button last had the focus.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+    }
+    m_ui->okButton->setDefault(true);
     connect(m_ui->setAttributesButton, &QPushButton::clicked, this, &CGroupEditDlg::setAttributes);
     connect(m_ui->propSetupButton, &QPushButton::clicked, this, &CGroupEditDlg::propertySetup);
     connect(m_ui->fileSetupButton, &QPushButton::clicked, this, &CGroupEditDlg::fileSetup);

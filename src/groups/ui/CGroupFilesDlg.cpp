@@ -40,6 +40,11 @@ CGroupFilesDlg::CGroupFilesDlg(std::int32_t group, Launcher& launcher, QWidget* 
         connect(buttons[n][2], &QPushButton::clicked, this, [this, i] { openFile(i, ConfigChoice::Public); });
         connect(buttons[n][3], &QPushButton::clicked, this, [this, i] { editFile(i, ConfigChoice::Public); });
     }
+    // Enter in a field means OK, whichever button last had the focus.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+    }
+    m_ui->okButton->setDefault(true);
     connect(m_ui->defaultButton, &QPushButton::clicked, this, [this] {
         for (QRadioButton* r : m_private) {
             r->setChecked(true);

@@ -221,13 +221,23 @@ void CGroupPage::runEditor(const GroupEditSession& session)
     context.serverInstalled = ServerInstalled();
     context.showDetails = ReadGroupDetailFlag() > 0;
     context.groupTexts = m_model->groupTexts();
-    context.store = [this, &session](const GroupRecord& group) { return m_model->store(session, group); };
+    std::optional<std::int32_t> stored;
+    context.store = [this, &session, &stored](const GroupRecord& group) {
+        const GroupStore result = m_model->store(session, group);
+        if (result == GroupStore::Written || result == GroupStore::LogFailed) {
+            stored = group.id;
+        }
+        return result;
+    };
     context.propertiesSaved = [this](std::int32_t group) { return m_model->propertiesSaved(group); };
     context.filesSaved = [this](std::int32_t group) { return m_model->configFilesSaved(group); };
     context.openAccountList = m_openAccountList;
     CGroupEditDlg editor(session, std::move(context), this);
     editor.exec();
     showList();
+    if (stored) {
+        selectGroup(*stored); // a renumbered group stays selected under its new number
+    }
 }
 
 void CGroupPage::deleteGroup()
