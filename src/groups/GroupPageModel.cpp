@@ -140,17 +140,6 @@ void assign(CXTableGroup& t, const GroupRecord& g)
 }
 } // namespace
 
-// A searched write that matched no row: the group was deleted, or changed, by another program since it
-// was read. Reading the table again tells which; only a deleted group ends the command quietly.
-bool GroupPageModel::deletedMeanwhile(const RowMatchError& e, std::int32_t id)
-{
-    if (e.matchedRows() != 0) {
-        return false;
-    }
-    reopen();
-    return m_table->IsOpen() && !findGroup(id);
-}
-
 void GroupPageModel::groupWritten(std::int32_t id, std::uint8_t action)
 {
     m_groupsChanged = true;
@@ -184,18 +173,19 @@ GroupStore GroupPageModel::store(const GroupEditSession& session, const GroupRec
             }
             m_table->Edit();
             assign(*m_table, group);
-            if (!m_table->Update()) {
+            switch (UpdateRow(*m_table)) {
+            case RowWrite::Written:
+                break;
+            case RowWrite::NothingChanged:
                 return GroupStore::Unchanged;
+            case RowWrite::AlreadyGone:
+                refresh();
+                return GroupStore::Gone;
             }
         }
-    } catch (const RowMatchError& e) {
-        if (session.stored && deletedMeanwhile(e, session.stored->id)) {
-            load();
-            return GroupStore::Gone;
-        }
-        reopen(); // the next try works on the row as it is now
-        return GroupStore::Failed;
     } catch (const DbError&) {
+        // A database error, or the row was changed by another program since it was read: the next try
+        // works on the row as it is now.
         reopen();
         return GroupStore::Failed;
     }
@@ -230,14 +220,10 @@ int GroupPageModel::deleteGroup(std::optional<std::int32_t> selected, const std:
         return 0;
     }
     try {
-        m_table->Delete();
-    } catch (const RowMatchError& e) {
-        if (deletedMeanwhile(e, *selected)) {
-            load();
+        if (DeleteRow(*m_table) == RowWrite::AlreadyGone) {
+            refresh(); // another program deleted it first: nothing to say
             return 0;
         }
-        reopen();
-        return str::kOperationFailed;
     } catch (const DbError&) {
         reopen();
         return str::kOperationFailed;

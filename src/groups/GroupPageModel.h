@@ -14,7 +14,6 @@ namespace qar
 
 class CChangeLog;
 class CXTableGroup;
-class RowMatchError;
 
 /// What a change to the groups makes known outside the page, in the order every change follows: the
 /// row is written, then the page's flag is set, then the service buttons are updated, then the change
@@ -128,7 +127,6 @@ private:
     GroupRecord current() const;
     std::vector<std::int32_t> numbers() const;
     void groupWritten(std::int32_t id, std::uint8_t action);
-    bool deletedMeanwhile(const RowMatchError& e, std::int32_t id);
     void reopen();
 
     CXTableGroup* m_table;

@@ -187,6 +187,7 @@ private slots:
                         "<ITEM VAR=\"SV-END\" TYPE=\"D\">End</ITEM></INFO></PRM_CONFIG>");
         std::filesystem::create_directories(m_box->dir.file("UserData/data/UGrps_Data"));
         std::filesystem::create_directories(m_box->dir.file("UserData/config/XMLs"));
+        test::writeFile(m_box->dir.file("SheetIntake.exe"), "");
         openPage();
         test::RecordingLauncher launcher;
         page().setLauncher(&launcher);

@@ -173,12 +173,14 @@ void CGroupEditDlg::dataInput()
         MessageService::instance().information(this, str::kOnlyAdministrator);
         return;
     }
-    if (m_context.launcher != nullptr) {
-        m_context.launcher->launch(
-            LaunchRequest{LaunchRequest::Kind::Program,
-                          ProgramPath("\\SheetIntake.exe"),
-                          {GroupSheetIntakeParameters(static_cast<long long>(winId()), group->id)},
-                          GetProgramDir()});
+    const LaunchRequest request{LaunchRequest::Kind::Program,
+                                ProgramPath("\\SheetIntake.exe"),
+                                {GroupSheetIntakeParameters(static_cast<long long>(winId()), group->id)},
+                                GetProgramDir()};
+    if (!FileExists(request.path)) {
+        WarnNotStarted(this, request); // the import tool is installed separately
+    } else if (m_context.launcher != nullptr) {
+        LaunchOrWarn(*m_context.launcher, this, request);
     }
 }
 

@@ -78,8 +78,11 @@ void CGroupFilesDlg::openFile(int index, ConfigChoice row)
     }
     // The desktop opens the file on its own time: the wait cursor shows for a second that it is coming.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_launcher.launch(LaunchRequest{LaunchRequest::Kind::Document, *path, {}, {}});
+    const bool opened = m_launcher.launch(LaunchRequest{LaunchRequest::Kind::Document, *path, {}, {}});
     QTimer::singleShot(1000, qApp, [] { QApplication::restoreOverrideCursor(); });
+    if (!opened) {
+        WarnNotStarted(this, LaunchRequest{LaunchRequest::Kind::Document, *path, {}, {}});
+    }
 }
 
 void CGroupFilesDlg::editFile(int index, ConfigChoice row)
@@ -88,7 +91,9 @@ void CGroupFilesDlg::editFile(int index, ConfigChoice row)
     if (!path) {
         return;
     }
-    m_launcher.launch(EditorRequest(*path, std::getenv("VISUAL"), std::getenv("EDITOR"), GetProgramDir()));
+    if (!m_launcher.launch(EditorRequest(*path, std::getenv("VISUAL"), std::getenv("EDITOR"), GetProgramDir()))) {
+        WarnNoTextEditor(this, *path);
+    }
 }
 
 void CGroupFilesDlg::accept()
