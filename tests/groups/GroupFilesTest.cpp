@@ -1,8 +1,6 @@
 #include "TempDir.h"
 #include "groups/GroupConfigFiles.h"
 #include "groups/GroupProperties.h"
-#include "groups/PropertyListModel.h"
-#include "resources/StringIds.h"
 
 #include <gtest/gtest.h>
 
@@ -176,54 +174,6 @@ TEST(PropertyDate, ReadsThreeNumbersAndChecksTheirRanges)
         }
     }
     EXPECT_EQ(FormatPropertyDate({2010, 3, 7}), "2010-3-7");
-}
-
-TEST_F(GroupFilesTest, PropertyListEditsChecksAndStores)
-{
-    propDef("<INFO CATALOG=\"C\">"
-            "<ITEM VAR=\"A\" PROP=\"MN\">Mandatory</ITEM>"
-            "<ITEM VAR=\"L\" TYPE=\"L\" NAME=\"List\"><SUBITEM>x</SUBITEM><SUBITEM>y</SUBITEM></ITEM>"
-            "<ITEM VAR=\"D\" TYPE=\"D\">Date</ITEM>"
-            "<ITEM TYPE=\"E\">Never stored</ITEM>"
-            "<ITEM VAR=\"R\" TYPE=\"R\">Read only</ITEM></INFO>");
-    PropertyListModel list(LoadPropertyDefinitions(PropertyDefinitionPath()));
-    CGroupData data(std::map<std::string, std::string>{{"L", "y"}, {"D", "2010-13-1"}, {"R", "kept"}});
-    list.fill(data);
-
-    EXPECT_FALSE(list.startEdit(0)); // the category row
-    EXPECT_FALSE(list.startEdit(5)); // read only
-    EXPECT_EQ(list.editingRow(), -1);
-    const auto edit = list.startEdit(1);
-    ASSERT_TRUE(edit);
-    EXPECT_TRUE(edit->digitsOnly);
-    EXPECT_EQ(list.startEdit(2)->selectedChoice, 1);
-    list.cancel();
-    EXPECT_EQ(list.rows()[2].value, "y");
-    EXPECT_FALSE(list.startEdit(3)->date); // month 13: the picker keeps its own date
-    list.commit("2010-3-7");
-    EXPECT_EQ(list.rows()[3].value, "2010-3-7");
-
-    // Mandatory empty: refused with its label; every value empty: 236 first.
-    PropertyCheck check = list.check();
-    EXPECT_EQ(check.messageId, str::kGroupPropMandatoryFormat);
-    EXPECT_EQ(check.row, 1);
-    EXPECT_EQ(check.label, "Mandatory");
-    PropertyListModel empty(LoadPropertyDefinitions(PropertyDefinitionPath()));
-    EXPECT_EQ(empty.check().messageId, str::kInputContentNull);
-
-    list.startEdit(1);
-    list.commit("42");
-    list.startEdit(4);
-    list.commit("typed");
-    EXPECT_EQ(list.check().messageId, 0);
-    CGroupData stored;
-    list.storeInto(stored);
-    EXPECT_EQ(stored.values(),
-              (std::map<std::string, std::string>{{"A", "42"}, {"L", "y"}, {"D", "2010-3-7"}, {"R", "kept"}}));
-    list.applyDefaults(CGroupData(std::map<std::string, std::string>{{"A", "1"}}));
-    EXPECT_EQ(list.rows()[1].value, "1");
-    EXPECT_EQ(list.rows()[2].value, "");      // a key the defaults lack is emptied
-    EXPECT_EQ(list.rows()[4].value, "typed"); // no key: untouched
 }
 
 class GroupConfigFilesTest : public GroupFilesTest

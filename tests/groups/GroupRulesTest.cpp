@@ -1,7 +1,6 @@
 #include "TempDir.h"
 #include "groups/GroupAttributes.h"
 #include "groups/GroupForm.h"
-#include "groups/GroupPageModel.h"
 #include "platform/TextUtil.h"
 #include "resources/StringIds.h"
 
@@ -59,21 +58,6 @@ TEST(GroupAttributes, BoxesFollowTheirParentsAndOtherBitsPassThrough)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(afterClicks(c.start, c.clicks), c.expected);
     }
-}
-
-TEST(GroupAttributes, OpeningZeroDisablesAllEightChildren)
-{
-    const GroupAttributeForm form(0);
-    int disabled = 0;
-    for (int box = 0; box < kGroupAttributeBoxes; ++box) {
-        EXPECT_FALSE(form.ticked(box));
-        disabled += form.enabled(box) ? 0 : 1;
-    }
-    EXPECT_EQ(disabled, 8);
-    // 1024 alone: the child ticked but disabled.
-    const GroupAttributeForm child(1024);
-    EXPECT_TRUE(child.ticked(1));
-    EXPECT_FALSE(child.enabled(1));
 }
 
 GroupFields fields(const char* number, const char* name = "Acme", const char* url = "http://acme",
@@ -199,18 +183,6 @@ TEST(GroupForm, DetailRowNeedsTheServerAndSp)
     EXPECT_EQ(ReadGroupDetailFlag(), 0);
     std::filesystem::remove(flags);
     EXPECT_EQ(ReadGroupDetailFlag(), 0);
-}
-
-TEST(GroupPage, ButtonsFollowTheSelectionAndTheServer)
-{
-    const auto b = [](bool selected, bool server) {
-        const GroupButtons g = GroupPageModel::buttons(selected, server);
-        return std::tuple(g.add, g.edit, g.remove);
-    };
-    EXPECT_EQ(b(false, false), std::tuple(false, false, false));
-    EXPECT_EQ(b(true, false), std::tuple(false, true, false));
-    EXPECT_EQ(b(false, true), std::tuple(true, false, false));
-    EXPECT_EQ(b(true, true), std::tuple(true, true, true));
 }
 
 } // namespace

@@ -160,24 +160,6 @@ private slots:
         QVERIFY(!m_dlg->changeFlags().groups);
     }
 
-    void deleteRefusesGroupZeroAndAsksBeforeTheRest()
-    {
-        installServer();
-        openPage();
-        page().selectGroup(0);
-        page().deleteGroup();
-        QCOMPARE(lastMessage(), QStringLiteral("The group marked as 0 must be reserved!"));
-        page().selectGroup(10);
-        MessageService::instance().setNextAnswer(Answer::Cancel);
-        page().deleteGroup();
-        QCOMPARE(m_db->count("[GroupTable]"), 3LL);
-        page().deleteGroup();
-        QCOMPARE(lastMessage(), QStringLiteral("Are you sure to delete the item?"));
-        QCOMPARE(m_db->count("[GroupTable] WHERE [GROUP_ID] = 10"), 0LL);
-        QCOMPARE(list()->topLevelItemCount(), 2);
-        QVERIFY(m_dlg->changeFlags().groups);
-    }
-
     void detailButtonsReachTheSideFormsAndTheOtherPrograms()
     {
         installServer();
