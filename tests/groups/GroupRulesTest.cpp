@@ -153,12 +153,6 @@ TEST(GroupForm, ProposalsAndDefaults)
     EXPECT_EQ(ProposeGroupNumber({}), 0);
     EXPECT_EQ(ProposeGroupNumber({-4}), 0);
     EXPECT_EQ(ProposeGroupNumber({2147483647}), 2147483647);
-    const GroupFields fresh = NewGroupFields(6);
-    EXPECT_EQ(fresh.numberText, "6");
-    EXPECT_EQ(fresh.attributes, 1046542u);
-    EXPECT_EQ(fresh.ftpIpText, "0.0.0.0");
-    EXPECT_EQ(fresh.membersText, "0");
-
     // 365 days on, across a leap day.
     const auto defaults = DefaultGroupProperties("Acme", "http://acme", 250, 2024, 2, 1);
     EXPECT_EQ(defaults.at("SV-START"), "2024-2-1");

@@ -8,7 +8,6 @@
 #include "db/ColumnMap.h"
 #include "groups/ui/CGroupAttrDlg.h"
 #include "groups/ui/CGroupEditDlg.h"
-#include "groups/ui/CGroupFilesDlg.h"
 #include "groups/ui/CGroupPropDlg.h"
 
 #include <QCheckBox>
@@ -160,15 +159,11 @@ private slots:
         QVERIFY(!m_dlg->changeFlags().groups);
     }
 
+    // Prop Setup and File Setup saving and logging are the end-to-end scenario's.
     void detailButtonsReachTheSideFormsAndTheOtherPrograms()
     {
         installServer();
         test::writeFile(m_box->dir.file("UserData/setting/SvrFlag.dat"), "[SvrFlag]\r\nSP=1\r\n");
-        test::writeFile(m_box->dir.file("UserData/setting/PropDef.dat"),
-                        "<PRM_CONFIG><INFO CATALOG=\"C\"><ITEM VAR=\"CORP\">Name</ITEM>"
-                        "<ITEM VAR=\"SV-END\" TYPE=\"D\">End</ITEM></INFO></PRM_CONFIG>");
-        std::filesystem::create_directories(m_box->dir.file("UserData/data/UGrps_Data"));
-        std::filesystem::create_directories(m_box->dir.file("UserData/config/XMLs"));
         test::writeFile(m_box->dir.file("SheetIntake.exe"), "");
         openPage();
         test::RecordingLauncher launcher;
@@ -185,30 +180,20 @@ private slots:
             QVERIFY(!child<QWidget>(form, "detailFrame")->isHidden());
             test::whenModal<CGroupPropDlg>([](CGroupPropDlg& properties) {
                 QCOMPARE(properties.windowTitle(), QStringLiteral("Set Property (Group-ID: 10)"));
-                click(properties, "defaultButton");
-                click(properties, "okButton");
+                QVERIFY(!child<QPushButton>(properties, "defaultButton")->isHidden()); // no data file yet
             });
             click(form, "propSetupButton");
-            test::whenModal<CGroupFilesDlg>([](CGroupFilesDlg& files) {
-                click(files, "defaultButton");
-                click(files, "okButton");
-            });
-            click(form, "fileSetupButton");
             click(form, "dataInputButton");
             click(form, "manageUserButton");
             form.reject();
         });
         page().editGroup();
-        const std::string data = test::readFile(m_box->dir.file("UserData/data/UGrps_Data/Groupx_10.xml"));
-        QVERIFY(data.find("<DAT VAR=\"CORP\">Ten</DAT>") != std::string::npos);
-        QVERIFY(std::filesystem::exists(m_box->dir.file("UserData/config/XMLs/10_MUser.xml")));
-        QCOMPARE(m_db->query("SELECT [Table_Name], [Field_Name], [Key_Value] FROM [ChangeTable] ORDER BY [REC_ID]"),
-                 test::rows({{"[XML-FILE]", "[UGRPX-DATA]", "10"}, {"[XML-FILE]", "[UGRPX-XMLS]", "10"}}));
         QCOMPARE(launcher.launched.size(), std::size_t{1});
         QCOMPARE(launcher.launched[0].path, m_box->dir.file("SheetIntake.exe"));
         QVERIFY(launcher.launched[0].arguments.at(0).ends_with("-grps10|-dgrp10"));
         QCOMPARE(opened, (std::vector<std::pair<int, std::int32_t>>{{1, 10}}));
         QVERIFY(MessageService::instance().shown().isEmpty());
+        QCOMPARE(m_db->count("[ChangeTable]"), 0LL); // the property form was cancelled
     }
 
 private:
