@@ -8,7 +8,7 @@ namespace qar::str
 /// "(Group-ID: %d)" behind the caption of the property form.
 inline constexpr int kGroupIdCaptionFormat = 237;
 
-// Groups page (form 142) and its context menu (menu 134).
+// Groups page (form 142); its context menu is the catalogue lists' (menu 134).
 inline constexpr int kGroupAdd = 14201;
 inline constexpr int kGroupEdit = 14202;
 inline constexpr int kGroupDelete = 14203;
@@ -16,10 +16,6 @@ inline constexpr int kGroupRefresh = 14204;
 inline constexpr int kGroupColumnNumber = 14205;
 inline constexpr int kGroupColumnName = 14206;
 inline constexpr int kGroupColumnWebsite = 14207;
-inline constexpr int kGroupMenuOther = 14210;
-inline constexpr int kGroupMenuAdd = 14211;
-inline constexpr int kGroupMenuEdit = 14212;
-inline constexpr int kGroupMenuDelete = 14213;
 
 // Group editor (form 143).
 inline constexpr int kGroupEditTitle = 14301;

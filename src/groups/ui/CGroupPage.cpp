@@ -168,12 +168,12 @@ void CGroupPage::updateButtons()
 
 QMenu* CGroupPage::createContextMenu()
 {
-    auto* menu = new QMenu(text(str::kGroupMenuOther), this);
+    auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("groupContextMenu"));
     const bool server = ServerInstalled();
-    QAction* add = menu->addAction(text(str::kGroupMenuAdd), this, &CGroupPage::addGroup);
-    menu->addAction(text(str::kGroupMenuEdit), this, &CGroupPage::editGroup);
-    QAction* remove = menu->addAction(text(str::kGroupMenuDelete), this, &CGroupPage::deleteGroup);
+    QAction* add = menu->addAction(text(str::kCatalogMenuAdd), this, &CGroupPage::addGroup);
+    menu->addAction(text(str::kCatalogMenuEdit), this, &CGroupPage::editGroup);
+    QAction* remove = menu->addAction(text(str::kCatalogMenuDelete), this, &CGroupPage::deleteGroup);
     add->setEnabled(server);
     remove->setEnabled(server);
     return menu;
