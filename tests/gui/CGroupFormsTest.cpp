@@ -16,6 +16,7 @@
 using namespace qar;
 using namespace qar::ui;
 using test::child;
+using test::click;
 
 namespace
 {
@@ -197,8 +198,6 @@ private slots:
     }
 
 private:
-    static void click(QWidget& form, const char* button) { child<QPushButton>(form, button)->click(); }
-
     std::unique_ptr<test::ProgramSandbox> m_box;
 };
 

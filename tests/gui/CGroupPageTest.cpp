@@ -1,11 +1,8 @@
 #include "groups/ui/CGroupPage.h"
 
-#include "GuiTestSupport.h"
-#include "OdbcTestDb.h"
+#include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
-#include "app/ui/CMainDlg.h"
 #include "app/ui/MessageService.h"
-#include "db/ColumnMap.h"
 #include "groups/ui/CGroupAttrDlg.h"
 #include "groups/ui/CGroupEditDlg.h"
 #include "groups/ui/CGroupPropDlg.h"
@@ -19,19 +16,11 @@
 using namespace qar;
 using namespace qar::ui;
 using test::child;
+using test::click;
+using test::setField;
 
 namespace
 {
-
-void click(QWidget& form, const char* button)
-{
-    child<QPushButton>(form, button)->click();
-}
-
-void setField(QWidget& form, const char* name, const QString& value)
-{
-    child<QLineEdit>(form, name)->setText(value);
-}
 
 QString lastMessage()
 {
@@ -51,25 +40,14 @@ private slots:
 
     void init()
     {
-        m_box = std::make_unique<test::ProgramSandbox>();
-        ColumnMap::resetAllForTesting();
-        ResetChangeLogForTesting();
-        m_db = std::make_unique<test::OdbcTestDb>(test::DbKind::Sqlite);
-        test::writeFile(m_box->dir.file("UserData/config/DB.dat"), m_db->dbDat());
+        m_main = std::make_unique<test::MainWindowOnDatabase>();
         for (const char* row : {"(0, 'Default', 'http://0', 0, 0, 0, 0)", "(2, 'Two', 'http://2', 0, 0, 0, 6)",
                                 "(10, 'Ten', 'http://10', 0, 0, 9, 0)"}) {
-            m_db->exec(std::string("INSERT INTO [GroupTable] VALUES ") + row);
+            db().exec(std::string("INSERT INTO [GroupTable] VALUES ") + row);
         }
     }
 
-    void cleanup()
-    {
-        m_dlg.reset();
-        m_host.reset();
-        m_db.reset();
-        ResetChangeLogForTesting();
-        m_box.reset();
-    }
+    void cleanup() { m_main.reset(); }
 
     void listSortsByNumberTextAndButtonsFollowTheServer()
     {
@@ -120,14 +98,14 @@ private slots:
         click(page(), "addButton");
         QCOMPARE(proposed, QStringLiteral("11"));
         QCOMPARE(messages, QStringList{QStringLiteral("Input can't be null!")});
-        QCOMPARE(m_db->query("SELECT [GROUP_NAME], [GROUP_POWER], [GROUP_FTP_IP] FROM [GroupTable] WHERE "
-                             "[GROUP_ID] = 11"),
+        QCOMPARE(db().query("SELECT [GROUP_NAME], [GROUP_POWER], [GROUP_FTP_IP] FROM [GroupTable] WHERE "
+                            "[GROUP_ID] = 11"),
                  test::rows({{"Eleven", "1046538", "0"}}));
-        QCOMPARE(m_db->count("[ChangeTable] WHERE [Key_Value] = 11 AND [Change_Act] = 0"), 1LL);
-        QVERIFY(m_dlg->changeFlags().groups);
+        QCOMPARE(db().count("[ChangeTable] WHERE [Key_Value] = 11 AND [Change_Act] = 0"), 1LL);
+        QVERIFY(m_main->window().changeFlags().groups);
         QCOMPARE(list()->topLevelItemCount(), 4);
         QCOMPARE(page().selectedGroup(), std::optional<std::int32_t>(11));
-        m_dlg->ClearChangeFlags();
+        m_main->window().ClearChangeFlags();
         QVERIFY(!page().changeFlags().groups);
     }
 
@@ -144,7 +122,7 @@ private slots:
             messages << lastMessage();
             setField(form, "numberMathEdit", QStringLiteral("2"));
             setField(form, "nameLineEdit", QStringLiteral("Mine"));
-            m_db->exec("UPDATE [GroupTable] SET [GROUP_URL] = 'http://theirs' WHERE [GROUP_ID] = 2");
+            db().exec("UPDATE [GroupTable] SET [GROUP_URL] = 'http://theirs' WHERE [GROUP_ID] = 2");
             click(form, "okButton");
             messages << lastMessage();
             stayedOpen = form.isVisible();
@@ -154,17 +132,17 @@ private slots:
         QVERIFY(stayedOpen);
         QCOMPARE(messages, (QStringList{QStringLiteral("Enterprise code already exist, try another!"),
                                         QStringLiteral("The oparation is not successful. Try it again please.")}));
-        QCOMPARE(m_db->query("SELECT [GROUP_NAME], [GROUP_URL] FROM [GroupTable] WHERE [GROUP_ID] = 2"),
+        QCOMPARE(db().query("SELECT [GROUP_NAME], [GROUP_URL] FROM [GroupTable] WHERE [GROUP_ID] = 2"),
                  test::rows({{"Two", "http://theirs"}}));
-        QVERIFY(!m_dlg->changeFlags().groups);
+        QVERIFY(!m_main->window().changeFlags().groups);
     }
 
     // Prop Setup and File Setup saving and logging are the end-to-end scenario's.
     void detailButtonsReachTheSideFormsAndTheOtherPrograms()
     {
         installServer();
-        test::writeFile(m_box->dir.file("UserData/setting/SvrFlag.dat"), "[SvrFlag]\r\nSP=1\r\n");
-        test::writeFile(m_box->dir.file("SheetIntake.exe"), "");
+        test::writeFile(m_main->dir().file("UserData/setting/SvrFlag.dat"), "[SvrFlag]\r\nSP=1\r\n");
+        test::writeFile(m_main->dir().file("SheetIntake.exe"), "");
         openPage();
         test::RecordingLauncher launcher;
         page().setLauncher(&launcher);
@@ -189,36 +167,27 @@ private slots:
         });
         page().editGroup();
         QCOMPARE(launcher.launched.size(), std::size_t{1});
-        QCOMPARE(launcher.launched[0].path, m_box->dir.file("SheetIntake.exe"));
+        QCOMPARE(launcher.launched[0].path, m_main->dir().file("SheetIntake.exe"));
         QVERIFY(launcher.launched[0].arguments.at(0).ends_with("-grps10|-dgrp10"));
         QCOMPARE(opened, (std::vector<std::pair<int, std::int32_t>>{{1, 10}}));
         QVERIFY(MessageService::instance().shown().isEmpty());
-        QCOMPARE(m_db->count("[ChangeTable]"), 0LL); // the property form was cancelled
+        QCOMPARE(db().count("[ChangeTable]"), 0LL); // the property form was cancelled
     }
 
 private:
-    void installServer() { test::writeFile(m_box->dir.file("RXServer.exe"), ""); }
+    void installServer() { test::writeFile(m_main->dir().file("RXServer.exe"), ""); }
 
     /// The main window on the database, initialised as at start: the page shows the groups.
     void openPage()
     {
-        m_dlg.reset();
-        m_host = std::make_unique<test::FakeShellHost>(m_db->connectString(), true);
-        StartOptions options;
-        options.systemManager = true;
-        m_dlg = std::make_unique<CMainDlg>(options, *m_host, m_launcher);
-        QVERIFY(m_dlg->initialise());
-        QCoreApplication::sendPostedEvents();
+        m_main->open();
         MessageService::instance().reset();
     }
-    CGroupPage& page() { return *static_cast<CGroupPage*>(m_dlg->page(PageKind::Groups)); }
+    test::OdbcTestDb& db() { return m_main->db(); }
+    CGroupPage& page() { return *static_cast<CGroupPage*>(m_main->window().page(PageKind::Groups)); }
     QTreeWidget* list() { return page().list(); }
 
-    std::unique_ptr<test::ProgramSandbox> m_box;
-    std::unique_ptr<test::OdbcTestDb> m_db;
-    std::unique_ptr<test::FakeShellHost> m_host;
-    test::RecordingLauncher m_launcher;
-    std::unique_ptr<CMainDlg> m_dlg;
+    std::unique_ptr<test::MainWindowOnDatabase> m_main;
 };
 
 QTEST_MAIN(CGroupPageTest)
