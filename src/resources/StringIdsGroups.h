@@ -38,8 +38,6 @@ inline constexpr int kGroupFileSetup = 14317;
 inline constexpr int kGroupDataInput = 14318;
 inline constexpr int kGroupManageUser = 14319;
 inline constexpr int kGroupIndepUser = 14320;
-/// The account lists are not part of this build.
-inline constexpr int kGroupAccountListsMissing = 14330;
 
 // Group attributes (form 150); the boxes follow GroupAttributeBoxes(), from kGroupAttrExtend on.
 inline constexpr int kGroupAttrTitle = 15001;

@@ -6,8 +6,10 @@
 #include "groups/ui/CGroupAttrDlg.h"
 #include "groups/ui/CGroupEditDlg.h"
 #include "groups/ui/CGroupPropDlg.h"
+#include "org/ui/CIndepUserDlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -137,7 +139,8 @@ private slots:
         QVERIFY(!m_main->window().changeFlags().groups);
     }
 
-    // Prop Setup and File Setup saving and logging are the end-to-end scenario's.
+    // Prop Setup and File Setup saving and logging are the end-to-end scenario's; the account lists open on
+    // the main window's users in the mode of their button.
     void detailButtonsReachTheSideFormsAndTheOtherPrograms()
     {
         installServer();
@@ -146,13 +149,19 @@ private slots:
         openPage();
         test::RecordingLauncher launcher;
         page().setLauncher(&launcher);
-        std::vector<std::pair<int, std::int32_t>> opened;
-        page().setAccountListOpener([&](QWidget*, AccountListKind kind, const QString& title,
-                                        const std::vector<std::string>& groups, std::int32_t group) {
-            QCOMPARE(title, QStringLiteral("Manage User"));
-            QCOMPARE(groups.at(1), std::string("2 - Two"));
-            opened.emplace_back(static_cast<int>(kind), group);
-        });
+        db().exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [POWER_FLAG], [GROUP_ID]) VALUES "
+                  "(1, 'Unit admin', 5, 65536, 10), (2, 'Loner', 0, 0, 10), (3, 'Elsewhere', 0, 0, 2)");
+        const auto accounts = [](CIndepUserDlg& list) -> QString {
+            QStringList names;
+            auto* view = child<QTreeWidget>(list, "accountsTreeWidget");
+            for (int i = 0; i < view->topLevelItemCount(); ++i) {
+                names << view->topLevelItem(i)->text(1);
+            }
+            return list.windowTitle() + QLatin1Char(':') + names.join(QLatin1Char(',')) + QLatin1Char(':') +
+                   child<QComboBox>(list, "groupComboBox")->currentText() +
+                   (child<QPushButton>(list, "addButton")->isEnabled() ? QStringLiteral(":add") : QString());
+        };
+        QStringList lists;
         page().selectGroup(10);
         test::whenModal<CGroupEditDlg>([&](CGroupEditDlg& form) {
             QVERIFY(!child<QWidget>(form, "detailFrame")->isHidden());
@@ -162,14 +171,18 @@ private slots:
             });
             click(form, "propSetupButton");
             click(form, "dataInputButton");
-            click(form, "manageUserButton");
+            for (const char* button : {"manageUserButton", "indepUserButton"}) {
+                test::whenModal<CIndepUserDlg>([&](CIndepUserDlg& list) { lists << accounts(list); });
+                click(form, button);
+            }
             form.reject();
         });
         page().editGroup();
         QCOMPARE(launcher.launched.size(), std::size_t{1});
         QCOMPARE(launcher.launched[0].path, m_main->dir().file("SheetIntake.exe"));
         QVERIFY(launcher.launched[0].arguments.at(0).ends_with("-grps10|-dgrp10"));
-        QCOMPARE(opened, (std::vector<std::pair<int, std::int32_t>>{{1, 10}}));
+        QCOMPARE(lists, (QStringList{QStringLiteral("Manage User:Unit admin:10 - Ten"),
+                                     QStringLiteral("indep. User:Loner:10 - Ten:add")}));
         QVERIFY(MessageService::instance().shown().isEmpty());
         QCOMPARE(db().count("[ChangeTable]"), 0LL); // the property form was cancelled
     }

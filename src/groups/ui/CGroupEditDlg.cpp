@@ -50,9 +50,9 @@ CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext
     connect(m_ui->fileSetupButton, &QPushButton::clicked, this, &CGroupEditDlg::fileSetup);
     connect(m_ui->dataInputButton, &QPushButton::clicked, this, &CGroupEditDlg::dataInput);
     connect(m_ui->manageUserButton, &QPushButton::clicked, this,
-            [this] { accountList(AccountListKind::Administrators); });
+            [this] { accountList(AccountListMode::Administrators); });
     connect(m_ui->indepUserButton, &QPushButton::clicked, this,
-            [this] { accountList(AccountListKind::IndependentUsers); });
+            [this] { accountList(AccountListMode::IndependentUsers); });
     connect(m_ui->okButton, &QPushButton::clicked, this, &CGroupEditDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -184,15 +184,15 @@ void CGroupEditDlg::dataInput()
     }
 }
 
-void CGroupEditDlg::accountList(AccountListKind kind)
+void CGroupEditDlg::accountList(AccountListMode mode)
 {
     const auto group = acceptFields();
     if (!group || !m_context.openAccountList) {
         return;
     }
     const QPushButton* button =
-        kind == AccountListKind::Administrators ? m_ui->manageUserButton : m_ui->indepUserButton;
-    m_context.openAccountList(this, kind, button->text(), m_context.groupTexts, group->id);
+        mode == AccountListMode::Administrators ? m_ui->manageUserButton : m_ui->indepUserButton;
+    m_context.openAccountList(this, mode, button->text(), m_context.groupTexts, group->id);
 }
 
 void CGroupEditDlg::accept()

@@ -2,6 +2,7 @@
 
 #include "groups/GroupForm.h"
 #include "groups/GroupPageModel.h"
+#include "org/IndepUsers.h"
 
 #include <QDialog>
 
@@ -20,15 +21,8 @@ namespace qar::ui
 
 class Launcher;
 
-/// Which list of a group's accounts to open: the independent users or the administrator accounts.
-enum class AccountListKind
-{
-    IndependentUsers = 0,
-    Administrators = 1,
-};
-
 /// Opens a group's account list (the button's caption as its title, the groups as "number - name").
-using AccountListOpener = std::function<void(QWidget* parent, AccountListKind kind, const QString& title,
+using AccountListOpener = std::function<void(QWidget* parent, AccountListMode mode, const QString& title,
                                              const std::vector<std::string>& groupTexts, std::int32_t group)>;
 
 /// What the group editor works with besides its fields.
@@ -66,7 +60,7 @@ public:
     void propertySetup();
     void fileSetup();
     void dataInput();
-    void accountList(AccountListKind kind);
+    void accountList(AccountListMode mode);
 
 public slots:
     void accept() override;

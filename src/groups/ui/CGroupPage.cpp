@@ -5,6 +5,8 @@
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
+#include "db/OdbcError.h"
+#include "org/ui/CIndepUserDlg.h"
 #include "resources/StringIds.h"
 #include "ui_CGroupPage.h"
 
@@ -30,19 +32,11 @@ Launcher& desktopLauncher()
     return launcher;
 }
 
-/// Until the account lists are part of the tool, the two buttons say so rather than do nothing.
-void accountListsMissing(QWidget* parent, AccountListKind, const QString&, const std::vector<std::string>&,
-                         std::int32_t)
-{
-    MessageService::instance().information(parent, str::kGroupAccountListsMissing);
-}
-
 constexpr int kColumnWidths[] = {200, 250, 212};
 
 } // namespace
 
-CGroupPage::CGroupPage(QWidget* parent)
-    : CAdminPage(parent), m_ui(std::make_unique<Ui::CGroupPage>()), m_openAccountList(accountListsMissing)
+CGroupPage::CGroupPage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_unique<Ui::CGroupPage>())
 {
     m_ui->setupUi(this);
     applyTextIds(this);
@@ -216,7 +210,7 @@ void CGroupPage::runEditor(const GroupEditSession& session)
 {
     GroupEditorContext context;
     context.launcher = &launcher();
-    const CMainDlg* window = mainDlg();
+    CMainDlg* window = mainDlg();
     context.systemManager = window == nullptr || window->startOptions().systemManager;
     context.serverInstalled = ServerInstalled();
     context.showDetails = ReadGroupDetailFlag() > 0;
@@ -231,7 +225,22 @@ void CGroupPage::runEditor(const GroupEditSession& session)
     };
     context.propertiesSaved = [this](std::int32_t group) { return m_model->propertiesSaved(group); };
     context.filesSaved = [this](std::int32_t group) { return m_model->configFilesSaved(group); };
-    context.openAccountList = m_openAccountList;
+    // "Manage User" and "indep. User" list the accounts of the main window's users table, read again first
+    // so that the list shows the users as they are now, not as the last timed refresh found them.
+    CXTableUser* users = window != nullptr ? &window->session().tableUser() : nullptr;
+    context.openAccountList = [users](QWidget* parent, AccountListMode mode, const QString& title,
+                                      const std::vector<std::string>& groups, std::int32_t group) {
+        if (users != nullptr) {
+            users->Close();
+            try {
+                users->Open();
+            } catch (const DbError&) {
+                // A table that cannot be read gives an empty list; its commands report the failure.
+            }
+        }
+        CIndepUserDlg list(users, mode, title, groups, group, parent);
+        list.exec();
+    };
     CGroupEditDlg editor(session, std::move(context), this);
     editor.exec();
     showList();

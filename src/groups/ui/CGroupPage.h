@@ -41,8 +41,6 @@ public:
     QTreeWidget* list() const;
     /// Who starts the spreadsheet tool and opens files (the main window's launcher by default).
     void setLauncher(Launcher* launcher) { m_launcher = launcher; }
-    /// Who opens the account lists of "Manage User" and "indep. User".
-    void setAccountListOpener(AccountListOpener opener) { m_openAccountList = std::move(opener); }
 
     /// The group of the first selected row.
     std::optional<std::int32_t> selectedGroup() const;
@@ -67,7 +65,6 @@ private:
     std::unique_ptr<IGroupEffects> m_effects;
     std::unique_ptr<GroupPageModel> m_model;
     Launcher* m_launcher = nullptr;
-    AccountListOpener m_openAccountList;
 };
 
 } // namespace qar::ui
