@@ -1,10 +1,10 @@
 // Database benchmarks: the users snapshot against the sqlite3 command fetching the same rows of the same
 // file, and the cost of one change row with and without rows waiting for the server.
 
-#include "BatchInsert.h"
 #include "DataGenerator.h"
 #include "Sqlite3Command.h"
 #include "TempDir.h"
+#include "db/BatchInsert.h"
 #include "db/CXDatabase.h"
 #include "db/CXTabelChangeTmp.h"
 #include "db/CXTableUser.h"

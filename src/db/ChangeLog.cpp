@@ -47,6 +47,13 @@ std::uint32_t NextChangeRecId()
     return g_nextRecId;
 }
 
+std::uint32_t TakeChangeRecIds(std::uint32_t count)
+{
+    const std::uint32_t first = g_nextRecId;
+    g_nextRecId += count;
+    return first;
+}
+
 const std::string& ChangeTableNameForUsers()
 {
     if (!g_usersTable) {

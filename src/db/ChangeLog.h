@@ -64,6 +64,8 @@ private:
 
 /// The REC_ID the next change row gets.
 std::uint32_t NextChangeRecId();
+/// Takes `count` numbers at once for rows written in one batch; returns the first.
+std::uint32_t TakeChangeRecIds(std::uint32_t count);
 /// The users table as change rows name it: DB.dat "CONFIG" "UTB" (default "BASE_USERS"), read on the
 /// first user row of the run and then kept.
 const std::string& ChangeTableNameForUsers();

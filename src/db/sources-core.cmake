@@ -20,5 +20,6 @@ list(APPEND sources
     ${CMAKE_CURRENT_LIST_DIR}/CXTableUser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CXTabelChangeTmp.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CDatabaseSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BatchInsert.cpp
 )
 list(APPEND db_libs ODBC::ODBC)

@@ -3,6 +3,72 @@
 namespace qar::str
 {
 
-// Ids of bulk import, export and the data check.
+// Ids of bulk import, export and the data check. The import tool and the data check have no numbers of
+// the platform's own: their texts live from 30000 on, far from every form's range.
+
+// The file as a whole.
+inline constexpr int kIntakeFileUnreadable = 30001;
+inline constexpr int kIntakeFileTooLarge = 30002;
+inline constexpr int kIntakeNotSpreadsheet = 30003;
+inline constexpr int kIntakeOldExcel = 30004;
+inline constexpr int kIntakeUtf16 = 30005;
+inline constexpr int kIntakeOpenQuote = 30006;
+inline constexpr int kIntakeTooManyRows = 30007;
+inline constexpr int kIntakeDamagedWorkbook = 30008;
+inline constexpr int kIntakeUnknownSheet = 30009;
+inline constexpr int kIntakeMissingColumn = 30010;
+inline constexpr int kIntakeEmptySheet = 30011;
+inline constexpr int kIntakeNoDefaultGroup = 30012;
+
+// One row.
+inline constexpr int kRowBadEncoding = 30020;
+inline constexpr int kRowByteOrderMark = 30021;
+inline constexpr int kRowTooManyCells = 30022;
+inline constexpr int kRowNotNumber = 30023;
+inline constexpr int kRowParentMissing = 30024;
+inline constexpr int kRowParentBelow = 30025;
+inline constexpr int kRowLevelMismatch = 30026;
+inline constexpr int kRowUnitMissing = 30027;
+inline constexpr int kRowGroupMismatch = 30028;
+inline constexpr int kRowRoleMissing = 30029;
+inline constexpr int kRowStatusRange = 30030;
+inline constexpr int kRowGroupNotAllowed = 30031;
+inline constexpr int kRowMoveWithContent = 30032;
+inline constexpr int kRowTextTooLong = 30033;
+inline constexpr int kRowValueRange = 30034;
+inline constexpr int kRowExistsStop = 30035;
+inline constexpr int kRowUsersPending = 30036;
+
+// The outcome.
+inline constexpr int kIntakeSummary = 30040;
+inline constexpr int kIntakeStopped = 30041;
+inline constexpr int kIntakeDone = 30042;
+inline constexpr int kIntakeRolledBack = 30043;
+inline constexpr int kIntakeCancelled = 30044;
+inline constexpr int kIntakeServerNotified = 30045;
+inline constexpr int kIntakeServerAway = 30046;
+inline constexpr int kIntakeNothingToImport = 30047;
+inline constexpr int kIntakeExported = 30048;
+inline constexpr int kIntakeExportFailed = 30049;
+inline constexpr int kIntakeReportLine = 30050;
+inline constexpr int kIntakeReportFileLine = 30051;
+
+// The data check.
+inline constexpr int kCheckParentMissing = 30060;
+inline constexpr int kCheckCycle = 30061;
+inline constexpr int kCheckLevelZero = 30062;
+inline constexpr int kCheckLevelMismatch = 30063;
+inline constexpr int kCheckGroupMissing = 30064;
+inline constexpr int kCheckUnitMissing = 30065;
+inline constexpr int kCheckDuplicateUnitId = 30066;
+inline constexpr int kCheckDuplicateUserId = 30067;
+inline constexpr int kCheckDuplicateEmail = 30068;
+inline constexpr int kCheckDuplicateMobile = 30069;
+inline constexpr int kCheckBelowHidden = 30070;
+inline constexpr int kCheckUnitHidden = 30071;
+inline constexpr int kCheckClean = 30072;
+inline constexpr int kCheckSummary = 30073;
+inline constexpr int kCheckUnitWord = 30074;
+inline constexpr int kCheckUserWord = 30075;
 
 } // namespace qar::str

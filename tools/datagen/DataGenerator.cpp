@@ -1,7 +1,7 @@
 #include "DataGenerator.h"
 
-#include "BatchInsert.h"
 #include "NamePool.h"
+#include "db/BatchInsert.h"
 #include "db/CXDatabase.h"
 #include "platform/Md5.h"
 

@@ -15,6 +15,11 @@ namespace
 // Every text column of the schema is VARCHAR(255): 255 bytes and the terminating NUL.
 constexpr std::size_t kTextWidth = 256;
 
+std::string bracketed(const std::string& name)
+{
+    return !name.empty() && name.front() == '[' ? name : "[" + name + "]";
+}
+
 } // namespace
 
 BatchInsert::BatchInsert(CXDatabase& db, const std::string& table, std::vector<Column> columns, std::size_t batchRows)
@@ -23,7 +28,7 @@ BatchInsert::BatchInsert(CXDatabase& db, const std::string& table, std::vector<C
     std::string names;
     std::string marks;
     for (const Column& c : m_columns) {
-        names += (names.empty() ? "[" : ", [") + std::string(c.name) + "]";
+        names += (names.empty() ? "" : ", ") + bracketed(c.name);
         marks += marks.empty() ? "?" : ", ?";
         Buffer buffer{c.type, {}, {}, {}};
         if (c.type == Type::Int) {
@@ -34,7 +39,8 @@ BatchInsert::BatchInsert(CXDatabase& db, const std::string& table, std::vector<C
         buffer.lengths.resize(m_batch);
         m_buffers.push_back(std::move(buffer));
     }
-    const std::string sql = db.quoteBrackets("INSERT INTO [" + table + "] (" + names + ") VALUES (" + marks + ")");
+    const std::string sql =
+        db.quoteBrackets("INSERT INTO " + bracketed(table) + " (" + names + ") VALUES (" + marks + ")");
     SQLHSTMT stmt = m_stmt.get();
     check(SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0),
           SQL_HANDLE_STMT, stmt, "column-wise parameters");
@@ -59,7 +65,7 @@ void BatchInsert::bind()
             rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, kTextWidth - 1, 0,
                                   b.text.data(), kTextWidth, b.lengths.data());
         }
-        check(rc, SQL_HANDLE_STMT, stmt, m_columns[i].name);
+        check(rc, SQL_HANDLE_STMT, stmt, m_columns[i].name.c_str());
     }
 }
 

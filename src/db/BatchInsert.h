@@ -24,11 +24,12 @@ public:
     };
     struct Column
     {
-        const char* name;
+        std::string name; ///< bare, or bracketed as a column map names it
         Type type;
     };
 
-    /// Prepares "INSERT INTO [table] ([c1], ...) VALUES (?, ...)" with the driver's identifier quote.
+    /// Prepares "INSERT INTO [table] ([c1], ...) VALUES (?, ...)" with the driver's identifier quote. A
+    /// table or column name already in brackets is taken as it is.
     BatchInsert(CXDatabase& db, const std::string& table, std::vector<Column> columns, std::size_t batchRows = 2000);
     BatchInsert(const BatchInsert&) = delete;
     BatchInsert& operator=(const BatchInsert&) = delete;

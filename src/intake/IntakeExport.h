@@ -1,0 +1,37 @@
+#pragma once
+
+#include "intake/IntakeColumns.h"
+#include "intake/IntakeFile.h"
+#include "intake/OrgData.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qar
+{
+
+/// What an export writes.
+struct ExportRequest
+{
+    std::vector<SheetKind> kinds;      ///< one sheet each; CSV takes exactly one
+    std::optional<std::int32_t> group; ///< only the units and users of this group
+    SpreadsheetFormat format = SpreadsheetFormat::Csv;
+};
+
+/// The rows an export of one kind holds: units parents first (by level, then table order), users in
+/// table order; with a group, only that group's.
+std::vector<const UnitRecord*> ExportedUnits(const OrgData& data, std::optional<std::int32_t> group);
+std::vector<const UserRecord*> ExportedUsers(const OrgData& data, std::optional<std::int32_t> group);
+
+/// A CSV text of one kind, exactly as an import reads it back: UTF-8 with a byte order mark, CRLF, a
+/// header row, numbers as digits, texts escaped so no spreadsheet takes them for a formula.
+std::string ExportCsv(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group);
+
+/// Writes the file through the atomic file helpers (a complete old or new file, never half of one).
+/// Returns the rows written, or nullopt with `error` set.
+std::optional<std::size_t> ExportFile(const OrgData& data, const ExportRequest& request, const std::string& path,
+                                      std::string& error);
+
+} // namespace qar

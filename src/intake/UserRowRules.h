@@ -1,0 +1,85 @@
+#pragma once
+
+#include "intake/IntakeColumns.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace qar
+{
+
+/// A user row as the user form would hold it when the administrator typed it in.
+struct UserRowInput
+{
+    std::string idText;
+    std::string name;
+    std::string password;
+    std::string duty;
+    std::string email;
+    std::string mobile;
+    std::string weightText = "0";
+    std::int32_t unit = 0;
+    bool unitExists = false; ///< the unit exists already or came earlier in the file
+    std::string unitName;
+    std::int32_t unitGroup = 0;
+    std::uint8_t role = 0;
+    std::uint8_t status = 1;
+    std::uint32_t power = 0;
+    std::int32_t olTime = 0;
+    std::int32_t score = 0;
+};
+
+/// How the form would be opened: add, or edit of the stored row of the same id (the "changed" tests
+/// compare with its values).
+struct UserRowSetup
+{
+    bool editMode = false;
+    bool accountMode = false;
+    std::int32_t storedId = 0;
+    std::string storedEmail;
+    std::string storedMobile;
+    std::string storedDuty;
+};
+
+/// Which of the row's values other users hold already: the rules ask, the import answers from its
+/// indexes, so no check walks a list of a hundred thousand users.
+struct UserRowTaken
+{
+    bool id = false;
+    bool mobile = false;
+    bool email = false;
+    bool duty = false;
+};
+
+/// The first failed rule (a string-table id and the column at fault) or, when `messageId` is 0, the
+/// values the editor would write.
+struct UserRowVerdict
+{
+    int messageId = 0;
+    UserColumn column = UserColumn::Id;
+    std::string arg1; ///< texts the message takes (a range's ends, a role)
+    std::string arg2;
+
+    std::int32_t id = 0;
+    std::int32_t group = 0;
+    std::int32_t weight = 0;
+    std::int32_t power = 0;
+    std::uint8_t role = 0;
+    std::uint8_t status = 0;
+};
+
+/// The user editor's rules, as the import applies them to one row; the user form model answers them.
+struct UserRowRules
+{
+    std::function<UserRowVerdict(const UserRowInput&, const UserRowSetup&, const UserRowTaken&)> check;
+    /// The password as the editor stores it under the password method.
+    std::function<std::string(const std::string& method, const std::string& password)> storedPassword;
+
+    explicit operator bool() const { return static_cast<bool>(check); }
+};
+
+/// The rules of the user editor of this build; empty while the editor has none to lend.
+UserRowRules EditorUserRowRules(const std::string& programDir);
+
+} // namespace qar
