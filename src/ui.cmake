@@ -1,7 +1,7 @@
 # The Qt views: every src/<folder>/ui/ lists its files in sources.cmake (appending to qargui_sources),
 # gathered into the static library qargui; qaradmin is main.cpp on top of it.
 set(qargui_sources "")
-foreach(folder app controls org catalog groups)
+foreach(folder app controls org catalog groups intake)
     include(${CMAKE_CURRENT_LIST_DIR}/${folder}/ui/sources.cmake OPTIONAL)
 endforeach()
 

@@ -129,8 +129,7 @@ std::string IntakePlan::summary() const
                        std::to_string(skipped), std::to_string(refused + existing)});
 }
 
-std::vector<IntakeSheet> SheetsOf(const IntakeFile& file, IntakePlan& plan, const IntakeOptions& options,
-                                  std::optional<SheetKind> kind)
+std::vector<IntakeSheet> SheetsOf(const IntakeFile& file, IntakePlan& plan, std::optional<SheetKind> kind)
 {
     std::vector<IntakeSheet> sheets;
     for (const Sheet& sheet : file.sheets) {
@@ -156,12 +155,6 @@ std::vector<IntakeSheet> SheetsOf(const IntakeFile& file, IntakePlan& plan, cons
                                      {},
                                      str::kIntakeMissingColumn,
                                      {sheet.name, std::string(Column(*guessed, *missing).header)}});
-            plan.fileProblem = true;
-            continue;
-        }
-        if (*guessed == SheetKind::Units && !mapping.has(static_cast<std::size_t>(UnitColumn::Group)) &&
-            options.defaultGroup == 0) {
-            plan.problems.push_back({source, 0, {}, str::kIntakeNoDefaultGroup, {sheet.name}});
             plan.fileProblem = true;
             continue;
         }

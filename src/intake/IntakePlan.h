@@ -85,7 +85,7 @@ struct IntakePlan
 /// The sheets of a file in the order an import takes them (units before users), with their kinds and
 /// mappings; a sheet whose kind cannot be told, or that lacks a required column, becomes a problem of
 /// the plan instead. `kind` forces the kind of every sheet.
-std::vector<IntakeSheet> SheetsOf(const IntakeFile& file, IntakePlan& plan, const IntakeOptions& options,
+std::vector<IntakeSheet> SheetsOf(const IntakeFile& file, IntakePlan& plan,
                                   std::optional<SheetKind> kind = std::nullopt);
 
 /// Checks rows as the unit and user editors would, against the database's rows and the rows of the

@@ -71,4 +71,52 @@ inline constexpr int kCheckSummary = 30073;
 inline constexpr int kCheckUnitWord = 30074;
 inline constexpr int kCheckUserWord = 30075;
 
+// The import tool's window.
+inline constexpr int kIntakeTitle = 30100;
+inline constexpr int kIntakeImportBox = 30101;
+inline constexpr int kIntakeFileLabel = 30102;
+inline constexpr int kIntakeBrowse = 30103;
+inline constexpr int kIntakeEncodingLabel = 30104;
+inline constexpr int kIntakeEncodingDetect = 30105;
+inline constexpr int kIntakeExistingLabel = 30106;
+inline constexpr int kIntakeExistingStop = 30107;
+inline constexpr int kIntakeExistingSkip = 30108;
+inline constexpr int kIntakeExistingUpdate = 30109;
+inline constexpr int kIntakeGroupLabel = 30110;
+inline constexpr int kIntakeMappingLabel = 30111;
+inline constexpr int kIntakeMappingSheet = 30112;
+inline constexpr int kIntakeMappingColumn = 30113;
+inline constexpr int kIntakeMappingField = 30114;
+inline constexpr int kIntakeDryRunLabel = 30115;
+inline constexpr int kIntakeFilterLabel = 30116;
+inline constexpr int kIntakeReportSource = 30117;
+inline constexpr int kIntakeReportLineHeader = 30118;
+inline constexpr int kIntakeReportColumn = 30119;
+inline constexpr int kIntakeReportProblem = 30120;
+inline constexpr int kIntakeCheckAgain = 30121;
+inline constexpr int kIntakeImport = 30122;
+inline constexpr int kIntakeExportBox = 30123;
+inline constexpr int kIntakeExportWhat = 30124;
+inline constexpr int kIntakeExportUnits = 30125;
+inline constexpr int kIntakeExportUsers = 30126;
+inline constexpr int kIntakeExportBoth = 30127;
+inline constexpr int kIntakeExportButton = 30128;
+inline constexpr int kIntakeClose = 30129;
+inline constexpr int kIntakePickCaption = 30130;
+inline constexpr int kIntakePickFilter = 30131;
+inline constexpr int kIntakeSaveCaption = 30132;
+inline constexpr int kIntakeCsvFilter = 30133;
+inline constexpr int kIntakeXlsxFilter = 30134;
+inline constexpr int kIntakeNotImported = 30135;
+inline constexpr int kIntakeConfirm = 30136;
+inline constexpr int kIntakeConfirmRefused = 30137;
+inline constexpr int kIntakeCannotApply = 30138;
+inline constexpr int kIntakeCsvOneKind = 30139;
+inline constexpr int kIntakeUsage = 30140;
+
+// The data check on the units-and-users page.
+inline constexpr int kCheckDataButton = 30200;
+inline constexpr int kCheckDataTitle = 30201;
+inline constexpr int kCheckDataClose = 30202;
+
 } // namespace qar::str

@@ -20,6 +20,8 @@
 #include "groups/ui/CGroupFilesDlg.h"
 #include "groups/ui/CGroupPage.h"
 #include "groups/ui/CGroupPropDlg.h"
+#include "intake/ui/CCheckDataDlg.h"
+#include "intake/ui/CSheetIntakeDlg.h"
 #include "org/ui/CIndepUserDlg.h"
 #include "org/ui/CNetDiskDlg.h"
 #include "org/ui/CPowerDlg.h"
@@ -216,6 +218,10 @@ private slots:
         forms.push_back(std::make_unique<CMsgTypeEditDlg>(msgTypeForm, MsgTypeEntry{}, launcher));
         const WebsiteFormModel websiteForm(true, {});
         forms.push_back(std::make_unique<CWebsiteEditDlg>(websiteForm, WebsiteEntry{}));
+        CXDatabase closed;
+        forms.push_back(
+            std::make_unique<CSheetIntakeDlg>(SheetIntakeArgs{0, {}, {}, {1}, 1}, closed, CSheetIntakeDlg::Server{}));
+        forms.push_back(std::make_unique<CCheckDataDlg>(closed));
         // The user forms, on an empty organisation.
         OrgIndex lists;
         UserEditSession session{UserFormModel(UserFormSetup{}, {}, {}, lists), {}, {}, false, {}, OrgTree::kNone, {}};

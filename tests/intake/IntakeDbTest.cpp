@@ -1,13 +1,16 @@
 #include "OdbcTestDb.h"
+#include "QarCtl.h"
 #include "db/ChangeLog.h"
 #include "db/OdbcError.h"
 #include "intake/IntakeApply.h"
 #include "intake/IntakeExport.h"
 #include "intake/IntakeJob.h"
+#include "resources/StringTable.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 
 namespace qar
 {
@@ -112,6 +115,38 @@ TEST_P(IntakeDbTest, NothingIsKeptWhenTheDatabaseFailsOrTheImportIsCancelled)
               test::rows({{"UnitTable", "UNIT_ID", "101", "0"},
                           {"UnitTable", "UNIT_ID", "102", "0"},
                           {"UnitTable", "UNIT_ID", "103", "0"}}));
+}
+
+TEST_P(IntakeDbTest, QarCtlReportsRefusedRowsAndAnswersWithItsExitCodes)
+{
+    SetUiLanguage(UiLanguage::English);
+    const std::string csv = test::writeFile(m_dir.file("units.csv"), "ID,Name,Group\n101,A,1\n102,,1\n103,C,2\n");
+    const auto run = [&](std::vector<std::string> args, std::string* err = nullptr) {
+        std::ostringstream out;
+        std::ostringstream report;
+        args.insert(args.begin(), {"--connect", db().connectString()});
+        const int code = RunQarCtl(args, out, report);
+        if (err != nullptr) {
+            *err = report.str() + out.str();
+        }
+        return code;
+    };
+    std::string report;
+    EXPECT_EQ(run({"import", csv, "--dry-run"}, &report), kQarCtlRefused);
+    EXPECT_EQ(db().count("[UnitTable]"), 0);
+    EXPECT_EQ(run({"import", csv}, &report), kQarCtlRefused);
+    EXPECT_NE(report.find("units.csv line 3, column Name: Input can't be null!"), std::string::npos) << report;
+    EXPECT_EQ(db().count("[UnitTable]"), 2);
+    EXPECT_EQ(run({"check"}, &report), kQarCtlOk);
+    EXPECT_EQ(run({"tree", "--group", "2"}, &report), kQarCtlOk);
+    EXPECT_NE(report.find("Unit:C [ID:103]"), std::string::npos) << report;
+    EXPECT_EQ(report.find("[ID:101]"), std::string::npos);
+    EXPECT_EQ(run({"export", "units", "-o", m_dir.file("out.xlsx"), "--format", "xlsx"}), kQarCtlOk);
+    EXPECT_EQ(run({"import", m_dir.file("out.xlsx"), "--on-existing", "skip"}, &report), kQarCtlOk) << report;
+    EXPECT_EQ(run({"export", "groups"}), kQarCtlUsage);
+    EXPECT_EQ(run({"import"}), kQarCtlUsage);
+    std::ostringstream sink;
+    EXPECT_EQ(RunQarCtl({"--dsn", test::kClosedPortDsn, "check"}, sink, sink), kQarCtlDatabase);
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(IntakeDbTest);

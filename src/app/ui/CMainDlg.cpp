@@ -8,6 +8,7 @@
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
+#include "app/ui/TreeRefreshFilter.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CAppPage.h"
 #include "catalog/ui/CEnvParamPage.h"
@@ -112,6 +113,11 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
         [](std::chrono::milliseconds pause) { QThread::msleep(static_cast<unsigned long>(pause.count())); },
     };
     m_server = std::make_unique<ServerControl>(std::move(hooks), GetProgramDir(), m_options.firstRun);
+    m_treeRefresh = std::make_unique<TreeRefreshFilter>(this, [this] {
+        if (CAdminPage* units = page(PageKind::UnitsAndUsers)) {
+            units->refresh();
+        }
+    });
     m_domainUsers = std::make_unique<DomainUserFile>(DomainUserFilePath());
 }
 

@@ -31,6 +31,7 @@ namespace qar::ui
 
 class CAdminPage;
 class Launcher;
+class TreeRefreshFilter;
 
 /// The tool's only top-level window: the side bar of pages, the page area, and the server buttons along
 /// the bottom. It keeps the start options and hands the pages the services they share.
@@ -123,6 +124,8 @@ private:
     std::array<CAdminPage*, kPageCreationOrder.size()> m_pages{};
     std::unique_ptr<IVexLink> m_client;
     std::unique_ptr<ServerControl> m_server;
+    /// The import tool's refresh message rebuilds the units-and-users tree.
+    std::unique_ptr<TreeRefreshFilter> m_treeRefresh;
     std::unique_ptr<DomainUserFile> m_domainUsers; ///< saved, when changed, as the window goes
 };
 

@@ -130,6 +130,15 @@ QString MessageService::getOpenFileName(QWidget* parent, const QString& caption,
     return QFileDialog::getOpenFileName(parent, caption, directory, filter);
 }
 
+QString MessageService::getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                        const QString& filter, QString* selectedFilter)
+{
+    if (m_headless) {
+        return getOpenFileName(parent, caption, directory, filter);
+    }
+    return QFileDialog::getSaveFileName(parent, caption, directory, filter, selectedFilter);
+}
+
 QString MessageService::lastText() const
 {
     return m_shown.isEmpty() ? QString() : m_shown.back().text;

@@ -62,6 +62,10 @@ public:
 
     /// The file the administrator picked, empty when the form was cancelled.
     QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
+    /// The file to write, empty when cancelled; `selectedFilter` receives the filter chosen. Headless
+    /// answers come from the same queue as getOpenFileName.
+    QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter,
+                            QString* selectedFilter = nullptr);
 
     void setHeadless(bool headless) { m_headless = headless; }
     bool headless() const { return m_headless; }

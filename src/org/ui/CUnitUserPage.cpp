@@ -6,6 +6,7 @@
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
+#include "intake/ui/CCheckDataDlg.h"
 #include "org/ui/CSearchDlg.h"
 #include "org/ui/CUnitEditDlg.h"
 #include "org/ui/OrgTreeModel.h"
@@ -71,6 +72,7 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
     connect(m_ui->deleteButton, &QPushButton::clicked, this, &CUnitUserPage::deleteSelected);
     connect(m_ui->importExportButton, &QPushButton::clicked, this, &CUnitUserPage::importExport);
     connect(m_ui->refreshButton, &QPushButton::clicked, this, &CUnitUserPage::refresh);
+    connect(m_ui->checkDataButton, &QPushButton::clicked, this, &CUnitUserPage::checkData);
 
     QTreeView* view = m_ui->orgTreeView;
     connect(view, &QTreeView::doubleClicked, this, [this] { edit(); });
@@ -348,6 +350,14 @@ void CUnitUserPage::importExport()
         return;
     }
     LaunchOrWarn(m_launcher != nullptr ? *m_launcher : desktopLauncher(), this, request);
+}
+
+void CUnitUserPage::checkData()
+{
+    if (CMainDlg* window = mainDlg()) {
+        CCheckDataDlg report(window->session().database(), this);
+        report.exec();
+    }
 }
 
 void CUnitUserPage::pressEnter()

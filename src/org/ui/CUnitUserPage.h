@@ -57,6 +57,8 @@ public:
     void deleteSelected();
     void search();
     void importExport();
+    /// "Check data...": what the tree cannot show, in a small report.
+    void checkData();
     void pressEnter();
 
 protected:

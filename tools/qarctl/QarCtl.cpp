@@ -1,0 +1,303 @@
+#include "QarCtl.h"
+
+#include "app/ServerControl.h"
+#include "db/CXDatabase.h"
+#include "db/ConnectString.h"
+#include "db/OdbcError.h"
+#include "intake/IntakeExport.h"
+#include "intake/IntakeJob.h"
+#include "intake/OrgCheck.h"
+#include "intake/ServerNotice.h"
+#include "platform/Paths.h"
+#include "resources/StringIds.h"
+#include "vexnet/VexProtocol.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+
+namespace qar
+{
+
+namespace
+{
+
+const char kUsage[] =
+    "Usage: qarctl [--dsn NAME [--uid USER] [--pwd PASSWORD] | --connect STRING] COMMAND\n"
+    "\n"
+    "Bulk import, export and check of the units and users of a QAR database, from a shell.\n"
+    "Without --dsn or --connect, the data source of the program directory's DB.dat is used.\n"
+    "\n"
+    "Commands:\n"
+    "  import FILE... [--dry-run] [--on-existing skip|update|stop] [--group N]\n"
+    "                 [--kind units|users] [--encoding auto|utf-8|gbk|big5]\n"
+    "        Import CSV files or XLSX workbooks (sheets Units and Users), units before users, in one\n"
+    "        transaction. Every row is checked with the rules of the unit and user editors; refused rows\n"
+    "        are reported with their line and column and left out. A row whose ID exists stops the\n"
+    "        import (stop, the default), is left out (skip) or replaces the stored row (update).\n"
+    "        --dry-run checks and reports without writing. --group: the group of unit rows that name\n"
+    "        none. A running RXServer.exe gets change rows and one refresh notification.\n"
+    "  export units|users [--group N] [--format csv|xlsx] [-o FILE]\n"
+    "        Write the units or users (of one group) as CSV (UTF-8, to standard output without -o) or\n"
+    "        XLSX. What an export writes, an import reads back unchanged.\n"
+    "  tree [--group N]\n"
+    "        Print the units-and-users tree as the tool shows it.\n"
+    "  check\n"
+    "        List what the tree cannot show: units whose parent is missing or forms a cycle, units at\n"
+    "        level 0, users whose unit or group does not exist, duplicate IDs, e-mails and mobiles.\n"
+    "        Nothing is changed.\n"
+    "\n"
+    "Options:\n"
+    "  --help      show this text and exit\n"
+    "  --version   show the version and exit\n"
+    "\n"
+    "Exit status: 0 success, 1 rows refused or problems found (report on standard error), 2 usage,\n"
+    "3 database unreachable or the import refused by the database (nothing kept).\n"
+    "\n"
+    "Environment: QAR_PROGRAM_DIR (program directory), QAR_LANG=en|zh_CN (language of the report),\n"
+    "QAR_VEXNET_PORT (the server's port), ODBCINI and ODBCSYSINI (data sources).\n";
+
+struct Usage
+{
+    std::string why;
+};
+
+struct Command
+{
+    std::string connect;
+    std::string name;
+    std::vector<std::string> files;
+    bool dryRun = false;
+    OnExisting onExisting = OnExisting::Stop;
+    std::optional<std::int32_t> group;
+    std::optional<SheetKind> kind;
+    FileEncoding encoding = FileEncoding::Auto;
+    SpreadsheetFormat format = SpreadsheetFormat::Csv;
+    std::string output;
+};
+
+std::int32_t groupNumber(const std::string& text)
+{
+    std::int32_t value = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) {
+        throw Usage{"--group needs a number"};
+    }
+    return value;
+}
+
+Command parse(const std::vector<std::string>& args)
+{
+    Command c;
+    std::string dsn;
+    std::string uid;
+    std::string pwd;
+    bool haveDsn = false;
+    std::size_t i = 0;
+    const auto value = [&](const std::string& option) -> const std::string& {
+        if (i + 1 >= args.size()) {
+            throw Usage{option + " needs a value"};
+        }
+        return args[++i];
+    };
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--dsn") {
+            dsn = value(a);
+            haveDsn = true;
+        } else if (a == "--uid") {
+            uid = value(a);
+        } else if (a == "--pwd") {
+            pwd = value(a);
+        } else if (a == "--connect") {
+            c.connect = value(a);
+        } else if (c.name.empty() && !a.empty() && a[0] != '-') {
+            c.name = a;
+        } else if (c.name == "import" && a == "--dry-run") {
+            c.dryRun = true;
+        } else if (c.name == "import" && a == "--on-existing") {
+            const std::string& mode = value(a);
+            if (mode == "skip") {
+                c.onExisting = OnExisting::Skip;
+            } else if (mode == "update") {
+                c.onExisting = OnExisting::Update;
+            } else if (mode != "stop") {
+                throw Usage{"--on-existing takes skip, update or stop"};
+            }
+        } else if (c.name == "import" && a == "--kind") {
+            const std::string& kind = value(a);
+            if (kind != "units" && kind != "users") {
+                throw Usage{"--kind takes units or users"};
+            }
+            c.kind = kind == "units" ? SheetKind::Units : SheetKind::Users;
+        } else if (c.name == "import" && a == "--encoding") {
+            const std::string& e = value(a);
+            c.encoding = e == "gbk"                      ? FileEncoding::Gbk
+                         : e == "big5"                   ? FileEncoding::Big5
+                         : (e == "utf-8" || e == "utf8") ? FileEncoding::Utf8
+                                                         : FileEncoding::Auto;
+            if (c.encoding == FileEncoding::Auto && e != "auto") {
+                throw Usage{"--encoding takes auto, utf-8, gbk or big5"};
+            }
+        } else if (a == "--group" && c.name != "check" && !c.name.empty()) {
+            c.group = groupNumber(value(a));
+        } else if (c.name == "export" && a == "--format") {
+            const std::string& f = value(a);
+            if (f != "csv" && f != "xlsx") {
+                throw Usage{"--format takes csv or xlsx"};
+            }
+            c.format = f == "xlsx" ? SpreadsheetFormat::Xlsx : SpreadsheetFormat::Csv;
+        } else if (c.name == "export" && (a == "-o" || a == "--output")) {
+            c.output = value(a);
+        } else if ((c.name == "import" || (c.name == "export" && c.files.empty())) && !a.empty() && a[0] != '-') {
+            c.files.push_back(a);
+        } else {
+            throw Usage{"unexpected argument: " + a};
+        }
+    }
+    if (c.name.empty()) {
+        throw Usage{"no command given"};
+    }
+    if (c.name != "import" && c.name != "export" && c.name != "tree" && c.name != "check") {
+        throw Usage{"unknown command: " + c.name};
+    }
+    if (c.name == "import" && c.files.empty()) {
+        throw Usage{"import needs a file"};
+    }
+    if (c.name == "export") {
+        if (c.files.size() != 1 || (c.files[0] != "units" && c.files[0] != "users")) {
+            throw Usage{"export takes units or users"};
+        }
+        if (c.format == SpreadsheetFormat::Xlsx && c.output.empty()) {
+            throw Usage{"an XLSX export needs -o FILE"};
+        }
+    }
+    if (!c.connect.empty() && haveDsn) {
+        throw Usage{"--dsn and --connect exclude each other"};
+    }
+    if (haveDsn) {
+        c.connect = makeConnectString(dsn, uid, pwd);
+    } else if (c.connect.empty()) {
+        c.connect = defaultConnectString();
+    }
+    return c;
+}
+
+int runImport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream& err)
+{
+    IntakeOptions options;
+    options.onExisting = c.onExisting;
+    options.defaultGroup = c.group.value_or(0);
+    ReadEditorEnvironment(db, options);
+    IntakeReadOptions read;
+    read.encoding = c.encoding;
+    std::vector<IntakeFile> files;
+    for (const std::string& path : c.files) {
+        files.push_back(ReadIntakeFile(path, read));
+    }
+    const OrgData data = ReadOrgData(db);
+    const IntakePlan plan = PlanFiles(data, files, options, EditorUserRowRules(GetProgramDir()), c.kind);
+    for (const IntakeProblem& p : plan.problems) {
+        err << IntakeProblemText(p) << '\n';
+    }
+    out << plan.summary() << '\n';
+    if (plan.existing > 0) {
+        err << IntakeText(str::kIntakeStopped, {std::to_string(plan.existing)}) << '\n';
+    }
+    const int verdict = plan.problems.empty() ? kQarCtlOk : kQarCtlRefused;
+    if (c.dryRun || !plan.canApply()) {
+        return verdict;
+    }
+    if (plan.units.empty() && plan.users.empty()) {
+        out << IntakeText(str::kIntakeNothingToImport) << '\n';
+        return verdict;
+    }
+    SystemServerProbe probe(std::getenv("DISPLAY") != nullptr);
+    const bool serverRunning = probe.findServerWindow() || probe.findServerProcess();
+    const ApplyResult applied = ApplyPlan(db, plan, data, serverRunning);
+    out << IntakeText(str::kIntakeDone, {std::to_string(applied.unitsAdded), std::to_string(applied.usersAdded),
+                                         std::to_string(applied.unitsUpdated), std::to_string(applied.usersUpdated)})
+        << '\n';
+    const std::uint32_t flags =
+        (applied.changedUnits() ? kRefreshUnits : 0) | (applied.changedUsers() ? kRefreshUsers : 0);
+    if (flags != 0 && serverRunning && NotifyServerOnce(flags)) {
+        out << IntakeText(str::kIntakeServerNotified) << '\n';
+    } else if (flags != 0 && !serverRunning) {
+        out << IntakeText(str::kIntakeServerAway) << '\n';
+    }
+    return verdict;
+}
+
+int runExport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream& err)
+{
+    const SheetKind kind = c.files[0] == "units" ? SheetKind::Units : SheetKind::Users;
+    const OrgData data = ReadOrgData(db, kind == SheetKind::Users);
+    if (c.output.empty()) {
+        out << ExportCsv(data, kind, c.group);
+        return kQarCtlOk;
+    }
+    std::string error;
+    const auto rows = ExportFile(data, {{kind}, c.group, c.format}, c.output, error);
+    if (!rows) {
+        err << IntakeText(str::kIntakeExportFailed, {c.output, error}) << '\n';
+        return kQarCtlRefused;
+    }
+    err << IntakeText(str::kIntakeExported, {std::to_string(*rows), c.output}) << '\n';
+    return kQarCtlOk;
+}
+
+int runCheck(CXDatabase& db, std::ostream& out, std::ostream& err)
+{
+    const std::vector<CheckFinding> findings = CheckOrgData(ReadOrgData(db));
+    for (const CheckFinding& f : findings) {
+        err << CheckFindingText(f) << '\n';
+    }
+    out << (findings.empty() ? IntakeText(str::kCheckClean)
+                             : IntakeText(str::kCheckSummary, {std::to_string(findings.size())}))
+        << '\n';
+    return findings.empty() ? kQarCtlOk : kQarCtlRefused;
+}
+
+} // namespace
+
+const char* QarCtlUsage()
+{
+    return kUsage;
+}
+
+int RunQarCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    Command command;
+    try {
+        command = parse(args);
+    } catch (const Usage& usage) {
+        err << "qarctl: " << usage.why << "\n\n" << kUsage;
+        return kQarCtlUsage;
+    }
+    CXDatabase db;
+    try {
+        db.Open(command.connect);
+    } catch (const DbError& e) {
+        err << IntakeText(str::kUnableToOpenDb) << ' ' << e.what() << '\n';
+        return kQarCtlDatabase;
+    }
+    try {
+        if (command.name == "import") {
+            return runImport(command, db, out, err);
+        }
+        if (command.name == "export") {
+            return runExport(command, db, out, err);
+        }
+        if (command.name == "tree") {
+            out << OrgTreeText(ReadOrgData(db), command.group.value_or(0));
+            return kQarCtlOk;
+        }
+        return runCheck(db, out, err);
+    } catch (const DbError& e) {
+        err << IntakeText(str::kIntakeRolledBack, {e.what()}) << '\n';
+        return kQarCtlDatabase;
+    }
+}
+
+} // namespace qar
