@@ -23,6 +23,7 @@
 #include "platform/Md5.h"
 #include "platform/Paths.h"
 #include "platform/ProcessLookup.h"
+#include "platform/TreeRefreshMessage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -390,6 +391,31 @@ private slots:
             ::kill(m_server->process().pid(), SIGUSR1);
             QTRY_VERIFY_WITH_TIMEOUT(hasServerLine("546 refresh 0x00000001 units"), kPatienceMs);
             QTRY_VERIFY_WITH_TIMEOUT(!window.changeFlags().units, kPatienceMs);
+        });
+    }
+
+    // qarctl imports units beside the running tool and server: the server reads a change row per unit
+    // and one refresh notification; the import tool's refresh message makes the tool rebuild its tree.
+    void importReachesTheServerAndTheTree()
+    {
+        E2E_STEP(prepare({"-reply:0", "-poll:200"}));
+        const std::string csv = test::writeFile(m_root.file("units.csv"),
+                                                "ID,Name,Parent,Group\n301,Quay,101,1\n302,,101,1\n303,Dock,301,1\n");
+        runTool("qaradmin", [&](CMainDlg& window) {
+            std::string output;
+            QVERIFY(!test::runToEnd(std::getenv("QAR_E2E_QARCTL"), {"import", csv}, 60s, &output));
+            QVERIFY2(output.find("3 rows read: 2 to add, 0 to update, 0 skipped, 1 refused.") != std::string::npos,
+                     output.c_str());
+            QCOMPARE(query("SELECT UNIT_ID FROM UnitTable WHERE UNIT_ID > 300 ORDER BY UNIT_ID"),
+                     QStringLiteral("301\n303"));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                hasServerLine("Table_Name=UnitTable Field_Name=UNIT_ID Key_Value=303 Change_Act=0"), kPatienceMs);
+            QVERIFY(hasServerLine("546 refresh 0x00000001 units"));
+
+            const auto& shown = unitsPage(window).model().index().unitNodes;
+            QVERIFY(shown.count(303) == 0);
+            QVERIFY(SendTreeRefresh(static_cast<std::uint32_t>(window.winId())));
+            QTRY_VERIFY_WITH_TIMEOUT(unitsPage(window).model().index().unitNodes.count(303) == 1, kPatienceMs);
         });
     }
 
