@@ -22,7 +22,7 @@ bool NotifyServerOnce(std::uint32_t flags, const std::string& host, std::chrono:
     // The sink runs on the client's thread: it only records the event and wakes this one.
     CZVexClient client(options, [&](const VexEvent& e) {
         std::lock_guard lock(mutex);
-        if (e.message == kMsgVexState && e.wParam == 0) {
+        if (e.message == kMsgVexState && (e.wParam & 0xFFu) == 0) { // the low byte is the selector
             up = e.lParam == kVexStateUp;
         } else if (e.message == kMsgVexReceived) {
             arrived.push_back(static_cast<std::uint32_t>(e.lParam));

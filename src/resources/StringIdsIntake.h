@@ -112,7 +112,6 @@ inline constexpr int kIntakeConfirm = 30136;
 inline constexpr int kIntakeConfirmRefused = 30137;
 inline constexpr int kIntakeCannotApply = 30138;
 inline constexpr int kIntakeCsvOneKind = 30139;
-inline constexpr int kIntakeUsage = 30140;
 
 // The data check on the units-and-users page.
 inline constexpr int kCheckDataButton = 30200;
