@@ -15,6 +15,8 @@
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 
+#include <algorithm>
+
 namespace qar::ui
 {
 
@@ -48,19 +50,27 @@ CSheetIntakeDlg::CSheetIntakeDlg(const SheetIntakeArgs& args, CXDatabase& databa
     m_ui->exportWhatComboBox->addItem(text(str::kIntakeExportBoth));
 
     // The groups the main tool passed, or every group of the database; the hand-off goes to group 1.
+    // Each is shown with its name where the database has it.
+    std::vector<GroupRecord> stored;
+    try {
+        stored = ReadOrgData(m_database, false).groups;
+    } catch (const DbError&) {
+    }
     std::vector<std::int32_t> groups = m_args.groups;
     if (groups.empty()) {
-        try {
-            for (const GroupRecord& g : ReadOrgData(m_database, false).groups) {
-                groups.push_back(g.id);
-            }
-        } catch (const DbError&) {
+        for (const GroupRecord& g : stored) {
+            groups.push_back(g.id);
         }
     }
     const std::int32_t selected = m_args.handOff() ? 1 : m_args.selectedGroup;
     for (QComboBox* box : {m_ui->groupComboBox, m_ui->exportGroupComboBox}) {
         for (std::int32_t g : groups) {
-            box->addItem(QString::number(g), g);
+            const auto named =
+                std::find_if(stored.begin(), stored.end(), [g](const GroupRecord& r) { return r.id == g; });
+            box->addItem(named == stored.end() || named->name.empty()
+                             ? QString::number(g)
+                             : QString::number(g) + QStringLiteral(" ") + fromAnsi(named->name),
+                         g);
         }
         box->setCurrentIndex(std::max(0, box->findData(selected)));
     }
@@ -79,7 +89,7 @@ CSheetIntakeDlg::CSheetIntakeDlg(const SheetIntakeArgs& args, CXDatabase& databa
     m_ui->mappingTableWidget->setColumnCount(3);
     m_ui->mappingTableWidget->setHorizontalHeaderLabels(
         {text(str::kIntakeMappingSheet), text(str::kIntakeMappingColumn), text(str::kIntakeMappingField)});
-    m_ui->mappingTableWidget->horizontalHeader()->setStretchLastSection(true);
+    m_ui->mappingTableWidget->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     m_ui->importProgressBar->setVisible(false);
     m_ui->cancelButton->setEnabled(false);
 
@@ -172,7 +182,8 @@ void CSheetIntakeDlg::fillMapping()
             });
         }
     }
-    table->resizeColumnsToContents();
+    table->resizeColumnToContents(0);
+    table->resizeColumnToContents(1);
     m_filling = false;
 }
 
