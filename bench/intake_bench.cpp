@@ -95,7 +95,7 @@ Source& source()
 IntakePlan planImport(CXDatabase& target)
 {
     const std::vector<IntakeFile> files = {ReadIntakeFile(source().unitsCsv), ReadIntakeFile(source().usersCsv)};
-    return PlanFiles(ReadOrgData(target), files, IntakeOptions{}, EditorUserRowRules({}));
+    return PlanFiles(ReadOrgData(target), files, IntakeOptions{}, EditorUserRowRules());
 }
 
 void reportPlan(benchmark::State& state, const IntakePlan& plan)

@@ -2,10 +2,10 @@
 
 #include "intake/CsvFormat.h"
 #include "org/UnitForm.h"
+#include "org/UserForm.h"
 #include "resources/StringIds.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 #include <unordered_map>
 
@@ -17,26 +17,6 @@ namespace
 
 constexpr std::size_t kMaxTextBytes = 255;
 constexpr int kMaxParentLinks = 32;
-
-/// A whole number as typed in a cell: blanks around, an optional sign, digits.
-std::optional<long long> wholeNumber(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    long long value = 0;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || res.ec != std::errc() || res.ptr != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 bool blank(std::string_view text)
 {
@@ -184,7 +164,9 @@ struct IntakePlanner::State
     std::unordered_map<std::string, int> duties;
     std::unordered_map<std::int32_t, int> groupUserCount;
 
-    State(const OrgData& d, IntakeOptions o, UserRowRules r) : data(d), options(std::move(o)), rules(std::move(r))
+    // Without rules of its own (a units-only caller) the planner takes the user editor's.
+    State(const OrgData& d, IntakeOptions o, UserRowRules r)
+        : data(d), options(std::move(o)), rules(r ? std::move(r) : EditorUserRowRules())
     {
         for (const GroupRecord& g : data.groups) {
             groupIds.push_back(g.id);
@@ -242,7 +224,7 @@ struct IntakePlanner::State
         if (blank(text)) {
             return fallback;
         }
-        const auto value = wholeNumber(text);
+        const auto value = ReadWholeNumber(text);
         if (!value) {
             problem(s, row, field, str::kRowNotNumber, {std::string(text)});
             return std::nullopt;
@@ -337,7 +319,7 @@ void IntakePlanner::State::planUnit(const IntakeSheet& s, std::size_t r)
         return;
     }
     const std::string_view idText = row.cell(f(UnitColumn::Id));
-    const auto id = wholeNumber(idText);
+    const auto id = ReadWholeNumber(idText);
     const auto known = id ? units.find(static_cast<std::int32_t>(*id)) : units.end();
     const bool stored = known != units.end() && known->second.stored && *id == known->first;
     bool edit = false;
@@ -460,10 +442,6 @@ void IntakePlanner::State::planUser(const IntakeSheet& s, std::size_t r)
     if (!rowReadable(s, r, row)) {
         return;
     }
-    if (!rules) {
-        problem(s, row, std::nullopt, str::kRowUsersPending);
-        return;
-    }
     if (!textsFit(s, row,
                   {f(UserColumn::Name), f(UserColumn::Password), f(UserColumn::Duty), f(UserColumn::Email),
                    f(UserColumn::Mobile)})) {
@@ -485,7 +463,7 @@ void IntakePlanner::State::planUser(const IntakeSheet& s, std::size_t r)
         return;
     }
     const std::string_view idText = row.cell(f(UserColumn::Id));
-    const auto id = wholeNumber(idText);
+    const auto id = ReadWholeNumber(idText);
     const auto storedIt = id ? storedUsers.find(static_cast<std::int32_t>(*id)) : storedUsers.end();
     const bool stored = storedIt != storedUsers.end() && *id == storedIt->first;
     UserRowSetup setup;

@@ -79,7 +79,7 @@ struct UserRowRules
     explicit operator bool() const { return static_cast<bool>(check); }
 };
 
-/// The rules of the user editor of this build; empty while the editor has none to lend.
-UserRowRules EditorUserRowRules(const std::string& programDir);
+/// The user editor's rules, with the roles of the program directory's role file.
+UserRowRules EditorUserRowRules();
 
 } // namespace qar

@@ -37,7 +37,6 @@ inline constexpr int kRowMoveWithContent = 30032;
 inline constexpr int kRowTextTooLong = 30033;
 inline constexpr int kRowValueRange = 30034;
 inline constexpr int kRowExistsStop = 30035;
-inline constexpr int kRowUsersPending = 30036;
 
 // The outcome.
 inline constexpr int kIntakeSummary = 30040;

@@ -46,7 +46,7 @@ protected:
             files.push_back(ReadIntakeFile(p));
         }
         const OrgData data = ReadOrgData(m_db);
-        const IntakePlan plan = PlanFiles(data, files, IntakeOptions{}, EditorUserRowRules({}));
+        const IntakePlan plan = PlanFiles(data, files, IntakeOptions{}, EditorUserRowRules());
         EXPECT_TRUE(plan.problems.empty()) << (plan.problems.empty() ? "" : IntakeProblemText(plan.problems[0]));
         return ApplyPlan(m_db, plan, data, logChanges, progress);
     }

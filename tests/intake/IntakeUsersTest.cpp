@@ -61,7 +61,7 @@ TEST(IntakeUsers, ReportsEveryHostileUserRowWithTheEditorsMessages)
                 FileEncoding::Auto, 100);
     IntakeOptions options;
     options.passwordMethod = "md5";
-    const IntakePlan plan = PlanFiles(data, {file}, options, EditorUserRowRules({}), SheetKind::Users);
+    const IntakePlan plan = PlanFiles(data, {file}, options, EditorUserRowRules(), SheetKind::Users);
     std::vector<Finding> got;
     for (const IntakeProblem& p : plan.problems) {
         got.emplace_back(p.line, p.column, p.messageId);
@@ -114,7 +114,7 @@ protected:
     {
         IntakeOptions options;
         options.onExisting = onExisting;
-        return PlanFiles(ReadOrgData(m_db), {ReadIntakeFile(path)}, options, EditorUserRowRules({}));
+        return PlanFiles(ReadOrgData(m_db), {ReadIntakeFile(path)}, options, EditorUserRowRules());
     }
 
     CXDatabase m_db;
@@ -164,7 +164,7 @@ TEST_P(IntakeUsersDbTest, UpdatesStoredUsersAndKeepsNothingWhenTheUsersInsertFai
                   "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'");
     }
     const IntakePlan failing = PlanFiles(ReadOrgData(m_db), {ReadIntakeFile(units), ReadIntakeFile(both)},
-                                         IntakeOptions{}, EditorUserRowRules({}));
+                                         IntakeOptions{}, EditorUserRowRules());
     ASSERT_EQ(failing.units.size() + failing.users.size(), 2u);
     EXPECT_THROW(ApplyPlan(m_db, failing, ReadOrgData(m_db), true), DbError);
     EXPECT_EQ(db().count("[UnitTable] WHERE [UNIT_ID] = 103"), 0);

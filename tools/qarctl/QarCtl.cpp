@@ -197,7 +197,7 @@ int runImport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream&
         files.push_back(ReadIntakeFile(path, read));
     }
     const OrgData data = ReadOrgData(db);
-    const IntakePlan plan = PlanFiles(data, files, options, EditorUserRowRules(GetProgramDir()), c.kind);
+    const IntakePlan plan = PlanFiles(data, files, options, EditorUserRowRules(), c.kind);
     for (const IntakeProblem& p : plan.problems) {
         err << IntakeProblemText(p) << '\n';
     }

@@ -32,7 +32,7 @@ QString num(std::size_t n)
 
 CSheetIntakeDlg::CSheetIntakeDlg(const SheetIntakeArgs& args, CXDatabase& database, Server server, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CSheetIntakeDlg>()), m_args(args), m_database(database),
-      m_server(std::move(server)), m_session(std::make_unique<IntakeSession>(database, EditorUserRowRules({})))
+      m_server(std::move(server)), m_session(std::make_unique<IntakeSession>(database, EditorUserRowRules()))
 {
     m_ui->setupUi(this);
     applyTextIds(this);
