@@ -394,23 +394,30 @@ private slots:
         });
     }
 
-    // qarctl imports units beside the running tool and server: the server reads a change row per unit
-    // and one refresh notification; the import tool's refresh message makes the tool rebuild its tree.
+    // qarctl imports units and users beside the running tool and server: the server reads a change row
+    // per row and one refresh notification; the import tool's refresh message makes the tool rebuild its
+    // tree. The users' unit comes earlier in the same import; a user of the refused unit is refused too.
     void importReachesTheServerAndTheTree()
     {
         E2E_STEP(prepare({"-reply:0", "-poll:200"}));
-        const std::string csv = test::writeFile(m_root.file("units.csv"),
-                                                "ID,Name,Parent,Group\n301,Quay,101,1\n302,,101,1\n303,Dock,301,1\n");
+        const std::string units = test::writeFile(m_root.file("units.csv"),
+                                                  "ID,Name,Parent,Group\n301,Quay,101,1\n302,,101,1\n303,Dock,301,1\n");
+        const std::string users =
+            test::writeFile(m_root.file("users.csv"), "ID,Name,Password,Unit\n30001,Ann,pw,303\n30002,Bob,pw,302\n");
         runTool("qaradmin", [&](CMainDlg& window) {
             std::string output;
-            QVERIFY(!test::runToEnd(std::getenv("QAR_E2E_QARCTL"), {"import", csv}, 60s, &output));
-            QVERIFY2(output.find("3 rows read: 2 to add, 0 to update, 0 skipped, 1 refused.") != std::string::npos,
+            QVERIFY(!test::runToEnd(std::getenv("QAR_E2E_QARCTL"), {"import", units, users}, 60s, &output));
+            QVERIFY2(output.find("5 rows read: 3 to add, 0 to update, 0 skipped, 2 refused.") != std::string::npos,
                      output.c_str());
             QCOMPARE(query("SELECT UNIT_ID FROM UnitTable WHERE UNIT_ID > 300 ORDER BY UNIT_ID"),
                      QStringLiteral("301\n303"));
+            QCOMPARE(query("SELECT USER_ID, UNIT_ID, GROUP_ID FROM BaseTable WHERE USER_ID > 30000"),
+                     QStringLiteral("30001|303|1"));
             QTRY_VERIFY_WITH_TIMEOUT(
                 hasServerLine("Table_Name=UnitTable Field_Name=UNIT_ID Key_Value=303 Change_Act=0"), kPatienceMs);
-            QVERIFY(hasServerLine("546 refresh 0x00000001 units"));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                hasServerLine("Table_Name=BASE_USERS Field_Name=USER_ID Key_Value=30001 Change_Act=0"), kPatienceMs);
+            QVERIFY(hasServerLine("546 refresh 0x00000003 units users"));
 
             const auto& shown = unitsPage(window).model().index().unitNodes;
             QVERIFY(shown.count(303) == 0);
