@@ -96,6 +96,32 @@ private slots:
         QCOMPARE(MessageService::instance().lastText(), QStringLiteral("The import was cancelled; nothing was kept."));
     }
 
+    // After a first-run set-up: the installer's files, whatever their name, are units then users, into
+    // group 1 in one import; the window closes once they are in.
+    void firstRunHandOffImportsUnitsThenUsersIntoGroupOne()
+    {
+        // Group 1 is not the first the database lists.
+        m_db->exec("DELETE FROM [GroupTable] WHERE [GROUP_ID] = 1");
+        m_db->exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME], [GROUP_COUNT]) VALUES (1, 'One', 0)");
+        SheetIntakeArgs handOff;
+        handOff.window = 99;
+        handOff.unitsFile =
+            test::writeFile(m_box->dir.file("win/Data1.d_t"), "ID,Name,Parent\n101,Head,0\n102,Sales,101\n");
+        handOff.usersFile =
+            test::writeFile(m_box->dir.file("win/Data2.d_t"), "ID,Name,Password,Unit\n501,Ann,pw,102\n");
+        std::vector<std::uint64_t> refreshed;
+        CSheetIntakeDlg dlg(handOff, m_connection, server(&refreshed));
+        QVERIFY(!child<QPushButton>(dlg, "browseButton")->isEnabled());
+        child<QPushButton>(dlg, "importButton")->click();
+        QTRY_VERIFY(!dlg.importRunning());
+        QCOMPARE(m_db->query("SELECT [UNIT_ID], [GROUP_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+                 test::rows({{"101", "1"}, {"102", "1"}}));
+        QCOMPARE(m_db->query("SELECT [USER_ID], [UNIT_ID], [GROUP_ID] FROM [BaseTable]"),
+                 test::rows({{"501", "102", "1"}}));
+        QCOMPARE(refreshed, std::vector<std::uint64_t>{99});
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
     void exportsTheChosenGroupAndChecksData()
     {
         m_db->exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [GROUP_ID]) VALUES "
