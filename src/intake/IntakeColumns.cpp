@@ -9,7 +9,7 @@ namespace
 {
 
 // Export headers first; then the names of the editors' fields and of the database columns.
-constexpr ColumnSpec kUnitColumns[] = {
+constexpr ColumnDef kUnitColumns[] = {
     {"ID", {"Code", "UNIT_ID", "Unit ID", ""}, true},
     {"Name", {"Department", "UNIT_NAME", "Unit Name", ""}, true},
     {"Parent", {"SUPER_ID", "Parent ID", "", ""}, false},
@@ -24,7 +24,7 @@ constexpr ColumnSpec kUnitColumns[] = {
     {"OnlineTime", {"OL_TIME", "", "", ""}, false},
 };
 
-constexpr ColumnSpec kUserColumns[] = {
+constexpr ColumnDef kUserColumns[] = {
     {"ID", {"USER_ID", "User ID", "", ""}, true},
     {"Name", {"User Name", "NAME", "", ""}, true},
     {"Password", {"PASSWORD", "", "", ""}, true},
@@ -64,12 +64,12 @@ std::string normalised(std::string_view header)
     return out;
 }
 
-bool names(const ColumnSpec& spec, const std::string& header)
+bool names(const ColumnDef& column, const std::string& header)
 {
-    if (normalised(spec.header) == header) {
+    if (normalised(column.header) == header) {
         return true;
     }
-    for (std::string_view alias : spec.aliases) {
+    for (std::string_view alias : column.aliases) {
         if (!alias.empty() && normalised(alias) == header) {
             return true;
         }
@@ -84,7 +84,7 @@ std::size_t ColumnCount(SheetKind kind)
     return kind == SheetKind::Units ? std::size(kUnitColumns) : std::size(kUserColumns);
 }
 
-const ColumnSpec& Column(SheetKind kind, std::size_t field)
+const ColumnDef& Column(SheetKind kind, std::size_t field)
 {
     return kind == SheetKind::Units ? kUnitColumns[field] : kUserColumns[field];
 }

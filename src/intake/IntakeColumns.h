@@ -59,7 +59,7 @@ enum class UserColumn
 
 /// One column of a sheet kind: the header an export writes and the other names an import accepts for it
 /// (compared without case, blanks, '_' or '-'; the database column names among them).
-struct ColumnSpec
+struct ColumnDef
 {
     std::string_view header;
     std::array<std::string_view, 4> aliases;
@@ -67,7 +67,7 @@ struct ColumnSpec
 };
 
 std::size_t ColumnCount(SheetKind kind);
-const ColumnSpec& Column(SheetKind kind, std::size_t field);
+const ColumnDef& Column(SheetKind kind, std::size_t field);
 /// "Units" or "Users": the sheet names of an exported workbook.
 std::string_view SheetKindName(SheetKind kind);
 
