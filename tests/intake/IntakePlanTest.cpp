@@ -1,5 +1,6 @@
 #include "TempDir.h"
 #include "app/ShellCommands.h"
+#include "groups/GroupForm.h"
 #include "intake/IntakeJob.h"
 #include "intake/OrgCheck.h"
 #include "intake/SheetIntakeArgs.h"
@@ -181,8 +182,9 @@ TEST(SheetIntakeArgs, ReadsWhatTheMainToolPasses)
     EXPECT_EQ(fromPage->selectedGroup, 22);
 
     // The group editor's "Data Input".
-    const auto fromEditor = ParseSheetIntakeArgs("-bysys-h77-grps5|-dgrp5", exists);
+    const auto fromEditor = ParseSheetIntakeArgs(GroupSheetIntakeParameters(77, 5), exists);
     ASSERT_TRUE(fromEditor);
+    EXPECT_EQ(fromEditor->window, 77u);
     EXPECT_EQ(fromEditor->groups, (std::vector<std::int32_t>{5}));
     EXPECT_EQ(fromEditor->selectedGroup, 5);
 
