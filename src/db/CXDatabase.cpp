@@ -151,13 +151,21 @@ void CXDatabase::ExecuteSQL(const std::string& sql)
 
 void CXDatabase::beginTransaction()
 {
+    if (m_inTransaction) {
+        throw DbError("a transaction is already open on this connection");
+    }
     check(SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
           SQL_HANDLE_DBC, m_dbc.get(), "SQLSetConnectAttr(AUTOCOMMIT OFF)");
     m_inTransaction = true;
+    m_rollbackOnly = false;
 }
 
 void CXDatabase::commit()
 {
+    if (m_rollbackOnly) {
+        rollback();
+        throw DbError("the transaction was rolled back: one of its statements changed more rows than it should");
+    }
     endTransaction(SQL_COMMIT);
 }
 
@@ -177,11 +185,17 @@ void CXDatabase::endTransaction(SQLSMALLINT completion)
         return;
     }
     m_inTransaction = false;
+    m_rollbackOnly = false;
     const char* context = completion == SQL_COMMIT ? "SQLEndTran(COMMIT)" : "SQLEndTran(ROLLBACK)";
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), completion);
     std::vector<OdbcDiagnostic> failure;
     if (!SQL_SUCCEEDED(rc)) {
         failure = collectDiagnostics(SQL_HANDLE_DBC, m_dbc.get());
+        // A commit the database refused (busy, deadlock) may leave the transaction open, and switching
+        // back to autocommit would commit it after all: undo it first, so nothing of it stays.
+        if (completion == SQL_COMMIT) {
+            SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), SQL_ROLLBACK);
+        }
     }
     // Autocommit comes back even when the end failed, so later writes do not join a dead transaction.
     SQLRETURN rcAuto =

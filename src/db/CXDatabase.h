@@ -44,10 +44,17 @@ public:
     void ExecuteSQL(const std::string& sql);
 
     /// Runs statements in one transaction from here to commit() or rollback(); autocommit otherwise.
+    /// Throws DbError when a transaction is already open: a write of one row inside a longer operation
+    /// joins the operation's transaction instead (see inTransaction()).
     void beginTransaction();
+    /// Commits; throws DbError (after rolling back) when the transaction was marked to fail.
     void commit();
     /// Never throws: it runs while an error is already on its way.
     void rollback() noexcept;
+    bool inTransaction() const { return m_inTransaction; }
+    /// A statement inside the open transaction did what must not stay (it changed more rows than the one
+    /// it was meant for): the transaction can only be rolled back now.
+    void markRollbackOnly() { m_rollbackOnly = m_inTransaction; }
 
     SQLHDBC handle() const { return m_dbc.get(); }
 
@@ -64,6 +71,7 @@ private:
     DbcHandle m_dbc;
     bool m_open = false;
     bool m_inTransaction = false;
+    bool m_rollbackOnly = false;
     std::string m_quote;
     DbEngine m_engine = DbEngine::Other;
 };

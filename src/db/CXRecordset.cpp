@@ -482,28 +482,134 @@ void CXRecordset::Delete()
     m_store->countDeleted();
 }
 
-// Runs a searched UPDATE or DELETE in its own transaction and keeps it only when exactly one row
-// matched. SQLite reports no match as SQL_NO_DATA, MariaDB as a count of 0. MariaDB counts changed rows
-// unless the data source asks for found rows; with exact (binary) comparisons every matched row is also
-// changed, since the new values differ from the values the WHERE clause matched.
+// Runs a searched UPDATE or DELETE and keeps it only when exactly one row matched: in a transaction of
+// its own, or inside the operation's transaction when one is open (a statement that matched several
+// rows then dooms that transaction; one that matched none changed nothing). SQLite reports no match as
+// SQL_NO_DATA, MariaDB as a count of 0. MariaDB counts changed rows unless the data source asks for found
+// rows; with exact (binary) comparisons every matched row is also changed, since the new values differ
+// from the values the WHERE clause matched.
 void CXRecordset::runMatchingOne(OdbcStatement& stmt, const std::string& sql)
 {
-    m_database->beginTransaction();
+    const bool own = !m_database->inTransaction();
+    if (own) {
+        m_database->beginTransaction();
+    }
     long long matched = 0;
     try {
         stmt.execute(sql);
         matched = stmt.rowCount();
     } catch (...) {
-        m_database->rollback();
+        if (own) {
+            m_database->rollback();
+        }
         throw;
     }
     if (matched != 1) {
-        m_database->rollback();
+        if (own) {
+            m_database->rollback();
+        } else if (matched > 1) {
+            m_database->markRollbackOnly();
+        }
         // No match means another program deleted or changed the row since it was read: the key tells
         // which. Only a deleted row may end an operation quietly; a changed one is a failed write.
         throw RowMatchError(sql, matched, matched == 0 && !keyStillPresent());
     }
-    m_database->commit();
+    if (own) {
+        m_database->commit();
+    }
+}
+
+std::size_t CXRecordset::columnOf(const FieldState& field) const
+{
+    if (!m_open) {
+        throw DbError(GetDefaultSQL() + ": the record object is not open");
+    }
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        if (m_columns[c].field == &field) {
+            return c;
+        }
+    }
+    throw DbError(GetDefaultSQL() + ": the field is not a column of the record");
+}
+
+// The snapshot's live rows whose `whereColumn` holds one of `whereValues` get `value` in `column`, as
+// the table now has them.
+void CXRecordset::setInSnapshot(std::size_t column, std::int32_t value, std::size_t whereColumn,
+                                const std::vector<std::int32_t>& whereValues)
+{
+    std::vector<std::int32_t> sorted = whereValues;
+    std::sort(sorted.begin(), sorted.end());
+    for (std::size_t r = 0; r < m_store->rowCount(); ++r) {
+        if (!m_store->isDeleted(r) && !m_store->isNull(r, whereColumn) &&
+            std::binary_search(sorted.begin(), sorted.end(), m_store->number(r, whereColumn))) {
+            m_store->setNumber(r, column, value, false);
+        }
+    }
+    loadRow(m_pos);
+}
+
+std::vector<std::int32_t> CXRecordset::SelectKeysWhere(const Field<std::int32_t>& field, std::int32_t value)
+{
+    const std::size_t c = columnOf(field);
+    std::string sql =
+        "SELECT " + m_columns[0].name + " FROM " + GetDefaultSQL() + " WHERE " + m_columns[c].name + " = ?";
+    // A plain read in a MariaDB transaction sees the rows as they were when it began; a locking read sees
+    // the rows an UPDATE would change and keeps other writers off them until the commit.
+    if (m_database->inTransaction() && m_database->engine() == DbEngine::MariaDb) {
+        sql += " FOR UPDATE";
+    }
+    OdbcStatement stmt(*m_database);
+    stmt.bindInt(1, value);
+    stmt.execute(m_database->quoteBrackets(sql));
+    std::vector<std::int32_t> keys;
+    while (stmt.fetch()) {
+        if (const auto key = stmt.getInt(1)) {
+            keys.push_back(*key);
+        }
+    }
+    return keys;
+}
+
+long long CXRecordset::UpdateWhere(Field<std::int32_t>& set, std::int32_t newValue, const Field<std::int32_t>& where,
+                                   std::int32_t whereValue)
+{
+    const std::size_t setColumn = columnOf(set);
+    const std::size_t whereColumn = columnOf(where);
+    const std::string sql = "UPDATE " + GetDefaultSQL() + " SET " + m_columns[setColumn].name + " = ? WHERE " +
+                            m_columns[whereColumn].name + " = ?";
+    OdbcStatement stmt(*m_database);
+    stmt.bindInt(1, newValue);
+    stmt.bindInt(2, whereValue);
+    stmt.execute(m_database->quoteBrackets(sql));
+    const long long changed = stmt.rowCount();
+    setInSnapshot(setColumn, newValue, whereColumn, {whereValue});
+    return changed;
+}
+
+long long CXRecordset::UpdateWhereKeyIn(Field<std::int32_t>& set, std::int32_t newValue,
+                                        const std::vector<std::int32_t>& keys)
+{
+    // Enough keys per statement to cost few round trips, few enough for every engine's limit on markers.
+    constexpr std::size_t kKeysPerStatement = 500;
+    const std::size_t setColumn = columnOf(set);
+    long long changed = 0;
+    for (std::size_t first = 0; first < keys.size(); first += kKeysPerStatement) {
+        const std::size_t count = std::min(kKeysPerStatement, keys.size() - first);
+        std::string sql = "UPDATE " + GetDefaultSQL() + " SET " + m_columns[setColumn].name + " = ? WHERE " +
+                          m_columns[0].name + " IN (";
+        OdbcStatement stmt(*m_database);
+        SQLUSMALLINT number = 1;
+        stmt.bindInt(number++, newValue);
+        for (std::size_t i = 0; i < count; ++i) {
+            sql += i == 0 ? "?" : ", ?";
+            stmt.bindInt(number++, keys[first + i]);
+        }
+        sql += ")";
+        stmt.execute(m_database->quoteBrackets(sql));
+        changed += stmt.rowCount();
+    }
+    setInSnapshot(setColumn, newValue, 0, keys);
+    return changed;
 }
 
 void CXRecordset::SetBookmark(long bookmark)

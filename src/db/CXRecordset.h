@@ -95,6 +95,22 @@ public:
     /// Makes the row of a bookmark current again (a row deleted through the object stays deleted).
     void SetBookmark(long bookmark);
 
+    // Statements over many rows at once, for operations that move a whole set (the users of a unit):
+    // one round trip instead of one per row. Only integer columns; values are bound, never written
+    // into the statement. Each throws DbError; the object must be open.
+
+    /// Keys (the first column) of the table's rows whose column of `field` holds `value`, in table order,
+    /// read from the table rather than the snapshot. Inside a transaction on MariaDB the rows are locked
+    /// until it ends, so a following UpdateWhere changes exactly these rows.
+    std::vector<std::int32_t> SelectKeysWhere(const Field<std::int32_t>& field, std::int32_t value);
+    /// One UPDATE: the column of `set` becomes `newValue` in every row whose column of `where` holds
+    /// `whereValue`; the snapshot's rows that match follow. Returns the rows the database changed.
+    long long UpdateWhere(Field<std::int32_t>& set, std::int32_t newValue, const Field<std::int32_t>& where,
+                          std::int32_t whereValue);
+    /// The column of `set` becomes `newValue` in every row whose key is among `keys` (a few hundred keys
+    /// per statement); the snapshot's rows follow. Returns the rows the database changed.
+    long long UpdateWhereKeyIn(Field<std::int32_t>& set, std::int32_t newValue, const std::vector<std::int32_t>& keys);
+
     bool IsFieldNull(const FieldState& field) const { return field.isNull(); }
     /// Marks a field NULL (or not); the column then counts as assigned.
     void SetFieldNull(FieldState& field, bool isNull = true);
@@ -139,6 +155,9 @@ private:
     bool updateRow();
     void runMatchingOne(OdbcStatement& stmt, const std::string& sql);
     void requireCurrentRow(const char* operation) const;
+    std::size_t columnOf(const FieldState& field) const;
+    void setInSnapshot(std::size_t column, std::int32_t value, std::size_t whereColumn,
+                       const std::vector<std::int32_t>& whereValues);
 
     CXDatabase* m_database;
     std::vector<CFieldExchange::Column> m_columns;

@@ -6,6 +6,7 @@
 #include "db/OdbcStatement.h"
 #include "db/TableMap.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -26,7 +27,8 @@ class ChangeRowWriter : public CXTabelChangeTmp
 public:
     using CXTabelChangeTmp::CXTabelChangeTmp;
 
-    std::string insertStatement()
+    /// INSERT of `rows` rows: "INSERT INTO [t] (c1, ...) VALUES (?, ...), (?, ...)".
+    std::string insertStatement(std::size_t rows = 1)
     {
         CFieldExchange fx;
         DoFieldExchange(fx);
@@ -34,11 +36,27 @@ public:
         std::string markers;
         for (const CFieldExchange::Column& column : fx.columns()) {
             names += (names.empty() ? "" : ", ") + column.name;
-            markers += markers.empty() ? "?" : ", ?";
+            markers += markers.empty() ? "(?" : ", ?";
         }
-        return "INSERT INTO " + GetDefaultSQL() + " (" + names + ") VALUES (" + markers + ")";
+        markers += ")";
+        std::string values = markers;
+        for (std::size_t r = 1; r < rows; ++r) {
+            values += ", " + markers;
+        }
+        return "INSERT INTO " + GetDefaultSQL() + " (" + names + ") VALUES " + values;
     }
 };
+
+CXDatabase& openConnection(CXTabelChangeTmp& changeTable)
+{
+    // Between rows the change-log object stays closed; only the timer refresh opens it meanwhile.
+    changeTable.Close();
+    CXDatabase* db = changeTable.database();
+    if (db == nullptr || !db->IsOpen()) {
+        throw OdbcError("change row", {{"08003", 0, "the connection is not open"}});
+    }
+    return *db;
+}
 
 } // namespace
 
@@ -77,22 +95,45 @@ void CChangeLog::LogChange(const std::string& table, const std::string& field, s
     if (!m_server.IsServerRunning()) {
         return;
     }
-    // Between rows the change-log object stays closed; only the timer refresh opens it meanwhile.
-    m_changeTable.Close();
-    CXDatabase* db = m_changeTable.database();
-    if (db == nullptr || !db->IsOpen()) {
-        throw OdbcError("change row", {{"08003", 0, "the connection is not open"}});
-    }
+    CXDatabase& db = openConnection(m_changeTable);
     // The number is taken before the write: a failed write leaves a gap, never a repeated number.
     const std::uint32_t recId = g_nextRecId++;
-    ChangeRowWriter writer(db);
-    OdbcStatement stmt(*db);
+    ChangeRowWriter writer(&db);
+    OdbcStatement stmt(db);
     stmt.bindInt(1, static_cast<std::int32_t>(recId));
     stmt.bindText(2, table);
     stmt.bindText(3, field);
     stmt.bindInt(4, key);
     stmt.bindInt(5, action);
-    stmt.execute(db->quoteBrackets(writer.insertStatement()));
+    stmt.execute(db.quoteBrackets(writer.insertStatement()));
+}
+
+void CChangeLog::LogChanges(const std::vector<ChangeRow>& rows)
+{
+    // Rows per statement: five markers each stay far below every engine's limit on markers.
+    constexpr std::size_t kRowsPerStatement = 200;
+    if (rows.empty() || !m_server.IsServerRunning()) {
+        return;
+    }
+    CXDatabase& db = openConnection(m_changeTable);
+    ChangeRowWriter writer(&db);
+    std::string statement;
+    for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
+        const std::size_t count = std::min(kRowsPerStatement, rows.size() - first);
+        if (count != kRowsPerStatement || statement.empty()) {
+            statement = db.quoteBrackets(writer.insertStatement(count));
+        }
+        OdbcStatement stmt(db);
+        SQLUSMALLINT number = 1;
+        for (std::size_t i = first; i < first + count; ++i) {
+            stmt.bindInt(number++, static_cast<std::int32_t>(g_nextRecId++));
+            stmt.bindText(number++, rows[i].table);
+            stmt.bindText(number++, rows[i].field);
+            stmt.bindInt(number++, rows[i].key);
+            stmt.bindInt(number++, rows[i].action);
+        }
+        stmt.execute(statement);
+    }
 }
 
 void CChangeLog::logGroup(std::int32_t groupId, ChangeAct act)

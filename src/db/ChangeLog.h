@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qar
 {
@@ -24,6 +25,17 @@ enum class ChangeAct : std::uint8_t
     Modified = 2,
 };
 
+/// One change row as a caller hands it over: Table_Name, Field_Name, Key_Value, Change_Act.
+struct ChangeRow
+{
+    std::string table;
+    std::string field;
+    std::int32_t key = 0;
+    std::uint8_t action = 0;
+
+    bool operator==(const ChangeRow&) const = default;
+};
+
 /// Field_Name of the rows for groups, units and users: the key column.
 inline constexpr const char* kGroupKeyField = "GROUP_ID";
 inline constexpr const char* kUnitKeyField = "UNIT_ID";
@@ -44,6 +56,10 @@ public:
     /// Writes the row (table, field, key, action) while the server runs; otherwise nothing happens and the
     /// counter stays. Throws DbError when the row cannot be written (the counter has moved on then).
     void LogChange(const std::string& table, const std::string& field, std::int32_t key, std::uint8_t action);
+    /// The rows of one operation, numbered in order, written with a few statements of many rows each
+    /// (inside the operation's transaction when one is open); the same rows LogChange would write one by
+    /// one. Nothing while the server is stopped.
+    void LogChanges(const std::vector<ChangeRow>& rows);
 
     /// The rows of a group, unit or user with the given key (table names as DB.dat "CONFIG" names them).
     void logGroup(std::int32_t groupId, ChangeAct act);

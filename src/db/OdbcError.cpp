@@ -41,6 +41,26 @@ RowMatchError::RowMatchError(const std::string& statement, long long matched, bo
       m_matched(matched), m_rowDeleted(rowDeleted)
 {}
 
+bool IsConnectionFailure(const DbError& error)
+{
+    const auto* odbc = dynamic_cast<const OdbcError*>(&error);
+    if (odbc == nullptr) {
+        return false;
+    }
+    // Class 08 is the connection's own; MariaDB Connector/ODBC reports a server that went away or a
+    // connection lost in a read as HY000 with the client library's error numbers, and a timeout as HYT00.
+    constexpr SQLINTEGER kServerGone = 2006;
+    constexpr SQLINTEGER kLostConnection = 2013;
+    constexpr SQLINTEGER kCannotConnectLocal = 2002;
+    constexpr SQLINTEGER kCannotConnect = 2003;
+    constexpr SQLINTEGER kServerLost = 2055;
+    return std::any_of(odbc->records().begin(), odbc->records().end(), [](const OdbcDiagnostic& r) {
+        return r.sqlState.compare(0, 2, "08") == 0 || r.sqlState == "HYT00" || r.sqlState == "HYT01" ||
+               r.nativeError == kServerGone || r.nativeError == kLostConnection ||
+               r.nativeError == kCannotConnectLocal || r.nativeError == kCannotConnect || r.nativeError == kServerLost;
+    });
+}
+
 std::vector<OdbcDiagnostic> collectDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
 {
     std::vector<OdbcDiagnostic> records;

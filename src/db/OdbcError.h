@@ -59,6 +59,11 @@ private:
     bool m_rowDeleted;
 };
 
+/// Whether a failure means the connection itself is gone or unusable (server restarted, stopped, out of
+/// reach, a read or write that timed out), rather than a refused statement: the connection must be made
+/// anew before anything else can work.
+bool IsConnectionFailure(const DbError& error);
+
 /// Every diagnostic record of a handle (warnings included), in the driver's order.
 std::vector<OdbcDiagnostic> collectDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 

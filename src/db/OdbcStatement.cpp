@@ -69,4 +69,16 @@ bool OdbcStatement::fetch()
     return check(SQLFetch(m_stmt.get()), SQL_HANDLE_STMT, m_stmt.get(), "SQLFetch") != SQL_NO_DATA;
 }
 
+std::optional<std::int32_t> OdbcStatement::getInt(SQLUSMALLINT column)
+{
+    SQLINTEGER value = 0;
+    SQLLEN indicator = 0;
+    check(SQLGetData(m_stmt.get(), column, SQL_C_SLONG, &value, 0, &indicator), SQL_HANDLE_STMT, m_stmt.get(),
+          "SQLGetData(INTEGER)");
+    if (indicator == SQL_NULL_DATA) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
 } // namespace qar

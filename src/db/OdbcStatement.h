@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
     long long rowCount() const;
     /// Moves to the next row of the executed query's result; false when there is none.
     bool fetch();
+    /// The integer in `column` (from 1) of the current row; nullopt for NULL.
+    std::optional<std::int32_t> getInt(SQLUSMALLINT column);
 
     /// Diagnostic records of calls that succeeded with information (SQL_SUCCESS_WITH_INFO).
     const std::vector<OdbcDiagnostic>& warnings() const { return m_warnings; }

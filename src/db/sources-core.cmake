@@ -7,6 +7,7 @@ list(APPEND sources
     ${CMAKE_CURRENT_LIST_DIR}/OdbcStatement.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConnectString.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CXDatabase.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DbTransaction.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableMap.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ColumnMap.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RowStore.cpp
