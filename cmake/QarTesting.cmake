@@ -13,5 +13,6 @@ function(qar_gtest name)
         set(labels core)
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${labels}" ENVIRONMENT "QAR_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        PROPERTIES LABELS "${labels}"
+        ENVIRONMENT "QAR_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_STATE_HOME=${PROJECT_BINARY_DIR}/test-state")
 endfunction()

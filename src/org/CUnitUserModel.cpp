@@ -3,7 +3,9 @@
 #include "db/CXTableGroup.h"
 #include "db/CXTableUnit.h"
 #include "db/CXTableUser.h"
+#include "db/DbTransaction.h"
 #include "db/OdbcError.h"
+#include "platform/DiagnosticLog.h"
 #include "resources/StringIds.h"
 
 #include <algorithm>
@@ -89,19 +91,138 @@ void CUnitUserModel::buildTree()
     m_buttonsDue = true;
 }
 
-void CUnitUserModel::refresh()
+bool CUnitUserModel::refresh()
 {
-    for (CXRecordset* t : {static_cast<CXRecordset*>(m_tables.unit), static_cast<CXRecordset*>(m_tables.user)}) {
-        if (t != nullptr) {
-            t->Close();
-            try {
-                t->Open();
-            } catch (const DbError&) {
-                // Closed tables leave the tree as it is; the next command reports 162.
+    const auto reopen = [this] {
+        bool open = true;
+        for (CXRecordset* t : {static_cast<CXRecordset*>(m_tables.unit), static_cast<CXRecordset*>(m_tables.user)}) {
+            if (t != nullptr) {
+                t->Close();
+                try {
+                    t->Open();
+                } catch (const DbError&) {
+                    open = false;
+                }
             }
         }
+        return open;
+    };
+    bool open = reopen();
+    if (!open) {
+        // The server may be back since the connection broke: make it anew now rather than at the next
+        // tick of the timer.
+        m_effects.reconnect();
+        open = reopen();
     }
+    // Closed tables leave the tree as it is; the next command reports 162.
     buildTree();
+    return open;
+}
+
+bool CUnitUserModel::tablesAreOpen() const
+{
+    return m_tables.unit != nullptr && m_tables.unit->IsOpen() && m_tables.user != nullptr && m_tables.user->IsOpen();
+}
+
+bool CUnitUserModel::tablesOpen(bool users)
+{
+    const auto open = [&] {
+        return m_tables.unit != nullptr && m_tables.unit->IsOpen() &&
+               (!users || (m_tables.user != nullptr && m_tables.user->IsOpen()));
+    };
+    if (open()) {
+        return true;
+    }
+    m_effects.reconnect();
+    return open();
+}
+
+void CUnitUserModel::raise(Effect effect)
+{
+    if (m_atomic) {
+        m_heldEffects.push_back(effect);
+        return;
+    }
+    switch (effect) {
+    case Effect::UnitsChanged:
+        m_unitsChanged = true;
+        m_effects.setUnitsChanged();
+        break;
+    case Effect::UsersChanged:
+        m_usersChanged = true;
+        m_effects.setUsersChanged();
+        break;
+    case Effect::GroupsChanged:
+        m_effects.setGroupsChanged();
+        break;
+    case Effect::ServiceButtons:
+        m_effects.updateServiceButtons();
+        break;
+    }
+}
+
+void CUnitUserModel::startProgress(std::size_t total)
+{
+    m_progressDone = 0;
+    m_progressTotal = total;
+    if (m_progress != nullptr) {
+        m_progress->report(0, total);
+    }
+}
+
+void CUnitUserModel::step(std::size_t steps)
+{
+    m_progressDone += steps;
+    m_progressTotal = std::max(m_progressTotal, m_progressDone);
+    if (m_progress != nullptr) {
+        m_progress->report(m_progressDone, m_progressTotal);
+    }
+}
+
+OrgMessage CUnitUserModel::runAtomically(const std::function<OrgMessage()>& write)
+{
+    // Change rows go in the same transaction, a few statements of this many rows each.
+    constexpr std::size_t kChangeRowsPerCall = 200;
+    CXDatabase* database = m_tables.unit != nullptr ? m_tables.unit->database() : nullptr;
+    if (database == nullptr) {
+        return {str::kUnableToOpenDb, {}};
+    }
+    m_heldEffects.clear();
+    m_heldRows.clear();
+    OrgMessage result;
+    try {
+        DbTransaction transaction(*database);
+        m_atomic = true;
+        result = write();
+        m_progressTotal += (m_heldRows.size() + kChangeRowsPerCall - 1) / kChangeRowsPerCall + 1;
+        for (std::size_t first = 0; first < m_heldRows.size(); first += kChangeRowsPerCall) {
+            const auto last = m_heldRows.begin() +
+                              static_cast<std::ptrdiff_t>(std::min(first + kChangeRowsPerCall, m_heldRows.size()));
+            m_effects.logChanges(std::vector<ChangeRow>(m_heldRows.begin() + static_cast<std::ptrdiff_t>(first), last));
+            step();
+        }
+        transaction.commit();
+        step();
+    } catch (const DbError& e) {
+        m_atomic = false;
+        m_heldEffects.clear();
+        m_heldRows.clear();
+        LogDiagnostic(std::string("A change to units and users was not saved, nothing of it stays: ") + e.what());
+        if (IsConnectionFailure(e)) {
+            m_effects.reconnect();
+        }
+        // The record objects hold what was written before the failure: read the tables again.
+        refresh();
+        return {str::kOperationFailed, {}};
+    }
+    m_atomic = false;
+    const std::vector<Effect> effects = std::move(m_heldEffects);
+    m_heldEffects.clear();
+    m_heldRows.clear();
+    for (Effect effect : effects) {
+        raise(effect);
+    }
+    return result;
 }
 
 void CUnitUserModel::recordChangedUser(std::int32_t userId)
@@ -142,9 +263,9 @@ std::vector<std::int32_t> CUnitUserModel::collectUserIds(OrgTree::NodeId node) c
     return ids;
 }
 
-std::pair<OrgMessage, EditTarget> CUnitUserModel::editTarget() const
+std::pair<OrgMessage, EditTarget> CUnitUserModel::editTarget()
 {
-    if (m_tables.unit == nullptr || !m_tables.unit->IsOpen()) {
+    if (!tablesOpen(false)) {
         return {{str::kUnableToOpenDb, {}}, EditTarget::None};
     }
     if (m_selected == OrgTree::kNone) {
@@ -162,7 +283,7 @@ std::pair<OrgMessage, EditTarget> CUnitUserModel::editTarget() const
 
 OrgMessage CUnitUserModel::deleteSelected(const std::function<bool(int)>& confirm)
 {
-    if (m_tables.unit == nullptr || m_tables.user == nullptr || !m_tables.unit->IsOpen() || !m_tables.user->IsOpen()) {
+    if (!tablesOpen(true)) {
         return {str::kUnableToOpenDb, {}};
     }
     if (m_selected == OrgTree::kNone) {
@@ -186,52 +307,52 @@ OrgMessage CUnitUserModel::deleteSelected(const std::function<bool(int)>& confir
 
 OrgMessage CUnitUserModel::deleteUser(std::int32_t userId)
 {
-    OrgMessage result;
-    CXTableUser& t = *m_tables.user;
-    try {
+    bool deleted = false;
+    OrgMessage result = runAtomically([&]() -> OrgMessage {
+        CXTableUser& t = *m_tables.user;
         for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
             if (t.m_USER_ID == userId) {
-                m_changedUsers.push_back(userId);
-                t.Delete();
-                m_usersChanged = true;
-                m_effects.setUsersChanged();
-                m_effects.updateServiceButtons();
-                logUser(userId, 1);
+                // A user another program deleted first is gone already; one it changed is not deleted.
+                if (DeleteRow(t) == RowWrite::Written) {
+                    deleted = true;
+                    raise(Effect::UsersChanged);
+                    raise(Effect::ServiceButtons);
+                    logUser(userId, 1);
+                }
                 break;
             }
         }
-    } catch (const RowMatchError& e) {
-        if (e.matchedRows() != 0) {
-            result = {str::kOperationFailed, {}};
-        }
-    } catch (const DbError&) {
-        result = {str::kOperationFailed, {}};
+        return {};
+    });
+    if (deleted && !result) {
+        m_changedUsers.push_back(userId);
     }
-    refresh();
+    if (!result) {
+        refresh(); // a failed delete has read the tables again already
+    }
     return result;
 }
 
 OrgMessage CUnitUserModel::deleteUnit(OrgTree::NodeId node, std::int32_t unitId)
 {
-    CXTableUnit& t = *m_tables.unit;
-    try {
+    const OrgMessage result = runAtomically([&]() -> OrgMessage {
+        CXTableUnit& t = *m_tables.unit;
         for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
             if (t.m_UNIT_ID == unitId) {
-                t.Delete();
-                m_unitsChanged = true;
-                m_effects.setUnitsChanged();
-                m_effects.updateServiceButtons();
-                logUnit(unitId, 1);
+                if (DeleteRow(t) == RowWrite::Written) {
+                    raise(Effect::UnitsChanged);
+                    raise(Effect::ServiceButtons);
+                    logUnit(unitId, 1);
+                }
                 break;
             }
         }
-    } catch (const RowMatchError& e) {
-        if (e.matchedRows() != 0) {
-            return {str::kOperationFailed, {}};
-        }
-    } catch (const DbError&) {
-        return {str::kOperationFailed, {}};
+        return {};
+    });
+    if (result) {
+        return result; // the row is still there (changed meanwhile) or the write failed: the tree was rebuilt
     }
+    // Deleted now, or by another program before: either way the node goes.
     const auto it = m_index.unitNodes.find(unitId);
     if (it != m_index.unitNodes.end() && it->second == node) {
         m_index.unitNodes.erase(it);

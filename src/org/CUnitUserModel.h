@@ -6,6 +6,7 @@
 #include "org/OrgTree.h"
 #include "org/OrgTreeBuilder.h"
 #include "org/UnitForm.h"
+#include "platform/Progress.h"
 
 #include <cstdint>
 #include <functional>
@@ -129,9 +130,15 @@ public:
 
     /// Builds the tree from the open record objects (nothing happens while groups or units are closed).
     void buildTree();
-    /// Closes and reopens the unit and user tables, then builds the tree ("Refresh"). A table that cannot
-    /// be opened stays closed, and the tree is then left as it was.
-    void refresh();
+    /// Closes and reopens the unit and user tables, then builds the tree ("Refresh"). When a table cannot
+    /// be opened the connection is made anew at once (the timer's silent refresh) and the tables read
+    /// again; should that fail too the tables stay closed, the tree is left as it was and the result is
+    /// false.
+    bool refresh();
+    /// Whether the unit and user tables are open (the last reading of them worked).
+    bool tablesAreOpen() const;
+    /// Where long writes report how far they got (nullptr: nowhere). Not owned.
+    void setProgress(IProgress* progress) { m_progress = progress; }
 
     // Operations offered to the user editor.
     void recordChangedUser(std::int32_t userId);
@@ -147,7 +154,7 @@ public:
 
     // Commands of the page.
     /// "Edit": 162 or 159, or which editor to open.
-    std::pair<OrgMessage, EditTarget> editTarget() const;
+    std::pair<OrgMessage, EditTarget> editTarget();
     /// "Delete": `confirm` is asked 167 and answers OK (true) or Cancel.
     OrgMessage deleteSelected(const std::function<bool(int messageId)>& confirm);
     /// Where "&Search" starts: the selected node, else the first top-level node; kNone (an empty tree)
@@ -173,7 +180,7 @@ public:
 
     // The unit editor.
     /// "Add unit": 162, or the form to show.
-    std::variant<OrgMessage, UnitEditSession> startAddUnit() const;
+    std::variant<OrgMessage, UnitEditSession> startAddUnit();
     /// OK of the add form: inserts the node and the row. 253 on a database error.
     OrgMessage finishAddUnit(const UnitEditSession& session, const ValidUnit& unit);
     /// "Edit" on a unit node: 162, nothing (row gone), or the form to show.
@@ -184,14 +191,32 @@ public:
     static constexpr std::int32_t kFirstUserId = 10001;
 
 private:
+    /// What a write makes known outside the page, in the order it happened; held back until the write's
+    /// transaction is committed.
+    enum class Effect
+    {
+        UnitsChanged,
+        UsersChanged,
+        GroupsChanged,
+        ServiceButtons,
+    };
+
+    /// Runs `write` as one transaction with the change rows it logs: all of it stays, or nothing. The
+    /// effects it raised follow the commit. On a database error the tree is built again from the
+    /// database and the result is 253.
+    OrgMessage runAtomically(const std::function<OrgMessage()>& write);
+    void raise(Effect effect);
+    /// Whether the unit table (and the user table with `users`) is open; when not, the connection is made
+    /// anew at once and the answer is given after that.
+    bool tablesOpen(bool users);
+    void startProgress(std::size_t total);
+    void step(std::size_t steps = 1);
     std::vector<UnitRow> readUnitRows() const;
     std::vector<std::int32_t> readGroupIds() const;
     UnitEditSession makeSession(const UnitFormSetup& setup) const;
     void unitWritten();
     void logUnit(std::int32_t unitId, std::uint8_t action);
     void logUser(std::int32_t userId, std::uint8_t action);
-    void editUnitRows(const UnitEditSession& session, const ValidUnit& unit, bool& parentChanged);
-    void shiftSubtree(const UnitEditSession& session, int levelDelta, bool groupChanged, std::int32_t group);
     void repointUnitCode(std::int32_t oldCode, std::int32_t newCode);
     void moveUsersToGroup(std::vector<std::int32_t> userIds, std::int32_t group);
     std::string unitNodeText(const UnitRow& unit) const;
@@ -209,6 +234,12 @@ private:
     bool m_usersChanged = false;
     bool m_buttonsDue = false; ///< a build read the user rows since the view last asked
     std::vector<std::int32_t> m_changedUsers;
+    bool m_atomic = false;             ///< a write is running in its transaction
+    std::vector<Effect> m_heldEffects; ///< raised by the running write
+    std::vector<ChangeRow> m_heldRows; ///< change rows of the running write
+    IProgress* m_progress = nullptr;
+    std::size_t m_progressDone = 0;
+    std::size_t m_progressTotal = 0;
 };
 
 } // namespace qar

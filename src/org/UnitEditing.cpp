@@ -27,35 +27,32 @@ void ensureOpen(CXRecordset& table)
     }
 }
 
-/// Runs one write operation: every database error is the operation's failure, a row another program
-/// changed meanwhile included (rows deleted meanwhile are answered by UpdateRow, not thrown). What was
-/// committed before stays.
-template <class F> OrgMessage guarded(F&& operation)
-{
-    try {
-        return operation();
-    } catch (const DbError&) {
-        return {str::kOperationFailed, {}};
-    }
-}
-
 } // namespace
 
 void CUnitUserModel::logUnit(std::int32_t unitId, std::uint8_t action)
 {
-    m_effects.logChange(GetTableName(TableId::Unit), kUnitKeyField, unitId, action);
+    ChangeRow row{GetTableName(TableId::Unit), kUnitKeyField, unitId, action};
+    if (m_atomic) {
+        m_heldRows.push_back(std::move(row));
+    } else {
+        m_effects.logChange(row.table, row.field, row.key, row.action);
+    }
 }
 
 void CUnitUserModel::logUser(std::int32_t userId, std::uint8_t action)
 {
-    m_effects.logChange(ChangeTableNameForUsers(), kUserKeyField, userId, action);
+    ChangeRow row{ChangeTableNameForUsers(), kUserKeyField, userId, action};
+    if (m_atomic) {
+        m_heldRows.push_back(std::move(row));
+    } else {
+        m_effects.logChange(row.table, row.field, row.key, row.action);
+    }
 }
 
 void CUnitUserModel::unitWritten()
 {
-    m_unitsChanged = true;
-    m_effects.setUnitsChanged();
-    m_effects.updateServiceButtons();
+    raise(Effect::UnitsChanged);
+    raise(Effect::ServiceButtons);
 }
 
 std::string CUnitUserModel::unitNodeText(const UnitRow& unit) const
@@ -73,9 +70,9 @@ UnitEditSession CUnitUserModel::makeSession(const UnitFormSetup& setup) const
     return UnitEditSession{std::move(form), std::move(fields), OrgTree::kNone, {}, {}, 0, 0, {}};
 }
 
-std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startAddUnit() const
+std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startAddUnit()
 {
-    if (m_tables.unit == nullptr || !m_tables.unit->IsOpen()) {
+    if (!tablesOpen(false)) {
         return OrgMessage{str::kUnableToOpenDb, {}};
     }
     UnitFormSetup setup;
@@ -105,7 +102,8 @@ std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startAddUnit() const
 
 OrgMessage CUnitUserModel::finishAddUnit(const UnitEditSession& /*session*/, const ValidUnit& unit)
 {
-    return guarded([&]() -> OrgMessage {
+    startProgress(1);
+    return runAtomically([&]() -> OrgMessage {
         CXTableUnit& t = *m_tables.unit;
         ensureOpen(t);
         t.AddNew();
@@ -124,7 +122,7 @@ OrgMessage CUnitUserModel::finishAddUnit(const UnitEditSession& /*session*/, con
             t.m_WEIGHT = unit.weight;
         }
 
-        // The node goes in before the row is committed; a failed commit leaves it until the next build.
+        // The node goes in before the row is written; a failed write builds the tree again.
         OrgTree::NodeId parent = OrgTree::kNone;
         if (unit.parentId != 0) {
             const auto it = m_index.unitNodes.find(unit.parentId);
@@ -156,7 +154,7 @@ OrgMessage CUnitUserModel::finishAddUnit(const UnitEditSession& /*session*/, con
 
 std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startEditUnit()
 {
-    if (m_tables.unit == nullptr || !m_tables.unit->IsOpen()) {
+    if (!tablesOpen(false)) {
         return OrgMessage{str::kUnableToOpenDb, {}};
     }
     if (m_selected == OrgTree::kNone || m_tree.kind(m_selected) != NodeKind::Unit) {
@@ -205,7 +203,10 @@ std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startEditUnit()
 
 OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const ValidUnit& unit)
 {
-    return guarded([&]() -> OrgMessage {
+    // Steps: the unit's row, each row of its subtree, the child units and the users following a new
+    // code, the users changing group; the change rows and the commit add theirs.
+    startProgress(3 + session.form.descendants().size() + 1);
+    return runAtomically([&]() -> OrgMessage {
         const UnitRow& old = session.stored;
         const int oldParentLevel = static_cast<int>(old.treeClass) - 1;
         const int levelDelta = unit.parentLevel - oldParentLevel;
@@ -220,8 +221,8 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
 
         // A top-level unit moving to another group changes what the groups hold.
         if (unit.parentLevel == 0 && groupChanged) {
-            m_effects.setGroupsChanged();
-            m_effects.updateServiceButtons();
+            raise(Effect::GroupsChanged);
+            raise(Effect::ServiceButtons);
         }
 
         CXTableUnit& t = *m_tables.unit;
@@ -249,13 +250,14 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
                 if (UpdateRow(t) != RowWrite::Written) {
                     return {}; // nothing to write, or the unit was deleted meanwhile
                 }
+                step();
                 edited = true;
                 unitWritten();
                 if (codeChanged) {
                     logUnit(old.id, kActDeleted);
                     logUnit(unit.code, kActAdded);
                     // Child units and users follow the new code at once, before the rest of the subtree
-                    // moves, so that a failure further on never leaves them under a code that is gone.
+                    // moves, as the rows are written in that order.
                     const long walkedTo = t.GetBookmark();
                     repointUnitCode(old.id, unit.code);
                     t.SetBookmark(walkedTo);
@@ -282,6 +284,7 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
                 t.m_TREE_CLASS = static_cast<std::uint8_t>(t.m_TREE_CLASS + levelDelta);
                 t.m_GROUP_ID = unit.groupId;
                 UpdateRow(t); // a sub-unit deleted meanwhile has nothing left to move
+                step();
             }
         }
         if (!edited) {
@@ -289,6 +292,7 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
         }
         if (groupChanged) {
             moveUsersToGroup(session.userIds, unit.groupId);
+            step();
         }
         if (parentChanged) {
             buildTree();
@@ -310,20 +314,25 @@ void CUnitUserModel::repointUnitCode(std::int32_t oldCode, std::int32_t newCode)
             }
         }
     }
+    step();
     if (m_tables.user == nullptr) {
         return;
     }
+    // Every user of the old code, however many, follows in one statement; the rows are read first (and
+    // held on MariaDB) for their change rows, in table order. Only the unit column is written, so a user
+    // another program changed meanwhile keeps that change, and one it added to the unit follows too.
     CXTableUser& users = *m_tables.user;
     ensureOpen(users);
-    for (users.MoveFirst(); !users.IsEOF(); users.MoveNext()) {
-        if (users.m_UNIT_ID == oldCode) {
-            users.Edit();
-            users.m_UNIT_ID = newCode;
-            if (UpdateRow(users) == RowWrite::Written) {
-                logUser(users.m_USER_ID, kActModified);
-            }
-        }
+    const std::vector<std::int32_t> moving = users.SelectKeysWhere(users.m_UNIT_ID, oldCode);
+    const long long moved = users.UpdateWhere(users.m_UNIT_ID, newCode, users.m_UNIT_ID, oldCode);
+    if (moved != static_cast<long long>(moving.size())) {
+        throw DbError("users of unit " + std::to_string(oldCode) + ": " + std::to_string(moving.size()) + " read, " +
+                      std::to_string(moved) + " moved");
     }
+    for (std::int32_t userId : moving) {
+        logUser(userId, kActModified);
+    }
+    step();
 }
 
 void CUnitUserModel::moveUsersToGroup(std::vector<std::int32_t> userIds, std::int32_t group)
@@ -331,18 +340,11 @@ void CUnitUserModel::moveUsersToGroup(std::vector<std::int32_t> userIds, std::in
     if (userIds.empty() || m_tables.user == nullptr) {
         return;
     }
-    std::unordered_multiset<std::int32_t> pending(userIds.begin(), userIds.end());
+    // The users listed below the unit's node change group together; a user deleted meanwhile has no
+    // group to change.
     CXTableUser& users = *m_tables.user;
     ensureOpen(users);
-    for (users.MoveFirst(); !users.IsEOF() && !pending.empty(); users.MoveNext()) {
-        const auto it = pending.find(users.m_USER_ID);
-        if (it != pending.end()) {
-            pending.erase(it);
-            users.Edit();
-            users.m_GROUP_ID = group;
-            UpdateRow(users); // a user deleted meanwhile has no group to change
-        }
-    }
+    users.UpdateWhereKeyIn(users.m_GROUP_ID, group, userIds);
 }
 
 } // namespace qar

@@ -251,10 +251,13 @@ TEST_P(UnitUserDbTest, AnEditOfARowDeletedMeanwhileEndsQuietly)
 }
 
 // Another program writes between the form's opening and OK while unit 100 gets code 150 and group 2. A
-// row it changed is a failed write (253); a row it deleted is passed over. Child units and users follow
-// the new code right after the unit's own row, before the rest of the subtree moves.
-TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheEditAndDeletedOnesArePassedOver)
+// row it changed is a failed write (253) and nothing of the edit stays; a row it deleted is passed over.
+// The users of the old code follow in one statement that writes only their unit, so a user renamed
+// meanwhile keeps the new name, and one added to the unit meanwhile follows the code too.
+TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheWholeEditAndDeletedOnesArePassedOver)
 {
+    const test::Rows unitsBefore = rows({{"100", "0", "1"}, {"101", "100", "1"}, {"102", "101", "1"}});
+    const test::Rows usersBefore = rows({{"10001", "100", "1"}, {"10002", "101", "1"}});
     const struct
     {
         const char* meanwhile;
@@ -262,23 +265,25 @@ TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheEditAndDeletedOnesArePassedOve
         test::Rows units; // UNIT_ID, SUPER_ID, GROUP_ID
         test::Rows users; // USER_ID, UNIT_ID, GROUP_ID
     } cases[] = {
-        {"UPDATE [UnitTable] SET [UNIT_ALIAS] = 'x' WHERE [UNIT_ID] = 100", 253,
-         rows({{"100", "0", "1"}, {"101", "100", "1"}, {"102", "101", "1"}}),
-         rows({{"10001", "100", "1"}, {"10002", "101", "1"}})},
-        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'x' WHERE [UNIT_ID] = 102", 253,
-         rows({{"101", "150", "2"}, {"102", "101", "1"}, {"150", "0", "2"}}),
-         rows({{"10001", "150", "1"}, {"10002", "101", "1"}})},
+        {"UPDATE [UnitTable] SET [UNIT_ALIAS] = 'x' WHERE [UNIT_ID] = 100", 253, unitsBefore, usersBefore},
+        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'x' WHERE [UNIT_ID] = 102", 253, unitsBefore, usersBefore},
         {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 102", 0, rows({{"101", "150", "2"}, {"150", "0", "2"}}),
          rows({{"10001", "150", "2"}, {"10002", "101", "2"}})},
-        {"UPDATE [BaseTable] SET [NAME] = 'x' WHERE [USER_ID] = 10001", 253,
-         rows({{"101", "150", "1"}, {"102", "101", "1"}, {"150", "0", "2"}}),
-         rows({{"10001", "100", "1"}, {"10002", "101", "1"}})},
+        {"UPDATE [BaseTable] SET [NAME] = 'x' WHERE [USER_ID] = 10001", 0,
+         rows({{"101", "150", "2"}, {"102", "101", "2"}, {"150", "0", "2"}}),
+         rows({{"10001", "150", "2"}, {"10002", "101", "2"}})},
+        {"INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [GROUP_ID]) VALUES (10003, 'x', 100, 1)", 0,
+         rows({{"101", "150", "2"}, {"102", "101", "2"}, {"150", "0", "2"}}),
+         rows({{"10001", "150", "2"}, {"10002", "101", "2"}, {"10003", "150", "1"}})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.meanwhile);
         db().exec("DELETE FROM [UnitTable]");
         db().exec("DELETE FROM [BaseTable]");
+        db().exec("DELETE FROM [ChangeTable]");
+        ResetChangeLogForTesting();
         seed({{100, 0, 1}, {101, 100, 2}, {102, 101, 3}}, {{10001, 100}, {10002, 101}});
+        m_events.clear();
         EXPECT_EQ(edit(100,
                        [&](UnitEditSession&, UnitForm& f) {
                            db().exec(c.meanwhile);
@@ -289,24 +294,107 @@ TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheEditAndDeletedOnesArePassedOve
                   c.message);
         EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [GROUP_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"), c.units);
         EXPECT_EQ(query("SELECT [USER_ID], [UNIT_ID], [GROUP_ID] FROM [BaseTable] ORDER BY [USER_ID]"), c.users);
+        if (c.message != 0) {
+            EXPECT_TRUE(changeRows().empty());
+            EXPECT_TRUE(m_events.empty());
+            EXPECT_EQ(m_model.tree().itemData(unitNode(100)), 100); // built again from the tables
+        }
     }
 }
 
-TEST_P(UnitUserDbTest, ADatabaseErrorMidwayShows253AndKeepsWhatWasCommitted)
+// Whatever fails, the rows written before it go too: the users' statement, or the change rows after
+// every data row was written.
+TEST_P(UnitUserDbTest, AFailureAnywhereLeavesNothingOfTheEditAndRebuildsTheTree)
 {
-    seed({{100, 0, 1}, {101, 100, 2}}, {{10001, 100}});
-    EXPECT_EQ(edit(100,
-                   [&](UnitEditSession&, UnitForm& f) {
-                       db().exec("DROP TABLE [BaseTable]"); // the users' re-pointing fails
-                       f.codeText = "150";
-                   })
-                  .messageId,
-              253);
-    EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"),
-              rows({{"101", "150"}, {"150", "0"}}));
-    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "1"},
-                                  {"1", "UnitTable", "UNIT_ID", "150", "0"},
-                                  {"2", "UnitTable", "UNIT_ID", "101", "2"}}));
+    for (const std::string table : {"BaseTable", "ChangeTable"}) {
+        SCOPED_TRACE(table);
+        seed({{100, 0, 1}, {101, 100, 2}}, {{10001, 100}});
+        m_events.clear();
+        EXPECT_EQ(edit(100,
+                       [&](UnitEditSession&, UnitForm& f) {
+                           db().exec("ALTER TABLE [" + table + "] RENAME TO [Away]");
+                           f.codeText = "150";
+                       })
+                      .messageId,
+                  253);
+        EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+                  rows({{"100", "0"}, {"101", "100"}}));
+        EXPECT_TRUE(m_events.empty());
+        EXPECT_FALSE(m_model.unitsChanged());
+        EXPECT_EQ(m_model.tree().itemData(unitNode(100)), 100);
+        EXPECT_EQ(m_model.tree().parent(unitNode(101)), unitNode(100));
+        db().exec("ALTER TABLE [Away] RENAME TO [" + table + "]");
+        db().exec("DELETE FROM [UnitTable]");
+        db().exec("DELETE FROM [BaseTable]");
+    }
+    EXPECT_TRUE(changeRows().empty());
+}
+
+// 501 users: more than one statement of keys for the group, more than two of change rows. Every user
+// follows the code and the group, and the change rows keep the order: the old code, the new code, then
+// each user in table order.
+TEST_P(UnitUserDbTest, AUnitWithManyUsersChangesCodeAndGroupInOneGo)
+{
+    seed({{100, 0, 1}});
+    std::string values;
+    for (int i = 0; i < 501; ++i) {
+        values += (i == 0 ? "(" : ", (") + std::to_string(20500 - i) + ", 'u', 100, 1)";
+    }
+    db().exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [GROUP_ID]) VALUES " + values);
+    openAndBuild();
+    EXPECT_FALSE(edit(100, [](UnitEditSession&, UnitForm& f) {
+        f.codeText = "150";
+        f.groupIndex = 1;
+    }));
+    EXPECT_EQ(db().count("[BaseTable] WHERE [UNIT_ID] = 150 AND [GROUP_ID] = 2"), 501);
+    const test::Rows logged = changeRows();
+    ASSERT_EQ(logged.size(), 503u);
+    EXPECT_EQ(logged[0], rows({{"0", "UnitTable", "UNIT_ID", "100", "1"}})[0]);
+    EXPECT_EQ(logged[1], rows({{"1", "UnitTable", "UNIT_ID", "150", "0"}})[0]);
+    for (std::size_t i = 2; i < logged.size(); ++i) {
+        const std::string rec = std::to_string(i);
+        const std::string user = std::to_string(20500 - static_cast<int>(i - 2));
+        ASSERT_EQ(logged[i], rows({{rec.c_str(), "BASE_USERS", "USER_ID", user.c_str(), "2"}})[0]);
+    }
+    // The snapshot holds what was written: a second edit of a user matches its row.
+    m_users.MoveFirst();
+    EXPECT_EQ(m_users.m_UNIT_ID.get(), 150);
+    EXPECT_EQ(m_users.m_GROUP_ID.get(), 2);
+}
+
+// Delete follows the same rule: a row another program changed meanwhile stays and the delete fails
+// (253); one it deleted is gone quietly. No change row either way.
+TEST_P(UnitUserDbTest, DeleteFailsOnAChangedRowAndEndsQuietlyOnADeletedOne)
+{
+    const struct
+    {
+        const char* meanwhile;
+        bool user;
+        int message;
+        long long left;
+    } cases[] = {
+        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'renamed' WHERE [UNIT_ID] = 101", false, 253, 1},
+        {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 101", false, 0, 0},
+        {"UPDATE [BaseTable] SET [NAME] = 'renamed' WHERE [USER_ID] = 10001", true, 253, 1},
+        {"DELETE FROM [BaseTable] WHERE [USER_ID] = 10001", true, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.meanwhile);
+        db().exec("DELETE FROM [UnitTable]");
+        db().exec("DELETE FROM [BaseTable]");
+        seed({{100, 0, 1}, {101, 100, 2}}, c.user ? std::initializer_list<std::vector<int>>{{10001, 101}}
+                                                  : std::initializer_list<std::vector<int>>{});
+        m_events.clear();
+        const std::int32_t parent = c.user ? 101 : 100;
+        m_model.select(m_model.tree().firstChild(unitNode(parent)));
+        db().exec(c.meanwhile);
+        EXPECT_EQ(m_model.deleteSelected([](int) { return true; }).messageId, c.message);
+        EXPECT_EQ(db().count(c.user ? "[BaseTable]" : "[UnitTable] WHERE [UNIT_ID] = 101"), c.left);
+        EXPECT_EQ(m_model.tree().hasChildren(unitNode(parent)), c.left == 1);
+        EXPECT_TRUE(m_events.empty());
+        EXPECT_TRUE(m_model.changedUsers().empty());
+    }
+    EXPECT_TRUE(changeRows().empty());
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(UnitUserDbTest);

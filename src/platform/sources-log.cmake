@@ -1,0 +1,1 @@
+list(APPEND sources DiagnosticLog.cpp)
