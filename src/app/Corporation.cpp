@@ -120,7 +120,8 @@ void RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask)
         groups.Edit();
         groups.m_GROUP_NAME = corporation.name;
         groups.m_GROUP_URL = corporation.homepage;
-        groups.Update();
+        // A group 1 another program deleted meanwhile has no name left to set; one it changed throws.
+        UpdateRow(groups);
     }
     WriteCorporationInfo(corporation);
 

@@ -1,6 +1,7 @@
 #include "OdbcTestDb.h"
 #include "app/Corporation.h"
 #include "db/CDatabaseSession.h"
+#include "db/OdbcError.h"
 
 #include <gtest/gtest.h>
 
@@ -36,14 +37,18 @@ protected:
         test::writeFile(programDir().file("windows/Data3.d_t"), "[Info]\nm_sCorp=Acme\nm_sHttp=http://acme.example\n");
     }
 
-    /// Runs the set-up; the form "accepts" what it was offered, or `typed` when given.
-    void run(std::optional<CorporationInfo> typed = std::nullopt)
+    /// Runs the set-up; the form "accepts" what it was offered, or `typed` when given. `meanwhile` is run
+    /// by another program while the form is open.
+    void run(std::optional<CorporationInfo> typed = std::nullopt, const std::string& meanwhile = {})
     {
         CDatabaseSession session;
         ASSERT_TRUE(session.OpenDatabase()) << session.lastError();
         RunFirstRunSetup(session, [&](const CorporationInfo& initial, bool autoAccept) {
             m_asked = initial;
             m_autoAccept = autoAccept;
+            if (!meanwhile.empty()) {
+                db().exec(meanwhile);
+            }
             return typed ? *typed : initial;
         });
     }
@@ -100,6 +105,23 @@ TEST_P(FirstRunDbTest, NothingHappensUnlessTheFirstGroupIsGroupOne)
         EXPECT_FALSE(std::filesystem::exists(programDir().file("UserData/config/EnvInfo.dat")));
         EXPECT_EQ(db().count("[UnitTable]"), 0);
     }
+}
+
+// Group 1 renamed by another program while the form is open: the set-up fails (the window shows 253) and
+// keeps that name. Deleted meanwhile: there is nothing to name, the rest of the set-up goes on.
+TEST_P(FirstRunDbTest, GroupOneChangedMeanwhileFailsTheSetUpAndDeletedMeanwhileIsPassedOver)
+{
+    db().exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'Default')");
+    EXPECT_THROW(run(CorporationInfo{"Typed", "http://typed"},
+                     "UPDATE [GroupTable] SET [GROUP_NAME] = 'Theirs' WHERE [GROUP_ID] = 1"),
+                 DbError);
+    EXPECT_EQ(db().query("SELECT [GROUP_NAME] FROM [GroupTable]"), test::rows({{"Theirs"}}));
+    EXPECT_FALSE(std::filesystem::exists(programDir().file("UserData/config/EnvInfo.dat")));
+
+    EXPECT_NO_THROW(run(CorporationInfo{"Typed", "http://typed"}, "DELETE FROM [GroupTable] WHERE [GROUP_ID] = 1"));
+    EXPECT_EQ(db().count("[GroupTable]"), 0);
+    EXPECT_EQ(ReadCorporationInfo(), (CorporationInfo{"Typed", "http://typed"}));
+    EXPECT_EQ(db().count("[UnitTable] WHERE [UNIT_ID] = 101"), 1);
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(FirstRunDbTest);
