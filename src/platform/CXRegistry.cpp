@@ -5,6 +5,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -129,22 +130,38 @@ bool isValidValueName(const std::string& name)
     return name.find_first_of("=\n\r") == std::string::npos;
 }
 
-// A write in system mode fails while the system file does not exist, so it is created empty first.
-void ensureSystemFile()
+// The file a mode writes: the system file in $ODBCSYSINI (or the driver manager's own folder), the user
+// file $ODBCINI or ~/.odbc.ini. Empty when it cannot be told.
+std::string storeFile(bool system)
 {
-    std::array<char, 4352> buffer{};
-    const char* dir = odbcinst_system_file_path(buffer.data());
-    if (dir == nullptr) {
-        return;
+    if (system) {
+        std::array<char, 4352> buffer{};
+        const char* dir = odbcinst_system_file_path(buffer.data());
+        return dir != nullptr ? std::string(dir) + "/" + kOdbcIni : std::string();
     }
-    const std::string file = std::string(dir) + "/" + kOdbcIni;
+    const char* userFile = std::getenv("ODBCINI");
+    if (userFile != nullptr && userFile[0] != '\0') {
+        return userFile;
+    }
+    const char* home = std::getenv("HOME");
+    return home != nullptr && home[0] != '\0' ? std::string(home) + "/.odbc.ini" : std::string();
+}
+
+// The data sources hold their passwords, so a file made here is readable by its owner only. The driver
+// manager would create it with the process's default mode (world-readable as a rule); it rewrites an
+// existing file in place, keeping whatever mode the administrator gave it. A write in system mode also
+// fails while the system file does not exist, so it is created empty first.
+void ensureStoreFile(bool system)
+{
+    const std::string file = storeFile(system);
     struct stat st
     {};
-    if (stat(file.c_str(), &st) == 0) {
+    if (file.empty() || stat(file.c_str(), &st) == 0) {
         return;
     }
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
+        ::fchmod(fd, 0600); // the mode asked for at creation is narrowed by the umask, never widened
         ::close(fd);
     }
 }
@@ -274,9 +291,7 @@ bool CXRegistry::SetKey(const std::string& path, bool create)
     }
     if (loc.kind == Location::Kind::Key) {
         if (create) {
-            if (m_rootKey == HKEY_LOCAL_MACHINE) {
-                ensureSystemFile();
-            }
+            ensureStoreFile(m_rootKey == HKEY_LOCAL_MACHINE);
             if (!sectionExists(loc) && !createSection(loc)) {
                 m_lastError = kRegErrorAccessDenied;
                 return false;
@@ -332,9 +347,7 @@ bool CXRegistry::writeRaw(const std::string& name, const std::string& text)
         m_lastError = kRegErrorInvalidParameter;
         return false;
     }
-    if (m_rootKey == HKEY_LOCAL_MACHINE) {
-        ensureSystemFile();
-    }
+    ensureStoreFile(m_rootKey == HKEY_LOCAL_MACHINE);
     // The key is opened afresh for each value: one removed meanwhile is not brought back.
     if (!sectionExists(loc)) {
         m_lastError = kRegErrorFileNotFound;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace qar
 {
@@ -160,6 +161,31 @@ TEST_F(Registration, ServerDataSourceHoldsEveryValueInOrder)
     // Registering again without a character set overwrites the values and leaves the old one.
     RegisterMySqlDsn("db.example", "", 3306);
     EXPECT_EQ(iniSection(sys, "QarServer"), values("db.example", "3306"));
+}
+
+// The data sources hold the password: a file the registration creates is its owner's alone (the user
+// file too), and a file that exists keeps its mode, whatever the process's umask allows.
+TEST_F(Registration, CreatedFilesAreTheOwnersAloneAndExistingOnesKeepTheirMode)
+{
+    makeDatabase("qar.db");
+    writeDbDat("DSN=QarServer\nUID=qar\nPWD=secret\nFile=qar.db\n");
+    const auto mode = [](const std::string& file) {
+        return std::filesystem::status(file).permissions() & std::filesystem::perms::all;
+    };
+    const std::filesystem::perms ownerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+    const std::filesystem::perms shared = ownerOnly | std::filesystem::perms::group_read;
+    std::filesystem::remove(m_sandbox.userFile());
+    const mode_t umask = ::umask(0);
+    RegisterMySqlDsn("10.0.0.7", "", 4397);
+    ASSERT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), true));
+    EXPECT_EQ(mode(OdbcIniSandbox::systemFile()), ownerOnly);
+    EXPECT_EQ(mode(m_sandbox.userFile()), ownerOnly);
+
+    std::filesystem::permissions(OdbcIniSandbox::systemFile(), shared);
+    RegisterMySqlDsn("10.0.0.8", "", 4397);
+    EXPECT_EQ(mode(OdbcIniSandbox::systemFile()), shared);
+    EXPECT_EQ(iniSection(OdbcIniSandbox::systemFile(), "QarServer").at(5).second, "10.0.0.8");
+    ::umask(umask);
 }
 
 TEST_F(Registration, RegisteredCheckNeedsDriverAndListEntry)
