@@ -1,8 +1,10 @@
 #include "app/DatabaseShellHost.h"
 
 #include "db/CXTableGroup.h"
+#include "db/ConnectString.h"
 #include "db/DataSourceRegistration.h"
 #include "db/SchemaExtension.h"
+#include "platform/DiagnosticLog.h"
 #include "platform/Paths.h"
 
 namespace qar
@@ -43,12 +45,26 @@ void DatabaseShellHost::ensureDataSource()
 
 bool DatabaseShellHost::openDatabase()
 {
-    return m_session.OpenDatabase();
+    const bool opened = m_session.OpenDatabase();
+    m_connectionFailed = !opened;
+    if (!opened) {
+        LogDiagnostic("Unable to open the database of data source \"" +
+                      connectAttribute(m_session.connectString(), "DSN").value_or(std::string()) +
+                      "\": " + m_session.lastError());
+    }
+    return opened;
 }
 
 void DatabaseShellHost::refreshConnection()
 {
-    m_session.RefreshConnection();
+    // A server that stays away fails every tick: its cause is written once, and once more when it is back.
+    const bool refreshed = m_session.RefreshConnection();
+    if (!refreshed && !m_connectionFailed) {
+        LogDiagnostic("The connection to the database was lost and could not be made again: " + m_session.lastError());
+    } else if (refreshed && m_connectionFailed) {
+        LogDiagnostic("The connection to the database works again.");
+    }
+    m_connectionFailed = !refreshed;
 }
 
 void DatabaseShellHost::closeDatabase()

@@ -49,6 +49,7 @@ private:
     SystemServerProbe m_probe;
     ProbeServerState m_serverState{m_probe};
     CChangeLog m_changeLog{m_session.tableChangeTmp(), m_serverState};
+    bool m_connectionFailed = false; ///< the last open or refresh failed (it was logged)
 };
 
 } // namespace qar

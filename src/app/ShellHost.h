@@ -23,8 +23,12 @@ public:
     virtual void ensureDataSource() = 0;
     /// Opens the shared connection; false when the database cannot be reached.
     virtual bool openDatabase() = 0;
-    /// The refresh timer's tick: keeps the connection and the record objects current.
+    /// The refresh timer's tick: keeps the connection and the record objects current. Also run at once by
+    /// an operation that finds the connection broken.
     virtual void refreshConnection() = 0;
+    /// Why the connection could not be opened or refreshed the last time (driver records, no secrets);
+    /// empty when it worked.
+    virtual std::string connectionFailure() { return session().lastError(); }
     /// Closes the record objects and the connection.
     virtual void closeDatabase() = 0;
     /// The user limit ("[GROUP_COUNT]") of a group, 0 when the group is not found.

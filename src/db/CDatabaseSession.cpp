@@ -37,7 +37,7 @@ bool CDatabaseSession::OpenDatabase()
         }
         m_lastError.clear();
     } catch (const std::exception& e) {
-        m_lastError = e.what();
+        setLastError(e);
         ok = false;
     }
     if (!m_triedOpen) {
@@ -61,19 +61,32 @@ void CDatabaseSession::reopenAll()
     }
 }
 
-void CDatabaseSession::RefreshConnection() noexcept
+void CDatabaseSession::setLastError(const std::exception& error)
 {
-    bool failed = false;
+    m_lastError = error.what();
+    // No driver here puts the password into its messages; should one ever do, it goes no further.
+    const auto password = connectAttribute(m_connect, "PWD");
+    if (password && password->size() >= 3) {
+        for (std::size_t at = m_lastError.find(*password); at != std::string::npos;
+             at = m_lastError.find(*password, at)) {
+            m_lastError.replace(at, password->size(), "***");
+        }
+    }
+}
+
+bool CDatabaseSession::RefreshConnection() noexcept
+{
+    if (m_database.inTransaction()) {
+        return true;
+    }
     try {
         if (!m_database.IsOpen()) {
             m_database.Open(m_connect);
         }
         reopenAll();
+        m_lastError.clear();
+        return true;
     } catch (const std::exception&) {
-        failed = true;
-    }
-    if (!failed) {
-        return;
     }
     // The server may have dropped the connection (restart, timeout): start over on a new one. The objects
     // go with the old connection, so none keeps a snapshot it could not write back. A failure here is
@@ -85,8 +98,15 @@ void CDatabaseSession::RefreshConnection() noexcept
         m_database.Close();
         m_database.Open(m_connect);
         reopenAll();
-    } catch (const std::exception&) {
+        m_lastError.clear();
+        return true;
+    } catch (const std::exception& e) {
+        try {
+            setLastError(e);
+        } catch (...) {
+        }
     }
+    return false;
 }
 
 void CDatabaseSession::CloseAll() noexcept

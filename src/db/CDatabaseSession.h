@@ -35,8 +35,10 @@ public:
     /// any of them fails; objects opened before the failure stay open. The change log is not opened.
     bool OpenDatabase();
     /// The timer's refresh: reopens all eight objects, and on any failure reconnects and tries once
-    /// more. Never throws and reports nothing; a later call recovers once the server is back.
-    void RefreshConnection() noexcept;
+    /// more. Never throws and reports nothing; a later call recovers once the server is back. True when
+    /// every object is open afterwards. Does nothing (true) while a transaction is open: an operation is
+    /// halfway through its rows, and the view let the timer tick while it showed its progress.
+    bool RefreshConnection() noexcept;
     /// Closes every open object (users, applications, units, roles, message types, groups, change log,
     /// environment parameters), then the connection.
     void CloseAll() noexcept;
@@ -44,7 +46,8 @@ public:
     /// The result of the first OpenDatabase: whether the database was opened at start.
     bool IsDatabaseOpened() const { return m_opened; }
     const std::string& connectString() const { return m_connect; }
-    /// The diagnostic text of the last failure of OpenDatabase (not shown to the user).
+    /// Why the last OpenDatabase or RefreshConnection failed: the driver's records (SQLSTATE, native code,
+    /// message), with the password taken out should a driver have echoed it; empty after a success.
     const std::string& lastError() const { return m_lastError; }
 
     CXDatabase& database() { return m_database; }
@@ -61,6 +64,7 @@ private:
     /// Units, users, applications, roles, message types, groups, environment parameters, change log.
     std::array<CXRecordset*, 8> allTables();
     void reopenAll();
+    void setLastError(const std::exception& error);
 
     std::string m_connect;
     std::string m_lastError;

@@ -95,6 +95,8 @@ inline constexpr int kEnterIntegerRange = 9021;
 inline constexpr int kCannotStartProgram = 9030;
 inline constexpr int kCannotOpenDocument = 9031;
 inline constexpr int kNoTextEditor = 9032;
+/// The progress box of a write that takes a while.
+inline constexpr int kSavingChanges = 9040;
 
 // About box (form 100).
 inline constexpr int kAboutTitle = 10001;

@@ -1,6 +1,5 @@
-#include "ChildProcess.h"
-#include "DataGenerator.h"
 #include "OdbcTestDb.h"
+#include "PrivateMariaDb.h"
 #include "db/CDatabaseSession.h"
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
@@ -76,89 +75,19 @@ TEST_P(SessionTest, MissingTableFailsTheOpenWhileTheTablesBeforeItStayUsable)
 
 QAR_DB_TEST_ON_BOTH_ENGINES(SessionTest);
 
-// A MariaDB server of the test's own on a private port, so stopping it disturbs no other test. It runs
-// without grant tables: any user connects.
-class PrivateMariaDb
-{
-public:
-    static std::string binary()
-    {
-        for (const char* path : {"/usr/sbin/mariadbd", "/usr/sbin/mysqld", "/usr/bin/mariadbd"}) {
-            if (::access(path, X_OK) == 0) {
-                return path;
-            }
-        }
-        return {};
-    }
-
-    std::string connect(const std::string& database = {}) const
-    {
-        return "DRIVER=" + test::mariaDbDriverPath() +
-               ";SERVER=127.0.0.1;PORT=" + std::to_string(test::privateServerPort()) +
-               ";UID=root;PWD=" + (database.empty() ? "" : ";DATABASE=" + database);
-    }
-
-    void start()
-    {
-        const std::string data = m_dir.file("data");
-        std::filesystem::create_directories(data);
-        std::vector<std::string> args = {"--no-defaults",
-                                         "--datadir=" + data,
-                                         "--socket=" + data + "/mysqld.sock",
-                                         "--pid-file=" + data + "/mysqld.pid",
-                                         "--log-error=" + data + "/server.log",
-                                         "--port=" + std::to_string(test::privateServerPort()),
-                                         "--bind-address=127.0.0.1",
-                                         "--skip-grant-tables",
-                                         "--skip-name-resolve",
-                                         "--innodb-log-file-size=8M",
-                                         "--innodb-buffer-pool-size=16M"};
-        if (::geteuid() == 0) {
-            args.insert(args.begin() + 1, "--user=root");
-        }
-        m_server = std::make_unique<test::ChildProcess>(binary(), args);
-        for (int i = 0; i < 300; ++i) {
-            try {
-                CXDatabase probe;
-                probe.Open(connect());
-                return;
-            } catch (const OdbcError&) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            }
-        }
-        FAIL() << "the private MariaDB server did not start; see " << data << "/server.log";
-    }
-
-    pid_t pid() const { return m_server->pid(); }
-
-    void stop()
-    {
-        ::kill(pid(), SIGTERM);
-        ::kill(pid(), SIGCONT); // a stopped server acts on the signal only once it runs
-        m_server->stop(SIGTERM);
-        m_server.reset();
-    }
-
-private:
-    test::TempDir m_dir;
-    std::unique_ptr<test::ChildProcess> m_server;
-};
-
 // The timer's refresh fails silently, within the timeouts, on a server that is gone and on one that is
 // connected but silent (stopped), and a later tick recovers. Should a wait on the stopped server have no
 // bound, a watchdog resumes it after 30 s and the refresh succeeds too late.
 TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownOrFrozenAndRecoversWhenItReturns)
 {
-    QAR_SKIP_UNLESS(!PrivateMariaDb::binary().empty(), "no MariaDB server program is installed");
+    QAR_REQUIRE_PRIVATE_MARIADB();
     test::ensureOdbcDataSources();
-    PrivateMariaDb server;
+    test::PrivateMariaDb server;
     ASSERT_NO_FATAL_FAILURE(server.start());
+    server.createDatabase();
     {
         CXDatabase admin;
-        admin.Open(server.connect());
-        admin.ExecuteSQL("CREATE DATABASE qar CHARACTER SET utf8mb4 COLLATE utf8mb4_nopad_bin");
         admin.Open(server.connect("qar"));
-        createSchema(admin, test::schemaFile(test::DbKind::MariaDb));
         admin.ExecuteSQL("INSERT INTO BaseTable (USER_ID, NAME) VALUES (10001, 'Wang')");
     }
     test::TempDir programDir;

@@ -129,10 +129,12 @@ private slots:
     void unreachableDatabaseReportsAndClosesBeforeTheTimer()
     {
         m_host.openResult = false;
+        QVERIFY(!m_host.databaseSession.OpenDatabase()); // the driver manager's reason, for "Details"
         CMainDlg dlg(options(true), m_host, m_launcher);
         QTimer::singleShot(5000, &dlg, &QWidget::close); // safety net: the test must not hang
         QCOMPARE(dlg.run(), static_cast<int>(QDialog::Rejected));
         QCOMPARE(MessageService::instance().lastText(), QStringLiteral("Unable to open DB!"));
+        QVERIFY(MessageService::instance().shown().front().details.contains(QStringLiteral("[IM002]")));
         QCOMPARE(MessageService::instance().shown().front().caption, QStringLiteral("QAR Server Data Configuration"));
         QVERIFY(!child<QTimer>(dlg, "refreshTimer")->isActive());
         QVERIFY(!m_host.calls.contains(QStringLiteral("refreshConnection")));

@@ -4,6 +4,7 @@
 #include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/OperationProgress.h"
 #include "org/ui/CSearchDlg.h"
 #include "org/ui/CUnitAttrDlg.h"
 #include "org/ui/CUnitEditDlg.h"
@@ -108,7 +109,12 @@ private slots:
             setField(form, "codeLineEdit", QStringLiteral("150"));
             click(form, "okButton");
         });
+        // A write that runs longer than the threshold (here: at once) shows its progress box.
+        ShowRecorder shows;
+        OperationProgress::setShowAfterForTesting(0);
         page().edit();
+        OperationProgress::setShowAfterForTesting(1000);
+        QVERIFY(shows.names.contains(QStringLiteral("operationProgressDialog")));
 
         QCOMPARE(m_db->count("[BaseTable] WHERE [UNIT_ID] = 150"), 1LL);
         QVERIFY(view()->currentIndex().data().toString().contains(QStringLiteral("[ID:150]")));
@@ -314,7 +320,36 @@ private slots:
         QVERIFY(MessageService::instance().shown().isEmpty());
     }
 
+    // "Refresh" that cannot read the tables makes the connection anew at once, as the timer does, then says
+    // so with the driver's reason under "Details".
+    void refreshThatCannotReadTheTablesReconnectsAndSaysWhy()
+    {
+        unit(100, 0, 1);
+        openPage();
+        m_main->host().calls.clear();
+        m_db->exec("DROP TABLE [BaseTable]");
+        click(page(), "refreshButton");
+        QVERIFY(m_main->host().calls.contains(QStringLiteral("refreshConnection")));
+        QCOMPARE(lastMessage(), QStringLiteral("Unable to open DB!"));
+        QVERIFY(MessageService::instance().shown().back().details.contains(QStringLiteral("BaseTable")));
+    }
+
 private:
+    /// Names of the widgets shown while it lives.
+    struct ShowRecorder : QObject
+    {
+        ShowRecorder() { qApp->installEventFilter(this); }
+        ~ShowRecorder() override { qApp->removeEventFilter(this); }
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show) {
+                names << watched->objectName();
+            }
+            return false;
+        }
+        QStringList names;
+    };
+
     void unit(int id, int superId, int level, int groupId = 1)
     {
         m_db->exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "

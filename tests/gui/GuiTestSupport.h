@@ -66,7 +66,13 @@ public:
         calls << QStringLiteral("openDatabase");
         return realDatabase ? databaseSession.OpenDatabase() : openResult;
     }
-    void refreshConnection() override { calls << QStringLiteral("refreshConnection"); }
+    void refreshConnection() override
+    {
+        calls << QStringLiteral("refreshConnection");
+        if (realDatabase) {
+            databaseSession.RefreshConnection();
+        }
+    }
     void closeDatabase() override
     {
         calls << QStringLiteral("closeDatabase");

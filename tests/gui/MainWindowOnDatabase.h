@@ -37,6 +37,7 @@ public:
     OdbcTestDb& db() { return *m_db; }
     const TempDir& dir() const { return m_box.dir; }
     ui::CMainDlg& window() { return *m_dlg; }
+    FakeShellHost& host() { return *m_host; }
 
     /// Opens the window anew as the tool does at start, its post-initialisation step (which loads the
     /// pages) done.

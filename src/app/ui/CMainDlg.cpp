@@ -192,7 +192,7 @@ bool CMainDlg::initialise()
 
     m_dbOpened = m_host.openDatabase();
     if (!m_dbOpened) {
-        MessageService::instance().error(this, str::kUnableToOpenDb);
+        MessageService::instance().error(this, str::kUnableToOpenDb, connectionFailure());
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return false;
     }
@@ -388,6 +388,16 @@ void CMainDlg::postInitialise()
 void CMainDlg::onRefreshTimer()
 {
     m_host.refreshConnection();
+}
+
+void CMainDlg::reconnectNow()
+{
+    m_host.refreshConnection();
+}
+
+QString CMainDlg::connectionFailure()
+{
+    return fromAnsi(m_host.connectionFailure());
 }
 
 CDatabaseSession& CMainDlg::session()

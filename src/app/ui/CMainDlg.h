@@ -69,6 +69,10 @@ public:
     void LogChange(const std::string& table, const std::string& field, std::int32_t key, std::uint8_t action);
     CChangeLog& changeLog();
     bool databaseOpened() const { return m_dbOpened; }
+    /// An operation found the connection broken: the timer's silent refresh, at once.
+    void reconnectNow();
+    /// Why the database could not be reached the last time, for a message's "Details"; empty when it can.
+    QString connectionFailure();
     /// The user limit of a group ("[GROUP_COUNT]"), 0 when the group is not found.
     int GetGroupUserLimit(int groupId);
     /// The domain sign-on users file (UserData/data/Userx.xml), held for the whole run.

@@ -62,7 +62,8 @@ MessageService& MessageService::instance()
     return service;
 }
 
-Answer MessageService::show(QWidget* parent, Severity severity, const QString& message, Buttons buttons)
+Answer MessageService::show(QWidget* parent, Severity severity, const QString& message, Buttons buttons,
+                            const QString& details)
 {
     QMessageBox box(iconFor(severity), text(str::kAppTitle), message, QMessageBox::NoButton, parent);
     const QList<ButtonSpec> specs = buttonsFor(buttons);
@@ -70,6 +71,9 @@ Answer MessageService::show(QWidget* parent, Severity severity, const QString& m
         box.addButton(choice.button)->setText(text(choice.textId));
     }
     box.setDefaultButton(specs.front().button);
+    if (!details.isEmpty()) {
+        box.setDetailedText(details);
+    }
 
     Answer answer = specs.front().answer;
     if (m_headless) {
@@ -87,7 +91,7 @@ Answer MessageService::show(QWidget* parent, Severity severity, const QString& m
             }
         }
     }
-    m_shown.append(ShownMessage{severity, box.windowTitle(), box.text(), answer});
+    m_shown.append(ShownMessage{severity, box.windowTitle(), box.text(), answer, box.detailedText()});
     return answer;
 }
 
@@ -109,6 +113,11 @@ void MessageService::error(QWidget* parent, const QString& message)
 void MessageService::error(QWidget* parent, int stringId)
 {
     error(parent, text(stringId));
+}
+
+void MessageService::error(QWidget* parent, int stringId, const QString& details)
+{
+    show(parent, Severity::Error, text(stringId), Buttons::Ok, details);
 }
 
 Answer MessageService::question(QWidget* parent, const QString& message, Buttons buttons)

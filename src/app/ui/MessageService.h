@@ -41,6 +41,7 @@ struct ShownMessage
     QString caption;
     QString text;
     Answer answer;
+    QString details; ///< the text offered under "Details", empty when none
 };
 
 /// Every message box and file-open form of the tool goes through this one service, captioned with the
@@ -52,12 +53,15 @@ class MessageService
 public:
     static MessageService& instance();
 
-    Answer show(QWidget* parent, Severity severity, const QString& text, Buttons buttons);
+    /// `details`: a longer explanation (the cause of a failure) the box offers under "Details".
+    Answer show(QWidget* parent, Severity severity, const QString& text, Buttons buttons, const QString& details = {});
 
     void information(QWidget* parent, const QString& text);
     void information(QWidget* parent, int stringId);
     void error(QWidget* parent, const QString& text);
     void error(QWidget* parent, int stringId);
+    /// An error whose cause the administrator can read under "Details".
+    void error(QWidget* parent, int stringId, const QString& details);
     Answer question(QWidget* parent, const QString& text, Buttons buttons = Buttons::OkCancel);
 
     /// The file the administrator picked, empty when the form was cancelled.

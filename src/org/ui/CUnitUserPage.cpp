@@ -4,6 +4,7 @@
 #include "app/ui/CMainDlg.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/OperationProgress.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
 #include "intake/ui/CCheckDataDlg.h"
@@ -71,7 +72,12 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
     connect(m_ui->editButton, &QPushButton::clicked, this, &CUnitUserPage::edit);
     connect(m_ui->deleteButton, &QPushButton::clicked, this, &CUnitUserPage::deleteSelected);
     connect(m_ui->importExportButton, &QPushButton::clicked, this, &CUnitUserPage::importExport);
-    connect(m_ui->refreshButton, &QPushButton::clicked, this, &CUnitUserPage::refresh);
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, [this] {
+        refresh();
+        if (!m_model->tablesAreOpen()) {
+            showMessage({str::kUnableToOpenDb, {}});
+        }
+    });
     connect(m_ui->checkDataButton, &QPushButton::clicked, this, &CUnitUserPage::checkData);
 
     QTreeView* view = m_ui->orgTreeView;
@@ -108,6 +114,7 @@ void CUnitUserPage::bindToMainWindow(CMainDlg* window)
     // The flags are read by the main window through changeFlags(); the model keeps its own two.
     effects->onGroupsChanged = [this] { m_groupsChanged = true; };
     effects->onUpdateServiceButtons = [window] { window->UpdateServiceButtons(); };
+    effects->onReconnect = [window] { window->reconnectNow(); };
     m_effects = std::move(effects);
     CDatabaseSession& session = window->session();
     m_model =
@@ -216,7 +223,9 @@ void CUnitUserPage::showMessage(const OrgMessage& message)
     }
     const QString shown =
         message.arg.empty() ? text(message.messageId) : formatText(message.messageId, {fromAnsi(message.arg)});
-    if (message.messageId == str::kUnableToOpenDb || message.messageId == str::kOperationFailed) {
+    if (message.messageId == str::kUnableToOpenDb && mainDlg() != nullptr) {
+        MessageService::instance().error(this, str::kUnableToOpenDb, mainDlg()->connectionFailure());
+    } else if (message.messageId == str::kUnableToOpenDb || message.messageId == str::kOperationFailed) {
         MessageService::instance().error(this, shown);
     } else {
         MessageService::instance().information(this, shown);
@@ -299,8 +308,11 @@ void CUnitUserPage::runUnitForm(std::variant<OrgMessage, UnitEditSession> start,
         return;
     }
     session.fields = form.fields();
+    OperationProgress progress(this, text(str::kSavingChanges));
+    m_model->setProgress(&progress);
     const OrgMessage result = editMode ? m_model->finishEditUnit(session, form.validUnit())
                                        : m_model->finishAddUnit(session, form.validUnit());
+    m_model->setProgress(nullptr);
     showTree();
     showMessage(result);
 }
