@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fed += n;
         qar::VexPayload payload;
         qar::VexFrameReader::Status status;
-        while ((status = reader.next(payload)) == qar::VexFrameReader::Status::Frame) {
+        while ((status = reader.next(payload)) == qar::VexFrameReader::Status::Frame ||
+               status == qar::VexFrameReader::Status::KeepAlive) {
             if (payload.size() > qar::kMaxVexPayload) {
                 std::abort();
             }

@@ -93,11 +93,18 @@ void ServerControl::ClearChangeFlags()
 
 void ServerControl::NotifyServer()
 {
+    std::uint32_t bits = refreshFlagBits(m_hooks.flags.changeFlags());
+    // A notification that went into a connection the server never read from is told again: the pages'
+    // flags were cleared when it was sent.
+    if (m_unreadBits != 0 && !(m_unreadTicket && m_hooks.client.isDelivered(*m_unreadTicket))) {
+        bits |= m_unreadBits;
+    }
     CXCntNetData message(kNetDataKindControl, &m_hooks.client);
     message.PutData(kCodeRefresh);
-    message.PutData(refreshFlagBits(m_hooks.flags.changeFlags()));
-    // Whether the server got it is the library's matter: the flags go either way.
-    message.SendToServer();
+    message.PutData(bits);
+    const bool queued = message.SendToServer();
+    m_unreadBits = bits;
+    m_unreadTicket = queued ? std::optional<std::uint64_t>(m_hooks.client.lastSendTicket()) : std::nullopt;
     ClearChangeFlags();
     UpdateServiceButtons();
 }
@@ -112,6 +119,7 @@ void ServerControl::StartService()
     } else {
         std::this_thread::sleep_for(kServerStartPause);
     }
+    m_unreadBits = 0; // a server that starts reads everything afresh
     ClearChangeFlags();
     UpdateServiceButtons();
 }

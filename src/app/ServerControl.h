@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace qar
@@ -105,6 +106,8 @@ public:
     void UpdateServiceButtons();
     void ClearChangeFlags();
     /// Sends the refresh notification with the current flags, then clears them and updates the buttons.
+    /// Flags the server has not been seen to read (a send into a dead connection, a server that stopped
+    /// answering) go out again with the next notification.
     void NotifyServer();
     /// The Start Service button: starts the server beside the tool and resets the flags.
     void StartService();
@@ -121,6 +124,8 @@ private:
     Hooks m_hooks;
     std::string m_programDir;
     bool m_firstRun;
+    std::uint32_t m_unreadBits = 0;              ///< of the last notification, until the server read it
+    std::optional<std::uint64_t> m_unreadTicket; ///< its send; none when it was dropped
 };
 
 } // namespace qar

@@ -33,6 +33,10 @@ constexpr std::size_t kMaxUnsent = 4 * 1024 * 1024;
 // Connection numbers fill the selector's bits 8-31; its low byte is the selector proper.
 constexpr std::uint32_t kMaxConnectionNumber = 0xFFFFFF;
 constexpr int kConnectionShift = 8;
+// Ranges of tickets lost with their connections that are remembered, oldest forgotten first.
+constexpr std::size_t kMaxLostRanges = 32;
+// A keep-alive: an empty frame.
+constexpr std::uint8_t kKeepAliveFrame[4] = {0, 0, 0, 0};
 
 std::string trimmed(const std::string& text)
 {
@@ -53,6 +57,55 @@ int pollTimeout(Clock::time_point now, Clock::time_point until)
     return static_cast<int>(std::min<long long>(ms, 60000));
 }
 
+/// One host-name look-up, shared by the client's worker and the thread that runs it. The worker never
+/// waits for it: the thread wakes the worker when done, and when the client went meanwhile it frees
+/// what it found and ends on its own.
+struct Lookup
+{
+    std::mutex mutex;
+    bool done = false;
+    bool abandoned = false; ///< the client is gone: nobody takes the result
+    int status = EAI_FAIL;
+    addrinfo* result = nullptr;
+    int wakeFd = -1;
+
+    void start(CZVexClient::Options::Resolver resolve, std::string host, std::string service,
+               std::shared_ptr<Lookup> self)
+    {
+        std::thread([resolve, host = std::move(host), service = std::move(service), self = std::move(self)] {
+            addrinfo hints{};
+            hints.ai_family = AF_UNSPEC;
+            hints.ai_socktype = SOCK_STREAM;
+            addrinfo* found = nullptr;
+            const int rc = resolve(host.c_str(), service.c_str(), &hints, &found);
+            std::lock_guard lock(self->mutex);
+            if (self->abandoned) {
+                if (rc == 0 && found != nullptr) {
+                    ::freeaddrinfo(found);
+                }
+                return;
+            }
+            self->status = rc;
+            self->result = rc == 0 ? found : nullptr;
+            self->done = true;
+            // Under the lock: the client closes the descriptor only after marking the look-up abandoned.
+            const std::uint64_t one = 1;
+            [[maybe_unused]] auto written = ::write(self->wakeFd, &one, sizeof one);
+        }).detach();
+    }
+
+    /// The client no longer wants the result; frees it when it came already.
+    void abandon()
+    {
+        std::lock_guard lock(mutex);
+        abandoned = true;
+        if (result != nullptr) {
+            ::freeaddrinfo(result);
+            result = nullptr;
+        }
+    }
+};
+
 } // namespace
 
 struct CZVexClient::Impl
@@ -66,8 +119,16 @@ struct CZVexClient::Impl
     // Guarded by mutex.
     bool stop = false;
     bool dropRequested = false;
-    std::deque<std::vector<std::uint8_t>> outbox;
+    struct Outgoing
+    {
+        std::uint64_t ticket;
+        std::vector<std::uint8_t> frame;
+    };
+    std::deque<Outgoing> outbox;
     std::size_t outboxBytes = 0;
+    std::uint64_t lastTicket = 0;      ///< of the last payload accepted
+    std::uint64_t deliveredTicket = 0; ///< the server answered a keep-alive sent after this payload
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> lostTickets; ///< ranges lost with a connection
     std::map<std::uint32_t, VexPayload> inbox;
     std::uint32_t nextMessageId = 1;
     bool up = false;
@@ -88,9 +149,23 @@ struct CZVexClient::Impl
     std::size_t writeOffset = 0;
     VexFrameReader reader;
     bool busy = false;
+    std::uint64_t writtenTicket = 0; ///< the last payload put into writeBuffer
+    struct Ping
+    {
+        Clock::time_point sent;
+        std::uint64_t covers; ///< payloads up to this ticket were written before it
+    };
+    std::deque<Ping> pings; ///< keep-alives waiting for their answer, oldest first
+    Clock::time_point nextPing;
+    std::shared_ptr<Lookup> lookup; ///< a host-name look-up in progress
 
     void run();
     void startConnect();
+    void connectTo(addrinfo* found);
+    void finishLookup();
+    void sendKeepAlive(Clock::time_point now);
+    void keepAliveAnswered();
+    void forgetUndelivered();
     void connected();
     void connectFailed();
     void linkLost();
@@ -141,20 +216,70 @@ void CZVexClient::Impl::closeSocket()
     unsent = 0;
     reader = VexFrameReader();
     busy = false;
+    pings.clear();
+}
+
+// Called with the mutex held: what was accepted and not yet read by the server is lost with the
+// connection.
+void CZVexClient::Impl::forgetUndelivered()
+{
+    if (lastTicket > deliveredTicket && (lostTickets.empty() || lostTickets.back().second < lastTicket)) {
+        const std::uint64_t first =
+            lostTickets.empty() ? deliveredTicket + 1 : std::max(deliveredTicket, lostTickets.back().second) + 1;
+        lostTickets.emplace_back(first, lastTicket);
+        if (lostTickets.size() > kMaxLostRanges) {
+            lostTickets.erase(lostTickets.begin());
+        }
+    }
+    outbox.clear();
+    outboxBytes = 0;
 }
 
 void CZVexClient::Impl::startConnect()
 {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
     const std::string host = trimmed(options.host);
     const std::string port = std::to_string(options.port);
-    if (host.empty() || ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
+    if (host.empty()) {
         connectFailed();
         return;
     }
+    // An address needs no name service; a name is looked up on a thread of its own.
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) == 0 && found != nullptr) {
+        connectTo(found);
+        return;
+    }
+    lookup = std::make_shared<Lookup>();
+    lookup->wakeFd = wakeFd;
+    lookup->start(options.resolve, host, port, lookup);
+}
+
+void CZVexClient::Impl::finishLookup()
+{
+    addrinfo* found = nullptr;
+    int status = EAI_FAIL;
+    {
+        std::lock_guard lock(lookup->mutex);
+        if (!lookup->done) {
+            return;
+        }
+        status = lookup->status;
+        found = std::exchange(lookup->result, nullptr);
+    }
+    lookup.reset();
+    if (status != 0 || found == nullptr) {
+        connectFailed();
+        return;
+    }
+    connectTo(found);
+}
+
+void CZVexClient::Impl::connectTo(addrinfo* found)
+{
     sock = ::socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (sock < 0) {
         ::freeaddrinfo(found);
@@ -181,6 +306,8 @@ void CZVexClient::Impl::connected()
 {
     connecting = false;
     backoff = options.minBackoff;
+    pings.clear();
+    nextPing = Clock::now() + options.keepAliveInterval;
     {
         std::lock_guard lock(mutex);
         up = true;
@@ -204,8 +331,7 @@ void CZVexClient::Impl::linkLost()
     {
         std::lock_guard lock(mutex);
         up = false;
-        outbox.clear();
-        outboxBytes = 0;
+        forgetUndelivered();
     }
     // A server that went away is usually being restarted: try again soon, then slow down.
     backoff = options.minBackoff;
@@ -242,6 +368,10 @@ bool CZVexClient::Impl::readAvailable()
         if (status == VexFrameReader::Status::Garbage) {
             return false;
         }
+        if (status == VexFrameReader::Status::KeepAlive) {
+            keepAliveAnswered();
+            continue;
+        }
         std::uint32_t id = 0;
         {
             std::lock_guard lock(mutex);
@@ -257,20 +387,47 @@ bool CZVexClient::Impl::readAvailable()
 
 void CZVexClient::Impl::takeOutbox()
 {
-    std::lock_guard lock(mutex);
-    if (outbox.empty()) {
-        return;
+    {
+        std::lock_guard lock(mutex);
+        if (outbox.empty()) {
+            return;
+        }
+        if (writeOffset == writeBuffer.size()) {
+            writeBuffer.clear();
+            writeOffset = 0;
+        }
+        for (auto& item : outbox) {
+            writeBuffer.insert(writeBuffer.end(), item.frame.begin(), item.frame.end());
+            writtenTicket = item.ticket;
+        }
+        outbox.clear();
+        outboxBytes = 0;
     }
+    // Its answer tells that the server has read every message before it.
+    sendKeepAlive(Clock::now());
+}
+
+void CZVexClient::Impl::sendKeepAlive(Clock::time_point now)
+{
     if (writeOffset == writeBuffer.size()) {
         writeBuffer.clear();
         writeOffset = 0;
     }
-    for (auto& frame : outbox) {
-        writeBuffer.insert(writeBuffer.end(), frame.begin(), frame.end());
-    }
-    outbox.clear();
-    outboxBytes = 0;
+    writeBuffer.insert(writeBuffer.end(), std::begin(kKeepAliveFrame), std::end(kKeepAliveFrame));
     unsent = writeBuffer.size() - writeOffset;
+    pings.push_back({now, writtenTicket});
+    nextPing = now + options.keepAliveInterval;
+}
+
+void CZVexClient::Impl::keepAliveAnswered()
+{
+    if (pings.empty()) {
+        return; // not an answer to anything of ours
+    }
+    const std::uint64_t covers = pings.front().covers;
+    pings.pop_front();
+    std::lock_guard lock(mutex);
+    deliveredTicket = std::max(deliveredTicket, covers);
 }
 
 bool CZVexClient::Impl::writePending()
@@ -321,27 +478,43 @@ void CZVexClient::Impl::run()
             drop = std::exchange(dropRequested, false);
             if (drop) {
                 up = false;
-                outbox.clear();
-                outboxBytes = 0;
+                forgetUndelivered();
             }
         }
         if (drop && sock >= 0) {
             closeSocket();
             nextAttempt = Clock::now() + options.minBackoff;
         }
-        if (sock >= 0 && !connecting) {
+        if (lookup) {
+            finishLookup();
+        }
+        const bool linked = sock >= 0 && !connecting;
+        if (linked) {
             takeOutbox();
         }
-        const auto now = Clock::now();
-        if (sock < 0 && now >= nextAttempt) {
+        auto now = Clock::now();
+        if (sock < 0 && !lookup && now >= nextAttempt) {
             startConnect();
             continue;
+        }
+        if (linked) {
+            // A server that reads nothing any more (stopped, hung, its machine gone) answers no
+            // keep-alive: the connection counts as lost.
+            if (!pings.empty() && now - pings.front().sent >= options.keepAliveTimeout) {
+                linkLost();
+                continue;
+            }
+            if (pings.empty() && now >= nextPing) {
+                sendKeepAlive(now);
+            }
         }
 
         pollfd fds[2] = {{wakeFd, POLLIN, 0}, {sock, 0, 0}};
         nfds_t count = 1;
         int timeout = -1;
-        if (sock < 0) {
+        if (lookup) {
+            timeout = -1; // its thread wakes the worker
+        } else if (sock < 0) {
             timeout = pollTimeout(now, nextAttempt);
         } else if (connecting) {
             fds[1].events = POLLOUT;
@@ -350,6 +523,7 @@ void CZVexClient::Impl::run()
         } else {
             fds[1].events = static_cast<short>(POLLIN | (writeOffset < writeBuffer.size() ? POLLOUT : 0));
             count = 2;
+            timeout = pollTimeout(now, pings.empty() ? nextPing : pings.front().sent + options.keepAliveTimeout);
         }
         if (::poll(fds, count, timeout) < 0 && errno != EINTR) {
             // Nothing sensible to do but pause, so a persistent failure does not spin.
@@ -410,6 +584,11 @@ CZVexClient::~CZVexClient()
     }
     m_impl->wake();
     m_impl->worker.join();
+    // A look-up still running is left to its thread, which frees what it finds; it no longer touches
+    // the descriptor closed below.
+    if (m_impl->lookup) {
+        m_impl->lookup->abandon();
+    }
     ::close(m_impl->wakeFd);
 }
 
@@ -425,10 +604,26 @@ bool CZVexClient::sendPayload(VexPayload payload)
         }
         auto frame = encodeVexFrame(payload);
         m_impl->outboxBytes += frame.size();
-        m_impl->outbox.push_back(std::move(frame));
+        m_impl->outbox.push_back({++m_impl->lastTicket, std::move(frame)});
     }
     m_impl->wake();
     return true;
+}
+
+std::uint64_t CZVexClient::lastSendTicket() const
+{
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->lastTicket;
+}
+
+bool CZVexClient::isDelivered(std::uint64_t ticket) const
+{
+    std::lock_guard lock(m_impl->mutex);
+    if (ticket > m_impl->deliveredTicket) {
+        return false;
+    }
+    return std::none_of(m_impl->lostTickets.begin(), m_impl->lostTickets.end(),
+                        [ticket](const auto& range) { return ticket >= range.first && ticket <= range.second; });
 }
 
 std::optional<VexPayload> CZVexClient::takeMessage(std::uint32_t messageId)
@@ -449,8 +644,7 @@ void CZVexClient::Shutdown()
         std::lock_guard lock(m_impl->mutex);
         m_impl->dropRequested = true;
         m_impl->up = false;
-        m_impl->outbox.clear();
-        m_impl->outboxBytes = 0;
+        m_impl->forgetUndelivered();
     }
     m_impl->wake();
 }

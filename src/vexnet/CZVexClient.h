@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <netdb.h>
 #include <string>
 
 namespace qar
@@ -32,6 +33,12 @@ using VexEventSink = std::function<void(const VexEvent&)>;
 /// state 3 while too much output waits and state 1 with selector 1 when it has drained; 3025 for
 /// every incoming message. State events carry the number of their connection in bits 8-31 of the
 /// selector (see isCurrentEvent). Sends while no connection is up are dropped.
+///
+/// A server that stops answering while connected is taken as lost: the client sends a keep-alive
+/// after every message and whenever the line was quiet for `keepAliveInterval`, and one that stays
+/// unanswered for `keepAliveTimeout` ends the connection. The answers also tell which messages the
+/// server has read (isDelivered). A host name is looked up on a thread of its own that nobody waits
+/// for, so the client's destruction never waits for the name service.
 class CZVexClient final : public IVexLink
 {
 public:
@@ -44,6 +51,12 @@ public:
         std::chrono::milliseconds connectTimeout{3000};
         /// Unsent bytes above which the client reports itself busy.
         std::size_t busyBytes = 256 * 1024;
+        std::chrono::milliseconds keepAliveInterval{2000};
+        std::chrono::milliseconds keepAliveTimeout{3000};
+        /// Looks a host name up (getaddrinfo's contract; the result is freed with freeaddrinfo).
+        /// Tests put a slow one in its place.
+        using Resolver = int (*)(const char* host, const char* service, const addrinfo* hints, addrinfo** result);
+        Resolver resolve = &::getaddrinfo;
     };
 
     /// Starts the worker thread, which begins connecting at once.
@@ -54,6 +67,8 @@ public:
     CZVexClient& operator=(const CZVexClient&) = delete;
 
     bool sendPayload(VexPayload payload) override;
+    std::uint64_t lastSendTicket() const override;
+    bool isDelivered(std::uint64_t ticket) const override;
     std::optional<VexPayload> takeMessage(std::uint32_t messageId) override;
     /// Drops the current connection and the queued output without an event; the client keeps
     /// trying to connect, so a server started later is still found.

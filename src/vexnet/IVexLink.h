@@ -17,6 +17,12 @@ public:
 
     /// Queues one payload for the server. False when it was dropped (no connection): not an error.
     virtual bool sendPayload(VexPayload payload) = 0;
+    /// A number for the payload the last successful sendPayload queued; 0 from a link that cannot tell
+    /// whether the server read it.
+    virtual std::uint64_t lastSendTicket() const { return 0; }
+    /// Whether the server has read the payload of `ticket` (it answered a keep-alive sent after it).
+    /// False while that is not known, and for a payload lost with its connection; true for ticket 0.
+    virtual bool isDelivered(std::uint64_t ticket) const { return ticket == 0; }
     /// Hands out (and forgets) the incoming message announced with `messageId`.
     virtual std::optional<VexPayload> takeMessage(std::uint32_t messageId) = 0;
     /// Drops the current connection and whatever waits to be sent.

@@ -30,36 +30,31 @@ void VexFrameReader::feed(const std::uint8_t* data, std::size_t size)
 
 VexFrameReader::Status VexFrameReader::next(VexPayload& payload)
 {
-    for (;;) {
-        if (m_garbage) {
-            return Status::Garbage;
-        }
-        if (pending() < 4) {
-            return Status::NeedMore;
-        }
-        const std::uint8_t* head = m_buffer.data() + m_start;
-        const std::uint32_t length = static_cast<std::uint32_t>(head[0]) | static_cast<std::uint32_t>(head[1]) << 8 |
-                                     static_cast<std::uint32_t>(head[2]) << 16 |
-                                     static_cast<std::uint32_t>(head[3]) << 24;
-        if (length > kMaxVexPayload) {
-            m_garbage = true;
-            m_buffer.clear();
-            m_start = 0;
-            return Status::Garbage;
-        }
-        if (pending() < 4 + std::size_t{length}) {
-            return Status::NeedMore;
-        }
-        payload.assign(head + 4, head + 4 + length);
-        m_start += 4 + std::size_t{length};
-        if (m_start == m_buffer.size()) {
-            m_buffer.clear();
-            m_start = 0;
-        }
-        if (length != 0) {
-            return Status::Frame;
-        }
+    if (m_garbage) {
+        return Status::Garbage;
     }
+    if (pending() < 4) {
+        return Status::NeedMore;
+    }
+    const std::uint8_t* head = m_buffer.data() + m_start;
+    const std::uint32_t length = static_cast<std::uint32_t>(head[0]) | static_cast<std::uint32_t>(head[1]) << 8 |
+                                 static_cast<std::uint32_t>(head[2]) << 16 | static_cast<std::uint32_t>(head[3]) << 24;
+    if (length > kMaxVexPayload) {
+        m_garbage = true;
+        m_buffer.clear();
+        m_start = 0;
+        return Status::Garbage;
+    }
+    if (pending() < 4 + std::size_t{length}) {
+        return Status::NeedMore;
+    }
+    payload.assign(head + 4, head + 4 + length);
+    m_start += 4 + std::size_t{length};
+    if (m_start == m_buffer.size()) {
+        m_buffer.clear();
+        m_start = 0;
+    }
+    return length != 0 ? Status::Frame : Status::KeepAlive;
 }
 
 } // namespace qar

@@ -16,20 +16,21 @@ inline constexpr std::size_t kMaxVexPayload = 64 * 1024;
 std::vector<std::uint8_t> encodeVexFrame(const VexPayload& payload);
 
 /// Cuts a byte stream into payloads. Bytes may arrive in any pieces; a frame announcing more than
-/// kMaxVexPayload bytes spoils the stream for good (the connection must be dropped). Empty frames
-/// are keep-alives and yield nothing.
+/// kMaxVexPayload bytes spoils the stream for good (the connection must be dropped). An empty frame is
+/// a keep-alive: the client's probe, or the server's answer to it.
 class VexFrameReader
 {
 public:
     enum class Status
     {
-        NeedMore, ///< no complete frame buffered
-        Frame,    ///< one payload handed out
-        Garbage,  ///< the stream is unusable
+        NeedMore,  ///< no complete frame buffered
+        Frame,     ///< one payload handed out
+        KeepAlive, ///< an empty frame
+        Garbage,   ///< the stream is unusable
     };
 
     void feed(const std::uint8_t* data, std::size_t size);
-    /// The next complete payload, if any.
+    /// The next complete frame, if any: a payload or a keep-alive.
     Status next(VexPayload& payload);
     /// Bytes buffered and not yet handed out.
     std::size_t pending() const { return m_buffer.size() - m_start; }

@@ -108,6 +108,35 @@ TEST_F(ServerControlTest, NotifyServerSendsFlagBitsThenClearsAndUpdates)
     }
 }
 
+// Flags go out again with the next notification until the server is seen to have read them: a send
+// dropped for want of a connection, or one the server never answered for.
+TEST_F(ServerControlTest, NotificationTheServerDidNotReadIsToldAgain)
+{
+    auto control = make();
+    const struct
+    {
+        ChangeFlags set;
+        bool connected;
+        std::uint64_t readUpTo; ///< before the notification
+        std::vector<VexPayload> sent;
+    } steps[] = {
+        {{true, false, false}, true, 0, {refresh(0x01)}},
+        {{false, true, false}, true, 0, {refresh(0x01), refresh(0x03)}}, // the first one is still unread
+        {{}, true, 2, {refresh(0x01), refresh(0x03), refresh(0x00)}},
+        {{false, false, true}, false, 3, {refresh(0x01), refresh(0x03), refresh(0x00)}}, // dropped
+        {{}, true, 3, {refresh(0x01), refresh(0x03), refresh(0x00), refresh(0x20)}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(link.sent.size());
+        flags.flags = step.set;
+        link.connected = step.connected;
+        link.readUpTo = step.readUpTo;
+        control.NotifyServer();
+        EXPECT_EQ(link.sent, step.sent);
+        EXPECT_FALSE(flags.flags.units || flags.flags.users || flags.flags.groups);
+    }
+}
+
 TEST_F(ServerControlTest, ConnectionStateMessages)
 {
     const struct

@@ -49,6 +49,10 @@ public:
     static constexpr std::uint32_t kStaleSelector = 0x200;
     int GetState() const override { return state; }
     void SetState(int newState) override { state = newState; }
+    /// Sends are numbered from 1; the server has read those up to `readUpTo` (all unless the test says).
+    std::uint64_t readUpTo = ~std::uint64_t{0};
+    std::uint64_t lastSendTicket() const override { return sent.size(); }
+    bool isDelivered(std::uint64_t ticket) const override { return ticket <= readUpTo; }
 };
 
 /// A server seen by its window or its process, as the test says.

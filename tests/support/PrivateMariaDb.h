@@ -13,8 +13,8 @@ namespace qar::test
 {
 
 /// A MariaDB server of the test's own on privateServerPort(), so stopping it (SIGTERM, SIGSTOP)
-/// disturbs no other test; it goes with the test process however that ends. It runs without grant tables: any user connects. Reached through the data
-/// source kPrivateServerDsn (database "qar").
+/// disturbs no other test; it goes with the test process however that ends. It runs without grant tables: any user
+/// connects. Reached through the data source kPrivateServerDsn (database "qar").
 class PrivateMariaDb
 {
 public:

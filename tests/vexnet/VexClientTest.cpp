@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <csignal>
 #include <mutex>
@@ -173,6 +174,54 @@ TEST(CZVexClient, ServerGoneDropsSendsAndRestartedServerIsFoundAgain)
     const auto start = std::chrono::steady_clock::now();
     client.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+// A server that stops answering (SIGSTOP: the kernel still takes what is sent) is taken as down within
+// a few seconds, and the client knows the server never read what went into the socket meanwhile.
+TEST(CZVexClient, SilentServerIsTakenAsDownAndWhatItNeverReadIsKnown)
+{
+    test::RxServerProcess server;
+    EventLog events;
+    CZVexClient client(loopback(server.port()), events.sink());
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+    ASSERT_TRUE(sendRefresh(client, kRefreshUsers));
+    const std::uint64_t read = client.lastSendTicket();
+    for (int i = 0; i < 100 && !client.isDelivered(read); ++i) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(client.isDelivered(read));
+
+    ::kill(server.process().pid(), SIGSTOP);
+    ASSERT_TRUE(sendRefresh(client, kRefreshUnits));
+    const std::uint64_t unread = client.lastSendTicket();
+    const auto stopped = std::chrono::steady_clock::now();
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateDown));
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);
+    EXPECT_FALSE(client.isDelivered(unread));
+    EXPECT_TRUE(client.isDelivered(read));
+    server.process().stop(SIGKILL);
+}
+
+// The name service may take its time (glibc allows far more than a window may wait): the client goes at
+// once, whatever its look-up is doing.
+TEST(CZVexClient, GoesAtOnceWhileAHostNameIsLookedUp)
+{
+    static std::atomic<bool> asked = false;
+    CZVexClient::Options options = loopback(1);
+    options.host = "qar-server.example";
+    options.resolve = [](const char*, const char*, const addrinfo*, addrinfo**) {
+        asked = true;
+        std::this_thread::sleep_for(3s);
+        return EAI_AGAIN;
+    };
+    auto client = std::make_unique<CZVexClient>(options, VexEventSink{});
+    for (int i = 0; i < 100 && !asked; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(asked);
+    const auto start = std::chrono::steady_clock::now();
+    client.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
 }
 
 // A server speaking something else is left: the stream is dropped and reported down.

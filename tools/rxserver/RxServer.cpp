@@ -229,6 +229,13 @@ bool RxServer::readClient(int fd, Client& client)
             say("client sent garbage " + client.peer);
             return false;
         }
+        if (status == VexFrameReader::Status::KeepAlive) {
+            // Answered at once: the answer tells the client this server still reads, and has read all
+            // it sent before.
+            const auto answer = encodeVexFrame({});
+            client.output.insert(client.output.end(), answer.begin(), answer.end());
+            continue;
+        }
         handlePayload(fd, client, payload);
     }
 }
