@@ -97,6 +97,9 @@ inline constexpr int kCannotOpenDocument = 9031;
 inline constexpr int kNoTextEditor = 9032;
 /// The progress box of a write that takes a while.
 inline constexpr int kSavingChanges = 9040;
+/// The button of a message box that shows or hides the cause of a failure.
+inline constexpr int kShowDetails = 9041;
+inline constexpr int kHideDetails = 9042;
 
 // About box (form 100).
 inline constexpr int kAboutTitle = 10001;

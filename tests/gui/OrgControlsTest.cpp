@@ -4,18 +4,23 @@
 #include "controls/ui/CZMathEdit.h"
 #include "controls/ui/DigitsOnlyEdit.h"
 #include "controls/ui/ScrollNotifyListCtrl.h"
+#include "org/ui/CUnitEditDlg.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QToolTip>
 
 using namespace qar;
 using namespace qar::ui;
@@ -230,6 +235,33 @@ private slots:
         list->scrollToBottom();
         QCoreApplication::sendPostedEvents(&window);
         QCOMPARE(window.notifications, 2);
+    }
+
+    // A unit named with 209 characters: the unit form stays on its screen with OK and Cancel, the parent
+    // list shows the name cut short and its tooltip shows it whole.
+    void unitFormWithALongUnitNameFitsTheScreen()
+    {
+        const std::string name(209, 'W');
+        UnitFormSetup setup;
+        setup.parentId = 101;
+        const std::vector<std::int32_t> groups = {1};
+        const UnitFormModel model(setup, {UnitRow{101, name, 0, 1, true, false, "", 1}}, groups, "(0) (None)");
+        CUnitEditDlg form(model, model.initialForm());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const int screenWidth = form.screen()->availableGeometry().width();
+        QVERIFY2(form.width() <= screenWidth, qPrintable(QString::number(form.width())));
+        for (const char* objectName : {"okButton", "cancelButton"}) {
+            auto* button = test::child<QPushButton>(form, objectName);
+            QVERIFY(button->mapTo(&form, QPoint(button->width(), 0)).x() <= form.width());
+        }
+        auto* parents = test::child<QComboBox>(form, "parentComboBox");
+        const QString whole = QStringLiteral("(1) {1} ") + QString::fromStdString(name) + QStringLiteral(" [ID:101]");
+        QCOMPARE(parents->currentText(), whole);
+        QVERIFY(parents->width() < parents->fontMetrics().horizontalAdvance(whole));
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), parents->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(parents, &help);
+        QCOMPARE(QToolTip::text(), whole);
     }
 };
 

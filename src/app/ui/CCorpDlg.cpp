@@ -1,5 +1,6 @@
 #include "app/ui/CCorpDlg.h"
 
+#include "app/ui/FormFit.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -18,6 +19,7 @@ CCorpDlg::CCorpDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui:
     connect(m_ui->okButton, &QPushButton::clicked, this, &CCorpDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CCorpDlg::reject);
     setCorporation(m_info);
+    FitFormToScreen(this);
 }
 
 CCorpDlg::~CCorpDlg() = default;

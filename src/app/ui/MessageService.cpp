@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextEdit>
 
 namespace qar::ui
 {
@@ -54,6 +55,23 @@ QList<ButtonSpec> buttonsFor(Buttons buttons)
     return {ok};
 }
 
+// The button that shows and hides the details carries Qt's own English words: give it the string
+// table's, in the user's language, each time it turns.
+void labelDetailsButton(QMessageBox& box)
+{
+    for (QAbstractButton* button : box.buttons()) {
+        if (box.buttonRole(button) != QMessageBox::ActionRole) {
+            continue;
+        }
+        button->setObjectName(QStringLiteral("detailsButton"));
+        button->setText(text(str::kShowDetails));
+        QObject::connect(button, &QAbstractButton::clicked, &box, [button, &box] {
+            const auto* shown = box.findChild<QTextEdit*>();
+            button->setText(text(shown != nullptr && shown->isVisible() ? str::kHideDetails : str::kShowDetails));
+        });
+    }
+}
+
 } // namespace
 
 MessageService& MessageService::instance()
@@ -73,6 +91,7 @@ Answer MessageService::show(QWidget* parent, Severity severity, const QString& m
     box.setDefaultButton(specs.front().button);
     if (!details.isEmpty()) {
         box.setDetailedText(details);
+        labelDetailsButton(box);
     }
 
     Answer answer = specs.front().answer;

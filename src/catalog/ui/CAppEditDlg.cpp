@@ -1,6 +1,7 @@
 #include "catalog/ui/CAppEditDlg.h"
 
 #include "app/ShellCommands.h"
+#include "app/ui/FormFit.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -53,6 +54,7 @@ CAppEditDlg::CAppEditDlg(const AppFormModel& model, const AppEntry& entry, bool 
     connect(m_ui->helpButton, &QPushButton::clicked, this, &CAppEditDlg::openHelp);
     connect(m_ui->okButton, &QPushButton::clicked, this, &CAppEditDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CAppEditDlg::reject);
+    FitFormToScreen(this);
 }
 
 CAppEditDlg::~CAppEditDlg() = default;

@@ -1,5 +1,6 @@
 #include "catalog/ui/CHelpViewerDlg.h"
 
+#include "app/ui/FormFit.h"
 #include "app/ui/UiText.h"
 #include "catalog/HelpText.h"
 #include "ui_CHelpViewerDlg.h"
@@ -15,6 +16,7 @@ CHelpViewerDlg::CHelpViewerDlg(QWidget* parent) : QDialog(parent), m_ui(std::mak
 {
     m_ui->setupUi(this);
     applyTextIds(this);
+    FitFormToScreen(this);
 }
 
 CHelpViewerDlg::~CHelpViewerDlg() = default;

@@ -1,6 +1,7 @@
 #include "catalog/ui/CMsgTypeEditDlg.h"
 
 #include "app/ShellCommands.h"
+#include "app/ui/FormFit.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -27,6 +28,7 @@ CMsgTypeEditDlg::CMsgTypeEditDlg(const MsgTypeFormModel& model, const MsgTypeEnt
     connect(m_ui->maskGenButton, &QPushButton::clicked, this, &CMsgTypeEditDlg::startMaskTool);
     connect(m_ui->okButton, &QPushButton::clicked, this, &CMsgTypeEditDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CMsgTypeEditDlg::reject);
+    FitFormToScreen(this);
 }
 
 CMsgTypeEditDlg::~CMsgTypeEditDlg() = default;

@@ -1,5 +1,6 @@
 #include "catalog/ui/CWebsiteEditDlg.h"
 
+#include "app/ui/FormFit.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CatalogIcons.h"
@@ -34,6 +35,7 @@ CWebsiteEditDlg::CWebsiteEditDlg(const WebsiteFormModel& model, const WebsiteEnt
     connect(m_ui->setIconButton, &QPushButton::clicked, this, &CWebsiteEditDlg::setIcon);
     connect(m_ui->okButton, &QPushButton::clicked, this, &CWebsiteEditDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CWebsiteEditDlg::reject);
+    FitFormToScreen(this);
 }
 
 CWebsiteEditDlg::~CWebsiteEditDlg() = default;

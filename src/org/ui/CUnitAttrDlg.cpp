@@ -1,5 +1,6 @@
 #include "org/ui/CUnitAttrDlg.h"
 
+#include "app/ui/FormFit.h"
 #include "app/ui/UiText.h"
 #include "ui_CUnitAttrDlg.h"
 
@@ -21,6 +22,7 @@ CUnitAttrDlg::CUnitAttrDlg(std::int32_t attribute, QWidget* parent)
     m_ui->reservedCheckBox->setEnabled(false);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    FitFormToScreen(this);
 }
 
 CUnitAttrDlg::~CUnitAttrDlg() = default;

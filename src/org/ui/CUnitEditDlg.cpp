@@ -1,5 +1,6 @@
 #include "org/ui/CUnitEditDlg.h"
 
+#include "app/ui/FormFit.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "org/ui/CUnitAttrDlg.h"
@@ -42,6 +43,7 @@ CUnitEditDlg::CUnitEditDlg(const UnitFormModel& form, const UnitForm& fields, QW
     connect(m_ui->setAttributesButton, &QPushButton::clicked, this, &CUnitEditDlg::setAttributes);
     connect(m_ui->okButton, &QPushButton::clicked, this, &CUnitEditDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CUnitEditDlg::reject);
+    FitFormToScreen(this);
 }
 
 CUnitEditDlg::~CUnitEditDlg() = default;
