@@ -15,6 +15,24 @@
 namespace qar
 {
 
+namespace
+{
+
+// A row that did not match is told by its statement without the long WHERE clause of every column.
+std::string describeFailure(const DbError& error)
+{
+    std::string text = error.what();
+    const std::size_t where = text.find(" WHERE ");
+    const std::size_t outcome = text.rfind(": ");
+    if (dynamic_cast<const RowMatchError*>(&error) != nullptr && where != std::string::npos &&
+        outcome != std::string::npos && outcome > where) {
+        text = text.substr(0, where) + text.substr(outcome);
+    }
+    return text;
+}
+
+} // namespace
+
 CUnitUserModel::CUnitUserModel(OrgTables tables, IOrgEffects& effects, OrgTexts texts)
     : m_tables(tables), m_effects(effects), m_texts(std::move(texts))
 {}
@@ -207,7 +225,7 @@ OrgMessage CUnitUserModel::runAtomically(const std::function<OrgMessage()>& writ
         m_atomic = false;
         m_heldEffects.clear();
         m_heldRows.clear();
-        LogDiagnostic(std::string("A change to units and users was not saved, nothing of it stays: ") + e.what());
+        LogDiagnostic("A change to units and users was not saved, nothing of it stays: " + describeFailure(e));
         if (IsConnectionFailure(e)) {
             m_effects.reconnect();
         }
