@@ -217,6 +217,9 @@ private:
     void unitWritten();
     void logUnit(std::int32_t unitId, std::uint8_t action);
     void logUser(std::int32_t userId, std::uint8_t action);
+    /// Throws DbError when the table holds a unit of `code`: another program took it after the form
+    /// checked it, and a second unit of one code would break the tree.
+    void requireUnitCodeFree(std::int32_t code);
     void repointUnitCode(std::int32_t oldCode, std::int32_t newCode);
     void moveUsersToGroup(std::vector<std::int32_t> userIds, std::int32_t group);
     std::string unitNodeText(const UnitRow& unit) const;

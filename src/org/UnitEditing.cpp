@@ -106,6 +106,7 @@ OrgMessage CUnitUserModel::finishAddUnit(const UnitEditSession& /*session*/, con
     return runAtomically([&]() -> OrgMessage {
         CXTableUnit& t = *m_tables.unit;
         ensureOpen(t);
+        requireUnitCodeFree(unit.code);
         t.AddNew();
         t.m_UNIT_ID = unit.code;
         t.m_UNIT_NAME = unit.name;
@@ -219,6 +220,9 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
                              unit.attribute != session.storedAttribute || groupChanged ||
                              unit.weight != session.storedWeight;
 
+        if (codeChanged) {
+            requireUnitCodeFree(unit.code);
+        }
         // A top-level unit moving to another group changes what the groups hold.
         if (unit.parentLevel == 0 && groupChanged) {
             raise(Effect::GroupsChanged);
@@ -299,6 +303,15 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
         }
         return {};
     });
+}
+
+void CUnitUserModel::requireUnitCodeFree(std::int32_t code)
+{
+    CXTableUnit& units = *m_tables.unit;
+    ensureOpen(units);
+    if (!units.SelectKeysWhere(units.m_UNIT_ID, code).empty()) {
+        throw DbError("unit code " + std::to_string(code) + " was taken meanwhile");
+    }
 }
 
 void CUnitUserModel::repointUnitCode(std::int32_t oldCode, std::int32_t newCode)

@@ -153,6 +153,32 @@ TEST_P(UnitUserDbTest, AddsAUnitUnderAUserNodeAsTheUsersSibling)
     EXPECT_TRUE(m_model.unitsChanged());
 }
 
+// Another program takes the code between the form's check and OK, for a new unit and for a unit given a new
+// code: the write fails (253), that program's row stays alone with the code, and nothing of ours is left.
+TEST_P(UnitUserDbTest, ACodeTakenMeanwhileFailsTheAddAndTheCodeChange)
+{
+    for (const bool add : {true, false}) {
+        SCOPED_TRACE(add ? "add" : "code change");
+        db().exec("DELETE FROM [UnitTable]");
+        seed({{100, 0, 1}, {101, 100, 2}});
+        m_events.clear();
+        UnitEditSession session = open(unitNode(101), !add);
+        const auto valid = submit(session, [](UnitForm& f) {
+            f.codeText = "150";
+            f.department = "Research";
+        });
+        ASSERT_TRUE(std::holds_alternative<ValidUnit>(valid));
+        db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [GROUP_ID]) VALUES (150, 'x', 0, 1)");
+        const ValidUnit& unit = std::get<ValidUnit>(valid);
+        EXPECT_EQ((add ? m_model.finishAddUnit(session, unit) : m_model.finishEditUnit(session, unit)).messageId, 253);
+        EXPECT_EQ(query("SELECT [UNIT_ID], [UNIT_NAME] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+                  rows({{"100", "d100"}, {"101", "d101"}, {"150", "x"}}));
+        EXPECT_FALSE(m_model.tree().hasChildren(unitNode(101)));
+        EXPECT_TRUE(m_events.empty());
+    }
+    EXPECT_TRUE(changeRows().empty());
+}
+
 TEST_P(UnitUserDbTest, MovingAUnitDeeperShiftsItsWholeSubtree)
 {
     seed({{100, 0, 1}, {110, 0, 1}, {111, 110, 2}, {112, 111, 3}}, {{10001, 112}});
