@@ -151,6 +151,8 @@ public:
     void userWritten();
     /// A change row for a user (written only while the server runs); throws DbError.
     void logUserChange(std::int32_t userId, std::uint8_t action) { logUser(userId, action); }
+    /// Runs a user write with its change rows as one transaction (see runAtomically).
+    OrgMessage runUserWrite(const std::function<OrgMessage()>& write) { return runAtomically(write); }
 
     // Commands of the page.
     /// "Edit": 162 or 159, or which editor to open.

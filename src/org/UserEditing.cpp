@@ -74,9 +74,8 @@ void removeFirst(std::vector<std::int32_t>& ids, std::int32_t id)
 
 void CUnitUserModel::userWritten()
 {
-    m_usersChanged = true;
-    m_effects.setUsersChanged();
-    m_effects.updateServiceButtons();
+    raise(Effect::UsersChanged);
+    raise(Effect::ServiceButtons);
 }
 
 UserEditing::UserEditing(CUnitUserModel& page, UserEditEnvironment environment)
@@ -157,7 +156,9 @@ OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const 
     storeExtendedData(user);
     const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
     m_page.recordChangedUser(user.id);
-    try {
+    // The row and its change row are one transaction: a failure leaves neither, and the tree is built
+    // again from the tables.
+    return m_page.runUserWrite([&]() -> OrgMessage {
         CXTableUser& t = *m_page.tables().user;
         if (!t.IsOpen()) {
             t.Open();
@@ -166,7 +167,7 @@ OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const 
         writeColumns(t, user, password);
         t.m_MACHINE_ID = 0;
 
-        // The node goes in before the row is committed; a failed commit leaves it until the next build.
+        // The node goes in before the row is written; a failed write builds the tree again.
         if (const auto unit = index.unitNodes.find(user.unit); unit != index.unitNodes.end()) {
             std::string text;
             AppendUserNodeText(text, m_page.texts(), {user.id, user.name, user.status});
@@ -189,10 +190,8 @@ OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const 
         m_page.logUserChange(user.id, kActAdded);
         t.Close();
         t.Open();
-    } catch (const DbError&) {
-        return {str::kOperationFailed, {}};
-    }
-    return {};
+        return {};
+    });
 }
 
 std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
@@ -323,33 +322,33 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
         ++index.groupUserCount[user.group];
     }
 
-    try {
-        t.Edit();
-        writeColumns(t, user, password);
-        const RowWrite written = UpdateRow(t);
-        if (written == RowWrite::AlreadyGone) {
-            return rowNotMatched(true);
+    // The row and its change rows are one transaction: a failure leaves none of them.
+    return m_page.runUserWrite([&]() -> OrgMessage {
+        try {
+            t.Edit();
+            writeColumns(t, user, password);
+            const RowWrite written = UpdateRow(t);
+            if (written == RowWrite::AlreadyGone) {
+                return rowNotMatched(true);
+            }
+            if (written == RowWrite::NothingChanged) {
+                return {};
+            }
+        } catch (const RowMatchError& e) {
+            if (e.matchedRows() != 0) {
+                throw;
+            }
+            return rowNotMatched(false);
         }
-        if (written == RowWrite::NothingChanged) {
-            return {};
-        }
-    } catch (const RowMatchError& e) {
-        return e.matchedRows() == 0 ? rowNotMatched(false) : OrgMessage{str::kOperationFailed, {}};
-    } catch (const DbError&) {
-        return {str::kOperationFailed, {}};
-    }
-    m_page.userWritten();
-    try {
+        m_page.userWritten();
         if (idChanged) {
             m_page.logUserChange(old.id, kActDeleted);
             m_page.logUserChange(user.id, kActAdded);
         } else if (changed) {
             m_page.logUserChange(user.id, kActModified);
         }
-    } catch (const DbError&) {
-        return {str::kOperationFailed, {}};
-    }
-    return {};
+        return {};
+    });
 }
 
 } // namespace qar

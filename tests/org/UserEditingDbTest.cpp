@@ -203,6 +203,32 @@ TEST_P(UserEditingDbTest, ANewIdLogsTheOldOneDeletedThenTheNewOneAdded)
     EXPECT_EQ(std::count(ids.begin(), ids.end(), 10010), 1);
 }
 
+// The change rows cannot be written: the user's row goes with them, for a new user and for a new id, and
+// the tree shows the table again.
+TEST_P(UserEditingDbTest, AUserRowStaysOnlyWithItsChangeRows)
+{
+    UserEditing e = editing();
+    const test::Rows before = db().query("SELECT [USER_ID], [UNIT_ID] FROM [BaseTable] ORDER BY [USER_ID]");
+    db().exec("ALTER TABLE [ChangeTable] RENAME TO [Away]");
+    for (const bool edit : {false, true}) {
+        SCOPED_TRACE(edit ? "new id" : "new user");
+        const OrgTree::NodeId node = edit ? userNode(10001) : m_model.index().unitNodes.at(102);
+        EXPECT_EQ(save(e, node, edit,
+                       [](UserForm& f) {
+                           f.userIdText = "10010";
+                           f.name = "New";
+                           f.password = f.passwordAgain = "pw";
+                       })
+                      .messageId,
+                  str::kOperationFailed);
+        EXPECT_EQ(db().query("SELECT [USER_ID], [UNIT_ID] FROM [BaseTable] ORDER BY [USER_ID]"), before);
+        EXPECT_EQ(userNode(10010), OrgTree::kNone);
+        EXPECT_NE(userNode(10001), OrgTree::kNone);
+        EXPECT_TRUE(m_events.empty());
+    }
+    db().exec("ALTER TABLE [Away] RENAME TO [ChangeTable]");
+}
+
 TEST_P(UserEditingDbTest, APasswordAloneIsWrittenWithoutAChangeRowAndNothingChangedWritesNothing)
 {
     UserEditing e = editing("");
