@@ -41,89 +41,46 @@ TEST(NormalizeApp, KeepsOnlyTheLoginDataOfAPasswordedKind)
     }
 }
 
+// The boxes are written as three letters (password, e-mail, unitive), the enabled controls as five
+// (those three, the B-S login, the C-S title); '-' for a box cleared or a control disabled.
 TEST(AppFormRules, EnableAndClearAsTheTypeAndBoxesSay)
 {
     struct Case
     {
         const char* name;
         AppKind kind;
-        bool password, email, unitive;
+        std::string boxes;
         std::optional<AppBox> clicked;
-        bool expectPassword, expectEmail, expectUnitive;
-        AppControls enabled;
+        std::string expectBoxes, expectEnabled;
     };
     using K = AppKind;
     const Case cases[] = {
-        {"automatic clears the password", K::Auto, true, true, true, {}, false, false, false, {}},
-        {"no type is automatic", K::None, true, false, false, {}, false, false, false, {}},
-        {"browser/server without password", K::BrowserServer, false, true, true, {}, false, false, false, {true}},
-        {"browser/server with password",
-         K::BrowserServer,
-         true,
-         false,
-         false,
-         {},
-         true,
-         false,
-         false,
-         {true, true, true, true, false}},
-        {"client/server with password",
-         K::ClientServer,
-         true,
-         false,
-         false,
-         {},
-         true,
-         false,
-         false,
-         {true, true, true, false, true}},
-        {"ticking e-mail clears unitive",
-         K::ClientServer,
-         true,
-         true,
-         true,
-         AppBox::SystemEmail,
-         true,
-         true,
-         false,
-         {true, true, true, false, true}},
-        {"ticking unitive clears e-mail",
-         K::BrowserServer,
-         true,
-         true,
-         true,
-         AppBox::Unitive,
-         true,
-         false,
-         true,
-         {true, true, true, true, false}},
-        {"clearing the password clears both",
-         K::BrowserServer,
-         false,
-         true,
-         true,
-         AppBox::NeedPassword,
-         false,
-         false,
-         false,
-         {true}},
+        {"automatic clears the password", K::Auto, "peu", {}, "---", "-----"},
+        {"no type is automatic", K::None, "p--", {}, "---", "-----"},
+        {"browser/server without password", K::BrowserServer, "-eu", {}, "---", "p----"},
+        {"browser/server with password", K::BrowserServer, "p--", {}, "p--", "peub-"},
+        {"client/server with password", K::ClientServer, "p--", {}, "p--", "peu-c"},
+        {"ticking e-mail clears unitive", K::ClientServer, "peu", AppBox::SystemEmail, "pe-", "peu-c"},
+        {"ticking unitive clears e-mail", K::BrowserServer, "peu", AppBox::Unitive, "p-u", "peub-"},
+        {"clearing the password clears both", K::BrowserServer, "-eu", AppBox::NeedPassword, "---", "p----"},
+    };
+    const auto letters = [](std::initializer_list<bool> on) {
+        std::string s;
+        for (const bool b : on) {
+            s += b ? "peubc"[s.size()] : '-';
+        }
+        return s;
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         AppForm f;
         f.kind = c.kind;
-        f.needPassword = c.password;
-        f.systemEmail = c.email;
-        f.unitive = c.unitive;
+        f.needPassword = c.boxes[0] != '-';
+        f.systemEmail = c.boxes[1] != '-';
+        f.unitive = c.boxes[2] != '-';
         const AppControls on = c.clicked ? AppBoxClicked(f, *c.clicked) : ApplyAppRules(f);
-        EXPECT_EQ(f.needPassword, c.expectPassword);
-        EXPECT_EQ(f.systemEmail, c.expectEmail);
-        EXPECT_EQ(f.unitive, c.expectUnitive);
-        EXPECT_EQ(on.needPassword, c.enabled.needPassword);
-        EXPECT_EQ(on.systemEmail, c.enabled.systemEmail);
-        EXPECT_EQ(on.unitive, c.enabled.unitive);
-        EXPECT_EQ(on.bsLogin, c.enabled.bsLogin);
-        EXPECT_EQ(on.csTitle, c.enabled.csTitle);
+        EXPECT_EQ(letters({f.needPassword, f.systemEmail, f.unitive}), c.expectBoxes);
+        EXPECT_EQ(letters({on.needPassword, on.systemEmail, on.unitive, on.bsLogin, on.csTitle}), c.expectEnabled);
     }
 }
 
