@@ -79,15 +79,5 @@ TEST(VexFrame, TruncatedFrameWaitsAndOversizedLengthSpoilsTheStream)
     EXPECT_EQ(payload.size(), kMaxVexPayload);
 }
 
-// How the server prints the flags of a refresh notification: known ones by name, others in hex.
-TEST(VexProtocol, FlagNames)
-{
-    const std::pair<std::uint32_t, const char*> cases[] = {
-        {0, "none"}, {0x23, "units users groups"}, {0x41, "units 0x40"}, {0x80000104, "0x4 0x100 0x80000000"}};
-    for (const auto& [flags, names] : cases) {
-        EXPECT_EQ(refreshFlagNames(flags), names) << std::hex << flags;
-    }
-}
-
 } // namespace
 } // namespace qar
