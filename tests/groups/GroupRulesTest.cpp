@@ -111,34 +111,15 @@ TEST(GroupForm, ChecksOkInItsOrder)
     }
 }
 
-TEST(GroupForm, AddressTextsOfEveryShape)
+// The address parser's own cases are the text utilities' tests; here both fields must go through it.
+TEST(GroupForm, AddressTextsAreStoredAsNumbersAndComparedAsShown)
 {
-    struct Case
-    {
-        const char* text;
-        std::uint32_t stored;
-    };
-    const Case cases[] = {
-        {"10.0.0.256", ParseDottedIPv4("10.0.1.0")}, // parts are not checked against 255
-        {"10.0.0", 0},
-        {"10.0.0.x", 0},
-        {"", 0},
-        {"0.0.0.0", 0},
-        {"255.255.255.255", 0xFFFFFFFFu},
-        {"1.2.3.4.5", 0},
-        {" 1.2.3.4", 0},
-        {"1..3.4", 0},
-        {"192.168.1.20", 0xC0A80114u},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        GroupFields f = fields("1");
-        f.ftpIpText = c.text;
-        f.cwaIpText = c.text;
-        const auto g = std::get<GroupRecord>(AcceptGroupFields(f));
-        EXPECT_EQ(g.ftpIp, c.stored);
-        EXPECT_EQ(g.cwaIp, c.stored);
-    }
+    GroupFields f = fields("1");
+    f.ftpIpText = "192.168.1.20";
+    f.cwaIpText = "10.0.0.256"; // parts are not checked against 255
+    const auto g = std::get<GroupRecord>(AcceptGroupFields(f));
+    EXPECT_EQ(g.ftpIp, 0xC0A80114u);
+    EXPECT_EQ(g.cwaIp, ParseDottedIPv4("10.0.1.0"));
     // An edit compares the addresses as the editor shows them.
     GroupRecord stored{3, "A", "u", 0x0A000100u, 0, 0, 0};
     GroupRecord edited = stored;
