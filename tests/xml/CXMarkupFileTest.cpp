@@ -222,16 +222,6 @@ TEST(CXMarkupFile, GetAttributeIntReadsLeadingDigits)
     EXPECT_EQ(doc.GetAttributeInt("missing"), 0);
 }
 
-TEST(CXMarkupFile, SkeletonFileHoldsDeclarationAndEmptyRoot)
-{
-    TempDir dir;
-    ScopedLcid big5(1028);
-    ASSERT_TRUE(qar::WriteSkeletonFile(dir.file("5_QARs.xml"), "QAR_APPS"));
-    EXPECT_EQ(readFile(dir.file("5_QARs.xml")),
-              "<?xml version=\"1.0\" encoding=\"BIG5\" standalone=\"yes\"?>\r\n<QAR_APPS></QAR_APPS>\r\n");
-    EXPECT_FALSE(qar::WriteSkeletonFile(dir.file("none/5_QARs.xml"), "R"));
-}
-
 TEST(Encoding, ConvertsBetweenBig5AndGb)
 {
     EXPECT_EQ(qar::BigToGb("id " + kBig5China + "!"), "id " + kGbChina + "!");
