@@ -36,15 +36,22 @@ std::optional<PageKind> PageForEntry(int index, bool systemManager)
     return e.page;
 }
 
-MainLayout ComputeMainLayout(int width, int height, int buttonWidth, int buttonHeight)
+namespace
 {
-    constexpr int kMargin = 8;
-    constexpr int kTop = 5;
-    constexpr int kBottomReserve = 36; // room for the button row below the side bar and the pages
-    constexpr int kButtonTopFromBottom = 28;
-    constexpr int kButtonGap = 5;
+constexpr int kMargin = 8;
+constexpr int kTop = 5;
+constexpr int kBottomReserve = 36; // room for the button row below the side bar and the pages
+constexpr int kButtonTopFromBottom = 28;
+constexpr int kButtonGap = 5;
+constexpr int kShownButtons = 4;        // Configuration, Option, Name, Start Service
+constexpr int kMinimumPageHeight = 320; // the units-and-users page's column of six buttons and its find bar
+} // namespace
 
+MainLayout ComputeMainLayout(int width, int height, int buttonWidth, int buttonHeight, int statusHeight)
+{
     MainLayout layout;
+    layout.statusLine = {0, height - statusHeight, width, statusHeight};
+    height -= statusHeight;
     const int bottom = height - kBottomReserve;
     layout.sideBar = {kMargin, kTop, 90, bottom - kTop};
     layout.pageArea = {103, kTop, width - 111, bottom - kTop};
@@ -56,6 +63,13 @@ MainLayout ComputeMainLayout(int width, int height, int buttonWidth, int buttonH
         layout.buttons[i] = {x, height - kButtonTopFromBottom, buttonWidth, buttonHeight};
     }
     return layout;
+}
+
+Rect MinimumMainSize(int buttonWidth, int statusHeight)
+{
+    const int width = kMargin + kShownButtons * buttonWidth + (kShownButtons - 1) * kButtonGap + kMargin;
+    const int height = kTop + kMinimumPageHeight + kBottomReserve + statusHeight;
+    return {0, 0, width, height};
 }
 
 } // namespace qar

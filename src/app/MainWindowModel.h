@@ -70,10 +70,16 @@ struct MainLayout
     Rect sideBar;
     Rect pageArea;               ///< also the rectangle of every page
     std::array<Rect, 5> buttons; ///< indexed by BottomButton
+    Rect statusLine;             ///< the full width below the buttons
 };
 
 /// Side bar on the left, the page area beside it, the buttons along the bottom, every button the size
-/// of the Help button.
-MainLayout ComputeMainLayout(int width, int height, int buttonWidth, int buttonHeight);
+/// of the Help button, and below them a status line `statusHeight` high (the rest is laid out as in a
+/// client area that much lower).
+MainLayout ComputeMainLayout(int width, int height, int buttonWidth, int buttonHeight, int statusHeight = 0);
+
+/// The smallest client area at which every shown bottom button (Configuration to Start Service; Help
+/// stays hidden) is whole and the pages keep a usable height.
+Rect MinimumMainSize(int buttonWidth, int statusHeight);
 
 } // namespace qar

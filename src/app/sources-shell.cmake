@@ -4,7 +4,8 @@ list(APPEND sources
     ${PROJECT_SOURCE_DIR}/src/resources/StringTable.cpp
     MainWindowModel.cpp
     ShellCommands.cpp
-    StartUp.cpp)
+    StartUp.cpp
+    StatusLine.cpp)
 if(TARGET qarcore_settings)
     list(APPEND app_libs qarcore_settings)
 endif()

@@ -112,7 +112,10 @@ void CXDatabase::Open(const std::string& connect)
     m_inTransaction = false;
     const std::string quote = getInfoText(m_dbc.get(), SQL_IDENTIFIER_QUOTE_CHAR);
     m_quote = (quote == " ") ? std::string() : quote;
-    m_engine = engineFromName(getInfoText(m_dbc.get(), SQL_DBMS_NAME));
+    const std::string dbmsName = getInfoText(m_dbc.get(), SQL_DBMS_NAME);
+    const std::string dbmsVersion = getInfoText(m_dbc.get(), SQL_DBMS_VER);
+    m_dbms = dbmsVersion.empty() ? dbmsName : dbmsName + " " + dbmsVersion;
+    m_engine = engineFromName(dbmsName);
     if (m_engine == DbEngine::Other) {
         m_engine = engineFromName(getInfoText(m_dbc.get(), SQL_DRIVER_NAME));
     }
@@ -126,6 +129,7 @@ void CXDatabase::Close() noexcept
     m_dbc.reset();
     m_open = false;
     m_quote.clear();
+    m_dbms.clear();
     m_engine = DbEngine::Other;
 }
 

@@ -37,6 +37,9 @@ public:
     /// The driver's identifier quote (`"` for SQLite, "`" for MariaDB), empty when it reports none.
     const std::string& identifierQuote() const { return m_quote; }
     DbEngine engine() const { return m_engine; }
+    /// The database product and its version as the driver names them ("SQLite 3.40.1"), empty while
+    /// closed.
+    const std::string& dbmsDescription() const { return m_dbms; }
     /// `sql` with every '[' and ']' replaced by the identifier quote.
     std::string quoteBrackets(std::string_view sql) const;
 
@@ -73,6 +76,7 @@ private:
     bool m_inTransaction = false;
     bool m_rollbackOnly = false;
     std::string m_quote;
+    std::string m_dbms;
     DbEngine m_engine = DbEngine::Other;
 };
 

@@ -121,6 +121,12 @@ inline constexpr int kSideApplications = 10213;
 inline constexpr int kSideWebsites = 10214;
 inline constexpr int kSideMessageExtend = 10215;
 inline constexpr int kNoticeForbiddenFormat = 10220;
+/// Status line: "%s" the data source, then the database product or "not connected".
+inline constexpr int kStatusDataSourceFormat = 10230;
+inline constexpr int kStatusNotConnected = 10231;
+inline constexpr int kStatusServerRunning = 10232;
+inline constexpr int kStatusServerStopped = 10233;
+inline constexpr int kStatusServerElsewhere = 10234;
 
 // Units and users page (form 129), unit form (135), unit attribute form (136), search form (137).
 inline constexpr int kOrgPageLabel = 12901;

@@ -55,6 +55,11 @@ private slots:
             QCOMPARE(child<QPushButton>(dlg, "cancelButton")->isVisible(), cancelAllowed);
             QCOMPARE(child<QPushButton>(dlg, "okCenterButton")->isVisible(), !cancelAllowed);
             QCOMPARE(child<QLineEdit>(dlg, "websiteEdit")->text(), QStringLiteral("http://"));
+            // Enter in a field accepts, as OK does: the confirmation, then the form closes.
+            type(dlg, "Acme", "http://acme");
+            QTest::keyClick(child<QLineEdit>(dlg, "websiteEdit"), Qt::Key_Return);
+            QCOMPARE(dlg.result(), static_cast<int>(QDialog::Accepted));
+            QVERIFY(MessageService::instance().lastText().startsWith(QStringLiteral("Your company name is:")));
         }
     }
 

@@ -9,7 +9,9 @@
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 using namespace qar;
 using namespace qar::ui;
@@ -115,11 +117,23 @@ private slots:
         QVERIFY(dlg.initialise());
         dlg.show();
         dlg.resize(900, 600);
-        QCOMPARE(child<QListWidget>(dlg, "sideBarList")->geometry(), QRect(8, 5, 90, 559));
-        QCOMPARE(dlg.page(PageKind::Groups)->geometry(), QRect(103, 5, 789, 559));
+        // The status line takes the bottom; the rest is laid out above it as before.
+        auto* status = child<QStatusBar>(dlg, "statusLine");
+        const int line = status->height();
+        QVERIFY(line > 10);
+        QCOMPARE(status->geometry(), QRect(0, 600 - line, 900, line));
+        QCOMPARE(child<QListWidget>(dlg, "sideBarList")->geometry(), QRect(8, 5, 90, 559 - line));
+        QCOMPARE(dlg.page(PageKind::Groups)->geometry(), QRect(103, 5, 789, 559 - line));
         auto* help = child<QPushButton>(dlg, "helpButton");
         QCOMPARE(help->x(), 8 + 5 * (help->width() + 5));
         QVERIFY(!help->isVisible());
+        // Made as small as it goes, every shown button is still whole, above the status line.
+        dlg.resize(100, 100);
+        QCOMPARE(dlg.size(), dlg.minimumSize());
+        for (const char* name : {"configurationButton", "optionButton", "nameButton", "startServiceButton"}) {
+            const QRect button = child<QPushButton>(dlg, name)->geometry();
+            QVERIFY2(button.right() < dlg.width() && button.bottom() < status->y() && button.width() >= 100, name);
+        }
         QTest::keyClick(&dlg, Qt::Key_Escape);
         QTest::keyClick(&dlg, Qt::Key_Return);
         QTest::keyClick(&dlg, Qt::Key_Enter);
@@ -160,11 +174,12 @@ private slots:
         {
             const char* name;
             bool installed, running, firstRun, configEnabled, startVisible, startEnabled;
+            const char* server;
         } cases[] = {
-            {"remote start", false, false, false, false, false, true},
-            {"beside a stopped server", true, false, false, true, true, true},
-            {"beside a running server", true, true, false, true, true, false},
-            {"first run", true, false, true, true, true, false},
+            {"remote start", false, false, false, false, false, true, "Server: not on this machine"},
+            {"beside a stopped server", true, false, false, true, true, true, "Server: stopped"},
+            {"beside a running server", true, true, false, true, true, false, "Server: running"},
+            {"first run", true, true, true, true, true, false, "Server: running"},
         };
         for (const auto& c : cases) {
             init();
@@ -181,6 +196,10 @@ private slots:
             QVERIFY2(child<QPushButton>(dlg, "optionButton")->isEnabled() == c.configEnabled, c.name);
             QVERIFY2(start->isVisible() == c.startVisible, c.name);
             QVERIFY2(start->isEnabled() == c.startEnabled, c.name);
+            QCOMPARE(child<QLabel>(dlg, "serverStatusLabel")->text(), QString::fromLatin1(c.server));
+            // The test host's data source does not exist: it is named, and said to be not connected.
+            QCOMPARE(child<QLabel>(dlg, "dataSourceStatusLabel")->text(),
+                     QStringLiteral("Data source QarNoSuchSource (not connected)"));
             if (c.installed && !c.firstRun) {
                 m_launcher.launched.clear();
                 QTest::mouseClick(child<QPushButton>(dlg, "optionButton"), Qt::LeftButton);
@@ -253,6 +272,37 @@ private slots:
             // Code 546, then the change flags (none changed on these pages).
             QCOMPARE(link.sent, (std::vector<VexPayload>{{0x22, 0x02, 0, 0, 0, 0}}));
         }
+    }
+
+    // On screen (not headless): a failure has the warning sign and a question the question mark, and a
+    // short text does not make a box narrower than its caption.
+    void messageBoxesShowTheirKindAndTheWholeCaption()
+    {
+        MessageService::instance().setHeadless(false);
+        const struct
+        {
+            Severity severity;
+            QMessageBox::Icon icon;
+        } cases[] = {{Severity::Error, QMessageBox::Warning}, {Severity::Question, QMessageBox::Question}};
+        for (const auto& c : cases) {
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            int width = 0;
+            int captionWidth = 0;
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box != nullptr);
+                icon = box->icon();
+                width = box->width();
+                QFont bold = box->font();
+                bold.setBold(true);
+                captionWidth = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+                box->button(QMessageBox::Ok)->click();
+            });
+            MessageService::instance().show(nullptr, c.severity, QStringLiteral("No."), Buttons::OkCancel);
+            QCOMPARE(icon, c.icon);
+            QVERIFY2(width > captionWidth + 100, qPrintable(QString::number(width)));
+        }
+        MessageService::instance().setHeadless(true);
     }
 
     void aboutIsOfferedInTheWindowsMenu()

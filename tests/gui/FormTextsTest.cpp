@@ -239,8 +239,11 @@ private slots:
         forms.push_back(std::make_unique<CRoleEditDlg>(roleForm, roleForm.initialForm({})));
         for (const auto& form : forms) {
             for (const QString& t : shownTexts(form.get())) {
-                // The notice label is filled from a format with the entry's name.
-                if (form->objectName() == QLatin1String("mainDialog") && t.contains(QLatin1Char('"'))) {
+                // The notice label is filled from a format with the entry's name, the status line from one
+                // with the data source's.
+                const QString dataSource = text(str::kStatusDataSourceFormat).section(QLatin1Char('%'), 0, 0);
+                if (form->objectName() == QLatin1String("mainDialog") &&
+                    (t.contains(QLatin1Char('"')) || t.startsWith(dataSource))) {
                     continue;
                 }
                 // So is the user form's sign-domain line, with the domain.

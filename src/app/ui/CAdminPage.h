@@ -28,6 +28,8 @@ public:
 
     /// The page's "Refresh" command: reload its data from the database or its files.
     virtual void refresh() {}
+    /// The refresh timer has read the tables again: a page showing their rows brings itself up to date.
+    virtual void connectionRefreshed() {}
     /// After a first-run set-up: update the page's buttons and select its first item.
     virtual void selectFirstItem() {}
 

@@ -36,6 +36,8 @@ void CCorpDlg::showEvent(QShowEvent* event)
     m_ui->okButton->setVisible(m_cancelAllowed);
     m_ui->cancelButton->setVisible(m_cancelAllowed);
     m_ui->okCenterButton->setVisible(!m_cancelAllowed);
+    // Enter in either field accepts, as OK would.
+    (m_cancelAllowed ? m_ui->okButton : m_ui->okCenterButton)->setDefault(true);
     QDialog::showEvent(event);
     if (m_autoAccept) {
         // Posted, so the form is seen briefly before it closes.
@@ -47,7 +49,7 @@ void CCorpDlg::accept()
 {
     const CorporationInfo typed{toAnsi(m_ui->nameEdit->text()), toAnsi(m_ui->websiteEdit->text())};
     if (const auto error = ValidateCorporation(typed)) {
-        MessageService::instance().information(this, *error);
+        MessageService::instance().error(this, *error);
         return;
     }
     if (!m_autoAccept) {

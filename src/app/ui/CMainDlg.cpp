@@ -2,9 +2,11 @@
 
 #include "app/ShellCommands.h"
 #include "app/ShellHost.h"
+#include "app/StatusLine.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CAdminPage.h"
 #include "app/ui/CCorpDlg.h"
+#include "app/ui/CStatusLine.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
@@ -67,6 +69,9 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
         b->setDefault(false);
     }
     loadImages();
+    m_statusLine = new CStatusLine(this);
+    const Rect smallest = MinimumMainSize(m_buttonSize.width(), m_statusLine->sizeHint().height());
+    setMinimumSize(smallest.width, smallest.height);
 
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setObjectName(QStringLiteral("refreshTimer"));
@@ -191,6 +196,7 @@ bool CMainDlg::initialise()
     UpdateServiceButtons();
 
     m_dbOpened = m_host.openDatabase();
+    showDataSource();
     if (!m_dbOpened) {
         MessageService::instance().error(this, str::kUnableToOpenDb, connectionFailure());
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -273,7 +279,8 @@ void CMainDlg::layoutWindow()
     if (m_ui->sideBarList->count() == 0) {
         return; // not filled yet: initialisation lays the window out once it is
     }
-    const MainLayout layout = ComputeMainLayout(width(), height(), m_buttonSize.width(), m_buttonSize.height());
+    const MainLayout layout = ComputeMainLayout(width(), height(), m_buttonSize.width(), m_buttonSize.height(),
+                                                m_statusLine->sizeHint().height());
     const auto toQRect = [](const Rect& r) { return QRect(r.x, r.y, r.width, r.height); };
 
     m_ui->sideBarList->setGeometry(toQRect(layout.sideBar));
@@ -289,6 +296,7 @@ void CMainDlg::layoutWindow()
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         buttons[i]->setGeometry(toQRect(layout.buttons[i]));
     }
+    m_statusLine->setGeometry(toQRect(layout.statusLine));
     m_ui->noticeLabel->setVisible(!m_options.systemManager);
     showSelectedPage();
 }
@@ -388,6 +396,11 @@ void CMainDlg::postInitialise()
 void CMainDlg::onRefreshTimer()
 {
     m_host.refreshConnection();
+    for (CAdminPage* p : m_pages) {
+        if (p != nullptr) {
+            p->connectionRefreshed();
+        }
+    }
 }
 
 void CMainDlg::reconnectNow()
@@ -429,6 +442,20 @@ void CMainDlg::setStartServiceButton(const ServiceButtonState& state)
 {
     m_ui->startServiceButton->setEnabled(state.enabled);
     m_ui->startServiceButton->setVisible(state.visible);
+    // The button says whether the server runs (enabled only while it does not), except in a first run,
+    // where it is off either way.
+    const bool running = m_options.firstRun ? m_server->IsServerRunning() : !state.enabled;
+    const ServerState server = DecideServerState(running, state.visible, !m_options.serverAddress.empty());
+    m_statusLine->setServerState(text(ServerStateTextId(server)));
+}
+
+void CMainDlg::showDataSource()
+{
+    const CXDatabase& db = m_host.session().database();
+    const QString product = db.IsOpen() && !db.dbmsDescription().empty() ? QString::fromStdString(db.dbmsDescription())
+                                                                         : text(str::kStatusNotConnected);
+    m_statusLine->setDataSource(formatText(str::kStatusDataSourceFormat,
+                                           {fromAnsi(DataSourceName(m_host.session().connectString())), product}));
 }
 
 void CMainDlg::ClearChangeFlags()

@@ -30,6 +30,7 @@ namespace qar::ui
 {
 
 class CAdminPage;
+class CStatusLine;
 class Launcher;
 class TreeRefreshFilter;
 
@@ -79,6 +80,8 @@ public:
     DomainUserFile& domainUsers() { return *m_domainUsers; }
 
     CAdminPage* page(PageKind kind) const;
+    /// The status line along the bottom: data source, server state, what the last change wrote.
+    CStatusLine* statusLine() const { return m_statusLine; }
     /// Image `index` of the 16 x 16 list shared with the units-and-users tree.
     QIcon smallImage(int index) const;
     QIcon largeImage(int index) const;
@@ -113,6 +116,7 @@ private:
     void onRefreshTimer();
     void showAbout();
     void launchStartService();
+    void showDataSource();
 
     std::unique_ptr<Ui::CMainDlg> m_ui;
     StartOptions m_options;
@@ -123,6 +127,7 @@ private:
     bool m_pagesLoaded = false; ///< the post-initialisation step has loaded the pages
     QSize m_buttonSize;
     QTimer* m_refreshTimer = nullptr;
+    CStatusLine* m_statusLine = nullptr;
     QList<QIcon> m_largeImages;
     QList<QIcon> m_smallImages;
     std::array<CAdminPage*, kPageCreationOrder.size()> m_pages{};

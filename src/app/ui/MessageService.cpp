@@ -4,6 +4,8 @@
 #include "resources/StringIds.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextEdit>
@@ -22,9 +24,9 @@ QMessageBox::Icon iconFor(Severity severity)
     case Severity::Question:
         return QMessageBox::Question;
     case Severity::Warning:
-        return QMessageBox::Warning;
     case Severity::Error:
-        return QMessageBox::Critical;
+        // A refused entry or a failed write is something to put right, not a crash: the warning sign.
+        return QMessageBox::Warning;
     }
     return QMessageBox::NoIcon;
 }
@@ -72,6 +74,21 @@ void labelDetailsButton(QMessageBox& box)
     }
 }
 
+/// Room a title bar takes besides its text: the window icon, the buttons, the margins.
+constexpr int kTitleBarExtras = 160;
+
+/// Widens a box to its caption: sized to a short text, the window manager would cut the title short.
+void fitTitle(QMessageBox& box)
+{
+    QFont font = box.font();
+    font.setBold(true); // title bars are commonly bold
+    const int wanted = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleBarExtras;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+}
+
 } // namespace
 
 MessageService& MessageService::instance()
@@ -89,6 +106,7 @@ Answer MessageService::show(QWidget* parent, Severity severity, const QString& m
         box.addButton(choice.button)->setText(text(choice.textId));
     }
     box.setDefaultButton(specs.front().button);
+    fitTitle(box);
     if (!details.isEmpty()) {
         box.setDetailedText(details);
         labelDetailsButton(box);

@@ -129,7 +129,7 @@ void CAppEditDlg::openHelp()
 {
     const std::string help = ProgramPath("\\AppConf.mht");
     if (!FileExists(help)) {
-        MessageService::instance().information(this, str::kFileNotExist);
+        MessageService::instance().error(this, str::kFileNotExist);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -157,7 +157,7 @@ void CAppEditDlg::showError(const CatalogFormError<AppField>& error)
         error.messageId == str::kEnterIntegerRange
             ? formatText(error.messageId, {QString::number(error.rangeMin), QString::number(error.rangeMax)})
             : text(error.messageId);
-    MessageService::instance().information(this, message);
+    MessageService::instance().error(this, message);
 
     QWidget* field = nullptr;
     QLineEdit* edit = nullptr;

@@ -88,7 +88,7 @@ void CMsgTypeEditDlg::accept()
 
 void CMsgTypeEditDlg::showError(const CatalogFormError<MsgTypeField>& error)
 {
-    MessageService::instance().information(this, error.messageId);
+    MessageService::instance().error(this, error.messageId);
     if (error.field == MsgTypeField::Name) {
         m_ui->nameLineEdit->setFocus();
     } else if (error.field == MsgTypeField::Mark) {

@@ -73,7 +73,7 @@ void CWebsiteEditDlg::showError(const CatalogFormError<WebsiteField>& error)
         error.messageId == str::kEnterIntegerRange
             ? formatText(error.messageId, {QString::number(error.rangeMin), QString::number(error.rangeMax)})
             : text(error.messageId);
-    MessageService::instance().information(this, message);
+    MessageService::instance().error(this, message);
     QLineEdit* field = error.field == WebsiteField::Id     ? static_cast<QLineEdit*>(m_ui->idLineEdit)
                        : error.field == WebsiteField::Name ? m_ui->nameLineEdit
                        : error.field == WebsiteField::Url  ? m_ui->urlLineEdit

@@ -36,7 +36,7 @@ bool ChooseIconFile(QWidget* parent, const std::string& target)
     }
     const std::string path = toAnsi(chosen);
     if (const int refused = CheckIconFile(path); refused != 0) {
-        MessageService::instance().information(parent, refused);
+        MessageService::instance().error(parent, refused);
         return false;
     }
     if (!InstallIcon(path, target)) {
