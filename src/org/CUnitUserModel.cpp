@@ -5,6 +5,7 @@
 #include "db/CXTableUser.h"
 #include "db/DbTransaction.h"
 #include "db/OdbcError.h"
+#include "org/OrgPlace.h"
 #include "platform/DiagnosticLog.h"
 #include "resources/StringIds.h"
 
@@ -73,6 +74,24 @@ std::vector<std::int32_t> CUnitUserModel::readGroupIds() const
 
 void CUnitUserModel::buildTree()
 {
+    reportProgress(0, 0);
+    const std::uint64_t before = m_tree.revision();
+    const OrgPlace place = CapturePlace(m_tree, m_selected);
+    buildFromTables();
+    if (m_tree.revision() != before) {
+        m_selected = RestorePlace(m_tree, place);
+    }
+}
+
+void CUnitUserModel::reportProgress(std::size_t done, std::size_t total) const
+{
+    if (m_buildProgress) {
+        m_buildProgress(done, total);
+    }
+}
+
+void CUnitUserModel::buildFromTables()
+{
     CXTableGroup* groups = m_tables.group;
     CXTableUnit* units = m_tables.unit;
     CXTableUser* users = m_tables.user;
@@ -101,7 +120,13 @@ void CUnitUserModel::buildTree()
         return;
     }
     builder.startUsers(static_cast<std::size_t>(userCount));
+    const auto total = static_cast<std::size_t>(units->GetRecordCount() + userCount);
+    std::size_t done = unitRows.size();
+    reportProgress(done, total);
     for (users->MoveFirst(); !users->IsEOF(); users->MoveNext()) {
+        if (++done % 8192 == 0) {
+            reportProgress(done, total);
+        }
         builder.addUser({users->m_USER_ID, users->m_NAME.get(), users->m_POWER_FLAG, users->m_EMAIL.get(),
                          users->m_MOBILE.get(), users->m_DUTY.get(), users->m_UNIT_ID, users->m_USER_STATUS,
                          users->m_GROUP_ID});
@@ -111,6 +136,7 @@ void CUnitUserModel::buildTree()
 
 bool CUnitUserModel::refresh()
 {
+    reportProgress(0, 0);
     const auto reopen = [this] {
         bool open = true;
         for (CXRecordset* t : {static_cast<CXRecordset*>(m_tables.unit), static_cast<CXRecordset*>(m_tables.user)}) {
@@ -325,6 +351,7 @@ OrgMessage CUnitUserModel::deleteSelected(const std::function<bool(int)>& confir
 
 OrgMessage CUnitUserModel::deleteUser(std::int32_t userId)
 {
+    m_report = {OrgChangeReport::Action::UserDeleted, userId};
     bool deleted = false;
     OrgMessage result = runAtomically([&]() -> OrgMessage {
         CXTableUser& t = *m_tables.user;
@@ -342,10 +369,14 @@ OrgMessage CUnitUserModel::deleteUser(std::int32_t userId)
         }
         return {};
     });
-    if (deleted && !result) {
-        m_changedUsers.push_back(userId);
-    }
-    if (!result) {
+    if (result) {
+        m_report.failed = true; // nothing of the delete stays
+    } else {
+        m_report.written = deleted;
+        m_report.gone = !deleted; // deleted by another program first, or no longer there at all
+        if (deleted) {
+            m_changedUsers.push_back(userId);
+        }
         refresh(); // a failed delete has read the tables again already
     }
     return result;
@@ -353,11 +384,14 @@ OrgMessage CUnitUserModel::deleteUser(std::int32_t userId)
 
 OrgMessage CUnitUserModel::deleteUnit(OrgTree::NodeId node, std::int32_t unitId)
 {
+    m_report = {OrgChangeReport::Action::UnitDeleted, unitId};
+    bool deleted = false;
     const OrgMessage result = runAtomically([&]() -> OrgMessage {
         CXTableUnit& t = *m_tables.unit;
         for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
             if (t.m_UNIT_ID == unitId) {
                 if (DeleteRow(t) == RowWrite::Written) {
+                    deleted = true;
                     raise(Effect::UnitsChanged);
                     raise(Effect::ServiceButtons);
                     logUnit(unitId, 1);
@@ -368,15 +402,19 @@ OrgMessage CUnitUserModel::deleteUnit(OrgTree::NodeId node, std::int32_t unitId)
         return {};
     });
     if (result) {
-        return result; // the row is still there (changed meanwhile) or the write failed: the tree was rebuilt
+        // Changed meanwhile, or the write failed: nothing of the delete stays and the tree was rebuilt.
+        m_report.failed = true;
+        return result;
     }
+    m_report.written = deleted;
+    m_report.gone = !deleted; // deleted by another program first, or no longer there at all
     // Deleted now, or by another program before: either way the node goes.
     const auto it = m_index.unitNodes.find(unitId);
     if (it != m_index.unitNodes.end() && it->second == node) {
         m_index.unitNodes.erase(it);
     }
+    m_selected = NearestNeighbour(m_tree, node);
     m_tree.remove(node);
-    m_selected = OrgTree::kNone;
     return {};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "org/IOrgEffects.h"
+#include "org/OrgChangeReport.h"
 #include "org/OrgRows.h"
 #include "org/OrgTexts.h"
 #include "org/OrgTree.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qar
@@ -129,6 +131,8 @@ public:
     void clearChangeFlags();
 
     /// Builds the tree from the open record objects (nothing happens while groups or units are closed).
+    /// The administrator's place is kept: the same nodes open, the same node selected, or the nearest
+    /// one left (next sibling, previous sibling, parent).
     void buildTree();
     /// Closes and reopens the unit and user tables, then builds the tree ("Refresh"). When a table cannot
     /// be opened the connection is made anew at once (the timer's silent refresh) and the tables read
@@ -139,6 +143,13 @@ public:
     bool tablesAreOpen() const;
     /// Where long writes report how far they got (nullptr: nowhere). Not owned.
     void setProgress(IProgress* progress) { m_progress = progress; }
+    /// Told how far a refresh or build has come: rows done of rows in all (0 of 0 while the tables are
+    /// read again).
+    using BuildProgress = std::function<void(std::size_t done, std::size_t total)>;
+    void setBuildProgress(BuildProgress progress) { m_buildProgress = std::move(progress); }
+
+    /// What the last command wrote, for the status line; forgotten once taken.
+    OrgChangeReport takeReport() { return std::exchange(m_report, OrgChangeReport{}); }
 
     // Operations offered to the user editor.
     void recordChangedUser(std::int32_t userId);
@@ -213,9 +224,13 @@ private:
     bool tablesOpen(bool users);
     void startProgress(std::size_t total);
     void step(std::size_t steps = 1);
+    void buildFromTables();
+    void reportProgress(std::size_t done, std::size_t total) const;
     std::vector<UnitRow> readUnitRows() const;
     std::vector<std::int32_t> readGroupIds() const;
-    UnitEditSession makeSession(const UnitFormSetup& setup) const;
+    UnitEditSession makeSession(UnitFormSetup setup) const;
+    /// Notes in the report whether `result` is the failure of a write (and then nothing it counted stays).
+    OrgMessage reportFailure(OrgMessage result);
     void unitWritten();
     void logUnit(std::int32_t unitId, std::uint8_t action);
     void logUser(std::int32_t userId, std::uint8_t action);
@@ -245,6 +260,8 @@ private:
     IProgress* m_progress = nullptr;
     std::size_t m_progressDone = 0;
     std::size_t m_progressTotal = 0;
+    OrgChangeReport m_report;
+    BuildProgress m_buildProgress;
 };
 
 } // namespace qar

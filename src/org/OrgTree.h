@@ -57,6 +57,7 @@ public:
     NodeId parent(NodeId node) const { return m_nodes[idx(node)].parent; }
     NodeId firstChild(NodeId node) const { return m_nodes[idx(node)].firstChild; }
     NodeId nextSibling(NodeId node) const { return m_nodes[idx(node)].next; }
+    NodeId previousSibling(NodeId node) const { return m_nodes[idx(node)].prev; }
     bool hasChildren(NodeId node) const { return firstChild(node) != kNone; }
     /// The next node of the subtree of `top` in depth-first order (a child, then its descendants, then the
     /// next child), kNone after the last.

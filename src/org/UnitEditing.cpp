@@ -62,9 +62,10 @@ std::string CUnitUserModel::unitNodeText(const UnitRow& unit) const
     return text;
 }
 
-UnitEditSession CUnitUserModel::makeSession(const UnitFormSetup& setup) const
+UnitEditSession CUnitUserModel::makeSession(UnitFormSetup setup) const
 {
     const std::vector<std::int32_t> groups = readGroupIds();
+    setup.weightColumn = m_tables.unit->HasWeightColumn();
     UnitFormModel form(setup, readUnitRows(), groups, m_texts.parentNone);
     UnitForm fields = form.initialForm();
     return UnitEditSession{std::move(form), std::move(fields), OrgTree::kNone, {}, {}, 0, 0, {}};
@@ -102,8 +103,9 @@ std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startAddUnit()
 
 OrgMessage CUnitUserModel::finishAddUnit(const UnitEditSession& /*session*/, const ValidUnit& unit)
 {
+    m_report = {OrgChangeReport::Action::UnitAdded, unit.code};
     startProgress(1);
-    return runAtomically([&]() -> OrgMessage {
+    return reportFailure(runAtomically([&]() -> OrgMessage {
         CXTableUnit& t = *m_tables.unit;
         ensureOpen(t);
         requireUnitCodeFree(unit.code);
@@ -145,12 +147,13 @@ OrgMessage CUnitUserModel::finishAddUnit(const UnitEditSession& /*session*/, con
         if (!t.Update()) {
             return {};
         }
+        m_report.written = true;
         unitWritten();
         logUnit(unit.code, kActAdded);
         t.Close();
         t.Open();
         return {};
-    });
+    }));
 }
 
 std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startEditUnit()
@@ -204,10 +207,11 @@ std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startEditUnit()
 
 OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const ValidUnit& unit)
 {
+    m_report = {OrgChangeReport::Action::UnitSaved, session.stored.id};
     // Steps: the unit's row, each row of its subtree, the child units and the users following a new
     // code, the users changing group; the change rows and the commit add theirs.
     startProgress(3 + session.form.descendants().size() + 1);
-    return runAtomically([&]() -> OrgMessage {
+    return reportFailure(runAtomically([&]() -> OrgMessage {
         const UnitRow& old = session.stored;
         const int oldParentLevel = static_cast<int>(old.treeClass) - 1;
         const int levelDelta = unit.parentLevel - oldParentLevel;
@@ -251,10 +255,15 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
                 t.m_UNIT_FLAG = unit.attribute;
                 t.m_TREE_CLASS = static_cast<std::uint8_t>(unit.parentLevel + 1);
                 t.m_GROUP_ID = unit.groupId;
-                if (UpdateRow(t) != RowWrite::Written) {
+                const RowWrite written = UpdateRow(t);
+                if (written != RowWrite::Written) {
+                    m_report.gone = written == RowWrite::AlreadyGone;
                     return {}; // nothing to write, or the unit was deleted meanwhile
                 }
                 step();
+                m_report.written = true;
+                m_report.id = unit.code;
+                m_report.oldId = codeChanged ? old.id : 0;
                 edited = true;
                 unitWritten();
                 if (codeChanged) {
@@ -287,7 +296,8 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
                 t.Edit();
                 t.m_TREE_CLASS = static_cast<std::uint8_t>(t.m_TREE_CLASS + levelDelta);
                 t.m_GROUP_ID = unit.groupId;
-                UpdateRow(t); // a sub-unit deleted meanwhile has nothing left to move
+                // A sub-unit deleted meanwhile has nothing left to move.
+                m_report.subUnitsMoved += UpdateRow(t) == RowWrite::Written ? 1 : 0;
                 step();
             }
         }
@@ -298,11 +308,24 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
             moveUsersToGroup(session.userIds, unit.groupId);
             step();
         }
-        if (parentChanged) {
+        // A unit that moved to another group (with its subtree) or under another parent is shown at its
+        // new place at once; the rebuild keeps the administrator's place.
+        if (parentChanged || groupChanged) {
             buildTree();
         }
         return {};
-    });
+    }));
+}
+
+OrgMessage CUnitUserModel::reportFailure(OrgMessage result)
+{
+    if (result.messageId == str::kOperationFailed) {
+        // The transaction was rolled back: nothing the command counted stays, the unit keeps its code.
+        const std::int32_t id = m_report.oldId != 0 ? m_report.oldId : m_report.id;
+        m_report = {m_report.action, id};
+        m_report.failed = true;
+    }
+    return result;
 }
 
 void CUnitUserModel::requireUnitCodeFree(std::int32_t code)
@@ -323,6 +346,7 @@ void CUnitUserModel::repointUnitCode(std::int32_t oldCode, std::int32_t newCode)
             units.Edit();
             units.m_SUPER_ID = newCode;
             if (UpdateRow(units) == RowWrite::Written) {
+                ++m_report.childUnitsRepointed;
                 logUnit(units.m_UNIT_ID, kActModified);
             }
         }
@@ -342,6 +366,7 @@ void CUnitUserModel::repointUnitCode(std::int32_t oldCode, std::int32_t newCode)
         throw DbError("users of unit " + std::to_string(oldCode) + ": " + std::to_string(moving.size()) + " read, " +
                       std::to_string(moved) + " moved");
     }
+    m_report.usersRepointed += static_cast<int>(moved);
     for (std::int32_t userId : moving) {
         logUser(userId, kActModified);
     }
@@ -357,7 +382,11 @@ void CUnitUserModel::moveUsersToGroup(std::vector<std::int32_t> userIds, std::in
     // group to change.
     CXTableUser& users = *m_tables.user;
     ensureOpen(users);
-    users.UpdateWhereKeyIn(users.m_GROUP_ID, group, userIds);
+    const long long moved = users.UpdateWhereKeyIn(users.m_GROUP_ID, group, userIds);
+    if (moved > 0) {
+        m_report.usersRegrouped += static_cast<int>(moved);
+        m_report.group = group;
+    }
 }
 
 } // namespace qar

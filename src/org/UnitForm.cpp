@@ -209,7 +209,7 @@ UnitForm UnitFormModel::initialForm() const
 
 void UnitFormModel::parentSelectionChanged(UnitForm& form) const
 {
-    if (!m_setup.editMode || form.parentIndex < 0 || form.parentIndex >= static_cast<int>(m_parents.size())) {
+    if (form.parentIndex < 0 || form.parentIndex >= static_cast<int>(m_parents.size())) {
         return;
     }
     if (const auto group = ParentEntryGroup(m_parents[static_cast<std::size_t>(form.parentIndex)].text)) {
@@ -227,7 +227,8 @@ std::variant<FormError, ValidUnit> UnitFormModel::validate(const UnitForm& form)
     if (*code < 0 || *code > 32767) {
         return FormError{kMessageEnterIntegerRange, UnitField::Code, true, 1, 32767};
     }
-    const auto weight = wholeNumber(form.weightText);
+    // Without a weight column the field is disabled and no weight is written.
+    const auto weight = m_setup.weightColumn ? wholeNumber(form.weightText) : std::optional<long long>(0);
     if (!weight) {
         return FormError{kMessageEnterInteger, UnitField::Weight, true};
     }

@@ -86,6 +86,9 @@ struct UnitFormSetup
     std::int32_t parentId = 0;   ///< 0: none passed in
     std::int32_t groupId = 0;    ///< add mode: the group passed in; edit mode: the unit's group
     std::int32_t editedCode = 0; ///< edit mode
+    /// The units table has a weight column (DBField.dat "ADD_TABLES" "UNTB_WEIGHT"); without one a weight
+    /// could not be stored, and the form does not take one.
+    bool weightColumn = true;
 };
 
 /// The logic of CUnitEditDlg: its lists, their selections and the checks on OK.
@@ -103,10 +106,12 @@ public:
     /// One above the highest code considered for the parent list; 0 without units.
     std::int32_t nextFreeCode() const { return m_nextFreeCode; }
     bool editMode() const { return m_setup.editMode; }
+    bool weightColumn() const { return m_setup.weightColumn; }
 
     /// The form as it opens: selections made, and in add mode the proposed code, "Valided" ticked.
     UnitForm initialForm() const;
-    /// A new parent entry was chosen: in edit mode the group list follows the parent's group.
+    /// A new parent entry was chosen: the group list follows the parent's group, as the form's note
+    /// "[The same with parent's]" says, when adding a unit as when editing one.
     void parentSelectionChanged(UnitForm& form) const;
     /// The checks of OK in their order; the first failure is returned.
     std::variant<FormError, ValidUnit> validate(const UnitForm& form) const;

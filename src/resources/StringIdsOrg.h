@@ -5,4 +5,40 @@ namespace qar::str
 
 // Ids of the units-and-users page and the unit editor.
 
+// Status line after a change of the page (form 129); "%d" are ids and counts.
+inline constexpr int kStatusUnitAdded = 12930;
+inline constexpr int kStatusUnitNotAdded = 12931;
+inline constexpr int kStatusUnitSaved = 12932;
+inline constexpr int kStatusUnitSavedAs = 12933;
+inline constexpr int kStatusUnitNothingToSave = 12934;
+inline constexpr int kStatusUnitNotSaved = 12935;
+inline constexpr int kStatusUnitDeleted = 12936;
+inline constexpr int kStatusUnitAlreadyDeleted = 12937;
+inline constexpr int kStatusUnitNotDeleted = 12938;
+inline constexpr int kStatusUserDeleted = 12939;
+inline constexpr int kStatusUserAlreadyDeleted = 12940;
+inline constexpr int kStatusUserNotDeleted = 12941;
+inline constexpr int kStatusSubUnitsMoved = 12942;
+inline constexpr int kStatusChildUnitsRepointed = 12943;
+inline constexpr int kStatusUsersRepointed = 12944;
+inline constexpr int kStatusUsersRegrouped = 12945;
+inline constexpr int kStatusIncomplete = 12946;
+inline constexpr int kStatusSeparator = 12947;
+
+// Find bar of the page.
+inline constexpr int kFindButton = 12950;
+inline constexpr int kFindButtonTip = 12951;
+inline constexpr int kFindPlaceholder = 12952;
+inline constexpr int kFindCountFormat = 12953;
+inline constexpr int kFindNoMatch = 12954;
+inline constexpr int kFindPreviousTip = 12955;
+inline constexpr int kFindNextTip = 12956;
+inline constexpr int kFindCloseTip = 12957;
+
+// Long work on the page.
+inline constexpr int kLoadingTree = 12960;
+
+// Unit form (135).
+inline constexpr int kUnitWeightUnavailable = 13520;
+
 } // namespace qar::str

@@ -416,7 +416,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(
                 hasServerLine("Table_Name=UnitTable Field_Name=UNIT_ID Key_Value=303 Change_Act=0"), kPatienceMs);
             QTRY_VERIFY_WITH_TIMEOUT(
-                hasServerLine("Table_Name=BASE_USERS Field_Name=USER_ID Key_Value=30001 Change_Act=0"), kPatienceMs);
+                hasServerLine("Table_Name=BaseTable Field_Name=USER_ID Key_Value=30001 Change_Act=0"), kPatienceMs);
             QVERIFY(hasServerLine("546 refresh 0x00000003 units users"));
 
             const auto& shown = unitsPage(window).model().index().unitNodes;
@@ -687,7 +687,7 @@ private:
         const int added = 10013; // one above the twelve generated users
         const int renamed = 10113;
         const auto changeLine = [](int key, int act) {
-            return "Table_Name=BASE_USERS Field_Name=USER_ID Key_Value=" + std::to_string(key) +
+            return "Table_Name=BaseTable Field_Name=USER_ID Key_Value=" + std::to_string(key) +
                    " Change_Act=" + std::to_string(act);
         };
         // The server's reply asks for the notification; the tool answers it from its event loop.
@@ -738,7 +738,9 @@ private:
 
             unitsPage(window).selectNode(userNode(window, renamed));
             child<QPushButton>(unitsPage(window), "deleteButton")->click(); // headless: the question is answered OK
-            QCOMPARE(MessageService::instance().lastText(), QStringLiteral("Are you sure to delete the item?"));
+            QCOMPARE(MessageService::instance().lastText(),
+                     QStringLiteral(
+                         "Are you sure to delete the item?\n\nUser:Quinn O'Hara [ID:10113]  [Status]1 In service"));
             MessageService::instance().reset();
             QCOMPARE(odbcQuery("SELECT COUNT(*) FROM [BaseTable] WHERE [USER_ID] = 10113"), test::rows({{"0"}}));
             QTRY_VERIFY_WITH_TIMEOUT(hasServerLine(changeLine(renamed, 1)), kPatienceMs);
@@ -746,10 +748,10 @@ private:
             QCOMPARE(userNode(window, renamed), OrgTree::kNone);
             QCOMPARE(odbcQuery("SELECT [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [ChangeTable] "
                                "ORDER BY [REC_ID]"),
-                     test::rows({{"BASE_USERS", "USER_ID", "10013", "0"},
-                                 {"BASE_USERS", "USER_ID", "10013", "1"},
-                                 {"BASE_USERS", "USER_ID", "10113", "0"},
-                                 {"BASE_USERS", "USER_ID", "10113", "1"}}));
+                     test::rows({{"BaseTable", "USER_ID", "10013", "0"},
+                                 {"BaseTable", "USER_ID", "10013", "1"},
+                                 {"BaseTable", "USER_ID", "10113", "0"},
+                                 {"BaseTable", "USER_ID", "10113", "1"}}));
         });
         if (!m_mariaDbName.empty()) {
             CXDatabase admin;
@@ -820,8 +822,9 @@ private:
               "UserData/setting/EnvParam.dat", "UserData/setting/DBField.dat", "UserData/setting/PropDef.dat"}) {
             std::filesystem::copy_file(source + "/demo/" + std::filesystem::path(name).filename().string(), file(name));
         }
-        test::writeFile(file("UserData/config/DB.dat"),
-                        "[ODBC]\r\nDSN=QARE2E\r\nUID=\r\nPWD=\r\nFile=UserData\\qar.db\r\n");
+        test::writeFile(
+            file("UserData/config/DB.dat"),
+            "[ODBC]\r\nDSN=QARE2E\r\nUID=\r\nPWD=\r\nFile=UserData\\qar.db\r\n[CONFIG]\r\nUTB=BaseTable\r\n");
         // The data source as the server's installation registers it, machine-wide (the system odbc.ini).
         test::writeFile(m_root.file("odbc/odbc.ini"),
                         "[ODBC Data Sources]\nQARE2E=Microsoft Access Driver (*.mdb)\n\n[QARE2E]\nDBQ=" + database +
@@ -836,8 +839,8 @@ private:
             // A remote site's MySQL data source on the tests' MariaDB server, in a database of its own.
             const std::string user = std::getenv("QAR_TEST_MARIADB_USER");
             const std::string password = std::getenv("QAR_TEST_MARIADB_PASSWORD");
-            test::writeFile(file("UserData/config/DB.dat"),
-                            "[ODBC]\r\nDSN=QARE2E\r\nUID=" + user + "\r\nPWD=" + password + "\r\n");
+            test::writeFile(file("UserData/config/DB.dat"), "[ODBC]\r\nDSN=QARE2E\r\nUID=" + user + "\r\nPWD=" +
+                                                                password + "\r\n[CONFIG]\r\nUTB=BaseTable\r\n");
             test::writeFile(m_root.file("odbc/odbc.ini"),
                             "[ODBC Data Sources]\nQARE2E=MySQL ODBC 3.51 Driver\n\n[QARE2E]\nDriver=" +
                                 test::mariaDbDriverPath() + "\nSERVER=" + std::getenv("QAR_TEST_MARIADB_HOST") +

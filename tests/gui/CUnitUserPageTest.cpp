@@ -3,8 +3,10 @@
 #include "GuiTestSupport.h"
 #include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
+#include "app/ui/CStatusLine.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/OperationProgress.h"
+#include "org/ui/COrgFindBar.h"
 #include "org/ui/CSearchDlg.h"
 #include "org/ui/CUnitAttrDlg.h"
 #include "org/ui/CUnitEditDlg.h"
@@ -13,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -199,7 +202,8 @@ private slots:
         page().deleteSelected();
         QCOMPARE(m_db->count("[UnitTable]"), 2LL);
         page().deleteSelected(); // answered OK
-        QCOMPARE(lastMessage(), QStringLiteral("Are you sure to delete the item?"));
+        QCOMPARE(lastMessage(), QStringLiteral("Are you sure to delete the item?\n\nUnit:d110 [ID:110]  "
+                                               "[Status]Enabled [Public Account]None [Alias](Null)"));
         QCOMPARE(m_db->count("[UnitTable]"), 1LL);
         QCOMPARE(page().treeModel().rowCount(page().treeModel().indexOf(unitNode(100))), 0);
         QVERIFY(m_dlg->changeFlags().units);
@@ -259,12 +263,48 @@ private slots:
         QVERIFY(!page().testAttribute(Qt::WA_NativeWindow));
     }
 
-    void aParentChangeRebuildsTheTreeAndTheNodeButtonsFollowTheEmptySelection()
+    // Three levels open and a user selected far down: a Refresh after another program moved the user's
+    // unit, the timer's refresh, and a parent change in the unit form all keep the place.
+    void keepsThePlaceAcrossRefreshesAndAParentChange()
     {
         unit(100, 0, 1);
-        unit(110, 0, 1);
-        user(10001, 110);
+        unit(110, 100, 2);
+        unit(120, 0, 1);
+        for (int id = 10001; id <= 10060; ++id) {
+            user(id, 110);
+        }
         openPage();
+        m_dlg->show();
+        child<QListWidget>(*m_dlg, "sideBarList")->setCurrentRow(2); // the timer refreshes a page in view
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg));
+        for (const OrgTree::NodeId n : {page().model().index().groupNodes.at(1), unitNode(100), unitNode(110)}) {
+            view()->expand(page().treeModel().indexOf(n));
+        }
+        page().selectNode(userNode(10050));
+        const auto placeKept = [this](OrgTree::NodeId selected, std::initializer_list<OrgTree::NodeId> open) {
+            QCOMPARE(page().selectedNode(), selected);
+            const QModelIndex current = page().treeModel().indexOf(selected);
+            QCOMPARE(view()->currentIndex(), current);
+            QVERIFY(view()->viewport()->rect().contains(view()->visualRect(current)));
+            for (const OrgTree::NodeId n : open) {
+                QVERIFY(view()->isExpanded(page().treeModel().indexOf(n)));
+            }
+            for (const char* button : {"addUserButton", "editButton", "deleteButton"}) {
+                QVERIFY2(child<QPushButton>(page(), button)->isEnabled(), button);
+            }
+        };
+        const OrgTree::NodeId group = page().model().index().groupNodes.at(1);
+        placeKept(userNode(10050), {group, unitNode(100), unitNode(110)});
+
+        m_db->exec("UPDATE [UnitTable] SET [SUPER_ID] = 120 WHERE [UNIT_ID] = 110");
+        click(page(), "refreshButton");
+        placeKept(userNode(10050), {group, unitNode(120), unitNode(110)});
+
+        m_db->exec("DELETE FROM [BaseTable] WHERE [USER_ID] = 10050");
+        m_dlg->session().RefreshConnection();
+        QVERIFY(QMetaObject::invokeMethod(child<QTimer>(*m_dlg, "refreshTimer"), "timeout", Qt::DirectConnection));
+        placeKept(userNode(10051), {group, unitNode(120), unitNode(110)});
+
         page().selectNode(unitNode(110));
         test::whenModal<CUnitEditDlg>([](CUnitEditDlg& form) {
             auto* parents = child<QComboBox>(form, "parentComboBox");
@@ -273,10 +313,106 @@ private slots:
         });
         page().edit();
         QCOMPARE(page().model().tree().parent(unitNode(110)), unitNode(100));
-        QCOMPARE(page().selectedNode(), OrgTree::kNone);
-        for (const char* button : {"addUserButton", "editButton", "deleteButton"}) {
-            QVERIFY2(!child<QPushButton>(page(), button)->isEnabled(), button);
+        placeKept(unitNode(110), {group, unitNode(100), unitNode(110)});
+        QCOMPARE(m_dlg->statusLine()->change(), QStringLiteral("Unit 110 saved"));
+    }
+
+    // The find bar looks through the whole tree, closed nodes and other groups included, whatever the
+    // selection, ignoring case and width.
+    void findBarFindsAnyNodeAndStepsRoundTheTree()
+    {
+        unit(100, 0, 1);
+        unit(200, 0, 1, 2);
+        user(10001, 100);
+        user(10002, 100);
+        user(10003, 200);
+        openPage();
+        m_dlg->show();
+        child<QListWidget>(*m_dlg, "sideBarList")->setCurrentRow(2); // shortcuts of a hidden page do not fire
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg));
+        m_dlg->statusLine()->showChange(QString()); // set aside what loading said
+        page().selectNode(unitNode(100));
+        QTest::keyClick(view(), Qt::Key_F, Qt::ControlModifier);
+        auto* text = child<QLineEdit>(page(), "findLineEdit");
+        auto* count = child<QLabel>(page(), "matchLabel");
+        QVERIFY(text->isVisible() && text->hasFocus());
+
+        for (const QChar c : QStringLiteral("Ｕ１０００３")) { // typed in full width
+            QTest::sendKeyEvent(QTest::Click, text, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
+        QCOMPARE(page().selectedNode(), userNode(10003));
+        QVERIFY(view()->isExpanded(page().treeModel().indexOf(unitNode(200))));
+        QCOMPARE(count->text(), QStringLiteral("1 of 1"));
+        QVERIFY(text->hasFocus());
+
+        text->clear();
+        QTest::keyClicks(text, QStringLiteral("1000"));
+        QCOMPARE(count->text(), QStringLiteral("3 of 3")); // the selected match stays
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(page().selectedNode(), userNode(10001));
+        QCOMPARE(count->text(), QStringLiteral("1 of 3"));
+        QTest::keyClick(text, Qt::Key_F3);
+        QCOMPARE(page().selectedNode(), userNode(10002));
+        QTest::keyClick(text, Qt::Key_F3, Qt::ShiftModifier);
+        QTest::keyClick(text, Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(page().selectedNode(), userNode(10003));
+
+        QTest::keyClicks(text, QStringLiteral("9"));
+        QCOMPARE(count->text(), QStringLiteral("No match"));
+        QCOMPARE(page().selectedNode(), userNode(10003));
+        QTest::keyClick(text, Qt::Key_Escape);
+        QVERIFY(!text->isVisible());
+        QVERIFY(view()->hasFocus());
+        QVERIFY(MessageService::instance().shown().isEmpty());
+    }
+
+    // Delete on the tree is the Delete button: the same refusals (warnings), the same question naming
+    // the node, and the selection goes to the next node; the status line says what was written.
+    void deleteKeyNamesTheNodeAndHandsTheSelectionOn()
+    {
+        unit(100, 0, 1);
+        user(10001, 100);
+        user(10002, 100);
+        user(10003, 100);
+        openPage();
+        page().selectNode(page().model().index().groupNodes.at(1));
+        QTest::keyClick(view(), Qt::Key_Delete);
+        QCOMPARE(lastMessage(), QStringLiteral("You can not delete the group from here."));
+        QCOMPARE(MessageService::instance().shown().back().severity, Severity::Error);
+
+        page().selectNode(userNode(10002));
+        QTest::keyClick(view(), Qt::Key_Delete);
+        QCOMPARE(lastMessage(),
+                 QStringLiteral("Are you sure to delete the item?\n\nUser:u10002 [ID:10002]  [Status]1 In service"));
+        QCOMPARE(MessageService::instance().shown().back().severity, Severity::Question);
+        QCOMPARE(m_db->count("[BaseTable]"), 2LL);
+        QCOMPARE(page().selectedNode(), userNode(10003));
+        QCOMPARE(view()->currentIndex(), page().treeModel().indexOf(userNode(10003)));
+        QCOMPARE(m_dlg->statusLine()->change(), QStringLiteral("User 10002 deleted"));
+    }
+
+    // Without a weight column the weight cannot be stored, and the form says so; a parent of another
+    // group brings its group along.
+    void unitFormTakesTheParentsGroupAndNoWeightWithoutAColumn()
+    {
+        unit(100, 0, 1);
+        unit(200, 0, 1, 2);
+        openPage();
+        page().selectNode(unitNode(100));
+        test::whenModal<CUnitEditDlg>([](CUnitEditDlg& form) {
+            auto* weight = child<QLineEdit>(form, "weightLineEdit");
+            QVERIFY(!weight->isEnabled());
+            QVERIFY(weight->toolTip().contains(QStringLiteral("UNTB_WEIGHT")));
+            setField(form, "departmentLineEdit", QStringLiteral("Branch"));
+            auto* parents = child<QComboBox>(form, "parentComboBox");
+            parents->setCurrentIndex(parents->findText(QStringLiteral("[ID:200]"), Qt::MatchEndsWith));
+            QCOMPARE(child<QComboBox>(form, "groupComboBox")->currentText(), QStringLiteral("2"));
+            click(form, "okButton");
+        });
+        page().addUnit();
+        QCOMPARE(m_db->query("SELECT [SUPER_ID], [GROUP_ID] FROM [UnitTable] WHERE [UNIT_ID] = 201"),
+                 test::rows({{"200", "2"}}));
+        QCOMPARE(m_dlg->statusLine()->change(), QStringLiteral("Unit 201 added"));
     }
 
     void buttonsMenuAndEnterFollowTheSelection()

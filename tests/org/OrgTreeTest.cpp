@@ -1,5 +1,10 @@
 #include "org/CUnitUserModel.h"
+#include "org/OrgFind.h"
+#include "org/OrgPlace.h"
 #include "org/OrgTreeBuilder.h"
+#include "platform/Locale.h"
+#include "resources/StringIds.h"
+#include "xml/Encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +52,21 @@ struct Built
         for (const UserRow& u : users) {
             b.addUser({u.id, u.name, u.powerFlag, u.email, u.mobile, u.duty, u.unit, u.status, u.group});
         }
+    }
+    /// "U11" style: the kind letter and item data of one node, "-" for none.
+    std::string name(OrgTree::NodeId n) const
+    {
+        return n == OrgTree::kNone ? "-" : "?GUu"[static_cast<int>(tree.kind(n))] + std::to_string(tree.itemData(n));
+    }
+    OrgTree::NodeId user(std::int32_t id) const
+    {
+        for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+             n = tree.nextInSubtree(n, OrgTree::kRoot)) {
+            if (tree.kind(n) == NodeKind::User && tree.itemData(n) == id) {
+                return n;
+            }
+        }
+        return OrgTree::kNone;
     }
     /// "G1 U10 U11 u100" style: kind letter and item data of every node in depth-first order.
     std::string shape() const
@@ -293,6 +313,198 @@ TEST(CUnitUserModel, SheetIntakeListsGroupsAndTheSelectedOne)
     f.model.setAdminContext({false, 2});
     EXPECT_EQ(f.model.sheetIntake(77).message.messageId, 212);
     EXPECT_EQ(f.model.editTarget().first.messageId, 162); // no unit table
+}
+
+// A rebuild from other rows keeps the open nodes and the selection, or the nearest node left: next
+// sibling, else previous sibling, else the parent, and above that the same for each ancestor.
+TEST(OrgPlace, ARebuildKeepsOpenNodesAndTheSelectionOrItsNearestNeighbour)
+{
+    const std::vector<UnitRow> units = {unit(10, 0, 1), unit(11, 10, 2), unit(12, 10, 2), unit(20, 0, 1, 2)};
+    const std::vector<UserRow> users = {{100, 11}, {101, 11}, {102, 11}};
+    struct Case
+    {
+        const char* name;
+        std::vector<UnitRow> units;
+        std::vector<UserRow> users;
+        const char* selected;
+        const char* open; ///< a node without children stays closed
+    };
+    const Case cases[] = {
+        {"kept", units, users, "u101", "G1 U10 U11 "},
+        {"gone: its next sibling", units, {{100, 11}, {102, 11}}, "u102", "G1 U10 U11 "},
+        {"gone and last: its previous sibling", units, {{100, 11}}, "u100", "G1 U10 U11 "},
+        {"no sibling left: its parent", units, {}, "U11", "G1 U10 "},
+        {"parent gone: the parent's next sibling", {unit(10, 0, 1), unit(12, 10, 2)}, {}, "U12", "G1 U10 "},
+        {"moved: at its new place", {unit(10, 0, 1), unit(20, 0, 1, 2), unit(11, 20, 2, 2)}, users, "u101", "G1 U11 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Built b;
+        b.build(kGroups, units, users);
+        for (std::int32_t open : {10, 11}) {
+            b.tree.setExpanded(b.index.unitNodes.at(open), true);
+        }
+        b.tree.setExpanded(b.index.groupNodes.at(1), true);
+        const OrgPlace place = CapturePlace(b.tree, b.user(101));
+        b.build(kGroups, c.units, c.users);
+        EXPECT_EQ(b.name(RestorePlace(b.tree, place)), c.selected);
+        std::string open;
+        for (OrgTree::NodeId n = b.tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+             n = b.tree.nextInSubtree(n, OrgTree::kRoot)) {
+            open += b.tree.isExpanded(n) ? b.name(n) + " " : "";
+        }
+        EXPECT_EQ(open, c.open);
+    }
+}
+
+TEST(OrgPlace, ARemovedNodeHandsTheSelectionToItsNeighbour)
+{
+    Built b;
+    b.build(kGroups, {unit(10, 0, 1), unit(11, 10, 2)}, {{100, 10}, {101, 10}, {102, 11}});
+    EXPECT_EQ(b.shape(), "G1 .U10 ..U11 ...u102 ..u100 ..u101 G2");
+    EXPECT_EQ(b.name(NearestNeighbour(b.tree, b.user(100))), "u101");
+    EXPECT_EQ(b.name(NearestNeighbour(b.tree, b.user(101))), "u100");
+    EXPECT_EQ(b.name(NearestNeighbour(b.tree, b.user(102))), "U11");
+    EXPECT_EQ(b.name(NearestNeighbour(b.tree, b.index.unitNodes.at(10))), "G1");
+    b.build({{1, "One"}}, {}, {});
+    EXPECT_EQ(NearestNeighbour(b.tree, b.index.groupNodes.at(1)), OrgTree::kNone);
+}
+
+/// Runs a test body as a system of locale id `lcid` would, and goes back to UTF-8 afterwards.
+struct CodePageScope
+{
+    explicit CodePageScope(int lcid) { SetSystemDefaultLCID(lcid); }
+    ~CodePageScope() { SetSystemDefaultLCID(1033); }
+    CodePageScope(const CodePageScope&) = delete;
+    CodePageScope& operator=(const CodePageScope&) = delete;
+};
+
+// Names are bytes of the system's code page: the find bar matches them alike on a UTF-8, a GBK and a Big5
+// system, letters of either case and full-width letters and digits as their ASCII forms.
+TEST(OrgFindIndex, MatchesNamesAndIdsIgnoringCaseAndWidthInEveryCodePage)
+{
+    for (const int lcid : {1033, 2052, 1028}) {
+        SCOPED_TRACE(lcid);
+        const CodePageScope scope(lcid);
+        const CodePage cp = GetAnsiCodePage();
+        const auto local = [cp](const char* utf8) { return FromUtf8(utf8, cp); };
+        UnitRow research = unit(10, 0, 1);
+        research.name = local("研究部");
+        UnitRow lab = unit(11, 10, 2);
+        lab.name = local("ＡＢＣ Lab");
+        UnitRow broken = unit(12, 10, 2);
+        broken.name = lcid == 1033 ? "\xE7\xA0" : "\xB0"; // a character cut short, before the next name
+        std::vector<UserRow> users = {{10001, 11}, {10002, 11}, {10003, 10}, {10004, 12}};
+        users[0].name = "Zhang Wei";
+        users[1].name = local("ｚｈａｎｇ San");
+        users[2].name = local("王芳");
+        users[3].name = "bob";
+        Built b;
+        b.build({{1, "Head Office"}}, {research, lab, broken, unit(13, 10, 2)}, users);
+
+        OrgFindIndex index;
+        const std::pair<const char*, std::size_t> cases[] = {
+            {"zhang", 2}, {"ＺＨＡＮＧ", 2}, {"  zhang ", 2}, {"abc l", 1}, {"研究", 1}, {"王", 1},     {"1000", 4},
+            {"13", 1},    {"bob", 1},        {"[ID:", 0},     {"Unit:", 0}, {"", 0},     {"Status", 0}, {"head off", 1},
+        };
+        for (const auto& [query, count] : cases) {
+            SCOPED_TRACE(query);
+            const FindResult found = index.find(b.tree, local(query), OrgTree::kNone, FindStep::AtOrAfter);
+            EXPECT_EQ(found.count, count);
+            EXPECT_EQ(found.ordinal, count == 0 ? 0u : 1u);
+        }
+        EXPECT_EQ(b.name(index.find(b.tree, local("王"), OrgTree::kNone, FindStep::AtOrAfter).node), "u10003");
+    }
+}
+
+TEST(OrgFindIndex, StepsRoundTheWholeTreeFromTheSelectedNode)
+{
+    std::vector<UserRow> users = {{1, 10}, {2, 10}, {3, 10}, {4, 20}};
+    const char* names[] = {"anna", "bob", "anita", "alan"};
+    for (std::size_t i = 0; i < users.size(); ++i) {
+        users[i].name = names[i];
+    }
+    Built b;
+    b.build(kGroups, {unit(10, 0, 1), unit(20, 0, 1, 2)}, users);
+    OrgFindIndex index;
+    const struct
+    {
+        std::int32_t from; // 0: nothing selected
+        FindStep step;
+        const char* node;
+        std::size_t ordinal;
+    } cases[] = {
+        {0, FindStep::AtOrAfter, "u1", 1}, {2, FindStep::AtOrAfter, "u3", 2}, {3, FindStep::AtOrAfter, "u3", 2},
+        {3, FindStep::After, "u4", 3},     {4, FindStep::After, "u1", 1},     {1, FindStep::Before, "u4", 3},
+        {3, FindStep::Before, "u1", 1},    {0, FindStep::Before, "u4", 3},    {0, FindStep::After, "u1", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " " + std::to_string(static_cast<int>(c.step)));
+        const FindResult found = index.find(b.tree, "an", c.from == 0 ? OrgTree::kNone : b.user(c.from), c.step);
+        EXPECT_EQ(found.count, 3u);
+        EXPECT_EQ(b.name(found.node), c.node);
+        EXPECT_EQ(found.ordinal, c.ordinal);
+    }
+    // A change of the tree is seen at the next keystroke.
+    b.tree.remove(b.user(3));
+    EXPECT_EQ(index.find(b.tree, "an", OrgTree::kNone, FindStep::AtOrAfter).count, 2u);
+    EXPECT_EQ(index.size(), b.tree.size());
+}
+
+TEST(OrgChangeReport, TellsWhatWasWrittenAndWhatMovedWithIt)
+{
+    using A = OrgChangeReport::Action;
+    const auto report = [](A action, std::int32_t id, bool written, auto&& more) {
+        OrgChangeReport r{action, id};
+        r.written = written;
+        more(r);
+        return DescribeChange(r);
+    };
+    EXPECT_TRUE(DescribeChange({}).empty());
+    EXPECT_EQ(report(A::UnitSaved, 150, true,
+                     [](OrgChangeReport& r) {
+                         r.oldId = 109;
+                         r.childUnitsRepointed = 1;
+                         r.usersRepointed = 3;
+                     }),
+              (std::vector<StatusPart>{{str::kStatusUnitSavedAs, {109, 150}},
+                                       {str::kStatusChildUnitsRepointed, {1}},
+                                       {str::kStatusUsersRepointed, {3}}}));
+    EXPECT_EQ(report(A::UnitSaved, 109, true,
+                     [](OrgChangeReport& r) {
+                         r.subUnitsMoved = 2;
+                         r.usersRegrouped = 5;
+                         r.group = 2;
+                         r.failed = true;
+                     }),
+              (std::vector<StatusPart>{{str::kStatusUnitSaved, {109}},
+                                       {str::kStatusSubUnitsMoved, {2}},
+                                       {str::kStatusUsersRegrouped, {5, 2}},
+                                       {str::kStatusIncomplete, {}}}));
+    const struct
+    {
+        A action;
+        bool written;
+        bool failed;
+        bool gone;
+        int message;
+    } mains[] = {
+        {A::UnitSaved, false, false, false, str::kStatusUnitNothingToSave},
+        {A::UnitSaved, false, true, false, str::kStatusUnitNotSaved},
+        {A::UnitSaved, false, false, true, str::kStatusUnitAlreadyDeleted},
+        {A::UnitAdded, false, false, false, str::kStatusUnitNotAdded},
+        {A::UnitDeleted, true, false, false, str::kStatusUnitDeleted},
+        {A::UserDeleted, false, false, true, str::kStatusUserAlreadyDeleted},
+        {A::UserDeleted, false, true, false, str::kStatusUserNotDeleted},
+    };
+    for (const auto& m : mains) {
+        const auto parts = report(m.action, 7, m.written, [&](OrgChangeReport& r) {
+            r.failed = m.failed;
+            r.gone = m.gone;
+        });
+        ASSERT_EQ(parts.size(), 1u);
+        EXPECT_EQ(parts[0], (StatusPart{m.message, {7}}));
+    }
 }
 
 } // namespace

@@ -126,6 +126,24 @@ TEST(UnitFormModel, ChecksRunInOrderAndStopAtTheFirstFailure)
     }
 }
 
+// "[The same with parent's]": a unit added under a parent of another group takes that group. Without a
+// weight column the weight field is not read at all.
+TEST(UnitFormModel, AnAddedUnitTakesItsParentsGroupAndNoWeightWithoutItsColumn)
+{
+    const auto m = model({.context = {}, .groupId = 1, .weightColumn = false}, {unit(100, 0, 1), unit(200, 0, 1, 2)});
+    UnitForm form = m.initialForm();
+    EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, 1);
+    form.parentIndex = 2; // (1) {2} d [ID:200]
+    m.parentSelectionChanged(form);
+    form.department = "A";
+    form.weightText = "not a number";
+    const auto result = m.validate(form);
+    ASSERT_TRUE(std::holds_alternative<ValidUnit>(result));
+    EXPECT_EQ(std::get<ValidUnit>(result).groupId, 2);
+    EXPECT_EQ(std::get<ValidUnit>(result).parentId, 200);
+    EXPECT_EQ(std::get<ValidUnit>(result).weight, 0);
+}
+
 TEST(UnitFormModel, ReadsLevelAndParentFromTheChosenEntry)
 {
     EXPECT_EQ(ParentEntryLevel("(2) {1} Sales: east [ID:105]"), 2);

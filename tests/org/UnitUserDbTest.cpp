@@ -6,6 +6,7 @@
 #include "db/CXTableUser.h"
 #include "db/ChangeLog.h"
 #include "org/CUnitUserModel.h"
+#include "resources/StringIds.h"
 
 #include <gtest/gtest.h>
 
@@ -214,6 +215,9 @@ TEST_P(UnitUserDbTest, ANewCodeRepointsChildUnitsAndUsersWithTheirChangeRows)
     EXPECT_EQ(m_model.tree().itemData(unitNode(150)), 150);
     EXPECT_EQ(m_model.index().unitNodes.count(100), 0u);
     EXPECT_EQ(m_model.selected(), unitNode(150));
+    EXPECT_EQ(DescribeChange(m_model.takeReport()), (std::vector<StatusPart>{{str::kStatusUnitSavedAs, {100, 150}},
+                                                                             {str::kStatusChildUnitsRepointed, {1}},
+                                                                             {str::kStatusUsersRepointed, {2}}}));
 }
 
 TEST_P(UnitUserDbTest, AnotherGroupCarriesTheSubtreeAndItsUsersWithoutTheirChangeRows)
@@ -226,6 +230,14 @@ TEST_P(UnitUserDbTest, AnotherGroupCarriesTheSubtreeAndItsUsersWithoutTheirChang
               rows({{"10001", "2"}, {"10002", "2"}}));
     EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "2"}}));
     EXPECT_EQ(m_events, (std::vector<std::string>{"groups", "buttons", "units", "buttons"}));
+    // Shown under its new group at once, its subtree with it, and still selected.
+    EXPECT_EQ(m_model.tree().parent(unitNode(100)), m_model.index().groupNodes.at(2));
+    EXPECT_EQ(m_model.tree().parent(unitNode(101)), unitNode(100));
+    EXPECT_EQ(m_model.selected(), unitNode(100));
+    EXPECT_EQ(m_model.index().groupUserCount.at(2), 2);
+    EXPECT_EQ(DescribeChange(m_model.takeReport()), (std::vector<StatusPart>{{str::kStatusUnitSaved, {100}},
+                                                                             {str::kStatusSubUnitsMoved, {1}},
+                                                                             {str::kStatusUsersRegrouped, {2, 2}}}));
 }
 
 // The form's checks against the stored codes are the unit form's and the page's tests.
@@ -255,8 +267,9 @@ TEST_P(UnitUserDbTest, DeleteRefusesNodesWithChildrenAndLogsTheDeletedRows)
     EXPECT_FALSE(m_model.deleteSelected(ok));
     EXPECT_EQ(asked, 167);
     EXPECT_EQ(m_model.changedUsers(), std::vector<std::int32_t>{10001});
-    m_model.select(unitNode(101)); // rebuilt: no children any more
+    EXPECT_EQ(m_model.selected(), unitNode(101)); // rebuilt without the user: its unit takes the selection
     EXPECT_FALSE(m_model.deleteSelected(ok));
+    EXPECT_EQ(m_model.selected(), unitNode(100));
     EXPECT_EQ(db().count("[UnitTable]"), 1);
     EXPECT_EQ(db().count("[BaseTable]"), 0);
     EXPECT_EQ(changeRows(),
@@ -324,6 +337,9 @@ TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheWholeEditAndDeletedOnesArePass
             EXPECT_TRUE(changeRows().empty());
             EXPECT_TRUE(m_events.empty());
             EXPECT_EQ(m_model.tree().itemData(unitNode(100)), 100); // built again from the tables
+            // Rolled back: the status line tells of no new code and nothing moved with it.
+            EXPECT_EQ(DescribeChange(m_model.takeReport()),
+                      (std::vector<StatusPart>{{str::kStatusUnitNotSaved, {100}}}));
         }
     }
 }

@@ -28,7 +28,7 @@ QString CSearchDlg::input() const
 void CSearchDlg::accept()
 {
     if (const int message = CUnitUserModel::checkSearchInput(toAnsi(input())); message != 0) {
-        MessageService::instance().information(this, message);
+        MessageService::instance().error(this, message);
         m_ui->searchLineEdit->setFocus();
         return;
     }

@@ -22,6 +22,12 @@ CUnitEditDlg::CUnitEditDlg(const UnitFormModel& form, const UnitForm& fields, QW
     m_ui->weightLineEdit->setSettings(wholeNumbers);
     // The public-account fields have never been on screen; their values still go in and out unchanged.
     m_ui->publicAccountFrame->setVisible(false);
+    if (!form.weightColumn()) {
+        // A weight typed here would be dropped without a word: say why the field takes none.
+        m_ui->weightLineEdit->setEnabled(false);
+        m_ui->weightLineEdit->setToolTip(text(str::kUnitWeightUnavailable));
+        m_ui->weightLabel->setToolTip(text(str::kUnitWeightUnavailable));
+    }
 
     for (const ComboEntry& e : form.parentEntries()) {
         m_ui->parentComboBox->addItem(fromAnsi(e.text), e.data);
@@ -124,7 +130,7 @@ void CUnitEditDlg::showError(const FormError& error)
         message = text(error.messageId);
         break;
     }
-    MessageService::instance().information(this, message);
+    MessageService::instance().error(this, message);
 
     QWidget* field = nullptr;
     QLineEdit* edit = nullptr;

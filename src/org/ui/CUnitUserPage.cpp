@@ -2,12 +2,14 @@
 
 #include "app/ShellCommands.h"
 #include "app/ui/CMainDlg.h"
+#include "app/ui/CStatusLine.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/OperationProgress.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
 #include "intake/ui/CCheckDataDlg.h"
+#include "org/ui/COrgFindBar.h"
 #include "org/ui/CSearchDlg.h"
 #include "org/ui/CUnitEditDlg.h"
 #include "org/ui/OrgTreeModel.h"
@@ -17,8 +19,13 @@
 #include "resources/StringTable.h"
 #include "ui_CUnitUserPage.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
+#include <QShortcut>
+
+#include <utility>
 
 namespace qar::ui
 {
@@ -94,6 +101,12 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(m_ui->orgTreeView->viewport()->mapToGlobal(at));
     });
+    m_model->setBuildProgress([this](std::size_t done, std::size_t total) {
+        if (m_work != nullptr) {
+            m_work->progress(done, total);
+        }
+    });
+    setUpFindBar();
     applyButtons(m_model->buttonsAfterClick());
 }
 
@@ -126,16 +139,45 @@ void CUnitUserPage::bindToMainWindow(CMainDlg* window)
 
 void CUnitUserPage::refresh()
 {
-    if (m_built) {
-        m_model->refresh();
-    } else {
-        // The first call follows the opening of the database: the tables were just read, so the tree is
-        // built from them without reading them again.
-        m_model->buildTree();
-        m_built = true;
-    }
-    showTree();
+    longWork([this] {
+        if (m_built) {
+            m_model->refresh();
+        } else {
+            // The first call follows the opening of the database: the tables were just read, so the tree
+            // is built from them without reading them again.
+            m_model->buildTree();
+            m_built = true;
+        }
+        showTree();
+    });
     applyButtons(m_model->buttonsAfterClick());
+}
+
+void CUnitUserPage::connectionRefreshed()
+{
+    // The timer read the tables again: a page in view shows what they hold now. While a form is open on
+    // one of the nodes the tree stays as it is; the next tick catches up.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!m_built || !isVisible() || (modal != nullptr && modal != window())) {
+        return;
+    }
+    longWork([this] {
+        m_model->buildTree();
+        showTree();
+    });
+    applyButtons(m_model->buttonsAfterClick());
+}
+
+template <class Work> void CUnitUserPage::longWork(Work&& work)
+{
+    LongWork busy(mainDlg() != nullptr ? mainDlg()->statusLine() : nullptr, text(str::kLoadingTree));
+    struct Restore
+    {
+        LongWork*& slot;
+        LongWork* previous;
+        ~Restore() { slot = previous; }
+    } restore{m_work, std::exchange(m_work, &busy)};
+    work();
 }
 
 void CUnitUserPage::selectFirstItem()
@@ -161,20 +203,35 @@ OrgTree::NodeId CUnitUserPage::selectedNode() const
 
 void CUnitUserPage::selectNode(OrgTree::NodeId node)
 {
-    const QModelIndex index = m_treeModel->indexOf(node);
-    if (!index.isValid()) {
+    if (!m_treeModel->indexOf(node).isValid()) {
         return;
     }
-    m_ui->orgTreeView->setCurrentIndex(index);
-    m_ui->orgTreeView->scrollTo(index);
+    revealNode(node);
     applyButtons(m_model->buttonsAfterClick());
+}
+
+void CUnitUserPage::revealNode(OrgTree::NodeId node)
+{
+    QTreeView* view = m_ui->orgTreeView;
+    const QModelIndex index = m_treeModel->indexOf(node);
+    QModelIndexList above;
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) {
+        above.prepend(p);
+    }
+    for (const QModelIndex& p : above) {
+        view->expand(p);
+    }
+    view->setCurrentIndex(index);
+    view->scrollTo(index);
 }
 
 void CUnitUserPage::showTree()
 {
     QTreeView* view = m_ui->orgTreeView;
     m_showing = true;
-    if (m_treeModel->sync()) {
+    const int scrolled = view->verticalScrollBar()->value();
+    const bool reset = m_treeModel->sync();
+    if (reset) {
         // A reset forgets what was open: reopen what the tree remembers.
         const OrgTree& tree = m_model->tree();
         for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
@@ -185,14 +242,16 @@ void CUnitUserPage::showTree()
         }
     }
     const QModelIndex current = m_treeModel->indexOf(m_model->selected());
-    if (current != view->currentIndex()) {
-        if (current.isValid()) {
-            view->setCurrentIndex(current);
-            view->scrollTo(current);
-        } else {
-            view->selectionModel()->clearCurrentIndex();
-            view->clearSelection();
-        }
+    if (reset && current.isValid()) {
+        // A reset scrolls to the top: back to where the administrator was, the selection in view.
+        view->scrollTo(current);
+        view->verticalScrollBar()->setValue(scrolled);
+    }
+    if (current.isValid()) {
+        revealNode(m_model->selected());
+    } else if (view->currentIndex().isValid()) {
+        view->selectionModel()->clearCurrentIndex();
+        view->clearSelection();
     }
     m_showing = false;
     if (const auto buttons = m_model->takeButtonsAfterBuild()) {
@@ -225,10 +284,11 @@ void CUnitUserPage::showMessage(const OrgMessage& message)
         message.arg.empty() ? text(message.messageId) : formatText(message.messageId, {fromAnsi(message.arg)});
     if (message.messageId == str::kUnableToOpenDb && mainDlg() != nullptr) {
         MessageService::instance().error(this, str::kUnableToOpenDb, mainDlg()->connectionFailure());
-    } else if (message.messageId == str::kUnableToOpenDb || message.messageId == str::kOperationFailed) {
-        MessageService::instance().error(this, shown);
-    } else {
+    } else if (message.messageId == str::kNotFoundFormat) {
+        // Every refusal and failure is a warning; only a search that found nothing is news.
         MessageService::instance().information(this, shown);
+    } else {
+        MessageService::instance().error(this, shown);
     }
 }
 
@@ -308,23 +368,113 @@ void CUnitUserPage::runUnitForm(std::variant<OrgMessage, UnitEditSession> start,
         return;
     }
     session.fields = form.fields();
-    OperationProgress progress(this, text(str::kSavingChanges));
-    m_model->setProgress(&progress);
-    const OrgMessage result = editMode ? m_model->finishEditUnit(session, form.validUnit())
-                                       : m_model->finishAddUnit(session, form.validUnit());
-    m_model->setProgress(nullptr);
-    showTree();
+    OrgMessage result;
+    longWork([&] {
+        OperationProgress progress(this, text(str::kSavingChanges));
+        m_model->setProgress(&progress);
+        result = editMode ? m_model->finishEditUnit(session, form.validUnit())
+                          : m_model->finishAddUnit(session, form.validUnit());
+        m_model->setProgress(nullptr);
+        showTree();
+    });
+    reportChange();
     showMessage(result);
 }
 
 void CUnitUserPage::deleteSelected()
 {
-    const OrgMessage result = m_model->deleteSelected([this](int messageId) {
-        return MessageService::instance().question(this, text(messageId), Buttons::OkCancel) == Answer::Ok;
+    OrgMessage result;
+    // The busy cursor comes with the rebuild after a user's row is gone, not with the question.
+    longWork([&] {
+        result = m_model->deleteSelected([this](int messageId) {
+            // The node's own text below the question, so that the administrator sees what goes.
+            QString question = text(messageId);
+            if (m_model->selected() != OrgTree::kNone) {
+                question += QStringLiteral("\n\n") + fromAnsi(m_model->tree().text(m_model->selected()));
+            }
+            return MessageService::instance().question(this, question, Buttons::OkCancel) == Answer::Ok;
+        });
+        showTree();
     });
-    showTree();
+    reportChange();
     showMessage(result);
     applyButtons(m_model->buttonsAfterClick());
+}
+
+void CUnitUserPage::reportChange()
+{
+    const std::vector<StatusPart> parts = DescribeChange(m_model->takeReport());
+    if (parts.empty() || mainDlg() == nullptr) {
+        return;
+    }
+    QStringList texts;
+    for (const StatusPart& part : parts) {
+        QStringList values;
+        for (std::int32_t v : part.values) {
+            values << QString::number(v);
+        }
+        switch (values.size()) {
+        case 0:
+            texts << text(part.messageId);
+            break;
+        case 1:
+            texts << formatText(part.messageId, {values[0]});
+            break;
+        default:
+            texts << formatText(part.messageId, {values[0], values[1]});
+            break;
+        }
+    }
+    mainDlg()->statusLine()->showChange(texts.join(text(str::kStatusSeparator)));
+}
+
+void CUnitUserPage::setUpFindBar()
+{
+    m_findBar = new COrgFindBar(this);
+    m_ui->pageVBoxLayout->insertWidget(1, m_findBar);
+    connect(m_findBar, &COrgFindBar::queryChanged, this, [this] { find(FindStep::AtOrAfter); });
+    connect(m_findBar, &COrgFindBar::nextRequested, this, &CUnitUserPage::findNext);
+    connect(m_findBar, &COrgFindBar::previousRequested, this, &CUnitUserPage::findPrevious);
+    connect(m_findBar, &COrgFindBar::closed, this, [this] { m_ui->orgTreeView->setFocus(); });
+    // Anywhere in the main window while the page is shown (a hidden page's shortcuts do not fire).
+    const auto shortcut = [this](const QKeySequence& keys, void (CUnitUserPage::*command)()) {
+        auto* s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, command);
+    };
+    shortcut(QKeySequence::Find, &CUnitUserPage::openFindBar);
+    shortcut(QKeySequence(Qt::Key_F3), &CUnitUserPage::findNext);
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &CUnitUserPage::findPrevious);
+}
+
+void CUnitUserPage::openFindBar()
+{
+    m_findBar->activate();
+}
+
+void CUnitUserPage::findNext()
+{
+    if (!m_findBar->isActive()) {
+        m_findBar->activate();
+    }
+    find(FindStep::After);
+}
+
+void CUnitUserPage::findPrevious()
+{
+    if (!m_findBar->isActive()) {
+        m_findBar->activate();
+    }
+    find(FindStep::Before);
+}
+
+void CUnitUserPage::find(FindStep step)
+{
+    const FindResult found = m_findIndex.find(m_model->tree(), toAnsi(m_findBar->query()), m_model->selected(), step);
+    m_findBar->showResult(found.count, found.ordinal);
+    if (found.node != OrgTree::kNone) {
+        selectNode(found.node);
+    }
 }
 
 void CUnitUserPage::search()
@@ -390,6 +540,10 @@ bool CUnitUserPage::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             pressEnter();
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            deleteSelected();
             return true;
         }
     }

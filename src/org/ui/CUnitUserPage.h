@@ -2,6 +2,7 @@
 
 #include "app/ui/CAdminPage.h"
 #include "org/CUnitUserModel.h"
+#include "org/OrgFind.h"
 
 #include <memory>
 
@@ -17,7 +18,9 @@ namespace qar::ui
 {
 
 class CMainDlg;
+class COrgFindBar;
 class Launcher;
+class LongWork;
 class OrgTreeModel;
 
 /// The units-and-users page: the organisation tree and the commands on it. What a command does to the
@@ -34,6 +37,7 @@ public:
     ~CUnitUserPage() override;
 
     void refresh() override;
+    void connectionRefreshed() override;
     void selectFirstItem() override;
     ChangeFlags changeFlags() const override;
     void clearChangeFlags() override;
@@ -61,6 +65,13 @@ public:
     void checkData();
     void pressEnter();
 
+    // The find bar: Ctrl+F or its Find button opens it; typing goes to the first match from the
+    // selected node on, Enter and F3 to the next, Shift+F3 to the previous, round the whole tree.
+    void openFindBar();
+    void findNext();
+    void findPrevious();
+    COrgFindBar& findBar() { return *m_findBar; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -72,12 +83,23 @@ private:
     void showMessage(const OrgMessage& message);
     void runUnitForm(std::variant<OrgMessage, UnitEditSession> start, bool editMode);
     void onCurrentChanged(const QModelIndex& current);
+    void setUpFindBar();
+    void find(FindStep step);
+    /// Opens the node's ancestors, selects it and scrolls it into view.
+    void revealNode(OrgTree::NodeId node);
+    /// Runs a command that may build the tree, with the busy cursor and, when it takes long, progress.
+    template <class Work> void longWork(Work&& work);
+    /// Shows in the main window's status line what the last command wrote.
+    void reportChange();
 
     std::unique_ptr<Ui::CUnitUserPage> m_ui;
     std::unique_ptr<IOrgEffects> m_effects;
     std::unique_ptr<CUnitUserModel> m_model;
     OrgTreeModel* m_treeModel = nullptr;
     Launcher* m_launcher = nullptr;
+    COrgFindBar* m_findBar = nullptr;
+    OrgFindIndex m_findIndex;
+    LongWork* m_work = nullptr; ///< the long work under way, told the build's progress
     bool m_groupsChanged = false;
     bool m_built = false;   ///< the tree was built once since the page was created
     bool m_showing = false; ///< the view is being brought in line with the model

@@ -8,8 +8,23 @@ namespace qar::ui
 {
 
 OrgTreeModel::OrgTreeModel(const OrgTree& tree, QList<QIcon> images, QObject* parent)
-    : QAbstractItemModel(parent), m_tree(tree), m_images(std::move(images))
+    : QAbstractItemModel(parent), m_tree(tree)
 {
+    // The selected node keeps its image as it is: the style's tint for selected icons would sink it into
+    // the highlight.
+    for (const QIcon& image : images) {
+        QIcon kept;
+        QList<QSize> sizes = image.availableSizes();
+        if (sizes.isEmpty()) {
+            sizes << QSize(16, 16);
+        }
+        for (const QSize& size : sizes) {
+            const QPixmap pixmap = image.pixmap(size);
+            kept.addPixmap(pixmap, QIcon::Normal);
+            kept.addPixmap(pixmap, QIcon::Selected);
+        }
+        m_images << kept;
+    }
     rebuild();
 }
 

@@ -1,6 +1,7 @@
 list(APPEND qargui_sources
     ${CMAKE_CURRENT_LIST_DIR}/CIndepUserDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CNetDiskDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/COrgFindBar.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CPowerDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CPrivilegeBoxes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CSearchDlg.cpp

@@ -36,12 +36,16 @@ c 32x32 -fill '#777777' -draw 'circle 16,16 16,4' -fill '#f2f2f2' -draw 'circle 
     -draw 'rectangle 13,0 19,6' -draw 'rectangle 13,26 19,32' -draw 'rectangle 0,13 6,19' -draw 'rectangle 26,13 32,19' large-9.png
 
 # Tree (16 x 16): 0 unit, 1 user, 2 spare unit, 3 group, 4 administrator, 5 independent user,
-# 6 independent administrator.
-c 16x16 -fill '#e0a526' -draw 'polygon 1,4 6,4 8,6 15,6 15,14 1,14' small-0.png
-c 16x16 -fill '#3a8fd0' -draw 'circle 8,5 8,8' -draw 'ellipse 8,15 6,5 180,360' small-1.png
-c 16x16 -fill '#a0a0a0' -draw 'polygon 1,4 6,4 8,6 15,6 15,14 1,14' small-2.png
-c 16x16 -fill '#1f5fa8' -draw 'circle 5,6 5,8' -draw 'circle 11,6 11,8' -draw 'ellipse 5,14 4,4 180,360' \
+# 6 independent administrator. A dark outline keeps each one visible on the selection's highlight.
+o=(-stroke '#1b2b3b' -strokewidth 1)
+c 16x16 "${o[@]}" -fill '#e0a526' -draw 'polygon 1,4 6,4 8,6 15,6 15,14 1,14' small-0.png
+c 16x16 "${o[@]}" -fill '#3a8fd0' -draw 'circle 8,5 8,8' -draw 'ellipse 8,15 6,5 180,360' small-1.png
+c 16x16 "${o[@]}" -fill '#a0a0a0' -draw 'polygon 1,4 6,4 8,6 15,6 15,14 1,14' small-2.png
+c 16x16 "${o[@]}" -fill '#1f5fa8' -draw 'circle 5,6 5,8' -draw 'circle 11,6 11,8' -draw 'ellipse 5,14 4,4 180,360' \
     -draw 'ellipse 11,14 4,4 180,360' small-3.png
-c 16x16 -fill '#d04a3a' -draw 'circle 8,5 8,8' -draw 'ellipse 8,15 6,5 180,360' small-4.png
-c 16x16 -fill '#3fae55' -draw 'circle 8,5 8,8' -draw 'ellipse 8,15 6,5 180,360' small-5.png
-c 16x16 -fill '#e07b26' -draw 'circle 8,5 8,8' -draw 'ellipse 8,15 6,5 180,360' small-6.png
+c 16x16 "${o[@]}" -fill '#d04a3a' -draw 'circle 8,5 8,8' -draw 'ellipse 8,15 6,5 180,360' small-4.png
+c 16x16 "${o[@]}" -fill '#3fae55' -draw 'circle 8,5 8,8' -draw 'ellipse 8,15 6,5 180,360' small-5.png
+c 16x16 "${o[@]}" -fill '#e07b26' -draw 'circle 8,5 8,8' -draw 'ellipse 8,15 6,5 180,360' small-6.png
+
+# Find bar (16 x 16): a magnifying glass.
+c 16x16 -stroke '#3b4b5b' -strokewidth 2 -fill '#dcebf7' -draw 'circle 6,6 6,11' -draw 'line 10,10 14,14' find-16.png
