@@ -1,7 +1,8 @@
 // Units-and-users tree: the build from the record objects of a database of 5 groups, 5,000 units over 8
 // levels and 100,000 users, against the sqlite3 command fetching the same unit and user rows of the same
-// file; and one unit code change that re-points 5,000 users, with their change rows, on SQLite and (with
-// QAR_TEST_MARIADB_HOST/_PORT/_USER/_PASSWORD set, as scripts/mariadb writes them) on MariaDB.
+// file; one unit code change that re-points 5,000 users, with their change rows, on SQLite and (with
+// QAR_TEST_MARIADB_HOST/_PORT/_USER/_PASSWORD set, as scripts/mariadb writes them) on MariaDB; and the
+// find bar's index and keystrokes over the same tree.
 
 #include "DataGenerator.h"
 #include "Sqlite3Command.h"
@@ -13,6 +14,7 @@
 #include "db/CXTableUser.h"
 #include "db/ChangeLog.h"
 #include "org/CUnitUserModel.h"
+#include "org/OrgFind.h"
 #include "platform/Paths.h"
 
 #include <benchmark/benchmark.h>
@@ -229,6 +231,48 @@ void BM_UnitCodeChangeRepointsUsers(benchmark::State& state)
     state.counters["users_repointed"] = kMovedUsers;
 }
 BENCHMARK(BM_UnitCodeChangeRepointsUsers)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// The find bar's index: every node's name converted from the code page and folded, once per change of
+// the tree (the first keystroke after a build pays for it).
+void BM_FindIndexBuild(benchmark::State& state)
+{
+    NoEffects effects;
+    Page page(effects);
+    page.open();
+    page.model.buildTree();
+    for (auto _ : state) {
+        qar::OrgFindIndex index;
+        index.update(page.model.tree());
+        benchmark::DoNotOptimize(index.size());
+    }
+    state.counters["nodes"] = static_cast<double>(page.model.tree().size());
+}
+BENCHMARK(BM_FindIndexBuild)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// One keystroke of the find bar once the index is made: every node matching what has been typed so
+// far, counted, and the one to go to from the selection. Typed in turn: a Latin surname, a Chinese
+// one, a user id.
+const char* const kTyped[] = {"s", "sc", "sch", "schm", "schmidt", "\xE5\xBC\xA0",  "\xE5\xBC\xA0\xE4\xBC\x9F",
+                              "1", "10", "100", "1005", "10050",   "ＳＣＨＭＩＤＴ"};
+
+void BM_FindKeystroke(benchmark::State& state)
+{
+    NoEffects effects;
+    Page page(effects);
+    page.open();
+    page.model.buildTree();
+    qar::OrgFindIndex index;
+    index.update(page.model.tree());
+    const char* typed = kTyped[state.range(0)];
+    const qar::OrgTree::NodeId from = page.model.index().unitNodes.begin()->second;
+    qar::FindResult found;
+    for (auto _ : state) {
+        found = index.find(page.model.tree(), typed, from, qar::FindStep::AtOrAfter);
+        benchmark::DoNotOptimize(found);
+    }
+    state.SetLabel(std::string(typed) + ": " + std::to_string(found.count) + " matches");
+}
+BENCHMARK(BM_FindKeystroke)->DenseRange(0, std::size(kTyped) - 1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

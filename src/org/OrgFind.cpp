@@ -90,13 +90,26 @@ void OrgFindIndex::update(const OrgTree& tree)
     }
     m_tree = &tree;
     m_revision = tree.revision();
-    m_nodes.clear();
-    std::string names;
+
+    const auto limit = static_cast<std::size_t>(tree.idLimit());
+    m_rankOfNode.assign(limit, UINT32_MAX);
+    m_byRank.clear();
+    m_byRank.reserve(tree.size());
     for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
          n = tree.nextInSubtree(n, OrgTree::kRoot)) {
-        m_nodes.push_back(n);
-        names += NodeNameOfText(tree.text(n), tree.itemData(n));
-        names += kNameSeparator;
+        m_rankOfNode[static_cast<std::size_t>(n)] = static_cast<std::uint32_t>(m_byRank.size());
+        m_byRank.push_back(n);
+    }
+
+    m_nodes.clear();
+    m_nodes.reserve(m_byRank.size());
+    std::string names;
+    for (OrgTree::NodeId n = 1; n < tree.idLimit(); ++n) {
+        if (m_rankOfNode[static_cast<std::size_t>(n)] != UINT32_MAX) {
+            m_nodes.push_back(n);
+            names += NodeNameOfText(tree.text(n), tree.itemData(n));
+            names += kNameSeparator;
+        }
     }
 
     // One conversion of every name together costs far less than one per node; a name that holds the
@@ -127,9 +140,7 @@ void OrgFindIndex::update(const OrgTree& tree)
     m_text.reserve(wide.size() + m_nodes.size() * 8);
     m_start.assign(1, 0);
     m_start.reserve(m_nodes.size() + 1);
-    m_position.assign(m_nodes.empty() ? 0
-                                      : static_cast<std::size_t>(*std::max_element(m_nodes.begin(), m_nodes.end())) + 1,
-                      UINT32_MAX);
+    m_rank.resize(m_nodes.size());
     char digits[16];
     for (std::size_t i = 0; i < m_nodes.size(); ++i) {
         appendFolded(m_text, pieces[i]);
@@ -140,7 +151,7 @@ void OrgFindIndex::update(const OrgTree& tree)
         }
         m_text.push_back(kEntryEnd);
         m_start.push_back(static_cast<std::uint32_t>(m_text.size()));
-        m_position[static_cast<std::size_t>(m_nodes[i])] = static_cast<std::uint32_t>(i);
+        m_rank[i] = m_rankOfNode[static_cast<std::size_t>(m_nodes[i])];
     }
 }
 
@@ -158,47 +169,51 @@ FindResult OrgFindIndex::find(const OrgTree& tree, std::string_view query, OrgTr
         return result;
     }
 
-    // The entry the step counts from: matches at it (typing) or past it (F3) come first, else the wrap.
-    std::size_t origin = step == FindStep::Before ? m_nodes.size() : 0;
-    const bool fromValid = from >= 0 && static_cast<std::size_t>(from) < m_position.size() &&
-                           m_position[static_cast<std::size_t>(from)] != UINT32_MAX;
-    if (fromValid) {
-        origin = m_position[static_cast<std::size_t>(from)];
-    } else if (step == FindStep::After) {
-        step = FindStep::AtOrAfter;
-    }
-
+    // Every match's rank; one match per node.
+    m_matches.clear();
     const std::u16string_view text(m_text);
-    std::size_t chosen = SIZE_MAX;
-    std::size_t first = SIZE_MAX;
-    std::size_t last = SIZE_MAX;
     std::size_t entry = 0;
     for (std::size_t pos = text.find(wanted); pos != std::u16string_view::npos; pos = text.find(wanted, pos)) {
-        entry = static_cast<std::size_t>(std::upper_bound(m_start.begin() + static_cast<std::ptrdiff_t>(entry),
-                                                          m_start.end(), static_cast<std::uint32_t>(pos)) -
-                                         m_start.begin()) -
-                1;
-        ++result.count;
-        if (first == SIZE_MAX) {
-            first = entry;
-        }
-        last = entry;
-        const bool pick = (step == FindStep::AtOrAfter && entry >= origin) ||
-                          (step == FindStep::After && entry > origin) || (step == FindStep::Before && entry < origin);
-        if (pick && (step == FindStep::Before || chosen == SIZE_MAX)) {
-            chosen = entry;
-            result.ordinal = result.count;
-        }
-        pos = m_start[entry + 1]; // one match per node
+        const auto after = std::upper_bound(m_start.begin() + static_cast<std::ptrdiff_t>(entry), m_start.end(),
+                                            static_cast<std::uint32_t>(pos));
+        entry = static_cast<std::size_t>(after - m_start.begin()) - 1;
+        m_matches.push_back(m_rank[entry]);
+        pos = m_start[entry + 1];
     }
+    result.count = m_matches.size();
     if (result.count == 0) {
         return result;
     }
-    if (chosen == SIZE_MAX) {
-        chosen = step == FindStep::Before ? last : first;
-        result.ordinal = step == FindStep::Before ? result.count : 1;
+
+    // The rank the step counts from: matches at it (typing) or past it (F3) come first, else the wrap.
+    const bool fromValid = from >= 0 && static_cast<std::size_t>(from) < m_rankOfNode.size() &&
+                           m_rankOfNode[static_cast<std::size_t>(from)] != UINT32_MAX;
+    if (!fromValid && step == FindStep::After) {
+        step = FindStep::AtOrAfter;
     }
-    result.node = m_nodes[chosen];
+    const std::uint32_t origin =
+        fromValid ? m_rankOfNode[static_cast<std::size_t>(from)] : (step == FindStep::Before ? UINT32_MAX : 0);
+    std::uint32_t chosen = UINT32_MAX;
+    std::uint32_t first = UINT32_MAX;
+    std::uint32_t last = 0;
+    for (const std::uint32_t rank : m_matches) {
+        first = std::min(first, rank);
+        last = std::max(last, rank);
+        const bool ahead = step == FindStep::AtOrAfter ? rank >= origin : rank > origin;
+        if (step == FindStep::Before) {
+            if (rank < origin && (chosen == UINT32_MAX || rank > chosen)) {
+                chosen = rank;
+            }
+        } else if (ahead && rank < chosen) {
+            chosen = rank;
+        }
+    }
+    if (chosen == UINT32_MAX) {
+        chosen = step == FindStep::Before ? last : first;
+    }
+    result.ordinal = 1 + static_cast<std::size_t>(std::count_if(m_matches.begin(), m_matches.end(),
+                                                                [chosen](std::uint32_t r) { return r < chosen; }));
+    result.node = m_byRank[chosen];
     return result;
 }
 

@@ -50,12 +50,17 @@ public:
     std::size_t size() const { return m_nodes.size(); }
 
 private:
+    // Entries follow the nodes as stored (a build's insertion order), which reads the tree's arrays
+    // straight through; a node's place in the tree's depth-first order is its rank.
     const OrgTree* m_tree = nullptr;
     std::uint64_t m_revision = 0;
-    std::u16string m_text;                 ///< per node: folded name, U+0001, id digits, U+0000
-    std::vector<std::uint32_t> m_start;    ///< where each node's entry starts, and the end
-    std::vector<OrgTree::NodeId> m_nodes;  ///< the node of each entry, in tree order
-    std::vector<std::uint32_t> m_position; ///< the entry of each node id
+    std::u16string m_text;                   ///< per entry: folded name, U+0001, id digits, U+0000
+    std::vector<std::uint32_t> m_start;      ///< where each entry starts, and the end
+    std::vector<OrgTree::NodeId> m_nodes;    ///< the node of each entry
+    std::vector<std::uint32_t> m_rank;       ///< the tree-order rank of each entry
+    std::vector<std::uint32_t> m_rankOfNode; ///< by node id; UINT32_MAX for none
+    std::vector<OrgTree::NodeId> m_byRank;   ///< the node of each rank
+    std::vector<std::uint32_t> m_matches;    ///< ranks of the last find's matches (kept to reuse its memory)
 };
 
 /// The name part of a node text: what follows "Group:", "Unit:" or "User:" up to " [ID:<item data>]".

@@ -65,6 +65,9 @@ public:
 
     /// Live nodes besides the root.
     std::size_t size() const { return m_live; }
+    /// One above the highest node id given out since the last clear (removed nodes included): the ids
+    /// from 1 below it, taken in turn, read the nodes in the order they are stored.
+    NodeId idLimit() const { return static_cast<NodeId>(m_nodes.size()); }
     /// Grows with every change, so a view can tell whether it must refresh.
     std::uint64_t revision() const { return m_revision; }
 

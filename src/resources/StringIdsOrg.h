@@ -34,6 +34,7 @@ inline constexpr int kFindNoMatch = 12954;
 inline constexpr int kFindPreviousTip = 12955;
 inline constexpr int kFindNextTip = 12956;
 inline constexpr int kFindCloseTip = 12957;
+inline constexpr int kFindCountOnlyFormat = 12958;
 
 // Long work on the page.
 inline constexpr int kLoadingTree = 12960;

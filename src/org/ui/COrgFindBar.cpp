@@ -55,9 +55,13 @@ void COrgFindBar::setFieldsVisible(bool visible)
 
 void COrgFindBar::activate()
 {
+    const bool opening = !isActive();
     setFieldsVisible(true);
     m_ui->findLineEdit->setFocus(Qt::ShortcutFocusReason);
     m_ui->findLineEdit->selectAll();
+    if (opening) {
+        emit opened();
+    }
 }
 
 void COrgFindBar::deactivate()
@@ -78,9 +82,11 @@ QString COrgFindBar::query() const
 void COrgFindBar::showResult(std::size_t count, std::size_t ordinal)
 {
     const bool missed = count == 0 && !query().trimmed().isEmpty();
-    if (count > 0) {
+    if (count > 0 && ordinal > 0) {
         m_ui->matchLabel->setText(
             formatText(str::kFindCountFormat, {QString::number(ordinal), QString::number(count)}));
+    } else if (count > 0) {
+        m_ui->matchLabel->setText(formatText(str::kFindCountOnlyFormat, {QString::number(count)}));
     } else {
         m_ui->matchLabel->setText(missed ? text(str::kFindNoMatch) : QString());
     }

@@ -30,10 +30,13 @@ public:
     void deactivate();
     bool isActive() const;
     QString query() const;
-    /// How many nodes match, and the place of the selected one among them (counted from 1).
+    /// How many nodes match, and the place of the selected one among them (counted from 1; 0 when the
+    /// selection is on none of them).
     void showResult(std::size_t count, std::size_t ordinal);
 
 signals:
+    /// The bar was opened: the page makes its index now rather than at the first keystroke.
+    void opened();
     void queryChanged(const QString& query);
     void nextRequested();
     void previousRequested();

@@ -254,6 +254,13 @@ void CUnitUserPage::showTree()
         view->clearSelection();
     }
     m_showing = false;
+    if (m_findBar->isActive()) {
+        // While the bar is open its index follows the tree now, not at the next keystroke, and its count
+        // says what the tree now holds.
+        const FindResult found =
+            m_findIndex.find(m_model->tree(), toAnsi(m_findBar->query()), m_model->selected(), FindStep::AtOrAfter);
+        m_findBar->showResult(found.count, found.node == m_model->selected() ? found.ordinal : 0);
+    }
     if (const auto buttons = m_model->takeButtonsAfterBuild()) {
         applyButtons(*buttons);
     }
@@ -436,6 +443,7 @@ void CUnitUserPage::setUpFindBar()
     connect(m_findBar, &COrgFindBar::nextRequested, this, &CUnitUserPage::findNext);
     connect(m_findBar, &COrgFindBar::previousRequested, this, &CUnitUserPage::findPrevious);
     connect(m_findBar, &COrgFindBar::closed, this, [this] { m_ui->orgTreeView->setFocus(); });
+    connect(m_findBar, &COrgFindBar::opened, this, [this] { m_findIndex.update(m_model->tree()); });
     // Anywhere in the main window while the page is shown (a hidden page's shortcuts do not fire).
     const auto shortcut = [this](const QKeySequence& keys, void (CUnitUserPage::*command)()) {
         auto* s = new QShortcut(keys, this);
