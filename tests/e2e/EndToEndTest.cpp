@@ -9,6 +9,7 @@
 #include "app/StartUp.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CMainDlg.h"
+#include "app/ui/CStatusLine.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "db/OdbcError.h"
@@ -28,6 +29,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -36,6 +38,8 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
 
 #include <xcb/xcb.h>
 
@@ -464,6 +468,42 @@ private slots:
         } catch (const OdbcError& e) {
             QFAIL(e.what());
         }
+    }
+
+    // On the real window: the status line names the data source and the running server and says what a
+    // change wrote; the find bar (opened with its button) finds the new unit by its name in another case,
+    // opens its parent and selects it. Screenshot: e2e-find-bar.png.
+    void findBarAndStatusLine()
+    {
+        E2E_STEP(prepare({"-reply:0"}));
+        runTool("qaradmin", [&](CMainDlg& window) {
+            child<QListWidget>(window, "sideBarList")->setCurrentRow(2);
+            CUnitUserPage& page = unitsPage(window);
+            QVERIFY(child<QLabel>(window, "dataSourceStatusLabel")
+                        ->text()
+                        .startsWith(QStringLiteral("Data source QARE2E (SQLite 3.")));
+            QCOMPARE(child<QLabel>(window, "serverStatusLabel")->text(), QStringLiteral("Server: running"));
+
+            addUnitThroughThePage(window, 102, QStringLiteral("Harbour Office"));
+            const QString id = query("SELECT UNIT_ID FROM UnitTable WHERE UNIT_NAME = 'Harbour Office'");
+            QCOMPARE(window.statusLine()->change(), QStringLiteral("Unit %1 added").arg(id));
+
+            page.selectNode(page.model().index().groupNodes.begin()->second);
+            auto* tree = child<QTreeView>(page, "orgTreeView");
+            tree->collapseAll();
+            QTest::mouseClick(child<QToolButton>(page, "findToolButton"), Qt::LeftButton);
+            auto* text = child<QLineEdit>(page, "findLineEdit");
+            QTRY_VERIFY_WITH_TIMEOUT(text->isVisible(), kPatienceMs);
+            QTest::keyClicks(text, QStringLiteral("HARBOUR"));
+            const OrgTree::NodeId unit = page.model().index().unitNodes.at(id.toInt());
+            QCOMPARE(page.selectedNode(), unit);
+            const QModelIndex shown = page.treeModel().indexOf(unit);
+            QVERIFY(tree->isExpanded(shown.parent()));
+            QVERIFY(tree->viewport()->rect().contains(tree->visualRect(shown)));
+            QCOMPARE(child<QLabel>(page, "matchLabel")->text(), QStringLiteral("1 of 1"));
+            QTest::qWait(300); // painted before the picture
+            QVERIFY(screenshot("e2e-find-bar"));
+        });
     }
 
     // The server dies under the running tool: Start Service comes back on, and the tool goes on

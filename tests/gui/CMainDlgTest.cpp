@@ -3,6 +3,7 @@
 #include "GuiTestSupport.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CAdminPage.h"
+#include "app/ui/CStatusLine.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
 
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -303,6 +305,30 @@ private slots:
             QVERIFY2(width > captionWidth + 100, qPrintable(QString::number(width)));
         }
         MessageService::instance().setHeadless(true);
+    }
+
+    // Long work shows nothing until its first report (a question before it gets no busy cursor), then
+    // the busy cursor, and once it has run long enough its progress in the status line.
+    void longWorkShowsTheBusyCursorAndThenItsProgress()
+    {
+        CMainDlg dlg(options(true), m_host, m_launcher);
+        QVERIFY(dlg.initialise());
+        dlg.show();
+        auto* bar = child<QProgressBar>(dlg, "workProgressBar");
+        {
+            LongWork work(dlg.statusLine(), QStringLiteral("Loading"), 0);
+            QVERIFY(QApplication::overrideCursor() == nullptr);
+            work.progress(250, 1000);
+            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            QVERIFY(bar->isVisible());
+            QCOMPARE(bar->value(), 250);
+            QCOMPARE(child<QLabel>(dlg, "workStatusLabel")->text(), QStringLiteral("Loading"));
+        }
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(!bar->isVisible());
+        LongWork quick(dlg.statusLine(), QStringLiteral("Loading"));
+        quick.progress(1, 2);
+        QVERIFY(!bar->isVisible()); // not a second yet
     }
 
     void aboutIsOfferedInTheWindowsMenu()

@@ -210,7 +210,7 @@ void CUnitUserPage::selectNode(OrgTree::NodeId node)
     applyButtons(m_model->buttonsAfterClick());
 }
 
-void CUnitUserPage::revealNode(OrgTree::NodeId node)
+void CUnitUserPage::revealNode(OrgTree::NodeId node, QAbstractItemView::ScrollHint hint)
 {
     QTreeView* view = m_ui->orgTreeView;
     const QModelIndex index = m_treeModel->indexOf(node);
@@ -222,7 +222,7 @@ void CUnitUserPage::revealNode(OrgTree::NodeId node)
         view->expand(p);
     }
     view->setCurrentIndex(index);
-    view->scrollTo(index);
+    view->scrollTo(index, hint);
 }
 
 void CUnitUserPage::showTree()
@@ -481,7 +481,12 @@ void CUnitUserPage::find(FindStep step)
     const FindResult found = m_findIndex.find(m_model->tree(), toAnsi(m_findBar->query()), m_model->selected(), step);
     m_findBar->showResult(found.count, found.ordinal);
     if (found.node != OrgTree::kNone) {
-        selectNode(found.node);
+        // A match far away is brought to the middle, with what surrounds it.
+        const QModelIndex index = m_treeModel->indexOf(found.node);
+        const bool inView =
+            index.isValid() && m_ui->orgTreeView->viewport()->rect().contains(m_ui->orgTreeView->visualRect(index));
+        revealNode(found.node, inView ? QAbstractItemView::EnsureVisible : QAbstractItemView::PositionAtCenter);
+        applyButtons(m_model->buttonsAfterClick());
     }
 }
 

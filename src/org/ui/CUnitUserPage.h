@@ -4,6 +4,8 @@
 #include "org/CUnitUserModel.h"
 #include "org/OrgFind.h"
 
+#include <QAbstractItemView>
+
 #include <memory>
 
 class QMenu;
@@ -86,7 +88,7 @@ private:
     void setUpFindBar();
     void find(FindStep step);
     /// Opens the node's ancestors, selects it and scrolls it into view.
-    void revealNode(OrgTree::NodeId node);
+    void revealNode(OrgTree::NodeId node, QAbstractItemView::ScrollHint hint = QAbstractItemView::EnsureVisible);
     /// Runs a command that may build the tree, with the busy cursor and, when it takes long, progress.
     template <class Work> void longWork(Work&& work);
     /// Shows in the main window's status line what the last command wrote.
