@@ -344,6 +344,9 @@ private slots:
         QVERIFY(view()->isExpanded(page().treeModel().indexOf(unitNode(200))));
         QCOMPARE(count->text(), QStringLiteral("1 of 1"));
         QVERIFY(text->hasFocus());
+        // The selected node's image is drawn as it is, not tinted into the highlight.
+        const auto icon = view()->currentIndex().data(Qt::DecorationRole).value<QIcon>();
+        QCOMPARE(icon.pixmap(16, QIcon::Selected).toImage(), icon.pixmap(16, QIcon::Normal).toImage());
 
         text->clear();
         QTest::keyClicks(text, QStringLiteral("1000"));
