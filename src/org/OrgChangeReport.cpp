@@ -34,6 +34,12 @@ StatusPart mainPart(const OrgChangeReport& r)
     return {};
 }
 
+/// "1 user re-pointed", "3 users re-pointed".
+int counted(int count, int one, int many)
+{
+    return count == 1 ? one : many;
+}
+
 } // namespace
 
 std::vector<StatusPart> DescribeChange(const OrgChangeReport& report)
@@ -44,16 +50,21 @@ std::vector<StatusPart> DescribeChange(const OrgChangeReport& report)
     }
     parts.push_back(mainPart(report));
     if (report.childUnitsRepointed > 0) {
-        parts.push_back({str::kStatusChildUnitsRepointed, {report.childUnitsRepointed}});
+        parts.push_back(
+            {counted(report.childUnitsRepointed, str::kStatusChildUnitRepointed, str::kStatusChildUnitsRepointed),
+             {report.childUnitsRepointed}});
     }
     if (report.usersRepointed > 0) {
-        parts.push_back({str::kStatusUsersRepointed, {report.usersRepointed}});
+        parts.push_back({counted(report.usersRepointed, str::kStatusUserRepointed, str::kStatusUsersRepointed),
+                         {report.usersRepointed}});
     }
     if (report.subUnitsMoved > 0) {
-        parts.push_back({str::kStatusSubUnitsMoved, {report.subUnitsMoved}});
+        parts.push_back({counted(report.subUnitsMoved, str::kStatusSubUnitMoved, str::kStatusSubUnitsMoved),
+                         {report.subUnitsMoved}});
     }
     if (report.usersRegrouped > 0) {
-        parts.push_back({str::kStatusUsersRegrouped, {report.usersRegrouped, report.group}});
+        parts.push_back({counted(report.usersRegrouped, str::kStatusUserRegrouped, str::kStatusUsersRegrouped),
+                         {report.usersRegrouped, report.group}});
     }
     if (report.written && report.failed) {
         parts.push_back({str::kStatusIncomplete, {}});

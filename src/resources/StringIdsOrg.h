@@ -24,6 +24,10 @@ inline constexpr int kStatusUsersRepointed = 12944;
 inline constexpr int kStatusUsersRegrouped = 12945;
 inline constexpr int kStatusIncomplete = 12946;
 inline constexpr int kStatusSeparator = 12947;
+inline constexpr int kStatusSubUnitMoved = 12970; ///< the forms above for a count of one
+inline constexpr int kStatusChildUnitRepointed = 12971;
+inline constexpr int kStatusUserRepointed = 12972;
+inline constexpr int kStatusUserRegrouped = 12973;
 
 // Find bar of the page.
 inline constexpr int kFindButton = 12950;

@@ -418,6 +418,30 @@ private slots:
         QCOMPARE(m_dlg->statusLine()->change(), QStringLiteral("Unit 201 added"));
     }
 
+    // A top-level unit given another group is shown under that group's node at once, open as it was.
+    void aTopLevelUnitOfAnotherGroupMovesThereAtOnce()
+    {
+        unit(100, 0, 1);
+        unit(110, 100, 2);
+        user(10001, 110);
+        openPage();
+        page().selectNode(userNode(10001)); // opens its group and both units
+        page().selectNode(unitNode(100));
+        test::whenModal<CUnitEditDlg>([](CUnitEditDlg& form) {
+            auto* groups = child<QComboBox>(form, "groupComboBox");
+            groups->setCurrentIndex(groups->findText(QStringLiteral("2")));
+            click(form, "okButton");
+        });
+        page().edit();
+        const OrgTreeModel& shown = page().treeModel();
+        QCOMPARE(shown.indexOf(unitNode(100)).parent(), shown.indexOf(page().model().index().groupNodes.at(2)));
+        QCOMPARE(shown.rowCount(shown.indexOf(page().model().index().groupNodes.at(1))), 0);
+        QCOMPARE(view()->currentIndex(), shown.indexOf(unitNode(100)));
+        QVERIFY(view()->isExpanded(shown.indexOf(unitNode(100))) && view()->isExpanded(shown.indexOf(unitNode(110))));
+        QCOMPARE(m_dlg->statusLine()->change(),
+                 QStringLiteral("Unit 100 saved; 1 sub-unit moved; 1 user moved to group 2"));
+    }
+
     void buttonsMenuAndEnterFollowTheSelection()
     {
         unit(100, 0, 1);

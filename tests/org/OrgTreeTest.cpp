@@ -468,7 +468,7 @@ TEST(OrgChangeReport, TellsWhatWasWrittenAndWhatMovedWithIt)
                          r.usersRepointed = 3;
                      }),
               (std::vector<StatusPart>{{str::kStatusUnitSavedAs, {109, 150}},
-                                       {str::kStatusChildUnitsRepointed, {1}},
+                                       {str::kStatusChildUnitRepointed, {1}},
                                        {str::kStatusUsersRepointed, {3}}}));
     EXPECT_EQ(report(A::UnitSaved, 109, true,
                      [](OrgChangeReport& r) {

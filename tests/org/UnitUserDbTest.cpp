@@ -216,7 +216,7 @@ TEST_P(UnitUserDbTest, ANewCodeRepointsChildUnitsAndUsersWithTheirChangeRows)
     EXPECT_EQ(m_model.index().unitNodes.count(100), 0u);
     EXPECT_EQ(m_model.selected(), unitNode(150));
     EXPECT_EQ(DescribeChange(m_model.takeReport()), (std::vector<StatusPart>{{str::kStatusUnitSavedAs, {100, 150}},
-                                                                             {str::kStatusChildUnitsRepointed, {1}},
+                                                                             {str::kStatusChildUnitRepointed, {1}},
                                                                              {str::kStatusUsersRepointed, {2}}}));
 }
 
@@ -236,7 +236,7 @@ TEST_P(UnitUserDbTest, AnotherGroupCarriesTheSubtreeAndItsUsersWithoutTheirChang
     EXPECT_EQ(m_model.selected(), unitNode(100));
     EXPECT_EQ(m_model.index().groupUserCount.at(2), 2);
     EXPECT_EQ(DescribeChange(m_model.takeReport()), (std::vector<StatusPart>{{str::kStatusUnitSaved, {100}},
-                                                                             {str::kStatusSubUnitsMoved, {1}},
+                                                                             {str::kStatusSubUnitMoved, {1}},
                                                                              {str::kStatusUsersRegrouped, {2, 2}}}));
 }
 
