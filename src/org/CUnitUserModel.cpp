@@ -349,6 +349,16 @@ OrgMessage CUnitUserModel::deleteSelected(const std::function<bool(int)>& confir
     return deleteUnit(m_selected, m_tree.itemData(m_selected));
 }
 
+OrgMessage CUnitUserModel::runUserWrite(const std::function<OrgMessage()>& write)
+{
+    m_report = {};
+    const OrgMessage result = runAtomically(write);
+    if (result.messageId == str::kOperationFailed) {
+        m_report = {}; // rolled back: the user written before the failure is not there after all
+    }
+    return result;
+}
+
 OrgMessage CUnitUserModel::deleteUser(std::int32_t userId)
 {
     m_report = {OrgChangeReport::Action::UserDeleted, userId};

@@ -158,12 +158,14 @@ public:
     std::vector<std::int32_t> collectUserIds(OrgTree::NodeId node) const;
     const OrgTables& tables() const { return m_tables; }
     const OrgTexts& texts() const { return m_texts; }
-    /// After a user row is written: the users-changed flag, then the service buttons.
-    void userWritten();
+    /// After a user row is written: the users-changed flag, then the service buttons; the status line
+    /// is told which user was added or saved (`oldId`: the id it had before, when that changed).
+    void userWritten(OrgChangeReport::Action action, std::int32_t userId, std::int32_t oldId = 0);
     /// A change row for a user (written only while the server runs); throws DbError.
     void logUserChange(std::int32_t userId, std::uint8_t action) { logUser(userId, action); }
-    /// Runs a user write with its change rows as one transaction (see runAtomically).
-    OrgMessage runUserWrite(const std::function<OrgMessage()>& write) { return runAtomically(write); }
+    /// Runs a user write with its change rows as one transaction (see runAtomically); a rolled-back write
+    /// leaves nothing in the report.
+    OrgMessage runUserWrite(const std::function<OrgMessage()>& write);
 
     // Commands of the page.
     /// "Edit": 162 or 159, or which editor to open.

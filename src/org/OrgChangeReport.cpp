@@ -28,6 +28,13 @@ StatusPart mainPart(const OrgChangeReport& r)
         return {pick(str::kStatusUnitDeleted, str::kStatusUnitAlreadyDeleted, str::kStatusUnitNotDeleted), {r.id}};
     case Action::UserDeleted:
         return {pick(str::kStatusUserDeleted, str::kStatusUserAlreadyDeleted, str::kStatusUserNotDeleted), {r.id}};
+    case Action::UserAdded:
+        return {str::kStatusUserAdded, {r.id}};
+    case Action::UserSaved:
+        if (r.oldId != 0 && r.oldId != r.id) {
+            return {str::kStatusUserSavedAs, {r.oldId, r.id}};
+        }
+        return {str::kStatusUserSaved, {r.id}};
     case Action::None:
         break;
     }

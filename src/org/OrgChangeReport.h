@@ -16,11 +16,13 @@ struct OrgChangeReport
         UnitSaved,
         UnitDeleted,
         UserDeleted,
+        UserAdded,
+        UserSaved,
     };
 
     Action action = Action::None;
     std::int32_t id = 0;    ///< the unit or user (a unit's new code when it changed)
-    std::int32_t oldId = 0; ///< a unit's code before it changed; 0 when it kept its code
+    std::int32_t oldId = 0; ///< a unit's code or a user's id before it changed; 0 when it kept it
     bool written = false;   ///< the unit's or user's own row was written (deleted)
     bool failed = false;    ///< a database error ended the command; what is counted was written
     bool gone = false;      ///< the row had already been deleted by another program

@@ -72,8 +72,10 @@ void removeFirst(std::vector<std::int32_t>& ids, std::int32_t id)
 
 } // namespace
 
-void CUnitUserModel::userWritten()
+void CUnitUserModel::userWritten(OrgChangeReport::Action action, std::int32_t userId, std::int32_t oldId)
 {
+    m_report = {action, userId, oldId};
+    m_report.written = true;
     raise(Effect::UsersChanged);
     raise(Effect::ServiceButtons);
 }
@@ -186,7 +188,7 @@ OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const 
         if (!t.Update()) {
             return {};
         }
-        m_page.userWritten();
+        m_page.userWritten(OrgChangeReport::Action::UserAdded, user.id);
         m_page.logUserChange(user.id, kActAdded);
         t.Close();
         t.Open();
@@ -340,7 +342,7 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
             }
             return rowNotMatched(false);
         }
-        m_page.userWritten();
+        m_page.userWritten(OrgChangeReport::Action::UserSaved, user.id, old.id);
         if (idChanged) {
             m_page.logUserChange(old.id, kActDeleted);
             m_page.logUserChange(user.id, kActAdded);

@@ -28,6 +28,9 @@ inline constexpr int kStatusSubUnitMoved = 12970; ///< the forms above for a cou
 inline constexpr int kStatusChildUnitRepointed = 12971;
 inline constexpr int kStatusUserRepointed = 12972;
 inline constexpr int kStatusUserRegrouped = 12973;
+inline constexpr int kStatusUserAdded = 12974;
+inline constexpr int kStatusUserSaved = 12975;
+inline constexpr int kStatusUserSavedAs = 12976;
 
 // Find bar of the page.
 inline constexpr int kFindButton = 12950;

@@ -4,6 +4,7 @@
 #include "OdbcTestDb.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CMainDlg.h"
+#include "app/ui/CStatusLine.h"
 #include "app/ui/MessageService.h"
 #include "db/ColumnMap.h"
 #include "org/ui/CNetDiskDlg.h"
@@ -117,6 +118,7 @@ private slots:
                  test::rows({{"Bo \"B\"; 100%", "x", "4", "655362", "1"}}));
         QVERIFY(m_dlg->changeFlags().users);
         QVERIFY(page().treeModel().indexOf(userNode(10002)).isValid());
+        QCOMPARE(m_dlg->statusLine()->change(), QStringLiteral("User 10002 added"));
     }
 
     void groupManagerSeesTheAdministratorBitButCannotChangeIt()
@@ -136,6 +138,7 @@ private slots:
         page().edit();
         QCOMPARE(m_db->query("SELECT [POWER_FLAG], [MOBILE] FROM [BaseTable]"),
                  test::rows({{"262144", "13900000000"}}));
+        QCOMPARE(m_dlg->statusLine()->change(), QStringLiteral("User 10001 saved"));
     }
 
     void extendedDataGoesThroughTheSignDomainAndNetDiskForms()

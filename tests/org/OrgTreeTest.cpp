@@ -461,6 +461,8 @@ TEST(OrgChangeReport, TellsWhatWasWrittenAndWhatMovedWithIt)
         return DescribeChange(r);
     };
     EXPECT_TRUE(DescribeChange({}).empty());
+    EXPECT_EQ(report(A::UserSaved, 10005, true, [](OrgChangeReport& r) { r.oldId = 10001; }),
+              (std::vector<StatusPart>{{str::kStatusUserSavedAs, {10001, 10005}}}));
     EXPECT_EQ(report(A::UnitSaved, 150, true,
                      [](OrgChangeReport& r) {
                          r.oldId = 109;
@@ -496,6 +498,8 @@ TEST(OrgChangeReport, TellsWhatWasWrittenAndWhatMovedWithIt)
         {A::UnitDeleted, true, false, false, str::kStatusUnitDeleted},
         {A::UserDeleted, false, false, true, str::kStatusUserAlreadyDeleted},
         {A::UserDeleted, false, true, false, str::kStatusUserNotDeleted},
+        {A::UserAdded, true, false, false, str::kStatusUserAdded},
+        {A::UserSaved, true, false, false, str::kStatusUserSaved},
     };
     for (const auto& m : mains) {
         const auto parts = report(m.action, 7, m.written, [&](OrgChangeReport& r) {

@@ -338,6 +338,7 @@ void CUnitUserPage::addUser()
 {
     const OrgMessage result = RunUserEditor(*m_model, mainDlg(), this, false);
     showTree();
+    reportChange();
     showMessage(result);
 }
 
@@ -355,6 +356,7 @@ void CUnitUserPage::edit()
     case EditTarget::User: {
         const OrgMessage result = RunUserEditor(*m_model, mainDlg(), this, true);
         showTree();
+        reportChange();
         showMessage(result);
         break;
     }
