@@ -114,7 +114,7 @@ void CXDatabase::Open(const std::string& connect)
     m_quote = (quote == " ") ? std::string() : quote;
     const std::string dbmsName = getInfoText(m_dbc.get(), SQL_DBMS_NAME);
     const std::string dbmsVersion = getInfoText(m_dbc.get(), SQL_DBMS_VER);
-    m_dbms = dbmsVersion.empty() ? dbmsName : dbmsName + " " + dbmsVersion;
+    m_dbms = DbmsDescription(dbmsName, dbmsVersion);
     m_engine = engineFromName(dbmsName);
     if (m_engine == DbEngine::Other) {
         m_engine = engineFromName(getInfoText(m_dbc.get(), SQL_DRIVER_NAME));
@@ -208,6 +208,29 @@ void CXDatabase::endTransaction(SQLSMALLINT completion)
         throw OdbcError(context, std::move(failure));
     }
     check(rcAuto, SQL_HANDLE_DBC, m_dbc.get(), "SQLSetConnectAttr(AUTOCOMMIT ON)");
+}
+
+std::string DbmsDescription(std::string_view name, std::string_view version)
+{
+    std::string text(name);
+    if (version.empty()) {
+        return text;
+    }
+    text += ' ';
+    // Only the dotted numbers at the front: what follows them is the vendor's own text.
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0;
+    bool leading = true; // at the start of a numeric part
+    for (; i < version.size() && (isDigit(version[i]) || version[i] == '.'); ++i) {
+        const char c = version[i];
+        if (leading && c == '0' && i + 1 < version.size() && isDigit(version[i + 1])) {
+            continue;
+        }
+        leading = c == '.';
+        text += c;
+    }
+    text += version.substr(i);
+    return text;
 }
 
 } // namespace qar

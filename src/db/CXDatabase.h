@@ -37,8 +37,7 @@ public:
     /// The driver's identifier quote (`"` for SQLite, "`" for MariaDB), empty when it reports none.
     const std::string& identifierQuote() const { return m_quote; }
     DbEngine engine() const { return m_engine; }
-    /// The database product and its version as the driver names them ("SQLite 3.40.1"), empty while
-    /// closed.
+    /// The database product and its version ("SQLite 3.40.1", "MariaDB 10.11.19"), empty while closed.
     const std::string& dbmsDescription() const { return m_dbms; }
     /// `sql` with every '[' and ']' replaced by the identifier quote.
     std::string quoteBrackets(std::string_view sql) const;
@@ -79,5 +78,9 @@ private:
     std::string m_dbms;
     DbEngine m_engine = DbEngine::Other;
 };
+
+/// "MariaDB 10.11.19" from the product name and the version a driver reports: drivers pad the parts
+/// of the version with zeros ("10.11.000019"), which an administrator does not need to read.
+std::string DbmsDescription(std::string_view name, std::string_view version);
 
 } // namespace qar

@@ -737,6 +737,11 @@ private:
                                      kPatienceMs);
         };
         runTool("qaradmin", [&](CMainDlg& window) {
+            // The status line names the engine and its version as numbers, without a driver's padding.
+            const QRegularExpression shown(
+                QStringLiteral("^Data source QARE2E \\(%1 [1-9]\\d*\\.(0|[1-9]\\d*)\\.(0|[1-9]\\d*)\\b")
+                    .arg(m_mariaDbName.empty() ? QStringLiteral("SQLite") : QStringLiteral("MariaDB")));
+            QVERIFY(shown.match(child<QLabel>(window, "dataSourceStatusLabel")->text()).hasMatch());
             userFormThroughThePage(window, unitsPage(window).model().index().unitNodes.at(101), "addUserButton",
                                    [](CUserEditDlg& form) {
                                        setText(form, "nameLineEdit", QStringLiteral("Quinn O'Hara"));
