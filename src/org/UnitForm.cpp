@@ -21,8 +21,11 @@ std::int32_t leadingNumber(std::string_view text)
     return value;
 }
 
-/// A whole number as the form framework reads it: blanks around, an optional sign, digits.
-std::optional<long long> wholeNumber(std::string_view text)
+constexpr int kMaxParentSteps = 30;
+
+} // namespace
+
+std::optional<long long> ReadWholeNumber(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ') {
         text.remove_prefix(1);
@@ -40,10 +43,6 @@ std::optional<long long> wholeNumber(std::string_view text)
     }
     return value;
 }
-
-constexpr int kMaxParentSteps = 30;
-
-} // namespace
 
 int ParentEntryLevel(std::string_view entry)
 {
@@ -219,7 +218,7 @@ void UnitFormModel::parentSelectionChanged(UnitForm& form) const
 
 std::variant<FormError, ValidUnit> UnitFormModel::validate(const UnitForm& form) const
 {
-    const auto code = wholeNumber(form.codeText);
+    const auto code = ReadWholeNumber(form.codeText);
     if (!code) {
         return FormError{kMessageEnterInteger, UnitField::Code, true};
     }
@@ -228,7 +227,7 @@ std::variant<FormError, ValidUnit> UnitFormModel::validate(const UnitForm& form)
         return FormError{kMessageEnterIntegerRange, UnitField::Code, true, 1, 32767};
     }
     // Without a weight column the field is disabled and no weight is written.
-    const auto weight = m_setup.weightColumn ? wholeNumber(form.weightText) : std::optional<long long>(0);
+    const auto weight = m_setup.weightColumn ? ReadWholeNumber(form.weightText) : std::optional<long long>(0);
     if (!weight) {
         return FormError{kMessageEnterInteger, UnitField::Weight, true};
     }

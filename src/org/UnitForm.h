@@ -148,4 +148,7 @@ std::int32_t ParentEntryId(std::string_view entry);
 /// The group id between "{" and "}" of a parent entry, nullopt when there is none.
 std::optional<std::int32_t> ParentEntryGroup(std::string_view entry);
 
+/// A whole number as the forms read one: blanks around, an optional sign, digits; nullopt otherwise.
+std::optional<long long> ReadWholeNumber(std::string_view text);
+
 } // namespace qar

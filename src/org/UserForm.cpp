@@ -7,7 +7,6 @@
 #include "xml/CXMarkupFile.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 
 namespace qar
@@ -47,25 +46,6 @@ std::uint32_t asBoxes(std::uint32_t power)
 }
 
 } // namespace
-
-std::optional<long long> ReadWholeNumber(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    long long value = 0;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || res.ec != std::errc() || res.ptr != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 bool IsValidMobile(std::string_view mobile)
 {

@@ -199,7 +199,4 @@ struct ValidShortUser
 /// group must be whole numbers; neither range nor uniqueness is checked.
 std::variant<UserFormError, ValidShortUser> ValidateShortUserForm(const ShortUserForm& form);
 
-/// A whole number as the forms read one: blanks around, an optional sign, digits; nullopt otherwise.
-std::optional<long long> ReadWholeNumber(std::string_view text);
-
 } // namespace qar
