@@ -109,13 +109,12 @@ std::string database(Engine engine, int users)
     return made[key] = connect;
 }
 
-/// The main window's record objects on one connection, the change log on another, and the page.
+/// The main window's record objects and the change log on its one connection, and the page.
 struct Page
 {
     explicit Page(const std::string& connect) : model(OrgTables{&groups, &units, &users}, effects)
     {
         db.Open(connect);
-        logDb.Open(connect);
         groups.Open();
         units.Open();
         users.Open();
@@ -132,11 +131,10 @@ struct Page
     }
 
     CXDatabase db;
-    CXDatabase logDb;
     CXTableGroup groups{&db};
     CXTableUnit units{&db};
     CXTableUser users{&db};
-    CXTabelChangeTmp changes{&logDb};
+    CXTabelChangeTmp changes{&db};
     RunningServer server;
     CChangeLog log{changes, server};
     ChangeLogOrgEffects effects{log};

@@ -5,6 +5,7 @@
 #include "db/OdbcError.h"
 #include "db/OdbcStatement.h"
 #include "db/RowStore.h"
+#include "platform/DiagnosticLog.h"
 
 #include <algorithm>
 
@@ -142,6 +143,7 @@ void CXRecordset::openWith(const std::vector<CFieldExchange::Column>& columns)
 
 void CXRecordset::Close() noexcept
 {
+    m_reopenDue = false;
     m_store.reset();
     m_columns.clear();
     m_open = false;
@@ -149,18 +151,42 @@ void CXRecordset::Close() noexcept
     m_mode = Mode::None;
 }
 
+void CXRecordset::ReopenBeforeNextRead()
+{
+    m_reopenDue = m_open;
+}
+
+void CXRecordset::settle() const
+{
+    if (!m_reopenDue) {
+        return;
+    }
+    // The snapshot is a copy of the table taken when it is read: reading it now rather than earlier changes
+    // which copy the object holds, not what the object is, so the readers stay const.
+    auto& self = const_cast<CXRecordset&>(*this);
+    try {
+        self.Open();
+    } catch (const DbError& e) {
+        // Closed, as after any failed open: the pages answer a closed object with their own message.
+        LogDiagnostic("Reading " + GetDefaultSQL() + " again failed: " + std::string(e.what()));
+    }
+}
+
 bool CXRecordset::IsBOF() const
 {
+    settle();
     return !m_open || m_store->rowCount() == m_store->deletedCount() || m_pos < 0;
 }
 
 bool CXRecordset::IsEOF() const
 {
+    settle();
     return !m_open || m_store->rowCount() == m_store->deletedCount() || m_pos >= static_cast<long>(m_store->rowCount());
 }
 
 bool CXRecordset::IsDeleted() const
 {
+    settle();
     return m_open && m_pos >= 0 && m_pos < static_cast<long>(m_store->rowCount()) &&
            m_store->isDeleted(static_cast<std::size_t>(m_pos));
 }
@@ -177,6 +203,7 @@ long CXRecordset::nextLive(long from, int step) const
 
 void CXRecordset::MoveFirst()
 {
+    settle();
     if (!m_open) {
         return;
     }
@@ -186,6 +213,7 @@ void CXRecordset::MoveFirst()
 
 void CXRecordset::MoveNext()
 {
+    settle();
     if (!m_open || m_pos >= static_cast<long>(m_store->rowCount())) {
         return;
     }
@@ -195,6 +223,7 @@ void CXRecordset::MoveNext()
 
 void CXRecordset::MovePrev()
 {
+    settle();
     if (!m_open || m_pos < 0) {
         return;
     }
@@ -207,6 +236,7 @@ void CXRecordset::MovePrev()
 
 void CXRecordset::MoveLast()
 {
+    settle();
     if (!m_open) {
         return;
     }
@@ -216,6 +246,7 @@ void CXRecordset::MoveLast()
 
 long CXRecordset::GetRecordCount() const
 {
+    settle();
     return m_open ? static_cast<long>(m_store->rowCount() - m_store->deletedCount()) : 0;
 }
 
@@ -302,6 +333,7 @@ void CXRecordset::Edit()
 
 void CXRecordset::CancelUpdate()
 {
+    settle();
     if (m_open) {
         loadRow(m_pos);
     }
@@ -550,6 +582,7 @@ void CXRecordset::setInSnapshot(std::size_t column, std::int32_t value, std::siz
 
 std::vector<std::int32_t> CXRecordset::SelectKeysWhere(const Field<std::int32_t>& field, std::int32_t value)
 {
+    settle();
     const std::size_t c = columnOf(field);
     std::string sql =
         "SELECT " + m_columns[0].name + " FROM " + GetDefaultSQL() + " WHERE " + m_columns[c].name + " = ?";
@@ -573,6 +606,7 @@ std::vector<std::int32_t> CXRecordset::SelectKeysWhere(const Field<std::int32_t>
 long long CXRecordset::UpdateWhere(Field<std::int32_t>& set, std::int32_t newValue, const Field<std::int32_t>& where,
                                    std::int32_t whereValue)
 {
+    settle();
     const std::size_t setColumn = columnOf(set);
     const std::size_t whereColumn = columnOf(where);
     const std::string sql = "UPDATE " + GetDefaultSQL() + " SET " + m_columns[setColumn].name + " = ? WHERE " +
@@ -589,6 +623,7 @@ long long CXRecordset::UpdateWhere(Field<std::int32_t>& set, std::int32_t newVal
 long long CXRecordset::UpdateWhereKeyIn(Field<std::int32_t>& set, std::int32_t newValue,
                                         const std::vector<std::int32_t>& keys)
 {
+    settle();
     // Enough keys per statement to cost few round trips, few enough for every engine's limit on markers.
     constexpr std::size_t kKeysPerStatement = 500;
     const std::size_t setColumn = columnOf(set);
@@ -612,8 +647,15 @@ long long CXRecordset::UpdateWhereKeyIn(Field<std::int32_t>& set, std::int32_t n
     return changed;
 }
 
+long CXRecordset::GetBookmark() const
+{
+    settle();
+    return m_pos;
+}
+
 void CXRecordset::SetBookmark(long bookmark)
 {
+    settle();
     if (!m_open) {
         return;
     }

@@ -64,6 +64,11 @@ public:
     /// missing); the object is then closed.
     void Open();
     void Close() noexcept;
+    /// Close and reopen, put off until the object is next read (moved, counted, edited, deleted from):
+    /// a run of rows added one after another reads the table once, after the run, rather than after each
+    /// add. Adding does not read the snapshot, so it does not bring the reopen forward. A reopen that
+    /// fails then leaves the object closed, as a failed Open does.
+    void ReopenBeforeNextRead();
     bool IsOpen() const { return m_open; }
 
     bool IsBOF() const;
@@ -91,7 +96,7 @@ public:
     void Delete();
 
     /// The position of the current row, for coming back to it after a walk over the same object.
-    long GetBookmark() const { return m_pos; }
+    long GetBookmark() const;
     /// Makes the row of a bookmark current again (a row deleted through the object stays deleted).
     void SetBookmark(long bookmark);
 
@@ -143,6 +148,7 @@ private:
     };
 
     void openWith(const std::vector<CFieldExchange::Column>& columns);
+    void settle() const;
     void loadRow(long row);
     void clearFields(bool toNull);
     long nextLive(long from, int step) const;
@@ -163,6 +169,7 @@ private:
     std::vector<CFieldExchange::Column> m_columns;
     std::unique_ptr<Store> m_store;
     bool m_open = false;
+    bool m_reopenDue = false;
     long m_pos = -1;
     Mode m_mode = Mode::None;
 };

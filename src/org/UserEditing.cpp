@@ -190,8 +190,7 @@ OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const 
         }
         m_page.userWritten(OrgChangeReport::Action::UserAdded, user.id);
         m_page.logUserChange(user.id, kActAdded);
-        t.Close();
-        t.Open();
+        t.ReopenBeforeNextRead();
         return {};
     });
 }

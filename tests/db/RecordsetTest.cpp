@@ -39,6 +39,15 @@ TEST_P(RecordsetTest, AddNewInsertsAssignedColumnsOnlyAndRowsReadBackInOrder)
     }
     EXPECT_EQ(db().count("[BaseTable] WHERE [Weight] IS NULL AND [EMAIL] IS NULL AND [USER_STATUS] = 0"), 2);
 
+    // The reopen after a run of adds reads the table when the object is next read, rows of other
+    // programs written in between included; adding more before that read does not read it.
+    users.ReopenBeforeNextRead();
+    users.AddNew();
+    users.m_USER_ID = 10003;
+    EXPECT_TRUE(users.Update());
+    db().exec("INSERT INTO [BaseTable] ([USER_ID]) VALUES (10004)");
+    ASSERT_EQ(users.GetRecordCount(), 4);
+    db().exec("DELETE FROM [BaseTable] WHERE [USER_ID] > 10002");
     users.Open();
     ASSERT_EQ(users.GetRecordCount(), 2);
     EXPECT_EQ(users.m_USER_ID, 10001);
