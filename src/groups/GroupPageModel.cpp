@@ -2,6 +2,7 @@
 
 #include "db/CXTableGroup.h"
 #include "db/ChangeLog.h"
+#include "db/DbTransaction.h"
 #include "db/OdbcError.h"
 #include "db/TableMap.h"
 #include "resources/StringIds.h"
@@ -140,16 +141,15 @@ void assign(CXTableGroup& t, const GroupRecord& g)
 }
 } // namespace
 
-void GroupPageModel::groupWritten(std::int32_t id, std::uint8_t action)
+void GroupPageModel::groupWritten()
 {
     m_groupsChanged = true;
     m_effects.updateServiceButtons();
-    m_effects.logChange(GetTableName(TableId::Group), kGroupKeyField, id, action);
 }
 
 GroupStore GroupPageModel::store(const GroupEditSession& session, const GroupRecord& group)
 {
-    if (m_table == nullptr || !m_table->IsOpen()) {
+    if (m_table == nullptr || !m_table->IsOpen() || m_table->database() == nullptr) {
         return GroupStore::Failed;
     }
     if (session.stored && GroupUnchanged(*session.stored, group)) {
@@ -157,6 +157,9 @@ GroupStore GroupPageModel::store(const GroupEditSession& session, const GroupRec
     }
     const auto action = static_cast<std::uint8_t>(session.stored ? ChangeAct::Modified : ChangeAct::Added);
     try {
+        // The row and its change row are kept together or not at all: a group the server is never told
+        // about would stay unknown to it until it restarts.
+        DbTransaction transaction(*m_table->database());
         if (!session.stored) {
             m_table->AddNew();
             assign(*m_table, group);
@@ -179,32 +182,31 @@ GroupStore GroupPageModel::store(const GroupEditSession& session, const GroupRec
             case RowWrite::NothingChanged:
                 return GroupStore::Unchanged;
             case RowWrite::AlreadyGone:
+                transaction.commit();
                 refresh();
                 return GroupStore::Gone;
             }
         }
+        m_effects.logChange(GetTableName(TableId::Group), kGroupKeyField, group.id, action);
+        transaction.commit();
     } catch (const DbError&) {
-        // A database error, or the row was changed by another program since it was read: the next try
-        // works on the row as it is now.
+        // A database error, or the row was changed by another program since it was read: nothing of the
+        // write stays, and the next try works on the row as it is now.
         reopen();
+        load();
         return GroupStore::Failed;
     }
-    GroupStore result = GroupStore::Written;
-    try {
-        groupWritten(group.id, action);
-    } catch (const DbError&) {
-        result = GroupStore::LogFailed;
-    }
+    groupWritten();
     if (!session.stored) {
         reopen();
     }
     load();
-    return result;
+    return GroupStore::Written;
 }
 
 int GroupPageModel::deleteGroup(std::optional<std::int32_t> selected, const std::function<bool(int)>& confirm)
 {
-    if (m_table == nullptr || !m_table->IsOpen()) {
+    if (m_table == nullptr || !m_table->IsOpen() || m_table->database() == nullptr) {
         return str::kUnableToOpenDb;
     }
     if (m_rows.size() < 2) {
@@ -220,26 +222,27 @@ int GroupPageModel::deleteGroup(std::optional<std::int32_t> selected, const std:
         return 0;
     }
     try {
+        DbTransaction transaction(*m_table->database());
         if (DeleteRow(*m_table) == RowWrite::AlreadyGone) {
+            transaction.commit();
             refresh(); // another program deleted it first: nothing to say
             return 0;
         }
+        m_effects.logChange(GetTableName(TableId::Group), kGroupKeyField, *selected,
+                            static_cast<std::uint8_t>(ChangeAct::Deleted));
+        transaction.commit();
     } catch (const DbError&) {
-        reopen();
+        // Nothing of the delete stays: the row is still there, and the list shows it.
+        refresh();
         return str::kOperationFailed;
     }
-    int result = 0;
-    try {
-        groupWritten(*selected, static_cast<std::uint8_t>(ChangeAct::Deleted));
-    } catch (const DbError&) {
-        result = str::kOperationFailed;
-    }
+    groupWritten();
     reopen();
     // An emptied table loads nothing: the deleted row must still leave the list.
     if (!load()) {
         m_rows.clear();
     }
-    return result;
+    return 0;
 }
 
 int GroupPageModel::propertiesSaved(std::int32_t group)

@@ -78,7 +78,6 @@ enum class GroupStore
     Unchanged, ///< an edit that changed nothing: nothing written, nothing logged
     Gone,      ///< the edited group was deleted meanwhile: the command ends without a message
     Failed,    ///< 253: nothing written (a database error, or the group was changed meanwhile)
-    LogFailed, ///< 253: the row is written, its change row could not be
 };
 
 /// The core of the groups page: the list, its button rules and the commands on the groups table. The
@@ -126,7 +125,7 @@ private:
     bool findGroup(std::int32_t id);
     GroupRecord current() const;
     std::vector<std::int32_t> numbers() const;
-    void groupWritten(std::int32_t id, std::uint8_t action);
+    void groupWritten();
     void reopen();
 
     CXTableGroup* m_table;

@@ -174,15 +174,21 @@ TEST_P(GroupPageDbTest, FileSavesAreLoggedAndAClosedTableIsReported)
     EXPECT_FALSE(m_model.load());
     EXPECT_EQ(listed().size(), 3u); // the list stays as it was
 
-    // A change row that cannot be written: the group row stays written, 253 is reported.
+    // A change row that cannot be written: nothing of the edit or the delete stays, 253 is reported, and
+    // the form's retry works on the row as it is.
     m_groups.Open();
     db().exec("DROP TABLE [ChangeTable]");
     GroupEditSession session = edit(5);
     GroupFields f = session.fields;
     f.name = "Logged?";
-    EXPECT_EQ(m_model.store(session, valid(session, f)), GroupStore::LogFailed);
-    EXPECT_EQ(db().count("[GroupTable] WHERE [GROUP_NAME] = 'Logged?'"), 1);
-    EXPECT_TRUE(m_model.groupsChanged());
+    EXPECT_EQ(m_model.store(session, valid(session, f)), GroupStore::Failed);
+    EXPECT_EQ(m_model.deleteGroup(5, [](int) { return true; }), str::kOperationFailed);
+    EXPECT_EQ(groups(), rows({{"0", "Default", "http://0", "0", "0", "0", "0"},
+                              {"1", "One", "http://1", "167772161", "0", "10", "14"},
+                              {"5", "Five", "http://5", "0", "0", "0", "0"}}));
+    EXPECT_EQ(listed(), (std::vector<std::int32_t>{0, 1, 5}));
+    EXPECT_FALSE(m_model.groupsChanged());
+    EXPECT_EQ(m_buttonUpdates, 2); // the two file saves above
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(GroupPageDbTest);

@@ -207,9 +207,6 @@ void CGroupEditDlg::accept()
         // What was typed stays in the form; OK tries again on the row as it is now.
         MessageService::instance().error(this, str::kOperationFailed);
         return;
-    case GroupStore::LogFailed:
-        MessageService::instance().error(this, str::kOperationFailed);
-        break;
     case GroupStore::Written:
     case GroupStore::Unchanged:
     case GroupStore::Gone:

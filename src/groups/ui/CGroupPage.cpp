@@ -218,7 +218,7 @@ void CGroupPage::runEditor(const GroupEditSession& session)
     std::optional<std::int32_t> stored;
     context.store = [this, &session, &stored](const GroupRecord& group) {
         const GroupStore result = m_model->store(session, group);
-        if (result == GroupStore::Written || result == GroupStore::LogFailed) {
+        if (result == GroupStore::Written) {
             stored = group.id;
         }
         return result;
