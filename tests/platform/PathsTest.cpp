@@ -30,7 +30,6 @@ TEST(Paths, ProgramPathTurnsBackslashesIntoSlashes)
 {
     ScopedEnv forced("QAR_PROGRAM_DIR", "/opt/qar/");
     EXPECT_EQ(GetProgramDir(), "/opt/qar");
-    EXPECT_EQ(ProgramPath("\\UserData\\config\\DB.dat"), "/opt/qar/UserData/config/DB.dat");
     EXPECT_EQ(ProgramPath("\\UserData\\config\\xmldata\\apps.xml"), "/opt/qar/UserData/config/xmldata/apps.xml");
     EXPECT_EQ(ProgramPath("Power.dat"), "/opt/qar/Power.dat");
 }

@@ -41,18 +41,24 @@ void expectIndexMatchesReparse(const CXMarkup& edited)
     compare(edited.record(0).firstChild, fresh.record(0).firstChild);
 }
 
-// Every attribute of every record <T> below <R>, record by record; `edit` runs on record `at` first.
-std::vector<std::string> attributesOf(CXMarkup& doc, int at = -1, const std::function<void(CXMarkup&)>& edit = {})
+std::string repeated(const std::string& piece, std::size_t times)
+{
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+// Every attribute of every record <T> below <R>, record by record.
+std::vector<std::string> attributesOf(CXMarkup& doc)
 {
     static const char* const names[] = {"a", "b", "ab", "a[1]", "a b", "a[", "c"};
     std::vector<std::string> values;
     if (!doc.FindElement("R") || !doc.EnterElement()) {
         return values;
     }
-    for (int record = 0; doc.FindElement("T"); ++record) {
-        if (record == at) {
-            edit(doc);
-        }
+    while (doc.FindElement("T")) {
         for (const char* name : names) {
             values.push_back(doc.GetAttribute(name));
         }
@@ -134,21 +140,15 @@ TEST(CXMarkup, ReaderPatternVisitsRecordsAndFieldsInOrder)
         seen.push_back(row);
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"1:a&b", "2"}));
-    // A field is found only behind the previously found one.
-    doc.SetDocument("<U><N>x</N><ID>1</ID></U>");
-    doc.FindElement("U");
-    doc.EnterElement();
-    EXPECT_TRUE(doc.FindElement("ID"));
-    EXPECT_FALSE(doc.FindElement("N"));
-    EXPECT_EQ(doc.GetText(), "1");
 }
 
+// One document parses every text in turn, so each parse must also clear what the one before left.
 TEST(CXMarkup, ParseErrorsCarryTheSystemMessages)
 {
     const struct
     {
         const char* text;
-        const char* message;
+        const char* message; // empty: the text parses to the root <a/>
     } cases[] = {
         {"no markup", "Element tag not found"},
         {"<a>", "Element tag not found"},
@@ -164,38 +164,26 @@ TEST(CXMarkup, ParseErrorsCarryTheSystemMessages)
         {"<ab></a>", "End tag does not correspond to ab"},
         {"<a></a", "End tag not completed for element a"},
         {"<a></", "End tag not completed for element a"},
+        // Declarations, comments, CDATA and DOCTYPE are skipped, never taken for elements.
+        {"<a></a >", ""},
+        {"<?xml version=\"1.0\"?>\r\n<!-- <b> --><a/>", ""},
+        {"<!DOCTYPE a [ <!ENTITY e '>'> ]><a/>", ""},
+        {"<![CDATA[<b>]]><a/>", ""},
+        {"<?>text<a/>", ""},
+        {"<a><!-- </a> --><?pi ?></a>", ""},
     };
+    CXMarkup doc;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        CXMarkup doc;
-        EXPECT_FALSE(doc.SetDocument(c.text));
+        const bool parses = *c.message == '\0';
+        EXPECT_EQ(doc.SetDocument(c.text), parses);
         EXPECT_EQ(doc.GetError(), c.message);
         EXPECT_EQ(doc.GetDocument(), c.text);
-        EXPECT_FALSE(doc.HasRootElement());
-        EXPECT_FALSE(doc.FindElement());
+        EXPECT_EQ(doc.HasRootElement(), parses);
+        EXPECT_EQ(doc.FindElement("a"), parses);
+        EXPECT_EQ(doc.record(doc.currentElement()).firstChild, 0);
     }
-    CXMarkup doc;
     EXPECT_FALSE(doc.SetDocument(""));
-    EXPECT_TRUE(doc.SetDocument("<a></a >"));
-    EXPECT_EQ(doc.GetError(), "");
-}
-
-TEST(CXMarkup, SkipsDeclarationsCommentsCdataAndDoctype)
-{
-    const char* texts[] = {
-        "<?xml version=\"1.0\"?>\r\n<!-- <b> --><a/>",
-        "<!DOCTYPE a [ <!ENTITY e '>'> ]><a/>",
-        "<![CDATA[<b>]]><a/>",
-        "<?>text<a/>",
-        "<a><!-- </a> --><?pi ?></a>",
-    };
-    for (const char* text : texts) {
-        SCOPED_TRACE(text);
-        CXMarkup doc;
-        ASSERT_TRUE(doc.SetDocument(text));
-        ASSERT_TRUE(doc.FindElement("a"));
-        EXPECT_EQ(doc.record(1).firstChild, 0);
-    }
 }
 
 // Each edit writes the layout the system writes (one element per line, CRLF) and changes no other byte;
@@ -271,12 +259,13 @@ TEST(CXMarkup, EditsSpliceTheTextAndKeepTheIndexExact)
     }
 }
 
-TEST(CXMarkup, AttributeLookupFollowsTheTokenRules)
+// What a reader gets of an element: an attribute by the token rules of its tag, or its text.
+TEST(CXMarkup, ReadingFollowsTheTokenAndTextRules)
 {
     const struct
     {
-        const char* tag;
-        const char* name;
+        const char* text;
+        const char* name; // nullptr: the element's text
         const char* value;
     } cases[] = {
         {"<A ID=5/>", "ID", ""},                  // unquoted values are never found
@@ -296,13 +285,21 @@ TEST(CXMarkup, AttributeLookupFollowsTheTokenRules)
         // The tag's tokens may run on past its '>' up to the end of the text.
         {"<A x=\"></A>\" a_name_beyond_short_strings", "x", "></A>"},
         {"<A x=\"></A>\" a_name_beyond_short_strings", "a_name_beyond_short_strings", ""},
+        // A CDATA section is read raw, anything else decoded; text beside a child element is not read.
+        {"<A><![CDATA[x<y]]></A>", nullptr, "x<y"},
+        {"<A> \r\n<![CDATA[a&amp;]]>tail</A>", nullptr, "a&amp;"},
+        {"<A><![CDATA[]]></A>", nullptr, ""},
+        {"<A>&#65;&lt;</A>", nullptr, "&#65;<"},
+        {"<A>x<B/>y</A>", nullptr, ""},
+        {"<A/>", nullptr, ""},
+        {"<A></A>", nullptr, ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.tag);
+        SCOPED_TRACE(c.text);
         CXMarkup doc;
-        doc.SetDocument(c.tag);
+        doc.SetDocument(c.text);
         ASSERT_TRUE(doc.FindElement());
-        EXPECT_EQ(doc.GetAttribute(c.name), c.value);
+        EXPECT_EQ(c.name ? doc.GetAttribute(c.name) : doc.GetText(), c.value);
     }
 }
 
@@ -368,30 +365,6 @@ TEST(CXMarkup, FindElementMatchesWholeCaseSensitiveNames)
     EXPECT_TRUE(doc.FindElement("USER ID"));
 }
 
-TEST(CXMarkup, GetTextRules)
-{
-    const struct
-    {
-        const char* text;
-        const char* value;
-    } cases[] = {
-        {"<A><![CDATA[x<y]]></A>", "x<y"},
-        {"<A> \r\n<![CDATA[a&amp;]]>tail</A>", "a&amp;"},
-        {"<A><![CDATA[]]></A>", ""},
-        {"<A>&#65;&lt;</A>", "&#65;<"},
-        {"<A>x<B/>y</A>", ""},
-        {"<A/>", ""},
-        {"<A></A>", ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        CXMarkup doc;
-        ASSERT_TRUE(doc.SetDocument(c.text));
-        doc.FindElement();
-        EXPECT_EQ(doc.GetText(), c.value);
-    }
-}
-
 TEST(CXMarkup, EntitiesRoundTrip)
 {
     const std::string raw = "<tag a=\"1\" b='2'> & &amp; plain";
@@ -399,15 +372,6 @@ TEST(CXMarkup, EntitiesRoundTrip)
     EXPECT_EQ(CXMarkup::EncodeText(raw, true), "&lt;tag a=&quot;1&quot; b=&apos;2&apos;&gt; &amp; &amp;amp; plain");
     EXPECT_EQ(CXMarkup::DecodeText(CXMarkup::EncodeText(raw, true)), raw);
     EXPECT_EQ(CXMarkup::DecodeText("&lt&gt;&"), "&lt>&");
-
-    CXMarkup doc;
-    doc.SetDocument("<R/>");
-    doc.FindElement();
-    doc.AddChildElement("V", raw);
-    doc.EnterElement();
-    doc.SetAttribute("A", raw);
-    EXPECT_EQ(doc.GetText(), raw);
-    EXPECT_EQ(doc.GetAttribute("A"), raw);
 }
 
 TEST(CXMarkup, BuildingManyRecordsStaysLinear)
@@ -511,32 +475,25 @@ TEST(CXMarkup, DoubleByteCharactersKeepTheirTrailBytes)
     EXPECT_EQ(doc.GetText(), "\x81&<");
 }
 
-// Documents of random start tags, half of them where text is GBK (a value written may end in a lead byte
-// that takes its closing quote). Every record reads alike through the index of its names and straight
-// from the text (tags padded beyond what is indexed); after two attributes of one record are set, alike
-// from the kept index and from a fresh parse. Some documents hold a quoted '>', which ends the tag inside a
-// value: those are only read, since an attribute written there lands inside the value.
+// Documents of random start tags, half of them read where text is GBK: every record reads alike through
+// the index of its names and straight from the text (tags padded beyond what is indexed). Lookups and
+// writes on short tags are checked against the token rules by the markup fuzz target, whose inputs never
+// reach the padded tags' way of reading.
 TEST(CXMarkup, AttributeIndexAgreesWithReadingTheText)
 {
     const char* pieces[] = {"a",       "b",        "ab",  "=",        "\"1\"", "'2'",        "\"x y\"", " ",
                             "a=\"3\"", "b='&lt;'", "b=1", "a =\"4\"", "\"\"",  "a[1]=\"5\"", "a='x>y'", "'>'"};
-    const char* names[] = {"a", "b", "ab", "a[1]"};
-    const char* values[] = {"new", "\x81", "a\x81\"", "x<y", ""};
-    std::string padding;
-    for (int i = 0; i < 300; ++i) {
-        padding += " p";
-    }
+    const std::string padding = repeated(" p", 300);
     std::mt19937 random(11);
     for (int round = 0; round < 2000; ++round) {
         ScopedLcid lcid(round % 2 ? 2052 : 1033);
-        const bool readOnly = round % 5 == 0;
         std::string indexedText = "<R>";
         std::string scannedText = "<R>";
         for (int record = 0; record < 4; ++record) {
             std::string tag = "<T";
             for (int i = static_cast<int>(random() % 8); i > 0; --i) {
                 tag += ' ';
-                tag += pieces[random() % (std::size(pieces) - (readOnly ? 0 : 2))];
+                tag += pieces[random() % std::size(pieces)];
             }
             indexedText += tag + "></T>";
             scannedText += tag + padding + "></T>";
@@ -549,44 +506,14 @@ TEST(CXMarkup, AttributeIndexAgreesWithReadingTheText)
         ASSERT_TRUE(indexed.SetDocument(indexedText)) << indexed.GetError();
         ASSERT_TRUE(scanned.SetDocument(scannedText)) << scanned.GetError();
         ASSERT_EQ(attributesOf(indexed), attributesOf(scanned));
-        if (readOnly) {
-            continue;
-        }
-        // Where a value may run on past its tag, only the last record is edited, so it runs to the end.
-        const int at = round % 2 ? 3 : static_cast<int>(random() % 4);
-        const char* edits[] = {names[random() % 4], values[random() % std::size(values)], names[random() % 4],
-                               values[random() % std::size(values)]};
-        CXMarkup edited;
-        edited.SetDocument(indexedText);
-        const auto afterEdit = attributesOf(edited, at, [&edits](CXMarkup& doc) {
-            ASSERT_TRUE(doc.SetAttribute(edits[0], edits[1]));
-            ASSERT_TRUE(doc.SetAttribute(edits[2], edits[3]));
-        });
-        CXMarkup fresh;
-        if (!fresh.SetDocument(edited.GetDocument())) {
-            // A lead byte took a closing quote, so a later value ran to the end of the text and the
-            // replacement cut the tag: what the rules make of it, and nothing to compare.
-            ASSERT_EQ(round % 2, 1) << edited.GetDocument();
-            continue;
-        }
-        ASSERT_EQ(attributesOf(fresh), afterEdit) << edited.GetDocument();
     }
 }
 
 TEST(CXMarkup, HugeAndDeepInputsStayLinear)
 {
     const std::size_t n = 1 << 18;
-    std::string deep;
-    for (std::size_t i = 0; i < n; ++i) {
-        deep += "<a>";
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        deep += "</a>";
-    }
-    std::string wide = "<a";
-    for (std::size_t i = 0; i < n; ++i) {
-        wide += " k=\"v\"";
-    }
+    const std::string deep = repeated("<a>", n) + repeated("</a>", n);
+    const std::string wide = "<a" + repeated(" k=\"v\"", n);
     const struct
     {
         std::string text;
