@@ -4,6 +4,7 @@
 #include "db/CXTableGroup.h"
 #include "db/OdbcError.h"
 #include "platform/Locale.h"
+#include "platform/TextUtil.h"
 #include "resources/StringIds.h"
 
 #include <algorithm>
@@ -267,8 +268,7 @@ AppForm AppFormModel::initialForm(const AppEntry& entry) const
 std::variant<CatalogFormError<AppField>, AppEntry> AppFormModel::validate(const AppForm& form) const
 {
     using Error = CatalogFormError<AppField>;
-    if (m_setup.adding &&
-        std::binary_search(m_setup.usedIds.begin(), m_setup.usedIds.end(), ParseDecimalInt(form.idText))) {
+    if (m_setup.adding && std::binary_search(m_setup.usedIds.begin(), m_setup.usedIds.end(), AtoI(form.idText))) {
         return Error{str::kApplicationIdExists, AppField::Id};
     }
     if (form.name.empty()) {

@@ -3,6 +3,7 @@
 #include "db/CXTableUser.h"
 #include "db/OdbcError.h"
 #include "org/Privileges.h"
+#include "platform/TextUtil.h"
 #include "resources/StringIds.h"
 #include "xml/CXMarkupFile.h"
 
@@ -24,7 +25,7 @@ std::vector<ComboEntry> AccountGroupEntries(const std::vector<std::string>& grou
 {
     std::vector<ComboEntry> entries{{allText, kAllGroups}, {noGroupText, 0}};
     for (const std::string& name : groupNames) {
-        entries.push_back({name, ParseDecimalInt(name)});
+        entries.push_back({name, AtoI(name)});
     }
     return entries;
 }

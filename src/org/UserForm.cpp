@@ -3,6 +3,7 @@
 #include "org/OrgTreeBuilder.h"
 #include "org/Privileges.h"
 #include "platform/Md5.h"
+#include "platform/TextUtil.h"
 #include "resources/StringIds.h"
 #include "xml/CXMarkupFile.h"
 
@@ -75,7 +76,7 @@ std::int32_t DepartmentEntryUnit(std::string_view entry)
         return 0;
     }
     const std::string_view rest = entry.substr(open + 1);
-    return ParseDecimalInt(rest.substr(0, rest.find(']')));
+    return AtoI(rest.substr(0, rest.find(']')));
 }
 
 UserFormModel::UserFormModel(const UserFormSetup& setup, std::vector<UserFormUnit> units, std::vector<RoleRow> roles,
@@ -208,10 +209,9 @@ std::variant<UserFormError, ValidUser> UserFormModel::validate(UserForm& form, b
     user.email = form.email;
     user.mobile = form.mobile;
     // The role is the number in front of the chosen entry, kept in a byte as the column holds it.
-    user.role =
-        form.roleIndex >= 0 && static_cast<std::size_t>(form.roleIndex) < m_roleEntries.size()
-            ? static_cast<std::uint8_t>(ParseDecimalInt(m_roleEntries[static_cast<std::size_t>(form.roleIndex)].text))
-            : 0;
+    user.role = form.roleIndex >= 0 && static_cast<std::size_t>(form.roleIndex) < m_roleEntries.size()
+                    ? static_cast<std::uint8_t>(AtoI(m_roleEntries[static_cast<std::size_t>(form.roleIndex)].text))
+                    : 0;
     user.status = static_cast<std::uint8_t>(form.statusIndex + 1);
     user.group = form.userGroup;
     user.weight = static_cast<std::int32_t>(*weight);

@@ -2,12 +2,12 @@
 
 #include "platform/Locale.h"
 #include "platform/SafeFile.h"
+#include "platform/TextUtil.h"
 #include "xml/Encoding.h"
 #include "xml/MarkupScanner.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -167,26 +167,7 @@ std::string CXMarkupFile::ConvertForSystem(std::string_view text) const
 
 int CXMarkupFile::GetAttributeInt(std::string_view name) const
 {
-    return ParseDecimalInt(GetAttributeForSystem(name));
-}
-
-int ParseDecimalInt(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = std::min<long long>(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
-    }
-    value = negative ? -value : std::min<long long>(value, INT_MAX);
-    return static_cast<int>(value);
+    return AtoI(GetAttributeForSystem(name));
 }
 
 bool WriteSkeletonFile(const std::string& path, std::string_view rootName)

@@ -43,9 +43,6 @@ private:
     int m_encodingLcid = 0;
 };
 
-/// Reads an integer the way the C library's atoi does, saturating instead of overflowing.
-int ParseDecimalInt(std::string_view text);
-
 /// The declaration label of the system default locale: "BIG5", "GB2312" or "UTF-8".
 const char* SystemEncodingLabel();
 

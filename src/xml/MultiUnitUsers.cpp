@@ -1,6 +1,7 @@
 #include "xml/MultiUnitUsers.h"
 
 #include "platform/Paths.h"
+#include "platform/TextUtil.h"
 #include "xml/CXMarkupFile.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ MultiUnitUsers::UnitList ParseUnitsText(std::string_view text)
         const std::size_t bar = text.find('|');
         const std::string_view piece = text.substr(0, bar);
         // Read as a signed decimal, as the platform always has: "-1" is unit 4294967295, "abc" is 0.
-        if (const auto unit = static_cast<std::uint32_t>(ParseDecimalInt(piece)); unit != 0) {
+        if (const auto unit = static_cast<std::uint32_t>(AtoI(piece)); unit != 0) {
             units.push_back(unit);
         }
         if (bar == std::string_view::npos) {

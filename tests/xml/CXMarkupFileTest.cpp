@@ -175,16 +175,13 @@ TEST(CXMarkupFile, ChineseFilesReadInTheSystemsScript)
     }
 }
 
+// The digit rules are the C library's (tested with AtoI); here only that the attribute's text reaches them.
 TEST(CXMarkupFile, GetAttributeIntReadsLeadingDigits)
 {
     CXMarkupFile doc;
-    doc.SetDocument("<A a=\"12abc\" b=\" -7\" c=\"x1\" d=\"+3\" e=\"99999999999\"/>");
+    doc.SetDocument("<A a=\" -12abc\"/>");
     doc.FindElement();
-    EXPECT_EQ(doc.GetAttributeInt("a"), 12);
-    EXPECT_EQ(doc.GetAttributeInt("b"), -7);
-    EXPECT_EQ(doc.GetAttributeInt("c"), 0);
-    EXPECT_EQ(doc.GetAttributeInt("d"), 3);
-    EXPECT_EQ(doc.GetAttributeInt("e"), 2147483647);
+    EXPECT_EQ(doc.GetAttributeInt("a"), -12);
     EXPECT_EQ(doc.GetAttributeInt("missing"), 0);
 }
 

@@ -8,6 +8,7 @@
 #include "org/ui/CSignDomainDlg.h"
 #include "org/ui/CVirtualUnitsDlg.h"
 #include "platform/Paths.h"
+#include "platform/TextUtil.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui_CUserEditDlg.h"
@@ -186,7 +187,7 @@ void CUserEditDlg::setNetDiskSize()
 
 void CUserEditDlg::editVirtualUnits()
 {
-    const int userId = ParseDecimalInt(toAnsi(m_ui->userIdLineEdit->text()));
+    const int userId = AtoI(toAnsi(m_ui->userIdLineEdit->text()));
     if (userId < 1) {
         MessageService::instance().information(this, str::kIllegalUserId);
         return;
