@@ -342,6 +342,7 @@ private slots:
         }
         QCOMPARE(page().selectedNode(), userNode(10003));
         QVERIFY(view()->isExpanded(page().treeModel().indexOf(unitNode(200))));
+        QVERIFY(view()->viewport()->rect().contains(view()->visualRect(view()->currentIndex())));
         QCOMPARE(count->text(), QStringLiteral("1 of 1"));
         QVERIFY(text->hasFocus());
         // The selected node's image is drawn as it is, not tinted into the highlight.
