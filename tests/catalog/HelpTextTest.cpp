@@ -16,7 +16,7 @@ struct HelpCase
     std::string shown;
 };
 
-TEST(ReadHelpText, EndsEveryLineWithCrLfAndAddsOneMoreAtTheEnd)
+TEST(ReadHelpText, EndsEveryLineWithCrLfAndAddsOneMoreAtTheEndOrGivesNothing)
 {
     const HelpCase cases[] = {
         {"two lines become three, the last empty", "first\nsecond\n", "first\r\nsecond\r\n\r\n"},
@@ -32,13 +32,8 @@ TEST(ReadHelpText, EndsEveryLineWithCrLfAndAddsOneMoreAtTheEnd)
         const std::string path = test::writeFile(dir.file("Help_Power.txt"), c.file);
         EXPECT_EQ(ReadHelpText(path), c.shown);
     }
-}
-
-TEST(ReadHelpText, MissingFileGivesAnEmptyText)
-{
-    test::TempDir dir;
-    EXPECT_EQ(ReadHelpText(dir.file("Help_Power.txt")), "");
-    EXPECT_EQ(ReadHelpText(dir.path().string()), ""); // a directory is no text file either
+    EXPECT_EQ(ReadHelpText(dir.file("missing.txt")), ""); // a missing file gives an empty text
+    EXPECT_EQ(ReadHelpText(dir.path().string()), "");     // a directory is no text file either
 }
 
 } // namespace

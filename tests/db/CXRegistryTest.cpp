@@ -76,18 +76,14 @@ TEST(CXRegistry, FailedOpenKeepsTheCurrentKey)
     OdbcIniSandbox sandbox;
     CXRegistry reg;
     ASSERT_TRUE(reg.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\A", true));
-    const struct
-    {
-        const char* path;
-        bool create;
-    } failures[] = {
+    const std::pair<const char*, bool> failures[] = {
         {"SOFTWARE\\ODBC\\ODBC.INI\\B", false},       {"SOFTWARE\\ODBC\\ODBC.INI\\A\\Engines\\Jet", false},
         {"SOFTWARE\\Microsoft\\Windows", false},      {"SOFTWARE\\Microsoft\\Windows", true},
         {"SOFTWARE\\ODBC\\ODBC.INI\\Bad]Name", true},
     };
-    for (const auto& f : failures) {
-        SCOPED_TRACE(f.path);
-        EXPECT_FALSE(reg.SetKey(f.path, f.create));
+    for (const auto& [path, create] : failures) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(reg.SetKey(path, create));
         EXPECT_NE(reg.lastError(), kRegErrorSuccess);
         EXPECT_EQ(reg.keyPath(), "SOFTWARE\\ODBC\\ODBC.INI\\A");
     }

@@ -12,37 +12,11 @@ namespace qar
 namespace
 {
 
-struct FakeServer : IServerState
-{
-    bool running = true;
-    bool IsServerRunning() const override { return running; }
-};
-
 class ChangeLogTest : public test::DbTest
 {
 protected:
-    void SetUp() override
-    {
-        DbTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
-        }
-        ResetChangeLogForTesting();
-    }
-    void TearDown() override
-    {
-        ResetChangeLogForTesting();
-        DbTest::TearDown();
-    }
-
-    test::Rows rows()
-    {
-        return db().query("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [ChangeTable] "
-                          "ORDER BY [REC_ID]");
-    }
-
     CXTabelChangeTmp m_table{&m_connection};
-    FakeServer m_server;
+    test::ServerState m_server;
     CChangeLog m_log{m_table, m_server};
 };
 
@@ -58,19 +32,19 @@ TEST_P(ChangeLogTest, EveryEventWritesItsRowsInOrder)
     m_log.logUser(10010, ChangeAct::Deleted);
     m_log.logGroup(3, ChangeAct::Deleted);
 
-    EXPECT_EQ(rows(), test::rows({
-                          {"0", "GroupTable", "GROUP_ID", "3", "0"},
-                          {"1", "GroupTable", "GROUP_ID", "3", "2"},
-                          {"2", "[XML-FILE]", "[UGRPX-DATA]", "3", "2"},
-                          {"3", "[XML-FILE]", "[UGRPX-XMLS]", "3", "2"},
-                          {"4", "UnitTable", "UNIT_ID", "205", "2"},
-                          {"5", "UnitTable", "UNIT_ID", "205", "1"},
-                          {"6", "UnitTable", "UNIT_ID", "206", "0"},
-                          {"7", "BASE_USERS", "USER_ID", "10005", "1"},
-                          {"8", "BASE_USERS", "USER_ID", "10010", "0"},
-                          {"9", "BASE_USERS", "USER_ID", "10010", "1"},
-                          {"10", "GroupTable", "GROUP_ID", "3", "1"},
-                      }));
+    EXPECT_EQ(db().changeRows(), test::rows({
+                                     {"0", "GroupTable", "GROUP_ID", "3", "0"},
+                                     {"1", "GroupTable", "GROUP_ID", "3", "2"},
+                                     {"2", "[XML-FILE]", "[UGRPX-DATA]", "3", "2"},
+                                     {"3", "[XML-FILE]", "[UGRPX-XMLS]", "3", "2"},
+                                     {"4", "UnitTable", "UNIT_ID", "205", "2"},
+                                     {"5", "UnitTable", "UNIT_ID", "205", "1"},
+                                     {"6", "UnitTable", "UNIT_ID", "206", "0"},
+                                     {"7", "BASE_USERS", "USER_ID", "10005", "1"},
+                                     {"8", "BASE_USERS", "USER_ID", "10010", "0"},
+                                     {"9", "BASE_USERS", "USER_ID", "10010", "1"},
+                                     {"10", "GroupTable", "GROUP_ID", "3", "1"},
+                                 }));
     EXPECT_EQ(NextChangeRecId(), 11u);
 }
 
@@ -89,7 +63,7 @@ TEST_P(ChangeLogTest, NumbersStartAtZeroAndSkipTheStoppedServer)
     m_log.LogChange("T", "F", 2, 0);
     EXPECT_FALSE(m_table.IsOpen()) << "the change-log object is closed between rows";
     EXPECT_EQ(
-        rows(),
+        db().changeRows(),
         test::rows({{"0", "T", "F", "1", "0"}, {"1", "T", "F", "2", "0"}, {"500", "UnitTable", "UNIT_ID", "9", "2"}}));
 }
 
@@ -104,14 +78,14 @@ TEST_P(ChangeLogTest, UsersTableIsReadOnceButGroupsAndUnitsEveryTime)
     m_log.logUnit(2, ChangeAct::Modified);
     m_log.logGroup(3, ChangeAct::Modified);
 
-    EXPECT_EQ(rows(), test::rows({
-                          {"0", "Staff", "USER_ID", "1", "0"},
-                          {"1", "Depts", "UNIT_ID", "2", "0"},
-                          {"2", "Firms", "GROUP_ID", "3", "0"},
-                          {"3", "Staff", "USER_ID", "1", "2"},
-                          {"4", "Sections", "UNIT_ID", "2", "2"},
-                          {"5", "Companies", "GROUP_ID", "3", "2"},
-                      }));
+    EXPECT_EQ(db().changeRows(), test::rows({
+                                     {"0", "Staff", "USER_ID", "1", "0"},
+                                     {"1", "Depts", "UNIT_ID", "2", "0"},
+                                     {"2", "Firms", "GROUP_ID", "3", "0"},
+                                     {"3", "Staff", "USER_ID", "1", "2"},
+                                     {"4", "Sections", "UNIT_ID", "2", "2"},
+                                     {"5", "Companies", "GROUP_ID", "3", "2"},
+                                 }));
 }
 
 TEST_P(ChangeLogTest, WritesToTheConfiguredTableAndColumns)
@@ -132,7 +106,7 @@ TEST_P(ChangeLogTest, FailedWriteReachesTheCallerAndSkipsANumber)
     EXPECT_THROW(m_log.logGroup(1, ChangeAct::Added), DbError);
     writeDbDat();
     m_log.logGroup(1, ChangeAct::Added);
-    EXPECT_EQ(rows(), test::rows({{"1", "GroupTable", "GROUP_ID", "1", "0"}}));
+    EXPECT_EQ(db().changeRows(), test::rows({{"1", "GroupTable", "GROUP_ID", "1", "0"}}));
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(ChangeLogTest);

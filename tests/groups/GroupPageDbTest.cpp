@@ -17,11 +17,6 @@ namespace
 
 using test::rows;
 
-struct RunningServer : IServerState
-{
-    bool IsServerRunning() const override { return true; }
-};
-
 class GroupPageDbTest : public test::DbTest
 {
 protected:
@@ -31,28 +26,15 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        ResetChangeLogForTesting();
         db().exec("INSERT INTO [GroupTable] VALUES (0, 'Default', 'http://0', 0, 0, 0, 0)");
         db().exec("INSERT INTO [GroupTable] VALUES (1, 'One', 'http://1', 167772161, 0, 10, 14)");
         db().exec("INSERT INTO [GroupTable] VALUES (5, 'Five', 'http://5', 0, 0, 0, 0)");
-        m_connection.Open(db().connectString());
         m_effects.onUpdateServiceButtons = [this] { ++m_buttonUpdates; };
         m_groups.Open();
         ASSERT_TRUE(m_model.load());
     }
-    void TearDown() override
-    {
-        m_connection.Close();
-        ResetChangeLogForTesting();
-        DbTest::TearDown();
-    }
 
     test::Rows groups() { return db().query("SELECT * FROM [GroupTable] ORDER BY [GROUP_ID]"); }
-    test::Rows changeRows()
-    {
-        return db().query("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [ChangeTable] "
-                          "ORDER BY [REC_ID]");
-    }
     GroupEditSession edit(std::int32_t id)
     {
         auto start = m_model.startEdit(id);
@@ -74,10 +56,9 @@ protected:
         return ids;
     }
 
-    CXDatabase m_connection;
     CXTableGroup m_groups{&m_connection};
     CXTabelChangeTmp m_changes{&m_connection};
-    RunningServer m_server;
+    test::ServerState m_server;
     CChangeLog m_log{m_changes, m_server};
     ChangeLogGroupEffects m_effects{m_log};
     int m_buttonUpdates = 0;
@@ -89,7 +70,7 @@ TEST_P(GroupPageDbTest, EditWithoutChangesWritesNothingAndRenumberingLogsTheNewN
     GroupEditSession session = edit(1);
     EXPECT_EQ(session.fields.ftpIpText, "10.0.0.1");
     EXPECT_EQ(m_model.store(session, valid(session, session.fields)), GroupStore::Unchanged);
-    EXPECT_TRUE(changeRows().empty());
+    EXPECT_TRUE(db().changeRows().empty());
     EXPECT_FALSE(m_model.groupsChanged());
 
     GroupFields f = session.fields;
@@ -101,7 +82,7 @@ TEST_P(GroupPageDbTest, EditWithoutChangesWritesNothingAndRenumberingLogsTheNewN
     EXPECT_EQ(groups(), rows({{"0", "Default", "http://0", "0", "0", "0", "0"},
                               {"3", "One", "http://1", "167772161", "0", "65000", "14"},
                               {"5", "Five", "http://5", "0", "0", "0", "0"}}));
-    EXPECT_EQ(changeRows(), rows({{"0", "GroupTable", "GROUP_ID", "3", "2"}}));
+    EXPECT_EQ(db().changeRows(), rows({{"0", "GroupTable", "GROUP_ID", "3", "2"}}));
     EXPECT_EQ(m_buttonUpdates, 1);
     EXPECT_EQ(listed(), (std::vector<std::int32_t>{0, 3, 5}));
 }
@@ -138,7 +119,7 @@ TEST_P(GroupPageDbTest, ARowChangedMeanwhileIsNotOverwrittenAndADeletedOneEndsQu
     db().exec("UPDATE [GroupTable] SET [GROUP_NAME] = 'Theirs' WHERE [GROUP_ID] = 1");
     EXPECT_EQ(m_model.store(session, valid(session, f)), GroupStore::Failed);
     EXPECT_EQ(db().query("SELECT [GROUP_NAME] FROM [GroupTable] WHERE [GROUP_ID] = 1"), rows({{"Theirs"}}));
-    EXPECT_TRUE(changeRows().empty());
+    EXPECT_TRUE(db().changeRows().empty());
     EXPECT_FALSE(m_model.groupsChanged());
 
     // The object was read again after the failure: the same edit, started anew, goes through.
@@ -156,14 +137,14 @@ TEST_P(GroupPageDbTest, ARowChangedMeanwhileIsNotOverwrittenAndADeletedOneEndsQu
     m_model.refresh();
     db().exec("DELETE FROM [GroupTable] WHERE [GROUP_ID] = 5");
     EXPECT_EQ(m_model.deleteGroup(5, [](int) { return true; }), 0);
-    EXPECT_EQ(changeRows().size(), 1u); // only the edit that went through
+    EXPECT_EQ(db().changeRows().size(), 1u); // only the edit that went through
 }
 
 TEST_P(GroupPageDbTest, FileSavesAreLoggedAndAClosedTableIsReported)
 {
     EXPECT_EQ(m_model.propertiesSaved(5), 0);
     EXPECT_EQ(m_model.configFilesSaved(5), 0);
-    EXPECT_EQ(changeRows(),
+    EXPECT_EQ(db().changeRows(),
               rows({{"0", "[XML-FILE]", "[UGRPX-DATA]", "5", "2"}, {"1", "[XML-FILE]", "[UGRPX-XMLS]", "5", "2"}}));
     EXPECT_FALSE(m_model.groupsChanged());
 

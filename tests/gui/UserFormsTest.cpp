@@ -23,14 +23,10 @@
 using namespace qar;
 using namespace qar::ui;
 using test::child;
+using test::click;
 
 namespace
 {
-
-void click(QWidget& form, const char* button)
-{
-    child<QPushButton>(form, button)->click();
-}
 
 QStringList column(QTreeWidget* list, int c)
 {
@@ -99,14 +95,13 @@ private slots:
             click(editor, "setButton");
             QCOMPARE(child<QLineEdit>(editor, "privilegesLineEdit")->text(), QStringLiteral("131072"));
             // A folder in the file's place: the editor says so and keeps what was typed.
-            const std::string& file = path;
-            std::filesystem::rename(file, file + ".kept");
-            std::filesystem::create_directory(file);
+            std::filesystem::rename(path, path + ".kept");
+            std::filesystem::create_directory(path);
             click(editor, "okButton");
             QVERIFY(editor.isVisible());
             QCOMPARE(child<QLineEdit>(editor, "nameLineEdit")->text(), QStringLiteral("Temp"));
-            std::filesystem::remove(file);
-            std::filesystem::rename(file + ".kept", file);
+            std::filesystem::remove(path);
+            std::filesystem::rename(path + ".kept", path);
             click(editor, "okButton");
         });
         page.addRole();

@@ -118,6 +118,7 @@ TEST(UnitFormModel, ChecksRunInOrderAndStopAtTheFirstFailure)
         if (c.messageId == 0) {
             ASSERT_TRUE(std::holds_alternative<ValidUnit>(result));
             EXPECT_EQ(std::get<ValidUnit>(result).groupId, 1);
+            EXPECT_EQ(std::get<ValidUnit>(result).parentId, 0); // "(0) (None)"
         } else {
             ASSERT_TRUE(std::holds_alternative<FormError>(result));
             EXPECT_EQ(std::get<FormError>(result).messageId, c.messageId);
@@ -126,14 +127,16 @@ TEST(UnitFormModel, ChecksRunInOrderAndStopAtTheFirstFailure)
     }
 }
 
-// "[The same with parent's]": a unit added under a parent of another group takes that group. Without a
-// weight column the weight field is not read at all.
+// "[The same with parent's]": a unit added under a parent of another group takes that group; level, code
+// and group are read from the chosen entry, whatever the parent's name holds. Without a weight column the
+// weight field is not read at all.
 TEST(UnitFormModel, AnAddedUnitTakesItsParentsGroupAndNoWeightWithoutItsColumn)
 {
-    const auto m = model({.context = {}, .groupId = 1, .weightColumn = false}, {unit(100, 0, 1), unit(200, 0, 1, 2)});
+    const auto m = model({.context = {}, .groupId = 1, .weightColumn = false},
+                         {unit(100, 0, 1), unit(200, 100, 2, 2, "Sales: east {3} [ID:7]")});
     UnitForm form = m.initialForm();
     EXPECT_EQ(m.groupEntries()[static_cast<std::size_t>(form.groupIndex)].data, 1);
-    form.parentIndex = 2; // (1) {2} d [ID:200]
+    form.parentIndex = 2; // (2) {2} Sales: east {3} [ID:7] [ID:200]
     m.parentSelectionChanged(form);
     form.department = "A";
     form.weightText = "not a number";
@@ -141,16 +144,8 @@ TEST(UnitFormModel, AnAddedUnitTakesItsParentsGroupAndNoWeightWithoutItsColumn)
     ASSERT_TRUE(std::holds_alternative<ValidUnit>(result));
     EXPECT_EQ(std::get<ValidUnit>(result).groupId, 2);
     EXPECT_EQ(std::get<ValidUnit>(result).parentId, 200);
+    EXPECT_EQ(std::get<ValidUnit>(result).parentLevel, 2);
     EXPECT_EQ(std::get<ValidUnit>(result).weight, 0);
-}
-
-TEST(UnitFormModel, ReadsLevelAndParentFromTheChosenEntry)
-{
-    EXPECT_EQ(ParentEntryLevel("(2) {1} Sales: east [ID:105]"), 2);
-    EXPECT_EQ(ParentEntryId("(2) {1} Sales: east [ID:105]"), 105);
-    EXPECT_EQ(ParentEntryGroup("(2) {1} Sales [ID:105]"), 1);
-    EXPECT_EQ(ParentEntryLevel("(0) (None)"), 0);
-    EXPECT_EQ(ParentEntryId("(0) (None)"), 0);
 }
 
 TEST(UnitAttributes, RebuiltFromTheBoxesAlone)

@@ -1,11 +1,5 @@
-#include "OdbcTestDb.h"
-#include "db/CXDatabase.h"
-#include "db/CXTabelChangeTmp.h"
-#include "db/CXTableGroup.h"
-#include "db/CXTableUnit.h"
-#include "db/CXTableUser.h"
+#include "OrgDbTest.h"
 #include "db/ChangeLog.h"
-#include "org/CUnitUserModel.h"
 #include "resources/StringIds.h"
 
 #include <gtest/gtest.h>
@@ -19,36 +13,15 @@ namespace
 
 using test::rows;
 
-struct RunningServer : IServerState
-{
-    bool IsServerRunning() const override { return true; }
-};
-
-class UnitUserDbTest : public test::DbTest
+class UnitUserDbTest : public test::OrgDbTest
 {
 protected:
-    void SetUp() override
-    {
-        DbTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
-        }
-        ResetChangeLogForTesting();
-        m_effects.onUnitsChanged = [this] { m_events.push_back("units"); };
-        m_effects.onUsersChanged = [this] { m_events.push_back("users"); };
-        m_effects.onGroupsChanged = [this] { m_events.push_back("groups"); };
-        m_effects.onUpdateServiceButtons = [this] { m_events.push_back("buttons"); };
-        db().exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'One'), (2, 'Two')");
-    }
-    void TearDown() override
-    {
-        ResetChangeLogForTesting();
-        DbTest::TearDown();
-    }
-
-    /// Unit rows {id, parent, level[, group]} and user rows {id, unit[, group]}, all enabled.
+    /// The units and users tables hold only these unit rows {id, parent, level[, group]} and user rows
+    /// {id, unit[, group]}, all enabled.
     void seed(std::initializer_list<std::vector<int>> units, std::initializer_list<std::vector<int>> users = {})
     {
+        db().exec("DELETE FROM [UnitTable]");
+        db().exec("DELETE FROM [BaseTable]");
         const auto n = [](int v) { return std::to_string(v); };
         for (const auto& u : units) {
             db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
@@ -63,21 +36,7 @@ protected:
         }
         openAndBuild();
     }
-    /// Opens the record objects and builds the tree, as the page does on initialisation.
-    void openAndBuild(AdminContext context = {})
-    {
-        m_groups.Open();
-        m_units.Open();
-        m_users.Open();
-        m_model.setAdminContext(context);
-        m_model.buildTree();
-    }
     test::Rows query(const std::string& sql) { return db().query(sql); }
-    test::Rows changeRows()
-    {
-        return query("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [ChangeTable] "
-                     "ORDER BY [REC_ID]");
-    }
     OrgTree::NodeId unitNode(std::int32_t id) const { return m_model.index().unitNodes.at(id); }
     /// Selects `node` and opens the unit form on it: the edit form, or the add form.
     UnitEditSession open(OrgTree::NodeId node, bool edit = true)
@@ -101,16 +60,6 @@ protected:
         EXPECT_TRUE(std::holds_alternative<ValidUnit>(valid));
         return m_model.finishEditUnit(session, std::get<ValidUnit>(valid));
     }
-
-    CXTableGroup m_groups{&m_connection};
-    CXTableUnit m_units{&m_connection};
-    CXTableUser m_users{&m_connection};
-    CXTabelChangeTmp m_changes{&m_connection};
-    RunningServer m_server;
-    CChangeLog m_log{m_changes, m_server};
-    ChangeLogOrgEffects m_effects{m_log};
-    std::vector<std::string> m_events;
-    CUnitUserModel m_model{OrgTables{&m_groups, &m_units, &m_users}, m_effects};
 };
 
 TEST_P(UnitUserDbTest, BuildsTheTreeFromBadRowsWithoutLooping)
@@ -147,11 +96,17 @@ TEST_P(UnitUserDbTest, AddsAUnitUnderAUserNodeAsTheUsersSibling)
                     "[UnitTable] WHERE [UNIT_ID] = 111"),
               rows({{"Research", "110", "3", "1", "0", "1"}}));
     EXPECT_EQ(m_events, (std::vector<std::string>{"units", "buttons"}));
-    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "111", "0"}}));
+    EXPECT_EQ(db().changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "111", "0"}}));
     const OrgTree::NodeId added = m_model.selected();
     EXPECT_EQ(m_model.tree().parent(added), unitNode(110));
     EXPECT_EQ(m_model.tree().text(added), "Unit:Research [ID:111]  [Status]Enabled [Public Account]None [Alias](Null)");
     EXPECT_TRUE(m_model.unitsChanged());
+
+    // Adding on a group node proposes that group. The form's checks against the stored codes are the unit
+    // form's and the page's tests.
+    const UnitEditSession onGroup = open(m_model.index().groupNodes.at(2), false);
+    EXPECT_EQ(onGroup.form.groupEntries()[static_cast<std::size_t>(onGroup.fields.groupIndex)].data, 2);
+    EXPECT_EQ(onGroup.fields.codeText, "112");
 }
 
 // Another program takes the code between the form's check and OK, for a new unit and for a unit given a new
@@ -160,7 +115,6 @@ TEST_P(UnitUserDbTest, ACodeTakenMeanwhileFailsTheAddAndTheCodeChange)
 {
     for (const bool add : {true, false}) {
         SCOPED_TRACE(add ? "add" : "code change");
-        db().exec("DELETE FROM [UnitTable]");
         seed({{100, 0, 1}, {101, 100, 2}});
         m_events.clear();
         UnitEditSession session = open(unitNode(101), !add);
@@ -177,7 +131,7 @@ TEST_P(UnitUserDbTest, ACodeTakenMeanwhileFailsTheAddAndTheCodeChange)
         EXPECT_FALSE(m_model.tree().hasChildren(unitNode(101)));
         EXPECT_TRUE(m_events.empty());
     }
-    EXPECT_TRUE(changeRows().empty());
+    EXPECT_TRUE(db().changeRows().empty());
 }
 
 TEST_P(UnitUserDbTest, MovingAUnitDeeperShiftsItsWholeSubtree)
@@ -191,7 +145,7 @@ TEST_P(UnitUserDbTest, MovingAUnitDeeperShiftsItsWholeSubtree)
     }));
     EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [TREE_CLASS] FROM [UnitTable] ORDER BY [UNIT_ID]"),
               rows({{"100", "0", "1"}, {"110", "100", "2"}, {"111", "110", "3"}, {"112", "111", "4"}}));
-    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "110", "2"}}));
+    EXPECT_EQ(db().changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "110", "2"}}));
     // The parent changed: the tree was built again with the subtree below its new parent.
     EXPECT_EQ(m_model.tree().parent(unitNode(110)), unitNode(100));
     EXPECT_EQ(m_model.tree().parent(m_model.tree().firstChild(unitNode(112))), unitNode(112));
@@ -205,11 +159,11 @@ TEST_P(UnitUserDbTest, ANewCodeRepointsChildUnitsAndUsersWithTheirChangeRows)
               rows({{"101", "150", "2"}, {"102", "0", "1"}, {"150", "0", "1"}}));
     EXPECT_EQ(query("SELECT [USER_ID], [UNIT_ID] FROM [BaseTable] ORDER BY [USER_ID]"),
               rows({{"10001", "150"}, {"10002", "101"}, {"10003", "150"}, {"10004", "102"}}));
-    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "1"},
-                                  {"1", "UnitTable", "UNIT_ID", "150", "0"},
-                                  {"2", "UnitTable", "UNIT_ID", "101", "2"},
-                                  {"3", "BASE_USERS", "USER_ID", "10001", "2"},
-                                  {"4", "BASE_USERS", "USER_ID", "10003", "2"}}));
+    EXPECT_EQ(db().changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "1"},
+                                       {"1", "UnitTable", "UNIT_ID", "150", "0"},
+                                       {"2", "UnitTable", "UNIT_ID", "101", "2"},
+                                       {"3", "BASE_USERS", "USER_ID", "10001", "2"},
+                                       {"4", "BASE_USERS", "USER_ID", "10003", "2"}}));
     EXPECT_EQ(m_events, (std::vector<std::string>{"units", "buttons"}));
     // Same parent: the node stays, shows the new code and is found under it.
     EXPECT_EQ(m_model.tree().itemData(unitNode(150)), 150);
@@ -228,7 +182,7 @@ TEST_P(UnitUserDbTest, AnotherGroupCarriesTheSubtreeAndItsUsersWithoutTheirChang
               rows({{"100", "2"}, {"101", "2"}}));
     EXPECT_EQ(query("SELECT [USER_ID], [GROUP_ID] FROM [BaseTable] ORDER BY [USER_ID]"),
               rows({{"10001", "2"}, {"10002", "2"}}));
-    EXPECT_EQ(changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "2"}}));
+    EXPECT_EQ(db().changeRows(), rows({{"0", "UnitTable", "UNIT_ID", "100", "2"}}));
     EXPECT_EQ(m_events, (std::vector<std::string>{"groups", "buttons", "units", "buttons"}));
     // Shown under its new group at once, its subtree with it, and still selected.
     EXPECT_EQ(m_model.tree().parent(unitNode(100)), m_model.index().groupNodes.at(2));
@@ -238,15 +192,6 @@ TEST_P(UnitUserDbTest, AnotherGroupCarriesTheSubtreeAndItsUsersWithoutTheirChang
     EXPECT_EQ(DescribeChange(m_model.takeReport()), (std::vector<StatusPart>{{str::kStatusUnitSaved, {100}},
                                                                              {str::kStatusSubUnitMoved, {1}},
                                                                              {str::kStatusUsersRegrouped, {2, 2}}}));
-}
-
-// The form's checks against the stored codes are the unit form's and the page's tests.
-TEST_P(UnitUserDbTest, AddingOnAGroupNodeProposesThatGroup)
-{
-    seed({{100, 0, 1}});
-    UnitEditSession session = open(m_model.index().groupNodes.at(2), false);
-    EXPECT_EQ(session.form.groupEntries()[static_cast<std::size_t>(session.fields.groupIndex)].data, 2);
-    EXPECT_EQ(session.fields.codeText, "101");
 }
 
 TEST_P(UnitUserDbTest, DeleteRefusesNodesWithChildrenAndLogsTheDeletedRows)
@@ -272,7 +217,7 @@ TEST_P(UnitUserDbTest, DeleteRefusesNodesWithChildrenAndLogsTheDeletedRows)
     EXPECT_EQ(m_model.selected(), unitNode(100));
     EXPECT_EQ(db().count("[UnitTable]"), 1);
     EXPECT_EQ(db().count("[BaseTable]"), 0);
-    EXPECT_EQ(changeRows(),
+    EXPECT_EQ(db().changeRows(),
               rows({{"0", "BASE_USERS", "USER_ID", "10001", "1"}, {"1", "UnitTable", "UNIT_ID", "101", "1"}}));
     EXPECT_EQ(m_events, (std::vector<std::string>{"users", "buttons", "units", "buttons"}));
     EXPECT_FALSE(m_model.tree().hasChildren(unitNode(100)));
@@ -286,7 +231,7 @@ TEST_P(UnitUserDbTest, AnEditOfARowDeletedMeanwhileEndsQuietly)
         f.department = "Renamed";
     }));
     EXPECT_TRUE(m_events.empty());
-    EXPECT_TRUE(changeRows().empty());
+    EXPECT_TRUE(db().changeRows().empty());
 }
 
 // Another program writes between the form's opening and OK while unit 100 gets code 150 and group 2. A
@@ -297,6 +242,8 @@ TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheWholeEditAndDeletedOnesArePass
 {
     const test::Rows unitsBefore = rows({{"100", "0", "1"}, {"101", "100", "1"}, {"102", "101", "1"}});
     const test::Rows usersBefore = rows({{"10001", "100", "1"}, {"10002", "101", "1"}});
+    const test::Rows unitsAfter = rows({{"101", "150", "2"}, {"102", "101", "2"}, {"150", "0", "2"}});
+    const test::Rows usersAfter = rows({{"10001", "150", "2"}, {"10002", "101", "2"}});
     const struct
     {
         const char* meanwhile;
@@ -307,18 +254,13 @@ TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheWholeEditAndDeletedOnesArePass
         {"UPDATE [UnitTable] SET [UNIT_ALIAS] = 'x' WHERE [UNIT_ID] = 100", 253, unitsBefore, usersBefore},
         {"UPDATE [UnitTable] SET [UNIT_NAME] = 'x' WHERE [UNIT_ID] = 102", 253, unitsBefore, usersBefore},
         {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 102", 0, rows({{"101", "150", "2"}, {"150", "0", "2"}}),
-         rows({{"10001", "150", "2"}, {"10002", "101", "2"}})},
-        {"UPDATE [BaseTable] SET [NAME] = 'x' WHERE [USER_ID] = 10001", 0,
-         rows({{"101", "150", "2"}, {"102", "101", "2"}, {"150", "0", "2"}}),
-         rows({{"10001", "150", "2"}, {"10002", "101", "2"}})},
+         usersAfter},
+        {"UPDATE [BaseTable] SET [NAME] = 'x' WHERE [USER_ID] = 10001", 0, unitsAfter, usersAfter},
         {"INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [GROUP_ID]) VALUES (10003, 'x', 100, 1)", 0,
-         rows({{"101", "150", "2"}, {"102", "101", "2"}, {"150", "0", "2"}}),
-         rows({{"10001", "150", "2"}, {"10002", "101", "2"}, {"10003", "150", "1"}})},
+         unitsAfter, rows({{"10001", "150", "2"}, {"10002", "101", "2"}, {"10003", "150", "1"}})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.meanwhile);
-        db().exec("DELETE FROM [UnitTable]");
-        db().exec("DELETE FROM [BaseTable]");
         db().exec("DELETE FROM [ChangeTable]");
         ResetChangeLogForTesting();
         seed({{100, 0, 1}, {101, 100, 2}, {102, 101, 3}}, {{10001, 100}, {10002, 101}});
@@ -334,7 +276,7 @@ TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheWholeEditAndDeletedOnesArePass
         EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [GROUP_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"), c.units);
         EXPECT_EQ(query("SELECT [USER_ID], [UNIT_ID], [GROUP_ID] FROM [BaseTable] ORDER BY [USER_ID]"), c.users);
         if (c.message != 0) {
-            EXPECT_TRUE(changeRows().empty());
+            EXPECT_TRUE(db().changeRows().empty());
             EXPECT_TRUE(m_events.empty());
             EXPECT_EQ(m_model.tree().itemData(unitNode(100)), 100); // built again from the tables
             // Rolled back: the status line tells of no new code and nothing moved with it.
@@ -366,10 +308,8 @@ TEST_P(UnitUserDbTest, AFailureAnywhereLeavesNothingOfTheEditAndRebuildsTheTree)
         EXPECT_EQ(m_model.tree().itemData(unitNode(100)), 100);
         EXPECT_EQ(m_model.tree().parent(unitNode(101)), unitNode(100));
         db().exec("ALTER TABLE [Away] RENAME TO [" + table + "]");
-        db().exec("DELETE FROM [UnitTable]");
-        db().exec("DELETE FROM [BaseTable]");
     }
-    EXPECT_TRUE(changeRows().empty());
+    EXPECT_TRUE(db().changeRows().empty());
 }
 
 // 501 users: more than one statement of keys for the group, more than two of change rows. Every user
@@ -389,15 +329,11 @@ TEST_P(UnitUserDbTest, AUnitWithManyUsersChangesCodeAndGroupInOneGo)
         f.groupIndex = 1;
     }));
     EXPECT_EQ(db().count("[BaseTable] WHERE [UNIT_ID] = 150 AND [GROUP_ID] = 2"), 501);
-    const test::Rows logged = changeRows();
-    ASSERT_EQ(logged.size(), 503u);
-    EXPECT_EQ(logged[0], rows({{"0", "UnitTable", "UNIT_ID", "100", "1"}})[0]);
-    EXPECT_EQ(logged[1], rows({{"1", "UnitTable", "UNIT_ID", "150", "0"}})[0]);
-    for (std::size_t i = 2; i < logged.size(); ++i) {
-        const std::string rec = std::to_string(i);
-        const std::string user = std::to_string(20500 - static_cast<int>(i - 2));
-        ASSERT_EQ(logged[i], rows({{rec.c_str(), "BASE_USERS", "USER_ID", user.c_str(), "2"}})[0]);
+    test::Rows expected = rows({{"0", "UnitTable", "UNIT_ID", "100", "1"}, {"1", "UnitTable", "UNIT_ID", "150", "0"}});
+    for (int i = 0; i < 501; ++i) {
+        expected.push_back({std::to_string(i + 2), "BASE_USERS", "USER_ID", std::to_string(20500 - i), "2"});
     }
+    EXPECT_EQ(db().changeRows(), expected);
     // The snapshot holds what was written: a second edit of a user matches its row.
     m_users.MoveFirst();
     EXPECT_EQ(m_users.m_UNIT_ID.get(), 150);
@@ -422,8 +358,6 @@ TEST_P(UnitUserDbTest, DeleteFailsOnAChangedRowAndEndsQuietlyOnADeletedOne)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.meanwhile);
-        db().exec("DELETE FROM [UnitTable]");
-        db().exec("DELETE FROM [BaseTable]");
         seed({{100, 0, 1}, {101, 100, 2}}, c.user ? std::initializer_list<std::vector<int>>{{10001, 101}}
                                                   : std::initializer_list<std::vector<int>>{});
         m_events.clear();
@@ -436,7 +370,7 @@ TEST_P(UnitUserDbTest, DeleteFailsOnAChangedRowAndEndsQuietlyOnADeletedOne)
         EXPECT_TRUE(m_events.empty());
         EXPECT_TRUE(m_model.changedUsers().empty());
     }
-    EXPECT_TRUE(changeRows().empty());
+    EXPECT_TRUE(db().changeRows().empty());
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(UnitUserDbTest);

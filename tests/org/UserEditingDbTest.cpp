@@ -1,9 +1,4 @@
-#include "OdbcTestDb.h"
-#include "db/CXDatabase.h"
-#include "db/CXTabelChangeTmp.h"
-#include "db/CXTableGroup.h"
-#include "db/CXTableUnit.h"
-#include "db/CXTableUser.h"
+#include "OrgDbTest.h"
 #include "db/ChangeLog.h"
 #include "org/IndepUsers.h"
 #include "org/UserEditing.h"
@@ -20,38 +15,21 @@ namespace
 
 using test::rows;
 
-struct RunningServer : IServerState
-{
-    bool IsServerRunning() const override { return true; }
-};
-
-class UserEditingDbTest : public test::DbTest
+class UserEditingDbTest : public test::OrgDbTest
 {
 protected:
     void SetUp() override
     {
-        DbTest::SetUp();
+        OrgDbTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        ResetChangeLogForTesting();
-        m_connection.Open(db().connectString());
-        m_effects.onUsersChanged = [this] { m_events.push_back("users"); };
-        m_effects.onUpdateServiceButtons = [this] { m_events.push_back("buttons"); };
-        db().exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME], [GROUP_COUNT]) VALUES (1, 'One', 0), "
-                  "(2, 'Two', 2)");
         db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
                   "[GROUP_ID]) VALUES (101, 'Sales', 0, 1, 1, 1), (102, 'Ops', 0, 1, 1, 1), (201, 'Far', 0, 1, 1, 2)");
         user(10001, 101, 1, "a@example.com", "13900000001");
         user(10002, 201, 2);
         user(10003, 201, 2);
-        open();
-    }
-    void TearDown() override
-    {
-        m_connection.Close();
-        ResetChangeLogForTesting();
-        DbTest::TearDown();
+        openAndBuild();
     }
     void user(int id, int unit, int group, const std::string& email = {}, const std::string& mobile = {})
     {
@@ -62,40 +40,16 @@ protected:
                   n(id) + ", 'pw', 'u" + n(id) + "', 7, 0, '" + email + "', '" + mobile + "', " + n(unit) +
                   ", '', 1, 30, 40, 0, " + n(group) + ")");
     }
-    void open()
-    {
-        m_groups.Open();
-        m_units.Open();
-        m_users.Open();
-        m_model.buildTree();
-    }
     UserEditing editing(const std::string& method = "MD5")
     {
         UserEditEnvironment env;
         env.params.passwordMethod = method;
         env.extendedSection = true;
         env.domainUsers = m_domain.get();
-        env.groupUserLimit = [this](std::int32_t group) {
-            for (m_groups.MoveFirst(); !m_groups.IsEOF(); m_groups.MoveNext()) {
-                if (m_groups.m_GROUP_ID == group) {
-                    return static_cast<int>(m_groups.m_GROUP_COUNT);
-                }
-            }
-            return 0;
-        };
+        env.groupUserLimit = [](std::int32_t group) { return group == 2 ? 2 : 0; }; // 0: no limit
         return UserEditing(m_model, env);
     }
-    OrgTree::NodeId userNode(std::int32_t id) const
-    {
-        const OrgTree& t = m_model.tree();
-        for (OrgTree::NodeId n = t.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
-             n = t.nextInSubtree(n, OrgTree::kRoot)) {
-            if (t.kind(n) == NodeKind::User && t.itemData(n) == id) {
-                return n;
-            }
-        }
-        return OrgTree::kNone;
-    }
+    OrgTree::NodeId userNode(std::int32_t id) const { return test::findUserNode(m_model.tree(), id); }
     /// Opens the form on `node` (add or edit), lets `fill` change the fields and saves.
     OrgMessage save(UserEditing& e, OrgTree::NodeId node, bool edit, const std::function<void(UserForm&)>& fill)
     {
@@ -112,21 +66,7 @@ protected:
         }
         return edit ? e.finishEditUser(s, std::get<ValidUser>(valid)) : e.finishAddUser(s, std::get<ValidUser>(valid));
     }
-    test::Rows changeRows()
-    {
-        return db().query("SELECT [Table_Name], [Key_Value], [Change_Act] FROM [ChangeTable] ORDER BY [REC_ID]");
-    }
 
-    CXDatabase m_connection;
-    CXTableGroup m_groups{&m_connection};
-    CXTableUnit m_units{&m_connection};
-    CXTableUser m_users{&m_connection};
-    CXTabelChangeTmp m_changes{&m_connection};
-    RunningServer m_server;
-    CChangeLog m_log{m_changes, m_server};
-    ChangeLogOrgEffects m_effects{m_log};
-    std::vector<std::string> m_events;
-    CUnitUserModel m_model{OrgTables{&m_groups, &m_units, &m_users}, m_effects};
     std::unique_ptr<DomainUserFile> m_domain = std::make_unique<DomainUserFile>(
         test::writeFile(programDir().file("Userx.xml"), "<QAR_USERX><DOMAIN>CORP</DOMAIN></QAR_USERX>"));
 };
@@ -148,7 +88,7 @@ TEST_P(UserEditingDbTest, AddsAUserWithItsRowNodeListsAndChangeRow)
     EXPECT_EQ(db().query("SELECT [NAME], [PASSWORD], [UNIT_ID], [GROUP_ID], [MACHINE_ID], [POWER_FLAG], "
                          "[USER_STATUS], [OL_TIME] FROM [BaseTable] WHERE [USER_ID] = 10004"),
               (test::Rows{{name, Md5Hex("secret';--"), "102", "1", "0", "262144", "1", "0"}}));
-    EXPECT_EQ(changeRows(), rows({{"BASE_USERS", "10004", "0"}}));
+    EXPECT_EQ(db().changeRows(), rows({{"0", "BASE_USERS", "USER_ID", "10004", "0"}}));
     EXPECT_EQ(m_events, (std::vector<std::string>{"users", "buttons"}));
     EXPECT_EQ(m_model.changedUsers(), std::vector<std::int32_t>{10004});
     const OrgTree::NodeId node = userNode(10004);
@@ -158,12 +98,6 @@ TEST_P(UserEditingDbTest, AddsAUserWithItsRowNodeListsAndChangeRow)
     EXPECT_EQ(m_model.index().emails.back(), "new@example.com");
     EXPECT_EQ(m_domain->FindDomainUser(10004)->domainAccount, "li");
     EXPECT_TRUE(m_domain->modified);
-
-    // The bytes come back exactly as written.
-    m_users.Close();
-    m_users.Open();
-    ASSERT_TRUE(FindUserRow(m_users, 10004));
-    EXPECT_EQ(m_users.m_NAME.get(), name);
 }
 
 TEST_P(UserEditingDbTest, RefusesAGroupNodeAndAFullGroupWithoutWriting)
@@ -195,7 +129,8 @@ TEST_P(UserEditingDbTest, ANewIdLogsTheOldOneDeletedThenTheNewOneAdded)
     EXPECT_EQ(db().query("SELECT [USER_ID], [UNIT_ID], [MACHINE_ID], [OL_TIME], [SCORE], [PASSWORD] FROM [BaseTable] "
                          "WHERE [NAME] = 'u10001'"),
               rows({{"10010", "102", "7", "30", "40", Md5Hex("pw").c_str()}}));
-    EXPECT_EQ(changeRows(), rows({{"BASE_USERS", "10001", "1"}, {"BASE_USERS", "10010", "0"}}));
+    EXPECT_EQ(db().changeRows(),
+              rows({{"0", "BASE_USERS", "USER_ID", "10001", "1"}, {"1", "BASE_USERS", "USER_ID", "10010", "0"}}));
     EXPECT_EQ(m_model.tree().parent(m_model.selected()), m_model.index().unitNodes.at(102));
     EXPECT_EQ(m_model.tree().itemData(m_model.selected()), 10010);
     const auto& ids = m_model.index().allUserIds;
@@ -242,7 +177,7 @@ TEST_P(UserEditingDbTest, APasswordAloneIsWrittenWithoutAChangeRowAndNothingChan
     EXPECT_TRUE(m_model.usersChanged());
 
     EXPECT_FALSE(save(e, userNode(10001), true, [](UserForm& f) { f.name = "renamed"; }));
-    EXPECT_EQ(changeRows(), rows({{"BASE_USERS", "10001", "2"}}));
+    EXPECT_EQ(db().changeRows(), rows({{"0", "BASE_USERS", "USER_ID", "10001", "2"}}));
 }
 
 TEST_P(UserEditingDbTest, NeverOverwritesARowAnotherProgramChangedOrDeleted)
@@ -265,7 +200,7 @@ TEST_P(UserEditingDbTest, NeverOverwritesARowAnotherProgramChangedOrDeleted)
         db().exec("DELETE FROM [BaseTable] WHERE [USER_ID] = 10001");
         user(10001, 101, 1);
         m_users.Close();
-        open();
+        openAndBuild();
         UserEditing e = editing();
         m_model.select(userNode(10001));
         auto start = e.startEditUser();

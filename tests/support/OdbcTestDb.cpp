@@ -224,6 +224,12 @@ long long OdbcTestDb::count(const std::string& fromWhere)
     return std::stoll(query("SELECT COUNT(*) FROM " + fromWhere).at(0).at(0).value());
 }
 
+Rows OdbcTestDb::changeRows()
+{
+    return query("SELECT [REC_ID], [Table_Name], [Field_Name], [Key_Value], [Change_Act] FROM [ChangeTable] ORDER BY "
+                 "[REC_ID]");
+}
+
 void DbTest::SetUp()
 {
     if (GetParam() == DbKind::MariaDb) {
@@ -231,6 +237,7 @@ void DbTest::SetUp()
     }
     m_programEnv = std::make_unique<ScopedEnv>("QAR_PROGRAM_DIR", m_programDir.path().c_str());
     ColumnMap::resetAllForTesting();
+    ResetChangeLogForTesting();
     m_db = std::make_unique<OdbcTestDb>(GetParam());
     writeDbDat();
     m_connection.Open(m_db->connectString());
@@ -242,6 +249,7 @@ void DbTest::TearDown()
     m_db.reset();
     m_programEnv.reset();
     ColumnMap::resetAllForTesting();
+    ResetChangeLogForTesting();
 }
 
 void DbTest::writeDbDat(const std::string& extra)

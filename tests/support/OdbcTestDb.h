@@ -2,6 +2,7 @@
 
 #include "TempDir.h"
 #include "db/CXDatabase.h"
+#include "db/ChangeLog.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,8 @@ public:
     Rows query(const std::string& sql);
     /// SELECT COUNT(*) of a query's FROM/WHERE part, e.g. count("[BaseTable] WHERE [NAME] = 'a'").
     long long count(const std::string& fromWhere);
+    /// Every change row in number order: REC_ID, Table_Name, Field_Name, Key_Value, Change_Act.
+    Rows changeRows();
 
 private:
     DbKind m_kind;
@@ -94,8 +97,16 @@ private:
     CXDatabase m_admin;
 };
 
+/// The server state the change log asks before each row: running unless a test stops it.
+struct ServerState : IServerState
+{
+    bool running = true;
+    bool IsServerRunning() const override { return running; }
+};
+
 /// Base of the database tests, run once per engine: a fresh database, a temporary program directory
-/// (QAR_PROGRAM_DIR) whose DB.dat names the data source, and column maps read anew. A MariaDB run skips
+/// (QAR_PROGRAM_DIR) whose DB.dat names the data source, column maps read anew and change rows numbered
+/// from zero. A MariaDB run skips
 /// when no server is configured, or fails under QAR_REQUIRE_MARIADB=1.
 class DbTest : public ::testing::TestWithParam<DbKind>
 {
