@@ -1,14 +1,12 @@
 #include "catalog/ui/CAppPage.h"
 
 #include "CatalogGuiSupport.h"
-#include "OdbcTestDb.h"
+#include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
-#include "app/ui/CMainDlg.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/CEnvParamModel.h"
 #include "catalog/ui/CAppEditDlg.h"
-#include "db/ColumnMap.h"
 #include "resources/StringIds.h"
 
 #include <QCheckBox>
@@ -24,6 +22,8 @@ using test::child;
 using test::click;
 using test::setField;
 
+constexpr const char* kApps = "<QAR_APPS><A ID=\"9\" N=\"Nine\" URL=\"http://nine\" G=\"0\" T=\"0\"/></QAR_APPS>";
+
 // The rules behind the form are the core's tests; these click through the real page and form: the
 // enabling rules, the icon limits with real files, the file the page writes, and a save that fails.
 class CAppPageTest : public QObject
@@ -36,21 +36,14 @@ private slots:
     void init()
     {
         m_box = std::make_unique<test::ProgramSandbox>();
-        test::writeFile(path("UserData/config/xmldata/apps.xml"),
-                        "<QAR_APPS><A ID=\"9\" N=\"Nine\" URL=\"http://nine\" G=\"0\" T=\"0\"/></QAR_APPS>");
+        test::writeFile(path("UserData/config/xmldata/apps.xml"), kApps);
         test::writeFile(path("UserData/config/icodata/9.ico"), test::iconBytes(300));
         test::writeFile(path("Iconlib/limit.ico"), test::iconBytes(8000));
         test::writeFile(path("Iconlib/over.ico"), test::iconBytes(8001));
         test::writeFile(path("Iconlib/text.ico"), "not an icon at all, though the name says so");
     }
 
-    void cleanup()
-    {
-        m_dlg.reset();
-        m_host.reset();
-        m_db.reset();
-        m_box.reset();
-    }
+    void cleanup() { m_box.reset(); }
 
     void addsEditsAndDeletesThroughTheForm()
     {
@@ -156,19 +149,14 @@ private slots:
     // extended interface field.
     void groupsAndAccountModeComeFromTheMainWindow()
     {
-        ColumnMap::resetAllForTesting();
-        m_db = std::make_unique<test::OdbcTestDb>(test::DbKind::Sqlite);
-        test::writeFile(path("UserData/config/DB.dat"), m_db->dbDat());
+        test::MainWindowOnDatabase main;
+        test::writeFile(main.dir().file("UserData/config/xmldata/apps.xml"), kApps);
         test::writeFile(EnvParamDatPath(), "[EnvParam]\nExtend_Interface_Field=ExtField\n");
-        m_db->exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('ExtField', 'Setting')");
+        main.db().exec("INSERT INTO [ParamTable] ([Param_Name], [Param_Value]) VALUES ('ExtField', 'Setting')");
         for (const char* id : {"2", "0", "5"}) {
-            m_db->exec(std::string("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (") + id + ", 'G')");
+            main.db().exec(std::string("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (") + id + ", 'G')");
         }
-        m_host = std::make_unique<test::FakeShellHost>(m_db->connectString(), false);
-        m_dlg = std::make_unique<CMainDlg>(StartOptions{}, *m_host, m_launcher);
-        QVERIFY(m_dlg->initialise());
-        QCoreApplication::sendPostedEvents();
-        auto* page = qobject_cast<CAppPage*>(m_dlg->page(PageKind::Applications));
+        auto* page = qobject_cast<CAppPage*>(main.open({}, false).page(PageKind::Applications));
         page->selectRow(0);
         test::whenModal<CAppEditDlg>([](CAppEditDlg& form) {
             auto* groups = child<QComboBox>(form, "groupComboBox");
@@ -178,17 +166,12 @@ private slots:
             QVERIFY(child<QCheckBox>(form, "unitiveCheckBox")->isVisibleTo(&form));
         });
         click(*page, "editButton");
-        ColumnMap::resetAllForTesting();
     }
 
 private:
     std::string path(const std::string& relative) const { return m_box->dir.file(relative); }
 
     std::unique_ptr<test::ProgramSandbox> m_box;
-    std::unique_ptr<test::OdbcTestDb> m_db;
-    test::RecordingLauncher m_launcher;
-    std::unique_ptr<test::FakeShellHost> m_host;
-    std::unique_ptr<CMainDlg> m_dlg;
 };
 
 QTEST_MAIN(CAppPageTest)

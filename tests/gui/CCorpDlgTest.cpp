@@ -12,6 +12,7 @@
 using namespace qar;
 using namespace qar::ui;
 using test::child;
+using test::click;
 
 namespace
 {
@@ -20,11 +21,6 @@ void type(CCorpDlg& dlg, const char* name, const char* website)
 {
     child<QLineEdit>(dlg, "nameEdit")->setText(QString::fromLatin1(name));
     child<QLineEdit>(dlg, "websiteEdit")->setText(QString::fromLatin1(website));
-}
-
-void click(CCorpDlg& dlg, const char* button)
-{
-    QTest::mouseClick(child<QPushButton>(dlg, button), Qt::LeftButton);
 }
 
 } // namespace
@@ -45,7 +41,9 @@ private slots:
 
     void cleanup() { m_box.reset(); }
 
-    void editingShowsOkAndCancelAndSetUpOnlyTheCentredOk()
+    // Editing shows OK and Cancel, the set-up only the centred OK. Enter in a field accepts as OK does: the
+    // confirmation, which answered Cancel keeps the form open, then the form closes.
+    void okAsksForConfirmationInBothModes()
     {
         for (bool cancelAllowed : {true, false}) {
             CCorpDlg dlg;
@@ -54,30 +52,19 @@ private slots:
             QCOMPARE(child<QPushButton>(dlg, "okButton")->isVisible(), cancelAllowed);
             QCOMPARE(child<QPushButton>(dlg, "cancelButton")->isVisible(), cancelAllowed);
             QCOMPARE(child<QPushButton>(dlg, "okCenterButton")->isVisible(), !cancelAllowed);
-            QCOMPARE(child<QLineEdit>(dlg, "websiteEdit")->text(), QStringLiteral("http://"));
-            // Enter in a field accepts, as OK does: the confirmation, then the form closes.
-            type(dlg, "Acme", "http://acme");
-            QTest::keyClick(child<QLineEdit>(dlg, "websiteEdit"), Qt::Key_Return);
+            auto* website = child<QLineEdit>(dlg, "websiteEdit");
+            QCOMPARE(website->text(), QStringLiteral("http://"));
+            type(dlg, "Acme", "http://acme.example");
+            MessageService::instance().setNextAnswer(Answer::Cancel);
+            QTest::keyClick(website, Qt::Key_Return);
+            QVERIFY(dlg.isVisible());
+            QCOMPARE(MessageService::instance().lastText(),
+                     QStringLiteral("Your company name is:  Acme\n Your website is:  http://acme.example\n\nPlease "
+                                    "click \"OK\" to confirm."));
+            QTest::keyClick(website, Qt::Key_Return); // confirmed with OK this time
             QCOMPARE(dlg.result(), static_cast<int>(QDialog::Accepted));
-            QVERIFY(MessageService::instance().lastText().startsWith(QStringLiteral("Your company name is:")));
+            QCOMPARE(dlg.corporation(), (CorporationInfo{"Acme", "http://acme.example"}));
         }
-    }
-
-    void cancellingTheConfirmationKeepsTheFormOpen()
-    {
-        CCorpDlg dlg;
-        dlg.setCancelAllowed(true);
-        dlg.show();
-        type(dlg, "Acme", "http://acme.example");
-        MessageService::instance().setNextAnswer(Answer::Cancel);
-        click(dlg, "okButton");
-        QVERIFY(dlg.isVisible());
-        QCOMPARE(MessageService::instance().lastText(),
-                 QStringLiteral("Your company name is:  Acme\n Your website is:  http://acme.example\n\nPlease click "
-                                "\"OK\" to confirm."));
-        click(dlg, "okButton"); // confirmed with OK this time
-        QCOMPARE(dlg.result(), static_cast<int>(QDialog::Accepted));
-        QCOMPARE(dlg.corporation(), (CorporationInfo{"Acme", "http://acme.example"}));
     }
 
     void anEmptyFieldIsRefusedWhicheverWayTheSetUpFormIsLeft()

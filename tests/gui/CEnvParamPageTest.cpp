@@ -1,5 +1,6 @@
 #include "catalog/ui/CEnvParamPage.h"
 
+#include "CatalogGuiSupport.h"
 #include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/MessageService.h"
@@ -61,14 +62,7 @@ private slots:
 private:
     CEnvParamPage& page() { return *qobject_cast<CEnvParamPage*>(m_dlg->page(PageKind::EnvironmentParameters)); }
     QTreeWidget* list() { return child<QTreeWidget>(page(), "paramsTreeWidget"); }
-    QStringList listed()
-    {
-        QStringList rows;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i) {
-            rows << list()->topLevelItem(i)->text(0) + QLatin1Char('|') + list()->topLevelItem(i)->text(1);
-        }
-        return rows;
-    }
+    QStringList listed() { return test::listedRows(*list(), 2); }
     std::unique_ptr<test::MainWindowOnDatabase> m_main;
     test::OdbcTestDb* m_db = nullptr;
     CMainDlg* m_dlg = nullptr;

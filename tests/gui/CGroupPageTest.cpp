@@ -1,5 +1,6 @@
 #include "groups/ui/CGroupPage.h"
 
+#include "CatalogGuiSupport.h"
 #include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/MessageService.h"
@@ -20,16 +21,6 @@ using namespace qar::ui;
 using test::child;
 using test::click;
 using test::setField;
-
-namespace
-{
-
-QString lastMessage()
-{
-    return MessageService::instance().lastText();
-}
-
-} // namespace
 
 // What the commands write is covered by the core's tests on both engines; these drive the page, the
 // group editor and its side forms in the main window on a real database.
@@ -54,11 +45,8 @@ private slots:
     void listSortsByNumberTextAndButtonsFollowTheServer()
     {
         openPage();
-        QStringList shown;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i) {
-            shown << list()->topLevelItem(i)->text(0);
-        }
-        QCOMPARE(shown, (QStringList{QStringLiteral("0"), QStringLiteral("10"), QStringLiteral("2")}));
+        QCOMPARE(test::listedRows(*list(), 1),
+                 (QStringList{QStringLiteral("0"), QStringLiteral("10"), QStringLiteral("2")}));
         auto* add = child<QPushButton>(page(), "addButton");
         auto* edit = child<QPushButton>(page(), "editButton");
         auto* remove = child<QPushButton>(page(), "deleteButton");
@@ -152,12 +140,8 @@ private slots:
         db().exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [POWER_FLAG], [GROUP_ID]) VALUES "
                   "(1, 'Unit admin', 5, 65536, 10), (2, 'Loner', 0, 0, 10), (3, 'Elsewhere', 0, 0, 2)");
         const auto accounts = [](CIndepUserDlg& list) -> QString {
-            QStringList names;
-            auto* view = child<QTreeWidget>(list, "accountsTreeWidget");
-            for (int i = 0; i < view->topLevelItemCount(); ++i) {
-                names << view->topLevelItem(i)->text(1);
-            }
-            return list.windowTitle() + QLatin1Char(':') + names.join(QLatin1Char(',')) + QLatin1Char(':') +
+            const QStringList rows = test::listedRows(*child<QTreeWidget>(list, "accountsTreeWidget"), 2);
+            return list.windowTitle() + QLatin1Char(':') + rows.join(QLatin1Char(',')) + QLatin1Char(':') +
                    child<QComboBox>(list, "groupComboBox")->currentText() +
                    (child<QPushButton>(list, "addButton")->isEnabled() ? QStringLiteral(":add") : QString());
         };
@@ -181,13 +165,15 @@ private slots:
         QCOMPARE(launcher.launched.size(), std::size_t{1});
         QCOMPARE(launcher.launched[0].path, m_main->dir().file("SheetIntake.exe"));
         QVERIFY(launcher.launched[0].arguments.at(0).ends_with("-grps10|-dgrp10"));
-        QCOMPARE(lists, (QStringList{QStringLiteral("Manage User:Unit admin:10 - Ten"),
-                                     QStringLiteral("indep. User:Loner:10 - Ten:add")}));
+        QCOMPARE(lists, (QStringList{QStringLiteral("Manage User:1|Unit admin:10 - Ten"),
+                                     QStringLiteral("indep. User:2|Loner:10 - Ten:add")}));
         QVERIFY(MessageService::instance().shown().isEmpty());
         QCOMPARE(db().count("[ChangeTable]"), 0LL); // the property form was cancelled
     }
 
 private:
+    static QString lastMessage() { return MessageService::instance().lastText(); }
+
     void installServer() { test::writeFile(m_main->dir().file("RXServer.exe"), ""); }
 
     /// The main window on the database, initialised as at start: the page shows the groups.

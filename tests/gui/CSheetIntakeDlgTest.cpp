@@ -1,5 +1,6 @@
 #include "intake/ui/CSheetIntakeDlg.h"
 
+#include "CatalogGuiSupport.h"
 #include "GuiTestSupport.h"
 #include "OdbcTestDb.h"
 #include "app/ui/CAdminApp.h"
@@ -56,10 +57,7 @@ private slots:
         CSheetIntakeDlg dlg(args(), m_connection, server(&refreshed));
         dlg.loadFiles({{m_csv, std::nullopt}});
         auto* report = child<QTableView>(dlg, "reportTableView");
-        QCOMPARE(report->model()->rowCount(), 1);
-        QCOMPARE(report->model()->index(0, 1).data().toInt(), 4);
-        QCOMPARE(report->model()->index(0, 2).data().toString(), QStringLiteral("Name"));
-        QCOMPARE(report->model()->index(0, 3).data().toString(), QStringLiteral("Input can't be null!"));
+        QCOMPARE(test::listedRows(*report, 4), QStringList{QStringLiteral("units.csv|4|Name|Input can't be null!")});
         child<QLineEdit>(dlg, "filterLineEdit")->setText(QStringLiteral("no such text"));
         QCOMPARE(report->model()->rowCount(), 0);
 

@@ -26,7 +26,7 @@ inline std::string iconBytes(std::size_t size)
 }
 
 /// The list's rows, the first `columns` cells of each joined by '|'.
-inline QStringList listedRows(const QTreeView& view, int columns)
+inline QStringList listedRows(const QAbstractItemView& view, int columns)
 {
     QStringList rows;
     const QAbstractItemModel* model = view.model();

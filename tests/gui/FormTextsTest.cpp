@@ -1,5 +1,4 @@
 #include "GuiTestSupport.h"
-#include "TempDir.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CCorpDlg.h"
@@ -55,21 +54,11 @@ using namespace qar::ui;
 namespace
 {
 
-QSet<QString> tableTexts(UiLanguage language)
-{
-    QSet<QString> texts;
-    for (const StringEntry& e : AllStrings()) {
-        texts.insert(QString::fromUtf8(language == UiLanguage::English ? e.english : e.chinese));
-    }
-    return texts;
-}
-
 /// Every text a form puts on screen: labels, buttons, group boxes, list items, window titles.
 QStringList shownTexts(QWidget* form)
 {
     QStringList texts{form->windowTitle()};
-    QList<QWidget*> widgets = form->findChildren<QWidget*>();
-    for (QWidget* w : widgets) {
+    for (QWidget* w : form->findChildren<QWidget*>()) {
         if (auto* label = qobject_cast<QLabel*>(w)) {
             texts << label->text();
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
@@ -179,11 +168,12 @@ private slots:
     {
         QFETCH(int, language);
         SetUiLanguage(static_cast<UiLanguage>(language));
-        const QSet<QString> known = tableTexts(static_cast<UiLanguage>(language));
+        QSet<QString> known;
+        for (const StringEntry& e : AllStrings()) {
+            known.insert(QString::fromUtf8(language == static_cast<int>(UiLanguage::English) ? e.english : e.chinese));
+        }
 
-        test::TempDir dir;
-        test::ScopedEnv programDir("QAR_PROGRAM_DIR", dir.path().c_str());
-        test::HeadlessMessages messages;
+        test::ProgramSandbox box;
         test::FakeShellHost host;
         test::RecordingLauncher launcher;
         auto mainDlg = std::make_unique<CMainDlg>(StartOptions{}, host, launcher);
@@ -233,7 +223,7 @@ private slots:
         forms.push_back(std::make_unique<CSignDomainDlg>(QString(), QString()));
         forms.push_back(std::make_unique<CNetDiskDlg>(0, 32));
         forms.push_back(std::make_unique<CVirtualUnitsDlg>(1, std::unordered_map<std::uint32_t, std::string>{},
-                                                           dir.file("MUser.xml")));
+                                                           box.dir.file("MUser.xml")));
         forms.push_back(std::make_unique<CAddVirtualUnitDlg>(std::vector<ComboEntry>{}));
         const RoleFormModel roleForm({1});
         forms.push_back(std::make_unique<CRoleEditDlg>(roleForm, roleForm.initialForm({})));

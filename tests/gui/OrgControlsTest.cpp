@@ -37,11 +37,9 @@ public:
 protected:
     void customEvent(QEvent* event) override
     {
-        if (event->type() == ShellEvent::typeFor(kMessageListScrolled)) {
-            const auto* e = static_cast<ShellEvent*>(event);
-            if (e->wParam() == 0 && e->lParam() == 0) {
-                ++notifications;
-            }
+        const auto* e = static_cast<ShellEvent*>(event);
+        if (e->type() == ShellEvent::typeFor(kMessageListScrolled) && e->wParam() == 0 && e->lParam() == 0) {
+            ++notifications;
         }
     }
 };
@@ -51,21 +49,13 @@ void pasteFromContextMenu(QLineEdit& edit)
 {
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), edit.mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(&edit, &event);
-    QMenu* menu = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* m = qobject_cast<QMenu*>(w); m != nullptr && m->isVisible()) {
-            menu = m;
-        }
-    }
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QVERIFY(menu != nullptr);
-    QAction* paste = nullptr;
     for (QAction* a : menu->actions()) {
         if (a->text().startsWith(QLatin1String("&Paste"))) {
-            paste = a;
+            a->trigger();
         }
     }
-    QVERIFY(paste != nullptr);
-    paste->trigger();
     menu->close();
 }
 
@@ -84,17 +74,12 @@ private slots:
             bool integerOnly, allowNegative;
             const char* start;
             bool selectAll;
-            const char* typed; // \x01 stands for Ctrl+A
+            const char* typed; // '^' stands for Ctrl+A
             const char* result;
         } cases[] = {
-            {true, true, "", false, "1.5", "15"},
-            {false, true, "12", false, "-", "12"},
-            {false, true, "12", true, "-", "-"},
-            {false, false, "", false, "-7", "7"},
-            {false, true, "", false,
-             "4a\x01"
-             "b2",
-             "2"}, // Ctrl+A types nothing but selects the whole text
+            {true, true, "", false, "1.5", "15"},   {false, true, "12", false, "-", "12"},
+            {false, true, "12", true, "-", "-"},    {false, false, "", false, "-7", "7"},
+            {false, true, "", false, "4a^b2", "2"}, // Ctrl+A types nothing but selects the whole text
         };
         for (const auto& c : cases) {
             CZMathEdit edit;
@@ -104,7 +89,7 @@ private slots:
                 edit.selectAll();
             }
             for (const char* k = c.typed; *k != 0; ++k) {
-                if (*k == 1) {
+                if (*k == '^') {
                     QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
                 } else {
                     QTest::keyClicks(&edit, QString(QLatin1Char(*k)));
