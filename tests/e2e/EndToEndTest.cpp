@@ -6,6 +6,7 @@
 #include "ChildProcess.h"
 #include "GuiTestSupport.h"
 #include "OdbcTestDb.h"
+#include "OrgDbTest.h"
 #include "app/DatabaseShellHost.h"
 #include "app/StartUp.h"
 #include "app/ui/CAdminApp.h"
@@ -129,17 +130,9 @@ void addUnit(CMainDlg& window, int parentUnit, const QString& name)
                                      {{"departmentLineEdit", name}});
 }
 
-/// The node of user `id`, kNone when the tree lists none.
 OrgTree::NodeId userNode(CMainDlg& window, int id)
 {
-    const OrgTree& tree = unitsPage(window).model().tree();
-    for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
-         n = tree.nextInSubtree(n, OrgTree::kRoot)) {
-        if (tree.kind(n) == NodeKind::User && tree.itemData(n) == id) {
-            return n;
-        }
-    }
-    return OrgTree::kNone;
+    return test::findUserNode(unitsPage(window).model().tree(), id);
 }
 
 /// The line the server prints for a change row it read.

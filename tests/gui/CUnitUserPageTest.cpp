@@ -2,6 +2,7 @@
 
 #include "GuiTestSupport.h"
 #include "MainWindowOnDatabase.h"
+#include "OrgDbTest.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CStatusLine.h"
 #include "app/ui/MessageService.h"
@@ -442,17 +443,7 @@ private:
     CUnitUserPage& page() { return *static_cast<CUnitUserPage*>(m_dlg->page(PageKind::UnitsAndUsers)); }
     QTreeView* view() { return child<QTreeView>(page(), "orgTreeView"); }
     OrgTree::NodeId unitNode(int id) { return page().model().index().unitNodes.at(id); }
-    OrgTree::NodeId userNode(int id)
-    {
-        const OrgTree& tree = page().model().tree();
-        for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
-             n = tree.nextInSubtree(n, OrgTree::kRoot)) {
-            if (tree.kind(n) == NodeKind::User && tree.itemData(n) == id) {
-                return n;
-            }
-        }
-        return OrgTree::kNone;
-    }
+    OrgTree::NodeId userNode(int id) { return test::findUserNode(page().model().tree(), id); }
 
     std::unique_ptr<test::MainWindowOnDatabase> m_main;
     test::OdbcTestDb* m_db = nullptr;
