@@ -137,13 +137,7 @@ std::optional<ShortUserForm> IndepUserModel::startEdit(std::int32_t userId)
     return form;
 }
 
-AccountMessage IndepUserModel::notMatched(bool deleted)
-{
-    reopen();
-    return deleted ? AccountMessage{} : AccountMessage{str::kOperationFailed, {}};
-}
-
-AccountMessage IndepUserModel::finishEdit(std::int32_t userId, const ValidShortUser& user)
+AccountMessage IndepUserModel::writeStoredRow(std::int32_t userId, const std::function<void(CXTableUser&)>& write)
 {
     try {
         CXTableUser& t = *m_users;
@@ -151,12 +145,30 @@ AccountMessage IndepUserModel::finishEdit(std::int32_t userId, const ValidShortU
             t.Open();
         }
         if (!FindUserRow(t, userId)) {
-            return notMatched(true); // read again meanwhile, and gone
+            reopen();
+            return {}; // read again meanwhile, and gone
         }
+        // The table may have been read again since the form opened: a row that differs from the one the
+        // administrator started from was changed by someone else.
         if (!(ReadStoredUserRow(t) == m_stored)) {
             reopen();
             return {str::kOperationFailed, {}};
         }
+        write(t);
+    } catch (const RowMatchError& e) {
+        reopen();
+        return e.matchedRows() == 0 && e.rowDeleted() ? AccountMessage{} : AccountMessage{str::kOperationFailed, {}};
+    } catch (const DbError&) {
+        reopen();
+        return {str::kOperationFailed, {}};
+    }
+    reopen();
+    return {};
+}
+
+AccountMessage IndepUserModel::finishEdit(std::int32_t userId, const ValidShortUser& user)
+{
+    return writeStoredRow(userId, [&](CXTableUser& t) {
         t.Edit();
         t.m_NAME = user.name;
         t.m_PASSWORD = user.password;
@@ -165,18 +177,7 @@ AccountMessage IndepUserModel::finishEdit(std::int32_t userId, const ValidShortU
         t.m_GROUP_ID = user.group;
         t.m_POWER_FLAG = user.power;
         t.Update();
-    } catch (const RowMatchError& e) {
-        if (e.matchedRows() == 0) {
-            return notMatched(e.rowDeleted());
-        }
-        reopen();
-        return {str::kOperationFailed, {}};
-    } catch (const DbError&) {
-        reopen();
-        return {str::kOperationFailed, {}};
-    }
-    reopen();
-    return {};
+    });
 }
 
 std::optional<std::string> IndepUserModel::startDelete(std::int32_t userId)
@@ -190,31 +191,7 @@ std::optional<std::string> IndepUserModel::startDelete(std::int32_t userId)
 
 AccountMessage IndepUserModel::finishDelete(std::int32_t userId)
 {
-    try {
-        CXTableUser& t = *m_users;
-        if (!t.IsOpen()) {
-            t.Open();
-        }
-        if (!FindUserRow(t, userId)) {
-            return notMatched(true); // read again meanwhile, and gone
-        }
-        if (!(ReadStoredUserRow(t) == m_stored)) {
-            reopen();
-            return {str::kOperationFailed, {}};
-        }
-        t.Delete();
-    } catch (const RowMatchError& e) {
-        if (e.matchedRows() == 0) {
-            return notMatched(e.rowDeleted());
-        }
-        reopen();
-        return {str::kOperationFailed, {}};
-    } catch (const DbError&) {
-        reopen();
-        return {str::kOperationFailed, {}};
-    }
-    reopen();
-    return {};
+    return writeStoredRow(userId, [](CXTableUser& t) { t.Delete(); });
 }
 
 } // namespace qar

@@ -6,6 +6,7 @@
 #include "org/UserForm.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,7 +82,9 @@ public:
 
 private:
     bool reopen();
-    AccountMessage notMatched(bool deleted);
+    /// Finds the row the edit or delete started on and runs `write` on it: a row gone meanwhile ends
+    /// quietly, a row changed meanwhile or a failed write is 253; the table is read again either way.
+    AccountMessage writeStoredRow(std::int32_t userId, const std::function<void(CXTableUser&)>& write);
 
     CXTableUser* m_users;
     AccountListMode m_mode;
