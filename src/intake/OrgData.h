@@ -1,6 +1,7 @@
 #pragma once
 
 #include "groups/GroupForm.h"
+#include "org/UserRecord.h"
 
 #include <cstdint>
 #include <optional>
@@ -29,28 +30,6 @@ struct UnitRecord
     std::optional<std::int32_t> weight; ///< only where the table has the weight column
 
     bool operator==(const UnitRecord&) const = default;
-};
-
-/// Every column of a user row.
-struct UserRecord
-{
-    std::int32_t id = 0;
-    std::string password;
-    std::string name;
-    std::int32_t machineId = 0;
-    std::int32_t power = 0;
-    std::string email;
-    std::string mobile;
-    std::int32_t unit = 0;
-    std::string duty;
-    std::uint8_t status = 0;
-    std::int32_t olTime = 0;
-    std::int32_t score = 0;
-    std::uint8_t role = 0;
-    std::int32_t group = 0;
-    std::optional<std::int32_t> weight;
-
-    bool operator==(const UserRecord&) const = default;
 };
 
 /// The groups, units and users of a database in table order, read through the record objects (so the

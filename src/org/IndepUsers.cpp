@@ -124,7 +124,7 @@ std::optional<ShortUserForm> IndepUserModel::startEdit(std::int32_t userId)
     if (!reopen() || !FindUserRow(*m_users, userId)) {
         return std::nullopt;
     }
-    m_stored = ReadStoredUserRow(*m_users);
+    m_stored = ReadUserRecord(*m_users);
     ShortUserForm form;
     form.userIdText = std::to_string(m_stored.id);
     form.name = m_stored.name;
@@ -150,7 +150,7 @@ AccountMessage IndepUserModel::writeStoredRow(std::int32_t userId, const std::fu
         }
         // The table may have been read again since the form opened: a row that differs from the one the
         // administrator started from was changed by someone else.
-        if (!(ReadStoredUserRow(t) == m_stored)) {
+        if (!(ReadUserRecord(t) == m_stored)) {
             reopen();
             return {str::kOperationFailed, {}};
         }
@@ -185,7 +185,7 @@ std::optional<std::string> IndepUserModel::startDelete(std::int32_t userId)
     if (!reopen() || !FindUserRow(*m_users, userId)) {
         return std::nullopt;
     }
-    m_stored = ReadStoredUserRow(*m_users);
+    m_stored = ReadUserRecord(*m_users);
     return m_stored.name;
 }
 

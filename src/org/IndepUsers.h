@@ -88,7 +88,7 @@ private:
 
     CXTableUser* m_users;
     AccountListMode m_mode;
-    StoredUserRow m_stored; ///< the row the open edit or delete was started on
+    UserRecord m_stored; ///< the row the open edit or delete was started on
 };
 
 } // namespace qar

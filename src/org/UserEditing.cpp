@@ -22,11 +22,23 @@ constexpr std::uint8_t kActModified = 2;
 
 } // namespace
 
-StoredUserRow ReadStoredUserRow(const CXTableUser& t)
+UserRecord ReadUserRecord(const CXTableUser& t)
 {
-    return {t.m_USER_ID, t.m_PASSWORD, t.m_NAME,       t.m_MACHINE_ID, t.m_POWER_FLAG,
-            t.m_EMAIL,   t.m_MOBILE,   t.m_UNIT_ID,    t.m_DUTY,       t.m_USER_STATUS,
-            t.m_OL_TIME, t.m_SCORE,    t.m_DUTY_CLASS, t.m_GROUP_ID,   t.HasWeightColumn() ? t.m_WEIGHT.get() : 0};
+    return {t.m_USER_ID,
+            t.m_PASSWORD,
+            t.m_NAME,
+            t.m_MACHINE_ID,
+            t.m_POWER_FLAG,
+            t.m_EMAIL,
+            t.m_MOBILE,
+            t.m_UNIT_ID,
+            t.m_DUTY,
+            t.m_USER_STATUS,
+            t.m_OL_TIME,
+            t.m_SCORE,
+            t.m_DUTY_CLASS,
+            t.m_GROUP_ID,
+            t.HasWeightColumn() ? std::optional<std::int32_t>(t.m_WEIGHT.get()) : std::nullopt};
 }
 
 bool FindUserRow(CXTableUser& t, std::int32_t userId)
@@ -208,7 +220,7 @@ std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
     if (!FindUserRow(*t, m_page.tree().itemData(node))) {
         return OrgMessage{}; // deleted meanwhile by another program
     }
-    const StoredUserRow row = ReadStoredUserRow(*t);
+    const UserRecord row = ReadUserRecord(*t);
     UserFormSetup setup;
     setup.context = m_page.adminContext();
     setup.editMode = true;
@@ -229,7 +241,7 @@ std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
     f.duty = row.duty;
     f.email = row.email;
     f.mobile = row.mobile;
-    f.weightText = std::to_string(row.weight);
+    f.weightText = std::to_string(row.weight.value_or(0));
     f.userGroup = row.group;
     f.olTime = row.olTime;
     f.score = row.score;
@@ -255,7 +267,7 @@ OrgMessage UserEditing::rowNotMatched(bool deleted)
 
 OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const ValidUser& user)
 {
-    const StoredUserRow& old = session.stored;
+    const UserRecord& old = session.stored;
     CXTableUser& t = *m_page.tables().user;
     try {
         if (!t.IsOpen()) {
@@ -266,7 +278,7 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
         if (!FindUserRow(t, old.id)) {
             return rowNotMatched(true); // read again meanwhile, and gone
         }
-        if (!(ReadStoredUserRow(t) == old)) {
+        if (!(ReadUserRecord(t) == old)) {
             m_page.refresh();
             return {str::kOperationFailed, {}};
         }

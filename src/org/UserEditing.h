@@ -4,6 +4,7 @@
 #include "org/CUnitUserModel.h"
 #include "org/Privileges.h"
 #include "org/UserForm.h"
+#include "org/UserRecord.h"
 
 #include <array>
 #include <cstdint>
@@ -31,33 +32,10 @@ struct UserEditEnvironment
     std::function<int(std::int32_t groupId)> groupUserLimit;
 };
 
-/// Every column of a user row as it was read when the form opened, to tell at OK whether another
-/// program changed it meanwhile.
-struct StoredUserRow
-{
-    std::int32_t id = 0;
-    std::string password;
-    std::string name;
-    std::int32_t machineId = 0;
-    std::int32_t power = 0;
-    std::string email;
-    std::string mobile;
-    std::int32_t unit = 0;
-    std::string duty;
-    std::uint8_t status = 0;
-    std::int32_t olTime = 0;
-    std::int32_t score = 0;
-    std::uint8_t role = 0;
-    std::int32_t group = 0;
-    std::int32_t weight = 0;
-
-    bool operator==(const StoredUserRow&) const = default;
-};
-
 class CXTableUser;
 
 /// The current row of the users record object, every column.
-StoredUserRow ReadStoredUserRow(const CXTableUser& table);
+UserRecord ReadUserRecord(const CXTableUser& table);
 /// Moves the record object to the first row holding `userId`, scanning from the first row; false when
 /// there is none.
 bool FindUserRow(CXTableUser& table, std::int32_t userId);
@@ -72,7 +50,7 @@ struct UserEditSession
     bool extendedSection = false;
     std::string signDomain;
     OrgTree::NodeId node = OrgTree::kNone; ///< the edited user's node
-    StoredUserRow stored;                  ///< edit mode
+    UserRecord stored;                     ///< edit mode
 };
 
 /// Add-user and Edit-user of the units-and-users page: open the user form on the selected node, then
