@@ -27,22 +27,6 @@ NumberText keyText(const AppEntry& e)
     return NumberText(e.id);
 }
 
-// Lower-cases ASCII letters only, stepping over double-byte characters whose trail byte may be a letter.
-std::string lowerAscii(std::string_view text)
-{
-    const bool multibyte = IsDoubleByteCodePage();
-    std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        if (multibyte && c >= 0x81 && c <= 0xFE) {
-            ++i;
-        } else if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 void NormalizeApp(AppEntry& e)
@@ -279,7 +263,7 @@ std::variant<CatalogFormError<AppField>, AppEntry> AppFormModel::validate(const 
     }
     // A web address is no client/server program, and a program file no browser/server application. Only
     // an ".exe" behind the first character counts.
-    const std::string location = lowerAscii(form.location);
+    const std::string location = LowerAsciiLetters(form.location);
     const bool web = location.rfind("http://", 0) == 0;
     const std::size_t exe = location.find(".exe");
     if ((web && form.kind == AppKind::ClientServer) ||

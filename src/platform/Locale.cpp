@@ -169,4 +169,19 @@ bool IsLeadByte(unsigned char c)
     return g_multibyte.load(std::memory_order_relaxed) && c >= 0x81 && c <= 0xFE;
 }
 
+std::string LowerAsciiLetters(std::string_view text)
+{
+    const bool doubleByte = IsDoubleByteCodePage();
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (doubleByte && c >= 0x81 && c <= 0xFE) {
+            ++i;
+        } else if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
 } // namespace qar

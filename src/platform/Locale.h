@@ -79,4 +79,8 @@ inline bool IsDoubleByteCodePage()
     return known >= 0 ? known != 0 : locale_detail::readDoubleByte();
 }
 
+/// Lower-cases the ASCII letters of a text in the active ANSI code page, leaving double-byte characters
+/// whole: their trail byte may look like a letter.
+std::string LowerAsciiLetters(std::string_view text);
+
 } // namespace qar

@@ -19,30 +19,6 @@ namespace qar
 namespace
 {
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
-
-// Lower-cases the ASCII letters of a line, leaving the trail bytes of double-byte characters alone.
-std::string lowerLine(std::string_view line)
-{
-    const bool multibyte = IsDoubleByteCodePage();
-    std::string out(line);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        if (multibyte && c >= 0x81 && c <= 0xFE) {
-            ++i;
-        } else if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
 // The declared encoding counts only when found at index 1 or later, at a character boundary.
 bool declares(const std::string& lowered, std::string_view pattern)
 {
@@ -74,9 +50,9 @@ void CXMarkupFile::SetDeclaration(std::string_view label, bool standalone)
     std::string chosen;
     if (!label.empty()) {
         chosen = label;
-        m_encodingLcid = equalsIgnoreCase(label, "big5")     ? kLcidTraditionalChinese
-                         : equalsIgnoreCase(label, "gb2312") ? kLcidSimplifiedChinese
-                                                             : 0;
+        m_encodingLcid = EqualsNoCase(label, "big5")     ? kLcidTraditionalChinese
+                         : EqualsNoCase(label, "gb2312") ? kLcidSimplifiedChinese
+                                                         : 0;
     } else {
         m_encodingLcid = GetSystemDefaultLCID();
         chosen = SystemEncodingLabel();
@@ -120,7 +96,7 @@ bool CXMarkupFile::LoadFile(const std::string& path)
             line.remove_suffix(1);
         }
         if (firstLine) {
-            const std::string lowered = lowerLine(line);
+            const std::string lowered = LowerAsciiLetters(line);
             if (declares(lowered, "encoding=\"big5\"")) {
                 m_encodingLcid = kLcidTraditionalChinese;
             } else if (declares(lowered, "encoding=\"gb2312\"")) {
