@@ -199,7 +199,19 @@ class EndToEndTest : public QObject
     Q_OBJECT
 
 public:
-    explicit EndToEndTest(std::string display) : m_display(std::move(display)) {}
+    explicit EndToEndTest(std::string display) : m_display(std::move(display))
+    {
+        // Every variable this process sets is set here, before the test runner starts its watchdog
+        // thread: adding a variable later can move the environment while that thread reads it (a crash
+        // seen in CI); changing one already there cannot. The driver manager reads the first two once, at
+        // the first ODBC call. Until a server of the scenario listens, the network client is pointed
+        // where nobody answers, so it never reaches a server another program runs on the usual port.
+        ::setenv("ODBCSYSINI", m_root.file("odbc").c_str(), 1);
+        ::setenv("ODBCINI", m_root.file("odbc/user-odbc.ini").c_str(), 1);
+        ::setenv("QAR_PROGRAM_DIR", file("").c_str(), 1);
+        ::setenv("QAR_WINDOWS_DIR", m_root.file("windows").c_str(), 1);
+        ::setenv("QAR_VEXNET_PORT", "1", 1);
+    }
 
 private slots:
     void init()
@@ -611,9 +623,6 @@ private:
         for (const char* name : {"QAR_SOURCE_DIR", "QAR_E2E_QARADMIN", "QAR_E2E_DATAGEN", "QAR_E2E_ARTIFACTS"}) {
             QVERIFY2(std::getenv(name) != nullptr, name);
         }
-        // The driver manager reads these once, at the first ODBC call, which looking for the driver is.
-        ::setenv("ODBCSYSINI", m_root.file("odbc").c_str(), 1);
-        ::setenv("ODBCINI", m_root.file("odbc/user-odbc.ini").c_str(), 1);
         const std::string driver = GetSystemDir() + "/libsqlite3odbc.so";
         QVERIFY2(std::filesystem::exists(driver), "the SQLite ODBC driver is not installed");
         const std::string source = std::getenv("QAR_SOURCE_DIR");
@@ -656,10 +665,6 @@ private:
         test::writeFile(m_root.file("odbc/odbc.ini"), "[ODBC Data Sources]\nQARE2E=" + dataSource);
         test::writeFile(m_root.file("odbc/user-odbc.ini"), "");
         test::writeFile(m_root.file("odbc/odbcinst.ini"), "");
-        ::setenv("QAR_PROGRAM_DIR", file("").c_str(), 1);
-        ::setenv("QAR_WINDOWS_DIR", m_root.file("windows").c_str(), 1);
-        // Until a server of this test listens, the network client is pointed where nobody answers, so it
-        // never reaches a server another program runs on the usual port.
         ::setenv("QAR_VEXNET_PORT", "1", 1);
 
         std::string output;
