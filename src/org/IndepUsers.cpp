@@ -18,6 +18,18 @@ namespace
 constexpr int kImageIndependentUser = 5;
 constexpr int kImageIndependentAdmin = 6;
 constexpr std::int32_t kFirstIndependentUserId = 10000;
+
+/// The columns the short user form edits.
+void writeShortFields(CXTableUser& t, const ValidShortUser& user)
+{
+    t.m_NAME = user.name;
+    t.m_PASSWORD = user.password;
+    t.m_EMAIL = user.email;
+    t.m_MOBILE = user.mobile;
+    t.m_GROUP_ID = user.group;
+    t.m_POWER_FLAG = user.power;
+}
+
 } // namespace
 
 std::vector<ComboEntry> AccountGroupEntries(const std::vector<std::string>& groupNames, const std::string& allText,
@@ -94,12 +106,7 @@ AccountMessage IndepUserModel::finishAdd(const ValidShortUser& user)
         }
         t.AddNew();
         t.m_USER_ID = user.id;
-        t.m_NAME = user.name;
-        t.m_PASSWORD = user.password;
-        t.m_EMAIL = user.email;
-        t.m_MOBILE = user.mobile;
-        t.m_GROUP_ID = user.group;
-        t.m_POWER_FLAG = user.power;
+        writeShortFields(t, user);
         t.m_UNIT_ID = 0;
         t.m_USER_STATUS = 1;
         t.m_DUTY = std::string();
@@ -170,12 +177,7 @@ AccountMessage IndepUserModel::finishEdit(std::int32_t userId, const ValidShortU
 {
     return writeStoredRow(userId, [&](CXTableUser& t) {
         t.Edit();
-        t.m_NAME = user.name;
-        t.m_PASSWORD = user.password;
-        t.m_EMAIL = user.email;
-        t.m_MOBILE = user.mobile;
-        t.m_GROUP_ID = user.group;
-        t.m_POWER_FLAG = user.power;
+        writeShortFields(t, user);
         t.Update();
     });
 }
