@@ -192,8 +192,7 @@ GroupStore GroupPageModel::store(const GroupEditSession& session, const GroupRec
     } catch (const DbError&) {
         // A database error, or the row was changed by another program since it was read: nothing of the
         // write stays, and the next try works on the row as it is now.
-        reopen();
-        load();
+        refresh();
         return GroupStore::Failed;
     }
     groupWritten();
