@@ -35,6 +35,27 @@ TEST(StringTable, EveryIdHasBothLanguages)
     }
 }
 
+// A Chinese term names one thing: 属性 only the attribute switches (of a unit or a group), 特性 only the
+// group's property definitions; and no text carries a blank before its full stop.
+TEST(StringTable, ChineseTermsNameOneThing)
+{
+    const struct
+    {
+        const char* term;
+        const char* englishWord;
+    } terms[] = {{"属性", "ttribute"}, {"特性", "rop"}};
+    for (const StringEntry& e : AllStrings()) {
+        SCOPED_TRACE(e.english);
+        const std::string chinese = e.chinese;
+        for (const auto& t : terms) {
+            if (chinese.find(t.term) != std::string::npos) {
+                EXPECT_NE(std::string(e.english).find(t.englishWord), std::string::npos) << chinese;
+            }
+        }
+        EXPECT_EQ(chinese.find(" ."), std::string::npos) << chinese;
+    }
+}
+
 // The other messages' wording is checked where the forms show them.
 TEST(StringTable, KeepsTheSystemsOwnWordingAndNothingForAnUnknownId)
 {
