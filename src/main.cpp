@@ -3,6 +3,7 @@
 #include "app/StartUp.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/Launcher.h"
+#include "app/ui/QtTranslations.h"
 
 #include <QApplication>
 
@@ -62,6 +63,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(QAR_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("qaradmin"));
     qar::ui::initResources();
+    qar::ui::installQtTranslations();
 
     // QApplication has taken its own options out of argv by now.
     const std::string commandLine = qar::JoinCommandLine(argc, argv);

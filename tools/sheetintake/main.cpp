@@ -3,6 +3,7 @@
 #include "app/ServerControl.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/QtTranslations.h"
 #include "db/CXDatabase.h"
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("SheetIntake"));
     QApplication::setApplicationVersion(QStringLiteral(QAR_VERSION));
     qar::ui::initResources();
+    qar::ui::installQtTranslations();
 
     qar::CXDatabase database;
     try {

@@ -3,6 +3,7 @@
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -57,20 +58,39 @@ QList<ButtonSpec> buttonsFor(Buttons buttons)
     return {ok};
 }
 
-// The button that shows and hides the details carries Qt's own English words: give it the string
-// table's, in the user's language, each time it turns.
+/// Keeps the tool's words on the box's Details button. Qt relabels the button with its own texts each time
+/// it is pressed, before it shows or hides the details: the label follows the details' own showing and
+/// hiding, which come after Qt's relabelling.
+class DetailsLabel : public QObject
+{
+public:
+    DetailsLabel(QAbstractButton* button, QWidget* details) : QObject(button), m_button(button)
+    {
+        details->installEventFilter(this);
+        m_button->setText(text(details->isVisible() ? str::kHideDetails : str::kShowDetails));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+            m_button->setText(text(event->type() == QEvent::Show ? str::kHideDetails : str::kShowDetails));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAbstractButton* m_button;
+};
+
 void labelDetailsButton(QMessageBox& box)
 {
+    auto* details = box.findChild<QTextEdit*>();
     for (QAbstractButton* button : box.buttons()) {
-        if (box.buttonRole(button) != QMessageBox::ActionRole) {
-            continue;
+        if (box.buttonRole(button) == QMessageBox::ActionRole && details != nullptr) {
+            button->setObjectName(QStringLiteral("detailsButton"));
+            new DetailsLabel(button, details);
         }
-        button->setObjectName(QStringLiteral("detailsButton"));
-        button->setText(text(str::kShowDetails));
-        QObject::connect(button, &QAbstractButton::clicked, &box, [button, &box] {
-            const auto* shown = box.findChild<QTextEdit*>();
-            button->setText(text(shown != nullptr && shown->isVisible() ? str::kHideDetails : str::kShowDetails));
-        });
     }
 }
 

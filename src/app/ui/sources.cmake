@@ -9,5 +9,6 @@ list(APPEND qargui_sources
     ${CMAKE_CURRENT_LIST_DIR}/Launcher.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageService.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OperationProgress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/QtTranslations.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TreeRefreshFilter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UiText.cpp)
