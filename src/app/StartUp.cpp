@@ -8,6 +8,13 @@ namespace qar
 StartUpResult DecideStartUp(std::string_view commandLine, StartUpEnvironment& env)
 {
     StartUpResult result;
+    // Without DB.dat neither start can name a data source: a fresh installation is told what to set up
+    // and where, rather than that a data source it never heard of cannot be reached.
+    result.messageArgument = env.missingDatabaseSettings();
+    if (!result.messageArgument.empty()) {
+        result.messageId = str::kNoDatabaseSettingsFormat;
+        return result;
+    }
     result.localStart = env.serverBesideProgram();
 
     bool parsed = false;

@@ -21,6 +21,8 @@ class StartUpEnvironment
 public:
     virtual ~StartUpEnvironment() = default;
 
+    /// The path of the database settings file (DB.dat) when it does not exist, empty when it does.
+    virtual std::string missingDatabaseSettings() = 0;
     /// True when RXServer.exe lies in the program directory: the tool runs beside the server.
     virtual bool serverBesideProgram() = 0;
     virtual bool isDataSourceRegistered() = 0;
@@ -36,7 +38,8 @@ public:
 struct StartUpResult
 {
     bool runMainWindow = false;
-    int messageId = 0; ///< string id of the message to show before ending, 0 for none
+    int messageId = 0;           ///< string id of the message to show before ending, 0 for none
+    std::string messageArgument; ///< what the message's "%s" names, empty when it has none
     bool localStart = false;
     StartOptions options;
 };
@@ -48,6 +51,7 @@ StartUpResult DecideStartUp(std::string_view commandLine, StartUpEnvironment& en
 class SystemStartUpEnvironment : public StartUpEnvironment
 {
 public:
+    std::string missingDatabaseSettings() override;
     bool serverBesideProgram() override;
     bool isDataSourceRegistered() override;
     void ensureDirectory(const std::string& relative) override;

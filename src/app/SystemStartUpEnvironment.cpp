@@ -1,4 +1,5 @@
 #include "app/StartUp.h"
+#include "db/ConnectString.h"
 #include "db/DataSourceRegistration.h"
 #include "platform/Locale.h"
 #include "platform/Paths.h"
@@ -11,6 +12,12 @@
 
 namespace qar
 {
+
+std::string SystemStartUpEnvironment::missingDatabaseSettings()
+{
+    std::string path = DbDatPath();
+    return FileExists(path) ? std::string() : path;
+}
 
 bool SystemStartUpEnvironment::serverBesideProgram()
 {

@@ -84,6 +84,8 @@ inline constexpr int kItemExists = 260;
 inline constexpr int kAppTitle = 9000;
 inline constexpr int kCheckOdbcSettings = 9001;
 inline constexpr int kUseOrrinClient = 9002;
+/// The first start of a program directory without DB.dat: "%s" the path of the missing file.
+inline constexpr int kNoDatabaseSettingsFormat = 9003;
 inline constexpr int kOk = 9010;
 inline constexpr int kCancel = 9011;
 inline constexpr int kYes = 9012;

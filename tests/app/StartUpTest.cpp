@@ -22,8 +22,10 @@ public:
     bool registered = false;
     MySqlSetting setting;
     int lcid = 1033;
+    std::string missingSettings;
     std::vector<std::string> log;
 
+    std::string missingDatabaseSettings() override { return missingSettings; }
     bool serverBesideProgram() override { return serverBeside; }
     bool isDataSourceRegistered() override
     {
@@ -92,6 +94,29 @@ TEST(StartUp, DecidesFromTheServerTheDataSourceAndTheCommandLine)
             EXPECT_EQ(r.options.currentGroup, c.group);
         }
     }
+}
+
+// A fresh installation has no DB.dat: whichever way it starts, it is told which file to set up before
+// anything is checked or registered.
+TEST(StartUp, WithoutDatabaseSettingsNamesTheMissingFileFirst)
+{
+    for (const bool serverBeside : {true, false}) {
+        SCOPED_TRACE(serverBeside);
+        RecordingEnvironment env;
+        env.serverBeside = serverBeside;
+        env.missingSettings = "/opt/qar/UserData/config/DB.dat";
+        const StartUpResult r = DecideStartUp("-SetIP:10.0.0.5-Group:1-SystemManager", env);
+        EXPECT_FALSE(r.runMainWindow);
+        EXPECT_EQ(r.messageId, str::kNoDatabaseSettingsFormat);
+        EXPECT_EQ(r.messageArgument, env.missingSettings);
+        EXPECT_TRUE(env.log.empty());
+    }
+    test::TempDir dir;
+    test::ScopedEnv programDir("QAR_PROGRAM_DIR", dir.file("prog").c_str());
+    SystemStartUpEnvironment system;
+    EXPECT_EQ(system.missingDatabaseSettings(), dir.file("prog/UserData/config/DB.dat"));
+    test::writeFile(dir.file("prog/UserData/config/DB.dat"), "[ODBC]\r\nDSN=QAR\r\n");
+    EXPECT_EQ(system.missingDatabaseSettings(), "");
 }
 
 TEST(StartUp, SystemEnvironmentReadsMySqlSettingBesideTheProgramFolder)

@@ -6,6 +6,8 @@
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 
+#include <QFile>
+
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void initQarResources()
 {
@@ -28,7 +30,10 @@ int CAdminApp::run(const std::string& commandLine)
 {
     const StartUpResult start = DecideStartUp(commandLine, m_environment);
     if (!start.runMainWindow) {
-        MessageService::instance().show(nullptr, Severity::Warning, text(start.messageId), Buttons::Ok);
+        const QString message = start.messageArgument.empty()
+                                    ? text(start.messageId)
+                                    : formatText(start.messageId, {QFile::decodeName(start.messageArgument.c_str())});
+        MessageService::instance().show(nullptr, Severity::Warning, message, Buttons::Ok);
         return 0;
     }
     std::unique_ptr<ShellHost> host = m_makeHost();
