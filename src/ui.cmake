@@ -13,9 +13,10 @@ add_executable(qaradmin ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(qaradmin PRIVATE qargui)
 target_compile_definitions(qaradmin PRIVATE QAR_VERSION="${PROJECT_VERSION}")
 
-install(TARGETS qaradmin RUNTIME DESTINATION bin)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/qaradmin.desktop DESTINATION share/applications)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/icons/qaradmin-256.png
-        DESTINATION share/icons/hicolor/256x256/apps RENAME qaradmin.png)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/icons/qaradmin-48.png
-        DESTINATION share/icons/hicolor/48x48/apps RENAME qaradmin.png)
+qar_install_program(qaradmin admin COMMAND)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/qaradmin.desktop
+        DESTINATION ${QAR_INSTALL_SHARE_DIR}/applications COMPONENT admin)
+foreach(size 16 24 32 48 64 128 256)
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/icons/qaradmin-${size}.png
+            DESTINATION ${QAR_INSTALL_SHARE_DIR}/icons/hicolor/${size}x${size}/apps RENAME qaradmin.png COMPONENT admin)
+endforeach()

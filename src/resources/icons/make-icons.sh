@@ -4,8 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 c() { convert -size "$1" xc:none "${@:2}"; }
 
-# Application icon: a server cabinet with a check mark, on a blue rounded square.
-for s in 256 48; do
+# Application icon: a server cabinet with a check mark, on a blue rounded square, at every size the
+# freedesktop icon theme looks up for a menu entry.
+for s in 256 128 64 48 32 24 16; do
     c 256x256 -fill '#1f5fa8' -draw 'roundrectangle 8,8 248,248 40,40' \
         -fill '#e8eef6' -draw 'roundrectangle 64,40 192,216 12,12' \
         -fill '#1f5fa8' -draw 'rectangle 80,64 176,88' -draw 'rectangle 80,108 176,132' \
