@@ -9,6 +9,7 @@
 -- second row that differs only in case or trailing blanks. InnoDB gives the transactions that let the
 -- tool undo a write that touched more than one row.
 CREATE TABLE `AppTable` (
+    `qar_row_id` BIGINT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY INVISIBLE,
     `APP_ID` INT,
     `APP_NAME` VARCHAR(255),
     `APP_URL` VARCHAR(255),
@@ -22,17 +23,20 @@ CREATE TABLE `AppTable` (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin;
 
 CREATE TABLE `DutyClassTable` (
+    `qar_row_id` BIGINT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY INVISIBLE,
     `DUTY_CLASS` TINYINT UNSIGNED,
     `DUTY_CLASSNAME` VARCHAR(255),
     `SMS_COUNT` INT
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin;
 
 CREATE TABLE `ParamTable` (
+    `qar_row_id` BIGINT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY INVISIBLE,
     `Param_Name` VARCHAR(255),
     `Param_Value` VARCHAR(255)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin;
 
 CREATE TABLE `GroupTable` (
+    `qar_row_id` BIGINT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY INVISIBLE,
     `GROUP_ID` INT,
     `GROUP_NAME` VARCHAR(255),
     `GROUP_URL` VARCHAR(255),
@@ -43,12 +47,14 @@ CREATE TABLE `GroupTable` (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin;
 
 CREATE TABLE `MsgtypeTable` (
+    `qar_row_id` BIGINT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY INVISIBLE,
     `MSG_TYPE` INT,
     `MSG_NAME` VARCHAR(255),
     `MSG_FMASK` INT
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin;
 
 CREATE TABLE `UnitTable` (
+    `qar_row_id` BIGINT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY INVISIBLE,
     `UNIT_ID` INT,
     `UNIT_NAME` VARCHAR(255),
     `SUPER_ID` INT,
@@ -63,6 +69,7 @@ CREATE TABLE `UnitTable` (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin;
 
 CREATE TABLE `BaseTable` (
+    `qar_row_id` BIGINT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY INVISIBLE,
     `USER_ID` INT,
     `PASSWORD` VARCHAR(255),
     `NAME` VARCHAR(255),
@@ -80,6 +87,7 @@ CREATE TABLE `BaseTable` (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin;
 
 CREATE TABLE `ChangeTable` (
+    `qar_row_id` BIGINT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY INVISIBLE,
     `REC_ID` INT,
     `Table_Name` VARCHAR(255),
     `Field_Name` VARCHAR(255),
@@ -87,9 +95,17 @@ CREATE TABLE `ChangeTable` (
     `Change_Act` TINYINT UNSIGNED
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin;
 
--- Keys are not declared unique: the tool checks ids itself before it writes, and an existing database
--- may hold duplicates that it must still be able to open. The indexes serve the server's lookups.
+-- The ids are not declared unique: the tool checks them itself before it writes, and an existing
+-- database may hold duplicates that it must still be able to open. Each table gets a surrogate key of its
+-- own instead, invisible to the tool's column lists and to SELECT *: a cluster or a replica applies the
+-- row changes it receives by that key (without one, every replicated row is a scan of the table, and a
+-- cluster that requires primary keys refuses the table). The indexes serve the lookups of the tool and
+-- of the server: ids, parents, groups, and the change rows the server deletes once it has read them.
 CREATE INDEX `UnitTable_UNIT_ID` ON `UnitTable` (`UNIT_ID`);
+CREATE INDEX `UnitTable_SUPER_ID` ON `UnitTable` (`SUPER_ID`);
+CREATE INDEX `UnitTable_GROUP_ID` ON `UnitTable` (`GROUP_ID`);
 CREATE INDEX `BaseTable_USER_ID` ON `BaseTable` (`USER_ID`);
 CREATE INDEX `BaseTable_UNIT_ID` ON `BaseTable` (`UNIT_ID`);
+CREATE INDEX `BaseTable_GROUP_ID` ON `BaseTable` (`GROUP_ID`);
 CREATE INDEX `GroupTable_GROUP_ID` ON `GroupTable` (`GROUP_ID`);
+CREATE INDEX `ChangeTable_REC_ID` ON `ChangeTable` (`REC_ID`);

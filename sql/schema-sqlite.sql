@@ -82,8 +82,13 @@ CREATE TABLE "ChangeTable" (
 );
 
 -- Keys are not declared unique: the tool checks ids itself before it writes, and an existing database
--- may hold duplicates that it must still be able to open. The indexes serve the server's lookups.
+-- may hold duplicates that it must still be able to open. The indexes serve the lookups of the tool and
+-- of the server: ids, parents, groups, and the change rows the server deletes once it has read them.
 CREATE INDEX "UnitTable_UNIT_ID" ON "UnitTable" ("UNIT_ID");
+CREATE INDEX "UnitTable_SUPER_ID" ON "UnitTable" ("SUPER_ID");
+CREATE INDEX "UnitTable_GROUP_ID" ON "UnitTable" ("GROUP_ID");
 CREATE INDEX "BaseTable_USER_ID" ON "BaseTable" ("USER_ID");
 CREATE INDEX "BaseTable_UNIT_ID" ON "BaseTable" ("UNIT_ID");
+CREATE INDEX "BaseTable_GROUP_ID" ON "BaseTable" ("GROUP_ID");
 CREATE INDEX "GroupTable_GROUP_ID" ON "GroupTable" ("GROUP_ID");
+CREATE INDEX "ChangeTable_REC_ID" ON "ChangeTable" ("REC_ID");

@@ -33,16 +33,41 @@ StartUpResult DecideStartUp(std::string_view commandLine, StartUpEnvironment& en
             result.messageId = str::kUseOrrinClient;
             return result;
         }
-        if (!env.isDataSourceRegistered()) {
+        // A data source that exists is kept as it is: a site may have made it by hand (a host list,
+        // its own timeouts) and registering again would overwrite that.
+        if (!env.dataSourceExists()) {
             MySqlSetting setting = env.readMySqlSetting();
             const std::string charset = AdjustMySqlCharset(setting.charset, env.systemLcid());
+            // A site with several servers names them all; the driver tries them in order.
+            const std::string server = setting.servers.empty() ? result.options.serverAddress : setting.servers;
             // A failed registration is not detected here: opening the database reports it later.
-            env.registerMySqlDataSource(result.options.serverAddress, charset, setting.port);
+            env.registerMySqlDataSource(server, charset, setting.port);
             env.pause(1000);
         }
     }
     result.runMainWindow = true;
     return result;
+}
+
+std::string MySqlHostList(std::string_view configured)
+{
+    std::string list;
+    std::string entry;
+    const auto flush = [&] {
+        if (!entry.empty()) {
+            list += (list.empty() ? "" : ",") + entry;
+            entry.clear();
+        }
+    };
+    for (char c : configured) {
+        if (c == ',' || c == ';' || c == ' ' || c == '\t') {
+            flush();
+        } else {
+            entry += c;
+        }
+    }
+    flush();
+    return list;
 }
 
 } // namespace qar

@@ -29,6 +29,11 @@ bool SystemStartUpEnvironment::isDataSourceRegistered()
     return IsDsnRegistered();
 }
 
+bool SystemStartUpEnvironment::dataSourceExists()
+{
+    return DsnKeyExists(ProgramPath("\\UserData\\config\\DB.dat"));
+}
+
 void SystemStartUpEnvironment::ensureDirectory(const std::string& relative)
 {
     const std::string path = ProgramPath(relative);
@@ -44,6 +49,7 @@ MySqlSetting SystemStartUpEnvironment::readMySqlSetting()
     MySqlSetting setting;
     setting.charset = file.GetString("MySQL_ChSet", "");
     setting.port = file.GetInt("MySQL_Port", 4397);
+    setting.servers = MySqlHostList(file.GetString("MySQL_Servers", ""));
     return setting;
 }
 

@@ -3,9 +3,13 @@
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
 #include "db/OdbcStatement.h"
+#include "platform/CXRegistry.h"
+#include "platform/Locale.h"
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <chrono>
 
 namespace qar
 {
@@ -19,14 +23,39 @@ namespace
 unsigned g_loginTimeoutSeconds = CXDatabase::kLoginTimeoutSeconds;
 unsigned g_transferTimeoutSeconds = CXDatabase::kTransferTimeoutSeconds;
 
-// Appends `keyword=value` unless the connection string names the keyword already.
-void appendUnlessGiven(std::string& connect, const char* keyword, unsigned value)
+// A value of the data source's own definition: the user's hides the machine's, as the driver manager
+// looks them up.
+std::optional<std::string> dataSourceValue(const std::string& dsn, const char* keyword)
 {
-    if (connectAttribute(connect, keyword)) {
-        return;
+    static const std::string kMissing = "\x01";
+    for (RegRoot root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        CXRegistry reg;
+        reg.SetRootKey(root);
+        if (reg.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\" + dsn, false)) {
+            std::string value = reg.ReadString(keyword, kMissing);
+            return value == kMissing ? std::nullopt : std::optional<std::string>(std::move(value));
+        }
+    }
+    return std::nullopt;
+}
+
+// The seconds a timeout keyword gives: the connection string's value, else the data source's, else
+// `fallback`, which is then appended. A site keeps its own values above the defaults (a cluster's
+// eviction time can be longer than them), so what it wrote is never overridden.
+unsigned timeoutFor(std::string& connect, const std::optional<std::string>& dsn, const char* keyword, unsigned fallback)
+{
+    std::optional<std::string> given = connectAttribute(connect, keyword);
+    if (!given && dsn && !dsn->empty()) {
+        given = dataSourceValue(*dsn, keyword);
+    }
+    if (given) {
+        unsigned seconds = 0;
+        const auto res = std::from_chars(given->data(), given->data() + given->size(), seconds);
+        return res.ec == std::errc() ? seconds : fallback;
     }
     connect += (connect.empty() || connect.back() == ';') ? "" : ";";
-    connect += std::string(keyword) + "=" + std::to_string(value);
+    connect += std::string(keyword) + "=" + std::to_string(fallback);
+    return fallback;
 }
 
 std::string getInfoText(SQLHDBC dbc, SQLUSMALLINT info)
@@ -81,25 +110,25 @@ void CXDatabase::Open(const std::string& connect)
         m_env = allocEnvironment();
     }
     DbcHandle dbc = allocConnection(m_env);
-    check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(g_loginTimeoutSeconds)), 0),
-          SQL_HANDLE_DBC, dbc.get(), "SQLSetConnectAttr(LOGIN_TIMEOUT)");
-
     std::string in = toDriverConnectString(connect);
     // MariaDB Connector/ODBC leaves the login timeout attribute aside while it waits for the server's
     // greeting, so a server that accepts but never answers would hang the tool; its own keyword bounds
     // that wait. Its read and write timeouts bound every later wait on a server that froze while
     // connected (the driver has no other way to give up). Other drivers ignore the keywords.
-    appendUnlessGiven(in, "CONN_TIMEOUT", g_loginTimeoutSeconds);
-    appendUnlessGiven(in, "READ_TIMEOUT", g_transferTimeoutSeconds);
-    appendUnlessGiven(in, "WRITE_TIMEOUT", g_transferTimeoutSeconds);
+    m_loginTimeout = timeoutFor(in, dsn, "CONN_TIMEOUT", g_loginTimeoutSeconds);
+    m_readTimeout = timeoutFor(in, dsn, "READ_TIMEOUT", g_transferTimeoutSeconds);
+    timeoutFor(in, dsn, "WRITE_TIMEOUT", g_transferTimeoutSeconds);
+    check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_loginTimeout)), 0),
+          SQL_HANDLE_DBC, dbc.get(), "SQLSetConnectAttr(LOGIN_TIMEOUT)");
     // The output string is requested into a scratch buffer and dropped at once: the MariaDB driver
     // writes the password into it.
     SQLCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    SQLRETURN rc =
-        SQLDriverConnect(dbc.get(), nullptr, reinterpret_cast<SQLCHAR*>(in.data()), static_cast<SQLSMALLINT>(in.size()),
-                         out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc = waitFor([&] {
+        return SQLDriverConnect(dbc.get(), nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+                                static_cast<SQLSMALLINT>(in.size()), out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+    });
     std::fill(std::begin(out), std::end(out), SQLCHAR{0});
     std::fill(in.begin(), in.end(), '\0');
     if (rc == SQL_NO_DATA) {
@@ -119,6 +148,22 @@ void CXDatabase::Open(const std::string& connect)
     if (m_engine == DbEngine::Other) {
         m_engine = engineFromName(getInfoText(m_dbc.get(), SQL_DRIVER_NAME));
     }
+    if (m_engine == DbEngine::MariaDb) {
+        waitForClusterWrites();
+    }
+}
+
+// On a node of a Galera cluster a read may otherwise run before the node has applied what another node
+// committed a moment ago: the tool would show, and compare its writes with, rows that are already old.
+// Waiting for the node to catch up before each read costs a round trip within the cluster.
+void CXDatabase::waitForClusterWrites()
+{
+    OdbcStatement probe(*this);
+    probe.execute("SHOW VARIABLES LIKE 'wsrep_on'");
+    if (!probe.fetch() || LowerAsciiLetters(probe.getText(2)) != "on") {
+        return;
+    }
+    OdbcStatement(*this).execute("SET SESSION wsrep_sync_wait = 1");
 }
 
 void CXDatabase::Close() noexcept
@@ -191,7 +236,7 @@ void CXDatabase::endTransaction(SQLSMALLINT completion)
     m_inTransaction = false;
     m_rollbackOnly = false;
     const char* context = completion == SQL_COMMIT ? "SQLEndTran(COMMIT)" : "SQLEndTran(ROLLBACK)";
-    SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), completion);
+    SQLRETURN rc = waitFor([&] { return SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), completion); });
     std::vector<OdbcDiagnostic> failure;
     if (!SQL_SUCCEEDED(rc)) {
         failure = collectDiagnostics(SQL_HANDLE_DBC, m_dbc.get());
@@ -205,9 +250,34 @@ void CXDatabase::endTransaction(SQLSMALLINT completion)
     SQLRETURN rcAuto =
         SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
     if (!SQL_SUCCEEDED(rc)) {
-        throw OdbcError(context, std::move(failure));
+        OdbcError error(context, std::move(failure));
+        // The COMMIT went out and no reply came back: the server may have kept everything or nothing,
+        // and only reading the tables again tells which.
+        if (completion == SQL_COMMIT && IsConnectionFailure(error)) {
+            throw CommitUnconfirmedError(error);
+        }
+        throw error;
     }
     check(rcAuto, SQL_HANDLE_DBC, m_dbc.get(), "SQLSetConnectAttr(AUTOCOMMIT ON)");
+}
+
+SQLRETURN CXDatabase::waitFor(const std::function<SQLRETURN()>& call)
+{
+    const auto start = std::chrono::steady_clock::now();
+    SQLRETURN rc = SQL_ERROR;
+    if (m_runner == nullptr) {
+        rc = call();
+    } else {
+        m_runner->run([&] { rc = call(); });
+    }
+    // The driver says "lost connection" for a read that timed out: only the time it took tells the two
+    // apart. A failure that came after (nearly) a whole timeout is one.
+    const auto waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const unsigned shortest = std::min(m_loginTimeout, m_readTimeout);
+    const bool failed = rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO && rc != SQL_NO_DATA;
+    m_lastNoAnswerSeconds =
+        failed && shortest > 0 && waited >= shortest - 0.25 ? static_cast<unsigned>(waited + 0.5) : 0;
+    return rc;
 }
 
 std::string DbmsDescription(std::string_view name, std::string_view version)

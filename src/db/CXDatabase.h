@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/IDbCallRunner.h"
 #include "db/OdbcHandle.h"
 
 #include <string>
@@ -18,7 +19,8 @@ enum class DbEngine
 
 /// The shared ODBC connection the main window owns and every record object is bound to. Opened with the
 /// system's connection string ("ODBC;DSN=%s;UID=%s;PWD=%s"), read-write, with a 5-second login timeout
-/// and, on MariaDB, 10-second read and write timeouts.
+/// and, on MariaDB, 10-second read and write timeouts, where the data source sets none. On a node of a
+/// Galera cluster every read first waits until the node has applied the writes the cluster committed.
 class CXDatabase
 {
 public:
@@ -49,7 +51,8 @@ public:
     /// Throws DbError when a transaction is already open: a write of one row inside a longer operation
     /// joins the operation's transaction instead (see inTransaction()).
     void beginTransaction();
-    /// Commits; throws DbError (after rolling back) when the transaction was marked to fail.
+    /// Commits; throws DbError (after rolling back) when the transaction was marked to fail or the database
+    /// refused the commit, CommitUnconfirmedError when the reply to the commit never came.
     void commit();
     /// Never throws: it runs while an error is already on its way.
     void rollback() noexcept;
@@ -60,7 +63,18 @@ public:
 
     SQLHDBC handle() const { return m_dbc.get(); }
 
-    /// How long a login, and a read or write on a MariaDB connection, wait for the server.
+    /// From now on the calls that wait for the server go through `runner` (nullptr: run in place).
+    void setCallRunner(IDbCallRunner* runner) { m_runner = runner; }
+    /// Runs a driver call that waits for the server, through the runner when there is one.
+    SQLRETURN waitFor(const std::function<SQLRETURN()>& call);
+    /// The seconds the last such call waited before it failed for a timeout, 0 when it did not: the
+    /// server did not answer in time (stopped, frozen, overloaded or out of reach).
+    unsigned lastNoAnswerSeconds() const { return m_lastNoAnswerSeconds; }
+    /// The read timeout of the open connection in seconds: the data source's, else the default.
+    unsigned readTimeout() const { return m_readTimeout; }
+
+    /// How long a login, and a read or write on a MariaDB connection, wait for the server unless the
+    /// connection string or the data source says otherwise (CONN_TIMEOUT, READ_TIMEOUT, WRITE_TIMEOUT).
     static constexpr unsigned kLoginTimeoutSeconds = 5;
     static constexpr unsigned kTransferTimeoutSeconds = 10;
     /// The timeouts of connections opened from now on; tests shorten them.
@@ -68,6 +82,7 @@ public:
 
 private:
     void endTransaction(SQLSMALLINT completion);
+    void waitForClusterWrites();
 
     EnvHandle m_env;
     DbcHandle m_dbc;
@@ -77,6 +92,10 @@ private:
     std::string m_quote;
     std::string m_dbms;
     DbEngine m_engine = DbEngine::Other;
+    unsigned m_loginTimeout = kLoginTimeoutSeconds;
+    unsigned m_readTimeout = kTransferTimeoutSeconds;
+    IDbCallRunner* m_runner = nullptr;
+    unsigned m_lastNoAnswerSeconds = 0;
 };
 
 /// "MariaDB 10.11.19" from the product name and the version a driver reports: drivers pad the parts

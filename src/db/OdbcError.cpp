@@ -61,6 +61,14 @@ bool IsConnectionFailure(const DbError& error)
     });
 }
 
+bool IsWriteConflict(const DbError& error)
+{
+    constexpr SQLINTEGER kDeadlock = 1213;
+    const auto* odbc = dynamic_cast<const OdbcError*>(&error);
+    return odbc != nullptr && std::any_of(odbc->records().begin(), odbc->records().end(),
+                                          [](const OdbcDiagnostic& r) { return r.nativeError == kDeadlock; });
+}
+
 std::vector<OdbcDiagnostic> collectDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
 {
     std::vector<OdbcDiagnostic> records;

@@ -42,6 +42,14 @@ private:
     std::vector<OdbcDiagnostic> m_records;
 };
 
+/// A commit whose reply never came (a read timeout, a connection lost during COMMIT): the server may have
+/// kept the transaction or not. Never report it as "nothing was saved": read the tables again.
+class CommitUnconfirmedError : public OdbcError
+{
+public:
+    explicit CommitUnconfirmedError(const OdbcError& cause) : OdbcError(cause) {}
+};
+
 /// A searched UPDATE or DELETE that did not match exactly the row as it was read: another program changed
 /// or deleted it meanwhile (0), or the row has a twin (more than 1, the change was rolled back).
 class RowMatchError : public DbError
@@ -63,6 +71,11 @@ private:
 /// reach, a read or write that timed out), rather than a refused statement: the connection must be made
 /// anew before anything else can work.
 bool IsConnectionFailure(const DbError& error);
+
+/// Whether the database refused a write because another transaction changed the same rows (native error
+/// 1213: a deadlock, or a cluster's certification failure when another node committed first). Nothing of
+/// the refused transaction was kept, so trying again is safe.
+bool IsWriteConflict(const DbError& error);
 
 /// Every diagnostic record of a handle (warnings included), in the driver's order.
 std::vector<OdbcDiagnostic> collectDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);

@@ -16,7 +16,7 @@ constexpr SQLULEN kTextColumnSize = 255;
 
 } // namespace
 
-OdbcStatement::OdbcStatement(CXDatabase& db)
+OdbcStatement::OdbcStatement(CXDatabase& db) : m_db(db)
 {
     if (!db.IsOpen()) {
         throw OdbcError("statement", {{"08003", 0, "the connection is not open"}});
@@ -48,8 +48,10 @@ void OdbcStatement::bindText(SQLUSMALLINT number, const std::string& value, bool
 SQLRETURN OdbcStatement::execute(const std::string& sql)
 {
     std::string text = sql;
-    SQLRETURN rc =
-        SQLExecDirect(m_stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN rc = m_db.waitFor([&] {
+        return SQLExecDirect(m_stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()),
+                             static_cast<SQLINTEGER>(text.size()));
+    });
     m_noData = rc == SQL_NO_DATA;
     return check(rc, SQL_HANDLE_STMT, m_stmt.get(), ("SQLExecDirect: " + sql).c_str(), &m_warnings);
 }
@@ -79,6 +81,15 @@ std::optional<std::int32_t> OdbcStatement::getInt(SQLUSMALLINT column)
         return std::nullopt;
     }
     return static_cast<std::int32_t>(value);
+}
+
+std::string OdbcStatement::getText(SQLUSMALLINT column)
+{
+    char buffer[256] = {};
+    SQLLEN indicator = 0;
+    check(SQLGetData(m_stmt.get(), column, SQL_C_CHAR, buffer, sizeof buffer, &indicator), SQL_HANDLE_STMT,
+          m_stmt.get(), "SQLGetData(VARCHAR)");
+    return indicator == SQL_NULL_DATA ? std::string() : std::string(buffer);
 }
 
 } // namespace qar

@@ -34,6 +34,8 @@ public:
     bool fetch();
     /// The integer in `column` (from 1) of the current row; nullopt for NULL.
     std::optional<std::int32_t> getInt(SQLUSMALLINT column);
+    /// The text in `column` of the current row (up to 255 bytes); empty for NULL.
+    std::string getText(SQLUSMALLINT column);
 
     /// Diagnostic records of calls that succeeded with information (SQL_SUCCESS_WITH_INFO).
     const std::vector<OdbcDiagnostic>& warnings() const { return m_warnings; }
@@ -48,6 +50,7 @@ private:
         SQLLEN indicator = 0;
     };
 
+    CXDatabase& m_db;
     StmtHandle m_stmt;
     std::deque<Param> m_params; // stable addresses for the driver
     std::vector<OdbcDiagnostic> m_warnings;

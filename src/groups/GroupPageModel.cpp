@@ -5,6 +5,7 @@
 #include "db/DbTransaction.h"
 #include "db/OdbcError.h"
 #include "db/TableMap.h"
+#include "platform/DiagnosticLog.h"
 #include "resources/StringIds.h"
 
 namespace qar
@@ -189,11 +190,12 @@ GroupStore GroupPageModel::store(const GroupEditSession& session, const GroupRec
         }
         m_effects.logChange(GetTableName(TableId::Group), kGroupKeyField, group.id, action);
         transaction.commit();
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
         // A database error, or the row was changed by another program since it was read: nothing of the
-        // write stays, and the next try works on the row as it is now.
+        // write stays (unless the commit went unconfirmed), and the next try works on the row as it is now.
+        const bool unconfirmed = writeFailed("A change to a group", e);
         refresh();
-        return GroupStore::Failed;
+        return unconfirmed ? GroupStore::Unconfirmed : GroupStore::Failed;
     }
     groupWritten();
     if (!session.stored) {
@@ -230,10 +232,11 @@ int GroupPageModel::deleteGroup(std::optional<std::int32_t> selected, const std:
         m_effects.logChange(GetTableName(TableId::Group), kGroupKeyField, *selected,
                             static_cast<std::uint8_t>(ChangeAct::Deleted));
         transaction.commit();
-    } catch (const DbError&) {
-        // Nothing of the delete stays: the row is still there, and the list shows it.
+    } catch (const DbError& e) {
+        // Nothing of the delete stays (unless the commit went unconfirmed): the list shows the row as it is.
+        const bool unconfirmed = writeFailed("The deletion of a group", e);
         refresh();
-        return str::kOperationFailed;
+        return unconfirmed ? str::kCommitUnconfirmed : str::kOperationFailed;
     }
     groupWritten();
     reopen();
@@ -242,6 +245,13 @@ int GroupPageModel::deleteGroup(std::optional<std::int32_t> selected, const std:
         m_rows.clear();
     }
     return 0;
+}
+
+bool GroupPageModel::writeFailed(const char* what, const DbError& error)
+{
+    m_lastFailure = DescribeWriteFailure(error, m_table->database());
+    LogDiagnostic(WriteFailureLogText(what, m_lastFailure));
+    return m_lastFailure.unconfirmed;
 }
 
 int GroupPageModel::propertiesSaved(std::int32_t group)

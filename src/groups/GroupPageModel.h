@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/WriteFailure.h"
 #include "groups/GroupForm.h"
 
 #include <cstdint>
@@ -74,10 +75,11 @@ struct GroupEditSession
 /// How storing the editor's group ended.
 enum class GroupStore
 {
-    Written,   ///< the row and its change row are written
-    Unchanged, ///< an edit that changed nothing: nothing written, nothing logged
-    Gone,      ///< the edited group was deleted meanwhile: the command ends without a message
-    Failed,    ///< 253: nothing written (a database error, or the group was changed meanwhile)
+    Written,     ///< the row and its change row are written
+    Unchanged,   ///< an edit that changed nothing: nothing written, nothing logged
+    Gone,        ///< the edited group was deleted meanwhile: the command ends without a message
+    Failed,      ///< 253: nothing written (a database error, or the group was changed meanwhile)
+    Unconfirmed, ///< the server did not confirm the commit: the list, read again, shows what was kept
 };
 
 /// The core of the groups page: the list, its button rules and the commands on the groups table. The
@@ -112,7 +114,8 @@ public:
     GroupStore store(const GroupEditSession& session, const GroupRecord& group);
 
     /// Delete of the group `selected` (none when no row is selected): 162, 189, 191, or 0 when done, or
-    /// cancelled by `confirm` (asked 160), or the group was gone already; 253 when it could not be deleted.
+    /// cancelled by `confirm` (asked 160), or the group was gone already; 253 when it could not be deleted,
+    /// kCommitUnconfirmed when the server never confirmed it.
     int deleteGroup(std::optional<std::int32_t> selected, const std::function<bool(int messageId)>& confirm);
 
     /// "Prop Setup" saved the group's property file: service buttons, then the change row. 253 when the
@@ -121,7 +124,12 @@ public:
     /// "File Setup" changed the group's configuration files.
     int configFilesSaved(std::int32_t group);
 
+    /// Why the last write of a group failed, for the message's details.
+    const WriteFailure& lastWriteFailure() const { return m_lastFailure; }
+
 private:
+    /// Logs a failed write and keeps it for the message; true when its outcome is unknown.
+    bool writeFailed(const char* what, const DbError& error);
     bool findGroup(std::int32_t id);
     GroupRecord current() const;
     std::vector<std::int32_t> numbers() const;
@@ -132,6 +140,7 @@ private:
     IGroupEffects& m_effects;
     std::vector<GroupListRow> m_rows;
     bool m_groupsChanged = false;
+    WriteFailure m_lastFailure;
 };
 
 } // namespace qar

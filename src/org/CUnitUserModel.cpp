@@ -251,13 +251,16 @@ OrgMessage CUnitUserModel::runAtomically(const std::function<OrgMessage()>& writ
         m_atomic = false;
         m_heldEffects.clear();
         m_heldRows.clear();
-        LogDiagnostic("A change to units and users was not saved, nothing of it stays: " + describeFailure(e));
+        WriteFailure failure = DescribeWriteFailure(e, database);
+        failure.cause = describeFailure(e);
+        LogDiagnostic(WriteFailureLogText("A change to units and users", failure));
         if (IsConnectionFailure(e)) {
             m_effects.reconnect();
         }
-        // The record objects hold what was written before the failure: read the tables again.
+        // The record objects hold what was written before the failure, and an unconfirmed commit may have
+        // kept all of it: read the tables again.
         refresh();
-        return {str::kOperationFailed, {}};
+        return {failure.unconfirmed ? str::kCommitUnconfirmed : str::kOperationFailed, {}, std::move(failure)};
     }
     m_atomic = false;
     const std::vector<Effect> effects = std::move(m_heldEffects);
@@ -353,8 +356,8 @@ OrgMessage CUnitUserModel::runUserWrite(const std::function<OrgMessage()>& write
 {
     m_report = {};
     const OrgMessage result = runAtomically(write);
-    if (result.messageId == str::kOperationFailed) {
-        m_report = {}; // rolled back: the user written before the failure is not there after all
+    if (result.messageId == str::kOperationFailed || result.messageId == str::kCommitUnconfirmed) {
+        m_report = {}; // rolled back, or not known to be kept: the tables as read again tell
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/WriteFailure.h"
 #include "org/IOrgEffects.h"
 #include "org/OrgChangeReport.h"
 #include "org/OrgRows.h"
@@ -26,8 +27,14 @@ class CXTableUser;
 /// A message for the user: a string-table id (0 for none) and the text its "%s" takes.
 struct OrgMessage
 {
+    OrgMessage() = default;
+    OrgMessage(int id, std::string text, WriteFailure why = {})
+        : messageId(id), arg(std::move(text)), failure(std::move(why))
+    {}
+
     int messageId = 0;
     std::string arg;
+    WriteFailure failure; ///< why a write failed, for the message's details
 
     explicit operator bool() const { return messageId != 0; }
 };

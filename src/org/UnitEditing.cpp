@@ -319,7 +319,9 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
 
 OrgMessage CUnitUserModel::reportFailure(OrgMessage result)
 {
-    if (result.messageId == str::kOperationFailed) {
+    if (result.messageId == str::kCommitUnconfirmed) {
+        m_report = {}; // whether the code changed is for the tables, as read again, to show
+    } else if (result.messageId == str::kOperationFailed) {
         // The transaction was rolled back: nothing the command counted stays, the unit keeps its code.
         const std::int32_t id = m_report.oldId != 0 ? m_report.oldId : m_report.id;
         m_report = {m_report.action, id};

@@ -192,6 +192,7 @@ inline constexpr int kCorpConfirmFormat = 15407;
 
 // Each subsystem names its own ids in a header of its own; all of them are reached through this one.
 #include "resources/StringIdsCatalog.h"
+#include "resources/StringIdsDatabase.h"
 #include "resources/StringIdsGroups.h"
 #include "resources/StringIdsIntake.h"
 #include "resources/StringIdsOrg.h"

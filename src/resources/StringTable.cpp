@@ -25,6 +25,7 @@ using namespace str;
 // one never touches the lines of another; the entries are ordered by id here, at compile time.
 constexpr StringEntry kEntries[] = {
 #include "resources/strings/catalog.inc"
+#include "resources/strings/database.inc"
 #include "resources/strings/groups.inc"
 #include "resources/strings/intake.inc"
 #include "resources/strings/org.inc"

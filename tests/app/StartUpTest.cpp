@@ -20,6 +20,7 @@ class RecordingEnvironment : public StartUpEnvironment
 public:
     bool serverBeside = false;
     bool registered = false;
+    bool handMade = false; ///< a data source exists that no registration made
     MySqlSetting setting;
     int lcid = 1033;
     std::string missingSettings;
@@ -31,6 +32,11 @@ public:
     {
         log.push_back("check");
         return registered;
+    }
+    bool dataSourceExists() override
+    {
+        log.push_back("exists");
+        return registered || handMade;
     }
     void ensureDirectory(const std::string& relative) override { log.push_back("mkdir " + relative); }
     MySqlSetting readMySqlSetting() override
@@ -56,7 +62,8 @@ TEST(StartUp, DecidesFromTheServerTheDataSourceAndTheCommandLine)
     const std::vector<std::string> none;
     const std::vector<std::string> checked{"check"};
     const std::vector<std::string> folders{"check", "mkdir \\UserData\\config", "mkdir \\UserData\\config\\icodata"};
-    const std::vector<std::string> registers{"check", "read setting", "register 10.0.0.5 |gbk|3306", "pause 1000"};
+    const std::vector<std::string> registers{"exists", "read setting", "register 10.0.0.5 |gbk|3306", "pause 1000"};
+    const std::vector<std::string> existed{"exists"};
     const struct
     {
         bool serverBeside, registered;
@@ -74,14 +81,14 @@ TEST(StartUp, DecidesFromTheServerTheDataSourceAndTheCommandLine)
         {false, false, "-SetIP:1.2.3.4-Group:3", str::kUseOrrinClient, false, false, 0, none},
         // The blank before "-Group" stays part of the address.
         {false, false, "-SetIP:10.0.0.5 -Group:12-GroupManager", 0, false, false, 12, registers},
-        {false, true, "-SetIP:h-Groupxx-SystemManager", 0, true, false, 0, checked},
+        {false, true, "-SetIP:h-Groupxx-SystemManager", 0, true, false, 0, existed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         RecordingEnvironment env;
         env.serverBeside = c.serverBeside;
         env.registered = c.registered;
-        env.setting = {"BIG5", 3306};
+        env.setting = {"BIG5", 3306, ""};
         env.lcid = 2052;
         const StartUpResult r = DecideStartUp(c.line, env);
         EXPECT_EQ(r.runMainWindow, c.messageId == 0);
@@ -119,6 +126,22 @@ TEST(StartUp, WithoutDatabaseSettingsNamesTheMissingFileFirst)
     EXPECT_EQ(system.missingDatabaseSettings(), "");
 }
 
+// A data source made by hand (not listed, or the user's) is never overwritten; a site's server list
+// becomes the registered data source's host list, in the form the driver takes.
+TEST(StartUp, RegistersTheSitesServersOnlyWhenNoDataSourceExists)
+{
+    const std::string line = "-SetIP:10.0.0.5-Group:1-SystemManager";
+    RecordingEnvironment handMade;
+    handMade.handMade = true;
+    ASSERT_TRUE(DecideStartUp(line, handMade).runMainWindow);
+    EXPECT_EQ(handMade.log, std::vector<std::string>{"exists"});
+
+    RecordingEnvironment cluster;
+    cluster.setting = {"", 3306, MySqlHostList(" db1, db2:3307;db3 ")};
+    DecideStartUp(line, cluster);
+    EXPECT_EQ(cluster.log.at(2), "register db1,db2:3307,db3|utf8mb4|3306");
+}
+
 TEST(StartUp, SystemEnvironmentReadsMySqlSettingBesideTheProgramFolder)
 {
     test::TempDir dir;
@@ -126,9 +149,11 @@ TEST(StartUp, SystemEnvironmentReadsMySqlSettingBesideTheProgramFolder)
     SystemStartUpEnvironment env;
     EXPECT_EQ(env.readMySqlSetting().port, 4397);
     EXPECT_EQ(env.readMySqlSetting().charset, "");
-    test::writeFile(dir.file("MySQL_Setting.dat"), "[Info]\r\nMySQL_ChSet=big5\r\nMySQL_Port=3307\r\n");
+    test::writeFile(dir.file("MySQL_Setting.dat"),
+                    "[Info]\r\nMySQL_ChSet=big5\r\nMySQL_Port=3307\r\nMySQL_Servers=db1 db2:3308\r\n");
     EXPECT_EQ(env.readMySqlSetting().charset, "big5");
     EXPECT_EQ(env.readMySqlSetting().port, 3307);
+    EXPECT_EQ(env.readMySqlSetting().servers, "db1,db2:3308");
 
     EXPECT_FALSE(env.serverBesideProgram());
     test::writeFile(dir.file("prog/RXServer.exe"), "");

@@ -6,6 +6,7 @@ if(TARGET qar_test_db)
             ${CMAKE_CURRENT_LIST_DIR}/RecordsetTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/TableMapTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/SessionTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ServerFailureTest.cpp
         LIBS qar_test_db qar_test_process
         LABELS db)
 endif()

@@ -1,3 +1,4 @@
+#include "CommitHoldProxy.h"
 #include "OrgDbTest.h"
 #include "db/ChangeLog.h"
 #include "resources/StringIds.h"
@@ -342,6 +343,29 @@ TEST_P(UnitUserDbTest, AUnitWithManyUsersChangesCodeAndGroupInOneGo)
 
 // Delete follows the same rule: a row another program changed meanwhile stays and the delete fails
 // (253); one it deleted is gone quietly. No change row either way.
+// The server keeps a delete but its reply to COMMIT never comes: the page must not claim that nothing was
+// kept. It says the outcome is unknown and shows the tables as they are, read again on a new connection.
+TEST_P(UnitUserDbTest, ADeleteWhoseCommitIsNeverConfirmedSaysSoAndShowsWhatTheServerKept)
+{
+    if (GetParam() != test::DbKind::MariaDb) {
+        GTEST_SKIP() << "a server's reply to hold";
+    }
+    seed({{100, 0, 1}, {101, 100, 2}});
+    test::CommitHoldProxy proxy(test::mariaDbFromEnv()->port);
+    m_connection.Open(db().connectString() + ";SERVER=127.0.0.1;PORT=" + std::to_string(proxy.port()) +
+                      ";READ_TIMEOUT=1");
+    m_effects.onReconnect = [this] { m_connection.Open(db().connectString()); };
+    openAndBuild();
+    m_model.select(unitNode(101));
+    proxy.holdCommitReplies(std::chrono::seconds(3));
+    const OrgMessage message = m_model.deleteSelected([](int) { return true; });
+    EXPECT_EQ(message.messageId, str::kCommitUnconfirmed);
+    EXPECT_TRUE(message.failure.unconfirmed);
+    EXPECT_EQ(db().count("[UnitTable]"), 1);
+    EXPECT_EQ(m_model.index().unitNodes.count(101), 0u);
+    EXPECT_EQ(m_model.index().unitNodes.count(100), 1u) << "the tree is read again";
+}
+
 TEST_P(UnitUserDbTest, DeleteFailsOnAChangedRowAndEndsQuietlyOnADeletedOne)
 {
     const struct

@@ -7,6 +7,7 @@
 #include "app/ui/CAdminPage.h"
 #include "app/ui/CCorpDlg.h"
 #include "app/ui/CStatusLine.h"
+#include "app/ui/DatabaseWait.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
@@ -124,6 +125,8 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
         }
     });
     m_domainUsers = std::make_unique<DomainUserFile>(DomainUserFilePath());
+    m_databaseWait = std::make_unique<DatabaseWait>(this);
+    m_host.session().database().setCallRunner(m_databaseWait.get());
 }
 
 CMainDlg::~CMainDlg()
@@ -143,6 +146,7 @@ CMainDlg::~CMainDlg()
         m_client->Shutdown();
         m_client.reset();
     }
+    m_host.session().database().setCallRunner(nullptr);
 }
 
 void CMainDlg::loadImages()
@@ -395,6 +399,9 @@ void CMainDlg::postInitialise()
 
 void CMainDlg::onRefreshTimer()
 {
+    if (m_databaseWait->busy()) {
+        return; // a tick while a call waits for the server: the next tick reads
+    }
     m_host.refreshConnection();
     for (CAdminPage* p : m_pages) {
         if (p != nullptr) {
@@ -410,7 +417,12 @@ void CMainDlg::reconnectNow()
 
 QString CMainDlg::connectionFailure()
 {
-    return fromAnsi(m_host.connectionFailure());
+    const QString cause = fromAnsi(m_host.connectionFailure());
+    // The driver calls a read that timed out a lost connection: say what happened first.
+    if (const unsigned seconds = m_host.session().database().lastNoAnswerSeconds(); seconds > 0) {
+        return formatText(str::kDatabaseNoAnswer, {QString::number(seconds)}) + QStringLiteral("\n\n") + cause;
+    }
+    return cause;
 }
 
 CDatabaseSession& CMainDlg::session()

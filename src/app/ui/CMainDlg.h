@@ -31,6 +31,7 @@ namespace qar::ui
 
 class CAdminPage;
 class CStatusLine;
+class DatabaseWait;
 class Launcher;
 class TreeRefreshFilter;
 
@@ -135,6 +136,7 @@ private:
     std::unique_ptr<ServerControl> m_server;
     /// The import tool's refresh message rebuilds the units-and-users tree.
     std::unique_ptr<TreeRefreshFilter> m_treeRefresh;
+    std::unique_ptr<DatabaseWait> m_databaseWait;  ///< the main connection's waits for the server
     std::unique_ptr<DomainUserFile> m_domainUsers; ///< saved, when changed, as the window goes
 };
 

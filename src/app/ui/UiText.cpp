@@ -1,5 +1,7 @@
 #include "app/ui/UiText.h"
 
+#include "db/WriteFailure.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "xml/Encoding.h"
 
@@ -68,6 +70,18 @@ void applyTextIds(QWidget* form)
             box->setTitle(t);
         }
     }
+}
+
+QString writeFailureDetails(const WriteFailure& failure)
+{
+    QString details = fromAnsi(failure.cause);
+    if (failure.conflict) {
+        details = text(str::kClusterConflictCause) + QStringLiteral("\n\n") + details;
+    } else if (failure.noAnswerSeconds > 0) {
+        details = formatText(str::kDatabaseNoAnswer, {QString::number(failure.noAnswerSeconds)}) +
+                  QStringLiteral("\n\n") + details;
+    }
+    return details;
 }
 
 } // namespace qar::ui

@@ -8,6 +8,11 @@
 
 class QWidget;
 
+namespace qar
+{
+struct WriteFailure;
+}
+
 namespace qar::ui
 {
 
@@ -20,6 +25,10 @@ QString formatText(int id, std::initializer_list<QString> args);
 /// Core text (bytes in the ANSI code page) to QString and back: the only crossing point between the two.
 QString fromAnsi(std::string_view bytes);
 std::string toAnsi(const QString& text);
+
+/// What the message of a failed write offers under "Details": the reason in the administrator's language
+/// where the tool knows it, then the driver's own text. Empty when there is nothing to add.
+QString writeFailureDetails(const WriteFailure& failure);
 
 /// Sets the texts of a form from the string table: every widget carrying the dynamic property
 /// "textId" gets that text (label, button, group box title), and one carrying "titleId" gets it as its

@@ -205,8 +205,14 @@ void CGroupEditDlg::accept()
     switch (m_context.store ? m_context.store(std::get<GroupRecord>(result)) : GroupStore::Written) {
     case GroupStore::Failed:
         // What was typed stays in the form; OK tries again on the row as it is now.
-        MessageService::instance().error(this, str::kOperationFailed);
+        MessageService::instance().error(this, str::kOperationFailed,
+                                         m_context.failureDetails ? m_context.failureDetails() : QString());
         return;
+    case GroupStore::Unconfirmed:
+        // The group may be saved: OK again could add it twice. The page's list, read again, tells.
+        MessageService::instance().error(this, str::kCommitUnconfirmed,
+                                         m_context.failureDetails ? m_context.failureDetails() : QString());
+        break;
     case GroupStore::Written:
     case GroupStore::Unchanged:
     case GroupStore::Gone:

@@ -35,6 +35,8 @@ struct GroupEditorContext
     std::vector<std::string> groupTexts;
     /// OK: writes the group. Failed keeps the editor open; the others close it.
     std::function<GroupStore(const GroupRecord&)> store;
+    /// Why the last store failed, for the message's details.
+    std::function<QString()> failureDetails;
     /// The property file or the configuration files of the group were saved: a change row follows. A
     /// message id (253) when it could not be written, else 0.
     std::function<int(std::int32_t group)> propertiesSaved;

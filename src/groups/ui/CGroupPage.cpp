@@ -175,7 +175,9 @@ QMenu* CGroupPage::createContextMenu()
 
 void CGroupPage::showMessage(int messageId)
 {
-    if (messageId == str::kUnableToOpenDb || messageId == str::kOperationFailed) {
+    if (messageId == str::kOperationFailed || messageId == str::kCommitUnconfirmed) {
+        MessageService::instance().error(this, messageId, writeFailureDetails(m_model->lastWriteFailure()));
+    } else if (messageId == str::kUnableToOpenDb) {
         MessageService::instance().error(this, messageId);
     } else if (messageId != 0) {
         MessageService::instance().information(this, messageId);
@@ -223,6 +225,7 @@ void CGroupPage::runEditor(const GroupEditSession& session)
         }
         return result;
     };
+    context.failureDetails = [this] { return writeFailureDetails(m_model->lastWriteFailure()); };
     context.propertiesSaved = [this](std::int32_t group) { return m_model->propertiesSaved(group); };
     context.filesSaved = [this](std::int32_t group) { return m_model->configFilesSaved(group); };
     // "Manage User" and "indep. User" list the accounts of the main window's users table, read again first

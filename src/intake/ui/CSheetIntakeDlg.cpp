@@ -3,6 +3,7 @@
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "db/OdbcError.h"
+#include "db/WriteFailure.h"
 #include "intake/IntakeExport.h"
 #include "resources/StringIds.h"
 #include "ui_CSheetIntakeDlg.h"
@@ -265,6 +266,7 @@ void CSheetIntakeDlg::startImport()
     m_worker = std::thread([this, logChanges] {
         ApplyResult result;
         QString failure;
+        bool unconfirmed = false;
         try {
             result = m_session->apply(logChanges, [this](std::size_t done, std::size_t) {
                 QMetaObject::invokeMethod(
@@ -279,18 +281,24 @@ void CSheetIntakeDlg::startImport()
             }
         } catch (const DbError& e) {
             failure = QString::fromLocal8Bit(e.what());
+            unconfirmed = DescribeWriteFailure(e).unconfirmed;
         }
         QMetaObject::invokeMethod(
-            this, [this, result, failure] { finishImport(result.committed, result, failure); }, Qt::QueuedConnection);
+            this,
+            [this, result, failure, unconfirmed] { finishImport(result.committed, result, failure, unconfirmed); },
+            Qt::QueuedConnection);
     });
 }
 
-void CSheetIntakeDlg::finishImport(bool committed, const ApplyResult& result, const QString& failure)
+void CSheetIntakeDlg::finishImport(bool committed, const ApplyResult& result, const QString& failure, bool unconfirmed)
 {
     m_worker.join();
     setBusy(false);
     MessageService& messages = MessageService::instance();
-    if (!failure.isEmpty()) {
+    if (unconfirmed) {
+        // The import may be saved: an export, or the units and users page, shows what is there.
+        messages.error(this, str::kCommitUnconfirmed, failure);
+    } else if (!failure.isEmpty()) {
         messages.error(this, formatText(str::kIntakeRolledBack, {failure}));
     } else if (!committed) {
         messages.information(this, str::kIntakeCancelled);

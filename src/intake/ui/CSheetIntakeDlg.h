@@ -67,7 +67,7 @@ private:
     void browse();
     void fillMapping();
     void showPlan();
-    void finishImport(bool committed, const ApplyResult& result, const QString& failure);
+    void finishImport(bool committed, const ApplyResult& result, const QString& failure, bool unconfirmed);
     void exportGroup();
     void setBusy(bool busy);
     std::optional<std::int32_t> chosenGroup(bool forExport) const;

@@ -295,7 +295,8 @@ void CUnitUserPage::showMessage(const OrgMessage& message)
         // Every refusal and failure is a warning; only a search that found nothing is news.
         MessageService::instance().information(this, shown);
     } else {
-        MessageService::instance().error(this, shown);
+        MessageService::instance().show(this, Severity::Error, shown, Buttons::Ok,
+                                        writeFailureDetails(message.failure));
     }
 }
 
