@@ -4,6 +4,7 @@
 #include "db/CXDatabase.h"
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
+#include "db/SchemaUpgrade.h"
 #include "intake/IntakeExport.h"
 #include "intake/IntakeJob.h"
 #include "intake/OrgCheck.h"
@@ -12,6 +13,7 @@
 #include "resources/StringIds.h"
 #include "vexnet/VexProtocol.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <iostream>
@@ -31,7 +33,7 @@ const char kUsage[] =
     "\n"
     "Commands:\n"
     "  import FILE... [--dry-run] [--on-existing skip|update|stop] [--group N]\n"
-    "                 [--kind units|users] [--encoding auto|utf-8|gbk|big5]\n"
+    "                 [--kind units|users] [--encoding auto|utf-8|gbk|big5] [--retry N]\n"
     "        Import CSV files or XLSX workbooks (sheets Units and Users), units before users, in one\n"
     "        transaction. Every row is checked with the rules of the unit and user editors; refused rows\n"
     "        are reported with their line and column and left out. A row whose ID exists stops the\n"
@@ -47,13 +49,21 @@ const char kUsage[] =
     "        List what the tree cannot show: units whose parent is missing or forms a cycle, units at\n"
     "        level 0, users whose unit or group does not exist, duplicate IDs, e-mails and mobiles.\n"
     "        Nothing is changed.\n"
+    "  schema upgrade [--dry-run]\n"
+    "        Add what a database made before this version lacks: on MariaDB an invisible key column\n"
+    "        (qar_row_id) on every table without a primary key, which a Galera cluster or a replica\n"
+    "        needs, and on both engines the indexes on the ids, parents and groups of units and users\n"
+    "        and on the change rows. Each change is listed; --dry-run lists them and changes nothing.\n"
+    "        Large tables are rebuilt: run it when the server is quiet.\n"
     "\n"
     "Options:\n"
     "  --help      show this text and exit\n"
     "  --version   show the version and exit\n"
     "\n"
     "Exit status: 0 success, 1 rows refused or problems found (report on standard error), 2 usage,\n"
-    "3 database unreachable or the import refused by the database (nothing kept).\n"
+    "3 database unreachable or the import refused by the database (nothing kept), 4 the server did\n"
+    "not confirm the import's commit (a timeout or a lost connection at the last step): it may or may\n"
+    "not have been saved; check with export or check before importing again.\n"
     "\n"
     "Environment: QAR_PROGRAM_DIR (program directory), QAR_LANG=en|zh_CN (language of the report),\n"
     "QAR_VEXNET_PORT (the server's port), ODBCINI and ODBCSYSINI (data sources).\n";
@@ -75,14 +85,15 @@ struct Command
     FileEncoding encoding = FileEncoding::Auto;
     SpreadsheetFormat format = SpreadsheetFormat::Csv;
     std::string output;
+    unsigned retries = 0;
 };
 
-std::int32_t groupNumber(const std::string& text)
+std::int32_t groupNumber(const std::string& text, const std::string& option = "--group")
 {
     std::int32_t value = 0;
     const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
     if (res.ec != std::errc() || res.ptr != text.data() + text.size()) {
-        throw Usage{"--group needs a number"};
+        throw Usage{option + " needs a number"};
     }
     return value;
 }
@@ -125,6 +136,12 @@ Command parse(const std::vector<std::string>& args)
             } else if (mode != "stop") {
                 throw Usage{"--on-existing takes skip, update or stop"};
             }
+        } else if (c.name == "import" && a == "--retry") {
+            c.retries = static_cast<unsigned>(std::max(0, groupNumber(value(a), a)));
+        } else if (c.name == "schema" && c.files.empty() && a == "upgrade") {
+            c.files.push_back(a);
+        } else if (c.name == "schema" && a == "--dry-run") {
+            c.dryRun = true;
         } else if (c.name == "import" && a == "--kind") {
             const std::string& kind = value(a);
             if (kind != "units" && kind != "users") {
@@ -159,8 +176,11 @@ Command parse(const std::vector<std::string>& args)
     if (c.name.empty()) {
         throw Usage{"no command given"};
     }
-    if (c.name != "import" && c.name != "export" && c.name != "tree" && c.name != "check") {
+    if (c.name != "import" && c.name != "export" && c.name != "tree" && c.name != "check" && c.name != "schema") {
         throw Usage{"unknown command: " + c.name};
+    }
+    if (c.name == "schema" && c.files.empty()) {
+        throw Usage{"schema takes upgrade"};
     }
     if (c.name == "import" && c.files.empty()) {
         throw Usage{"import needs a file"};
@@ -196,16 +216,19 @@ int runImport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream&
     for (const std::string& path : c.files) {
         files.push_back(ReadIntakeFile(path, read));
     }
-    const OrgData data = ReadOrgData(db);
-    const IntakePlan plan = PlanFiles(data, files, options, EditorUserRowRules(), c.kind);
-    for (const IntakeProblem& p : plan.problems) {
-        err << IntakeProblemText(p) << '\n';
-    }
-    out << plan.summary() << '\n';
-    if (plan.existing > 0) {
-        err << IntakeText(str::kIntakeStopped, {std::to_string(plan.existing)}) << '\n';
-    }
-    const int verdict = plan.problems.empty() ? kQarCtlOk : kQarCtlRefused;
+    OrgData data = ReadOrgData(db);
+    IntakePlan plan = PlanFiles(data, files, options, EditorUserRowRules(), c.kind);
+    const auto report = [&] {
+        for (const IntakeProblem& p : plan.problems) {
+            err << IntakeProblemText(p) << '\n';
+        }
+        out << plan.summary() << '\n';
+        if (plan.existing > 0) {
+            err << IntakeText(str::kIntakeStopped, {std::to_string(plan.existing)}) << '\n';
+        }
+        return plan.problems.empty() ? kQarCtlOk : kQarCtlRefused;
+    };
+    const int verdict = report();
     if (c.dryRun || !plan.canApply()) {
         return verdict;
     }
@@ -215,7 +238,24 @@ int runImport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream&
     }
     SystemServerProbe probe(std::getenv("DISPLAY") != nullptr);
     const bool serverRunning = probe.findServerWindow() || probe.findServerProcess();
-    const ApplyResult applied = ApplyPlan(db, plan, data, serverRunning);
+    ApplyResult applied;
+    for (unsigned attempt = 1;; ++attempt) {
+        try {
+            applied = ApplyPlan(db, plan, data, serverRunning);
+            break;
+        } catch (const DbError& e) {
+            if (!IsWriteConflict(e) || attempt > c.retries) {
+                throw;
+            }
+            err << IntakeText(str::kClusterRetry, {std::to_string(attempt), std::to_string(c.retries)}) << '\n';
+        }
+        // Another node changed rows the plan was made from: plan again from the rows as they are now.
+        data = ReadOrgData(db);
+        plan = PlanFiles(data, files, options, EditorUserRowRules(), c.kind);
+        if (!plan.canApply()) {
+            return report();
+        }
+    }
     out << IntakeText(str::kIntakeDone, {std::to_string(applied.unitsAdded), std::to_string(applied.usersAdded),
                                          std::to_string(applied.unitsUpdated), std::to_string(applied.usersUpdated)})
         << '\n';
@@ -244,6 +284,31 @@ int runExport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream&
         return kQarCtlRefused;
     }
     err << IntakeText(str::kIntakeExported, {std::to_string(*rows), c.output}) << '\n';
+    return kQarCtlOk;
+}
+
+int runSchemaUpgrade(const Command& c, CXDatabase& db, std::ostream& out)
+{
+    const std::vector<SchemaStep> steps = PlanSchemaUpgrade(db);
+    const auto describe = [](const SchemaStep& step) {
+        return step.kind == SchemaStep::Kind::Key
+                   ? IntakeText(str::kSchemaAddKey, {step.table})
+                   : IntakeText(str::kSchemaAddIndex, {step.table, step.column, step.index});
+    };
+    if (steps.empty()) {
+        out << IntakeText(str::kSchemaUpToDate) << '\n';
+        return kQarCtlOk;
+    }
+    if (c.dryRun) {
+        for (const SchemaStep& step : steps) {
+            out << describe(step) << '\n';
+        }
+        out << IntakeText(str::kSchemaDryRun, {std::to_string(steps.size())}) << '\n';
+        return kQarCtlOk;
+    }
+    // Each step is said as it is done, so an interrupted upgrade shows how far it got.
+    ApplySchemaUpgrade(db, steps, [&](const SchemaStep& step) { out << describe(step) << std::endl; });
+    out << IntakeText(str::kSchemaUpgraded, {std::to_string(steps.size())}) << '\n';
     return kQarCtlOk;
 }
 
@@ -293,9 +358,18 @@ int RunQarCtl(const std::vector<std::string>& args, std::ostream& out, std::ostr
             out << OrgTreeText(ReadOrgData(db), command.group.value_or(0));
             return kQarCtlOk;
         }
+        if (command.name == "schema") {
+            return runSchemaUpgrade(command, db, out);
+        }
         return runCheck(db, out, err);
+    } catch (const CommitUnconfirmedError& e) {
+        err << IntakeText(str::kCommitUnconfirmed) << ' ' << e.what() << '\n';
+        return kQarCtlUnconfirmed;
     } catch (const DbError& e) {
         err << IntakeText(str::kIntakeRolledBack, {e.what()}) << '\n';
+        if (IsWriteConflict(e)) {
+            err << IntakeText(str::kClusterConflictCause) << '\n';
+        }
         return kQarCtlDatabase;
     }
 }
