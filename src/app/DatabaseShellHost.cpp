@@ -4,6 +4,7 @@
 #include "db/ConnectString.h"
 #include "db/DataSourceRegistration.h"
 #include "db/SchemaExtension.h"
+#include "platform/CXRegistry.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/Paths.h"
 
@@ -45,6 +46,11 @@ void DatabaseShellHost::ensureDataSource()
 
 bool DatabaseShellHost::openDatabase()
 {
+    for (const std::string& file : DataSourceFilesReadableByOthers()) {
+        LogDiagnostic("The data-source file " + file +
+                      " can be read by other users and holds the database password: make it readable by its "
+                      "owner only (chmod 600).");
+    }
     const bool opened = m_session.OpenDatabase();
     m_connectionFailed = !opened;
     if (!opened) {

@@ -405,4 +405,18 @@ void CXRegistry::reset()
     m_lazyWrite = true;
 }
 
+std::vector<std::string> DataSourceFilesReadableByOthers()
+{
+    std::vector<std::string> files;
+    for (bool system : {true, false}) {
+        const std::string file = storeFile(system);
+        struct stat st
+        {};
+        if (!file.empty() && stat(file.c_str(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+            files.push_back(file);
+        }
+    }
+    return files;
+}
+
 } // namespace qar

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qar
 {
@@ -81,5 +82,9 @@ private:
     bool m_lazyWrite = true;
     std::string m_keyPath;
 };
+
+/// The data-source files (the machine's and the user's odbc.ini) that exist and can be read by others than
+/// their owner: they hold the data sources' passwords.
+std::vector<std::string> DataSourceFilesReadableByOthers();
 
 } // namespace qar

@@ -135,6 +135,7 @@ TEST_P(ClusterTest, TheToolsWritesThroughOneNodeLandOnAllThree)
     EXPECT_FALSE(changeCode(101, 105));
     CXDatabase node3;
     node3.Open(onNode(3));
+    EXPECT_EQ(test::query(node3, "SELECT @@SESSION.wsrep_sync_wait"), test::rows({{"1"}}));
     EXPECT_EQ(countOn(node3, "BaseTable WHERE UNIT_ID = 105"), 2) << "read at once on another node";
     expectSameOnEveryNode("SELECT UNIT_ID, SUPER_ID, UNIT_NAME FROM UnitTable ORDER BY UNIT_ID");
     expectSameOnEveryNode("SELECT USER_ID, UNIT_ID FROM BaseTable ORDER BY USER_ID");

@@ -180,10 +180,13 @@ TEST_F(Registration, CreatedFilesAreTheOwnersAloneAndExistingOnesKeepTheirMode)
     ASSERT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), true));
     EXPECT_EQ(mode(OdbcIniSandbox::systemFile()), ownerOnly);
     EXPECT_EQ(mode(m_sandbox.userFile()), ownerOnly);
+    EXPECT_TRUE(DataSourceFilesReadableByOthers().empty());
 
     std::filesystem::permissions(OdbcIniSandbox::systemFile(), shared);
     RegisterMySqlDsn("10.0.0.8", "", 4397);
     EXPECT_EQ(mode(OdbcIniSandbox::systemFile()), shared);
+    EXPECT_EQ(DataSourceFilesReadableByOthers(), std::vector<std::string>{OdbcIniSandbox::systemFile()})
+        << "said in the log when the tool opens its database";
     EXPECT_EQ(iniSection(OdbcIniSandbox::systemFile(), "QarServer").at(5).second, "10.0.0.8");
     ::umask(umask);
 }
