@@ -3,6 +3,7 @@
 #include "db/CXDatabase.h"
 #include "db/DataSourceRegistration.h"
 #include "db/OdbcError.h"
+#include "platform/CXRegistry.h"
 #include "platform/Paths.h"
 
 #include <gtest/gtest.h>
