@@ -162,6 +162,8 @@ TEST_P(ClusterTest, AWriteRacingAnotherNodesUpdateFailsWholeEverywhere)
     progress.race = [this] {
         CXDatabase node2;
         node2.Open(onNode(2));
+        // The other program's UPDATE, too, waits until node 2 has the rows the test put in through node 1.
+        node2.ExecuteSQL("SET SESSION wsrep_sync_wait = 3");
         node2.ExecuteSQL("UPDATE UnitTable SET UNIT_NAME = 'Theirs' WHERE UNIT_ID = 101");
     };
     m_model.setProgress(&progress);
