@@ -102,6 +102,10 @@ public:
     /// The five predefined entities back to characters; anything else copied unchanged.
     static std::string DecodeText(std::string_view text);
 
+protected:
+    /// SetDocument for a text the caller gives up: a file read whole becomes the document without a copy.
+    bool adoptDocument(std::string&& text);
+
 private:
     // One element whose content the parser is reading: its record, last child and tag name.
     struct Frame
@@ -145,6 +149,7 @@ private:
     }
 
     // Parser.
+    bool indexDocument();
     bool parseDocument();
     int newRecord();
     int parseStartTag(const markup::Scanner& s, int parent, markup::TokenCursor& name);
