@@ -64,6 +64,9 @@ public:
     std::string GetText() const;
     /// The quoted value of the current element's attribute, entities decoded; empty when missing.
     std::string GetAttribute(std::string_view name) const;
+    /// The same into `value`, whose room is reused: records read into the strings of the last read
+    /// allocate nothing.
+    void GetAttribute(std::string_view name, std::string& value) const;
     /// Replaces the attribute's value or adds the attribute; false, changing nothing, when there is no
     /// current element or the name is empty.
     bool SetAttribute(std::string_view name, std::string_view value);
@@ -105,6 +108,8 @@ public:
 protected:
     /// SetDocument for a text the caller gives up: a file read whole becomes the document without a copy.
     bool adoptDocument(std::string&& text);
+    /// The bytes of the attribute's quoted value as the text holds them, entities not decoded.
+    std::string_view attributeBytes(std::string_view name) const;
 
 private:
     // One element whose content the parser is reading: its record, last child and tag name.
@@ -229,7 +234,9 @@ private:
     AttributeHit lookupEntries(const markup::Scanner& s, int pos, const TagEntry* entries, std::size_t n,
                                const markup::NameProbe& probe) const;
     static void appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte);
+    AttributeHit locateAttribute(std::string_view name, bool& encoded) const;
     std::string decodeRange(const markup::Scanner& s, int left, int right) const;
+    void decodeRange(const markup::Scanner& s, int left, int right, std::string& out) const;
 
     // Editing.
     bool addElement(std::string_view name, std::string_view value, bool child);

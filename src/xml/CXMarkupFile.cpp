@@ -190,9 +190,19 @@ std::string CXMarkupFile::ConvertForSystem(std::string_view text) const
     return std::string(text);
 }
 
+void CXMarkupFile::GetAttributeForSystem(std::string_view name, std::string& value) const
+{
+    GetAttribute(name, value);
+    if (m_encodingLcid == kLcidTraditionalChinese || m_encodingLcid == kLcidSimplifiedChinese) {
+        value = ConvertForSystem(std::string_view(value));
+    }
+}
+
 int CXMarkupFile::GetAttributeInt(std::string_view name) const
 {
-    return AtoI(GetAttributeForSystem(name));
+    // The bytes as they stand: neither an entity nor a double-byte character holds a blank, a sign or
+    // a digit, and either ends the number alike decoded or not.
+    return AtoI(attributeBytes(name));
 }
 
 bool WriteSkeletonFile(const std::string& path, std::string_view rootName)

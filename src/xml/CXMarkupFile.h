@@ -38,6 +38,8 @@ public:
     std::string ConvertForSystem(std::string&& text) const;
     std::string GetTextForSystem() const { return ConvertForSystem(GetText()); }
     std::string GetAttributeForSystem(std::string_view name) const { return ConvertForSystem(GetAttribute(name)); }
+    /// The same into `value`, whose room is reused.
+    void GetAttributeForSystem(std::string_view name, std::string& value) const;
     /// The attribute as a decimal integer: leading white space, a sign, digits; 0 when there are none.
     int GetAttributeInt(std::string_view name) const;
 
