@@ -140,6 +140,7 @@ void CXMarkup::resetTagIndex(int pos, bool multibyte, TagMode mode, int scan, in
     m_tagMode = mode;
     m_tagScan = scan;
     m_tagStop = stop;
+    m_tagAtEnd = false;
 }
 
 std::uint8_t CXMarkup::classifyShortName(std::string_view name, std::uint64_t key) const

@@ -246,6 +246,8 @@ private:
     bool appendChild(std::string_view name);
     bool stopFollowsName(int pos) const;
     void shiftRecords(int pos, int delta, bool skipOwnChildren);
+    bool isAtDocumentEnd(int pos) const;
+    void shiftEndTags(int pos, int delta);
 
     std::string m_doc;
     std::string m_error;
@@ -269,6 +271,7 @@ private:
     mutable TagMode m_tagMode = TagMode::Indexed;
     mutable std::size_t m_tagHint = 0;   // readers ask in the order of the tag: start behind the last hit
     mutable bool m_tagNameKnown = false; // the last indexed lookup met a name with the same bytes
+    mutable bool m_tagAtEnd = false;     // the tag's element ends the document (isAtDocumentEnd)
 
     mutable int m_hintOwner = -1; // the record whose lookups m_tagHint follows
     mutable std::array<NameMemo, 32> m_names{};
