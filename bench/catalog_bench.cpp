@@ -3,6 +3,7 @@
 // catalogue alone and by pugixml as the reference, and one entry added and the file saved whole.
 //
 //   catalog_bench [--benchmark_repetitions=5]
+#include "BenchHeap.h"
 #include "CatalogGenerator.h"
 #include "TempDir.h"
 #include "app/ui/CAdminApp.h"
@@ -147,6 +148,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    bench::FixHeapRules();
     QApplication app(argc, argv);
     ui::initResources();
     ui::MessageService::instance().setHeadless(true);

@@ -2,6 +2,7 @@
 // (100,000 USER elements with two attributes) and the applications file (20,000 A elements with ten
 // attributes). Parsing, reading every attribute the way the system's readers do, writing the file the
 // way its writers do, and a memchr pass over the text as the floor.
+#include "BenchHeap.h"
 #include "platform/Locale.h"
 #include "xml/CXMarkup.h"
 
@@ -9,10 +10,8 @@
 #include <pugixml.hpp>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iomanip>
-#include <malloc.h>
 #include <map>
 #include <ostream>
 #include <string>
@@ -325,14 +324,7 @@ int main(int argc, char** argv)
 {
     // The text is UTF-8 unless QAR_LCID or the locale says otherwise.
     std::printf("code page lead bytes: %s\n", qar::IsLeadByte(0x81) ? "double-byte" : "none");
-    // Large blocks from the heap and kept there: both engines then reuse their memory from one
-    // iteration to the next, and the timings show their work rather than the kernel zeroing fresh pages.
-    // QAR_BENCH_COLD=1 keeps the allocator's defaults, closer to a program that reads a file once.
-    const char* cold = std::getenv("QAR_BENCH_COLD");
-    if (!cold || std::string(cold) != "1") {
-        mallopt(M_MMAP_THRESHOLD, 256 << 20);
-        mallopt(M_TRIM_THRESHOLD, 512 << 20);
-    }
+    qar::bench::FixHeapRules();
     // The ratios follow the console output; another format (JSON for scripts) is left as it is.
     bool console = true;
     for (int i = 1; i < argc; ++i) {

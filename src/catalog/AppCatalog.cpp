@@ -88,22 +88,27 @@ CAppCatalog::CAppCatalog(std::string path) : m_path(std::move(path)) {}
 
 bool CAppCatalog::load()
 {
-    m_rows.clear();
-    const bool loaded = ReadCatalogFile(m_path, kRoot, kRecord, [this](const CXMarkupFile& doc) {
-        AppEntry e;
+    // The entries of the last load are overwritten in place: a page shown again reads thousands of
+    // entries into the strings it already has.
+    std::size_t count = 0;
+    const bool loaded = ReadCatalogFile(m_path, kRoot, kRecord, [this, &count](const CXMarkupFile& doc) {
+        if (count == m_rows.size()) {
+            m_rows.emplace_back();
+        }
+        AppEntry& e = m_rows[count++];
         e.id = doc.GetAttributeInt("ID");
-        e.name = doc.GetAttributeForSystem("N");
-        e.location = doc.GetAttributeForSystem("URL");
+        doc.GetAttributeForSystem("N", e.name);
+        doc.GetAttributeForSystem("URL", e.location);
         e.group = doc.GetAttributeInt("G");
         e.type = doc.GetAttributeInt("T");
-        e.bsLogin = doc.GetAttributeForSystem("BS_LOG");
-        e.csTitle = doc.GetAttributeForSystem("CS_TITLE");
+        doc.GetAttributeForSystem("BS_LOG", e.bsLogin);
+        doc.GetAttributeForSystem("CS_TITLE", e.csTitle);
         e.csId1 = doc.GetAttributeInt("CS_D1");
         e.csId2 = doc.GetAttributeInt("CS_D2");
         e.csId3 = doc.GetAttributeInt("CS_D3");
         m_largestId = std::max(m_largestId, e.id);
-        m_rows.push_back(std::move(e));
     });
+    m_rows.resize(count);
     SortByKeyText(m_rows, keyText);
     return loaded;
 }

@@ -131,8 +131,20 @@ void CXRecordset::openWith(const std::vector<CFieldExchange::Column>& columns)
         sql += (c == 0 ? "" : ", ") + columns[c].name;
     }
     sql += " FROM " + GetDefaultSQL();
-    auto store = std::make_unique<Store>(columns);
-    fetchSnapshot(*m_database, m_database->quoteBrackets(sql), columns, *store);
+    // The rows of the last read make room for these (see Close).
+    std::unique_ptr<Store> store = std::move(m_store);
+    if (store) {
+        store->reset(columns);
+    } else {
+        store = std::make_unique<Store>(columns);
+    }
+    try {
+        fetchSnapshot(*m_database, m_database->quoteBrackets(sql), columns, *store);
+    } catch (...) {
+        store->clear();
+        m_store = std::move(store);
+        throw;
+    }
     m_columns = columns;
     m_store = std::move(store);
     m_open = true;
@@ -144,7 +156,12 @@ void CXRecordset::openWith(const std::vector<CFieldExchange::Column>& columns)
 void CXRecordset::Close() noexcept
 {
     m_reopenDue = false;
-    m_store.reset();
+    // The rows go, the room they took stays for the next Open: the pages read a table by closing and
+    // opening it, and a snapshot of 100,000 users handed back and taken again each time costs its pages
+    // anew, and makes the C library hand the driver's result memory back to the system as well.
+    if (m_store) {
+        m_store->clear();
+    }
     m_columns.clear();
     m_open = false;
     m_pos = -1;

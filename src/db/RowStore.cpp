@@ -109,31 +109,25 @@ bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldE
         if (rc == SQL_NO_DATA) {
             return true;
         }
-        for (SQLULEN r = 0; r < fetched; ++r) {
-            if (status[r] == SQL_ROW_NOROW) {
-                continue;
-            }
-            if (status[r] == SQL_ROW_ERROR) {
+        // The rows of the block end at the first that holds none.
+        std::size_t rows = 0;
+        while (rows < fetched && status[rows] != SQL_ROW_NOROW) {
+            if (status[rows++] == SQL_ROW_ERROR) {
                 throw OdbcError("SQLFetch", collectDiagnostics(SQL_HANDLE_STMT, h));
             }
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                const SQLLEN ind = bound[c].indicators[r];
-                const bool isNull = ind == SQL_NULL_DATA;
-                if (columns[c].type != FieldType::Text) {
-                    store.appendNumber(c, isNull ? 0 : bound[c].numbers[r], isNull);
-                    continue;
-                }
-                if (!isNull && (ind == SQL_NO_TOTAL || ind >= kTextBuffer)) {
-                    return false;
-                }
-                const char* cell = bound[c].text + r * kTextBuffer;
-                store.appendText(c, isNull ? std::string_view() : std::string_view(cell, static_cast<std::size_t>(ind)),
-                                 isNull);
-            }
-            store.endRow();
         }
-        if (fetched > 0 && expected > 0 && store.rowCount() == fetched && expected < kMaxReserveRows) {
-            store.reserveText(store.textBytes() / fetched * static_cast<std::size_t>(expected) * 9 / 8);
+        // Column by column: each array of the store is written in one run, as the driver filled the block.
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const BoundColumn& b = bound[c];
+            if (columns[c].type != FieldType::Text) {
+                store.appendNumbers(c, b.numbers.get(), b.indicators.get(), rows);
+            } else if (!store.appendTexts(c, b.text, kTextBuffer, b.indicators.get(), rows)) {
+                return false;
+            }
+        }
+        store.endRows(rows);
+        if (rows > 0 && expected > 0 && store.rowCount() == rows && expected < kMaxReserveRows) {
+            store.reserveText(store.textBytes() / rows * static_cast<std::size_t>(expected) * 9 / 8);
         }
     }
 }
@@ -196,6 +190,32 @@ RowStore::RowStore(const std::vector<CFieldExchange::Column>& columns) : m_colum
     }
 }
 
+void RowStore::reset(const std::vector<CFieldExchange::Column>& columns)
+{
+    bool sameLayout = columns.size() == m_columns.size();
+    for (std::size_t c = 0; sameLayout && c < columns.size(); ++c) {
+        sameLayout = m_columns[c].isText == (columns[c].type == FieldType::Text);
+    }
+    if (sameLayout) {
+        clear();
+    } else {
+        *this = RowStore(columns);
+    }
+}
+
+void RowStore::clear() noexcept
+{
+    for (Column& col : m_columns) {
+        col.numbers.clear();
+        col.offsets.clear();
+        col.lengths.clear();
+        col.nulls.clear();
+    }
+    m_arena.clear();
+    m_deleted.clear();
+    m_deletedCount = 0;
+}
+
 void RowStore::reserve(std::size_t rows)
 {
     for (Column& col : m_columns) {
@@ -235,6 +255,51 @@ void RowStore::appendText(std::size_t c, std::string_view value, bool isNull)
     col.nulls.push_back(isNull ? 1 : 0);
 }
 
+void RowStore::appendNumbers(std::size_t c, const std::int32_t* values, const SQLLEN* indicators, std::size_t count)
+{
+    Column& col = m_columns[c];
+    const std::size_t at = col.numbers.size();
+    col.numbers.resize(at + count);
+    col.nulls.resize(at + count);
+    std::int32_t* numbers = col.numbers.data() + at;
+    std::uint8_t* nulls = col.nulls.data() + at;
+    for (std::size_t r = 0; r < count; ++r) {
+        const bool isNull = indicators[r] == SQL_NULL_DATA;
+        // A NULL cell's bound value is whatever the buffer held: the store keeps 0 there.
+        numbers[r] = isNull ? 0 : values[r];
+        nulls[r] = isNull ? 1 : 0;
+    }
+}
+
+bool RowStore::appendTexts(std::size_t c, const char* cells, SQLLEN width, const SQLLEN* indicators, std::size_t count)
+{
+    std::size_t bytes = 0;
+    for (std::size_t r = 0; r < count; ++r) {
+        const SQLLEN ind = indicators[r];
+        if (ind != SQL_NULL_DATA && (ind < 0 || ind >= width)) {
+            return false; // SQL_NO_TOTAL, or longer than the cell
+        }
+        bytes += ind == SQL_NULL_DATA ? 0 : static_cast<std::size_t>(ind);
+    }
+    if (m_arena.size() + bytes > std::numeric_limits<std::uint32_t>::max()) {
+        throw DbError("snapshot text exceeds 4 GB");
+    }
+    Column& col = m_columns[c];
+    const std::size_t at = col.nulls.size();
+    col.offsets.resize(at + count);
+    col.lengths.resize(at + count);
+    col.nulls.resize(at + count);
+    for (std::size_t r = 0; r < count; ++r) {
+        const SQLLEN ind = indicators[r];
+        const auto length = ind == SQL_NULL_DATA ? 0 : static_cast<std::size_t>(ind);
+        col.offsets[at + r] = static_cast<std::uint32_t>(m_arena.size());
+        col.lengths[at + r] = static_cast<std::uint32_t>(length);
+        col.nulls[at + r] = ind == SQL_NULL_DATA ? 1 : 0;
+        m_arena.append(cells + static_cast<std::ptrdiff_t>(r) * width, length);
+    }
+    return true;
+}
+
 void RowStore::setNumber(std::size_t row, std::size_t c, std::int32_t value, bool isNull)
 {
     m_columns[c].numbers[row] = value;
@@ -255,7 +320,7 @@ void fetchSnapshot(CXDatabase& db, const std::string& sql, const std::vector<CFi
     if (fetchBulk(db, sql, columns, store)) {
         return;
     }
-    store = RowStore(columns);
+    store.reset(columns);
     fetchByValue(db, sql, columns, store);
 }
 

@@ -18,6 +18,12 @@ class RowStore
 public:
     explicit RowStore(const std::vector<CFieldExchange::Column>& columns);
 
+    /// Empties the store for a read of `columns`, keeping the room its arrays have grown to: a table read
+    /// again fills the same memory rather than memory the system has to hand out (and clear) anew.
+    void reset(const std::vector<CFieldExchange::Column>& columns);
+    /// Empties the store, keeping its columns and its room.
+    void clear() noexcept;
+
     std::size_t rowCount() const { return m_deleted.size(); }
     std::size_t columnCount() const { return m_columns.size(); }
     void reserve(std::size_t rows);
@@ -28,6 +34,14 @@ public:
     void appendNumber(std::size_t c, std::int32_t value, bool isNull);
     void appendText(std::size_t c, std::string_view value, bool isNull);
     void endRow() { m_deleted.push_back(0); }
+
+    // A block of `count` rows as a bulk fetch binds it, appended column by column; endRows closes them.
+    /// Number column `c` from its bound values and indicators.
+    void appendNumbers(std::size_t c, const std::int32_t* values, const SQLLEN* indicators, std::size_t count);
+    /// Text column `c` from its bound cells of `width` bytes each. False, with the column left part
+    /// way, when a value did not fit its cell.
+    bool appendTexts(std::size_t c, const char* cells, SQLLEN width, const SQLLEN* indicators, std::size_t count);
+    void endRows(std::size_t count) { m_deleted.resize(m_deleted.size() + count, 0); }
 
     bool isNull(std::size_t row, std::size_t c) const { return m_columns[c].nulls[row] != 0; }
     std::int32_t number(std::size_t row, std::size_t c) const { return m_columns[c].numbers[row]; }

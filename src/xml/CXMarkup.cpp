@@ -140,6 +140,7 @@ void CXMarkup::resetTagIndex(int pos, bool multibyte, TagMode mode, int scan, in
     m_tagMode = mode;
     m_tagScan = scan;
     m_tagStop = stop;
+    m_tagAtEnd = false;
 }
 
 std::uint8_t CXMarkup::classifyShortName(std::string_view name, std::uint64_t key) const
@@ -228,6 +229,36 @@ std::string CXMarkup::GetText() const
 
 std::string CXMarkup::GetAttribute(std::string_view name) const
 {
+    std::string value;
+    GetAttribute(name, value);
+    return value;
+}
+
+void CXMarkup::GetAttribute(std::string_view name, std::string& value) const
+{
+    bool encoded = false;
+    const AttributeHit hit = locateAttribute(name, encoded);
+    if (encoded) {
+        decodeRange(scanner(), hit.left, hit.right, value);
+    } else if (hit.found()) {
+        value.assign(m_doc.data() + hit.left, static_cast<std::size_t>(hit.right - hit.left + 1));
+    } else {
+        value.clear();
+    }
+}
+
+std::string_view CXMarkup::attributeBytes(std::string_view name) const
+{
+    bool encoded = false;
+    const AttributeHit hit = locateAttribute(name, encoded);
+    return hit.left > hit.right ? std::string_view()
+                                : std::string_view(m_doc).substr(static_cast<std::size_t>(hit.left),
+                                                                 static_cast<std::size_t>(hit.right - hit.left + 1));
+}
+
+// Where the value of the current element's attribute lies; encoded when its bytes may hold an entity.
+CXMarkup::AttributeHit CXMarkup::locateAttribute(std::string_view name, bool& encoded) const
+{
     // An empty name is no attribute's name: it must not answer with whatever attribute comes first.
     if (!m_current || untilNul(name).empty()) {
         return {};
@@ -235,15 +266,16 @@ std::string CXMarkup::GetAttribute(std::string_view name) const
     AttributeHit hit;
     switch (readInOrder(name, IsDoubleByteCodePage(), hit)) {
     case InOrder::Plain:
-        return std::string(m_doc.data() + hit.left, static_cast<std::size_t>(hit.right - hit.left + 1));
+        return hit;
     case InOrder::Encoded:
-        return decodeRange(scanner(), hit.left, hit.right);
+        encoded = true;
+        return hit;
     case InOrder::No:
         break;
     }
-    const Scanner s = scanner();
-    hit = findAttribute(s, m_current, markup::probeName(name));
-    return hit.found() ? decodeRange(s, hit.left, hit.right) : std::string();
+    hit = findAttribute(scanner(), m_current, markup::probeName(name));
+    encoded = hit.found();
+    return hit;
 }
 
 // Readers ask for a record's attributes in the order of its tag, and the tag is in the writers' layout:
@@ -320,8 +352,16 @@ CXMarkup::InOrder CXMarkup::readInOrder(std::string_view name, bool multibyte, A
 
 std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
 {
+    std::string out;
+    decodeRange(s, left, right, out);
+    return out;
+}
+
+void CXMarkup::decodeRange(const Scanner& s, int left, int right, std::string& out) const
+{
+    out.clear();
     if (left > right) {
-        return {};
+        return;
     }
     const char* text = s.text();
     const auto length = static_cast<std::size_t>(right - left + 1);
@@ -338,9 +378,9 @@ std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
         plain = std::memchr(text + left, '&', length) == nullptr;
     }
     if (plain) {
-        return std::string(text + left, length);
+        out.assign(text + left, length);
+        return;
     }
-    std::string out;
     out.reserve(length);
     int i = left;
     while (i <= right) {
@@ -367,7 +407,6 @@ std::string CXMarkup::decodeRange(const Scanner& s, int left, int right) const
             ++i;
         }
     }
-    return out;
 }
 
 std::string CXMarkup::DecodeText(std::string_view text)

@@ -64,6 +64,9 @@ public:
     std::string GetText() const;
     /// The quoted value of the current element's attribute, entities decoded; empty when missing.
     std::string GetAttribute(std::string_view name) const;
+    /// The same into `value`, whose room is reused: records read into the strings of the last read
+    /// allocate nothing.
+    void GetAttribute(std::string_view name, std::string& value) const;
     /// Replaces the attribute's value or adds the attribute; false, changing nothing, when there is no
     /// current element or the name is empty.
     bool SetAttribute(std::string_view name, std::string_view value);
@@ -101,6 +104,12 @@ public:
     static void AppendEncoded(std::string& out, std::string_view text, bool attribute);
     /// The five predefined entities back to characters; anything else copied unchanged.
     static std::string DecodeText(std::string_view text);
+
+protected:
+    /// SetDocument for a text the caller gives up: a file read whole becomes the document without a copy.
+    bool adoptDocument(std::string&& text);
+    /// The bytes of the attribute's quoted value as the text holds them, entities not decoded.
+    std::string_view attributeBytes(std::string_view name) const;
 
 private:
     // One element whose content the parser is reading: its record, last child and tag name.
@@ -145,6 +154,7 @@ private:
     }
 
     // Parser.
+    bool indexDocument();
     bool parseDocument();
     int newRecord();
     int parseStartTag(const markup::Scanner& s, int parent, markup::TokenCursor& name);
@@ -224,7 +234,9 @@ private:
     AttributeHit lookupEntries(const markup::Scanner& s, int pos, const TagEntry* entries, std::size_t n,
                                const markup::NameProbe& probe) const;
     static void appendEncoded(std::string& out, std::string_view text, bool attribute, bool multibyte);
+    AttributeHit locateAttribute(std::string_view name, bool& encoded) const;
     std::string decodeRange(const markup::Scanner& s, int left, int right) const;
+    void decodeRange(const markup::Scanner& s, int left, int right, std::string& out) const;
 
     // Editing.
     bool addElement(std::string_view name, std::string_view value, bool child);
@@ -234,6 +246,8 @@ private:
     bool appendChild(std::string_view name);
     bool stopFollowsName(int pos) const;
     void shiftRecords(int pos, int delta, bool skipOwnChildren);
+    bool isAtDocumentEnd(int pos) const;
+    void shiftEndTags(int pos, int delta);
 
     std::string m_doc;
     std::string m_error;
@@ -257,6 +271,7 @@ private:
     mutable TagMode m_tagMode = TagMode::Indexed;
     mutable std::size_t m_tagHint = 0;   // readers ask in the order of the tag: start behind the last hit
     mutable bool m_tagNameKnown = false; // the last indexed lookup met a name with the same bytes
+    mutable bool m_tagAtEnd = false;     // the tag's element ends the document (isAtDocumentEnd)
 
     mutable int m_hintOwner = -1; // the record whose lookups m_tagHint follows
     mutable std::array<NameMemo, 32> m_names{};

@@ -4,10 +4,10 @@
 // shift touches only the ancestors, which keeps building a file of n records linear in n.
 #include "platform/Locale.h"
 #include "xml/CXMarkup.h"
+#include "xml/MarkupBytes.h"
 #include "xml/MarkupScanner.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -15,15 +15,20 @@
 namespace qar
 {
 
+using markup::encodedLength;
 using markup::isPlainName;
+using markup::moveBytes;
 using markup::Scanner;
 using markup::TokenCursor;
 using markup::untilNul;
+using markup::writeEncoded;
 
 namespace
 {
 
 constexpr std::size_t kMaxLength = std::size_t{1} << 30;
+// Up to this length offsets within the text move by plain addition: shifted() would not bound them.
+constexpr long long kMaxPlainOffset = INT_MAX / 4;
 
 // Offsets that no longer point into the text (after an edit inside a malformed tag) stay bounded, so
 // that later arithmetic on them cannot overflow; every use clamps them to the text anyway.
@@ -45,111 +50,6 @@ bool endsOnCharacter(const Scanner& s, std::string_view value)
         i += s.isLead(static_cast<unsigned char>(value[i])) ? 2 : 1;
     }
     return i == value.size();
-}
-
-// Per byte of a value: how many bytes its entity adds in an attribute (0 for a byte written as it is),
-// 255 for the NUL that ends the value and, where the code page has lead bytes, for any byte of 0x80 or
-// above (a double-byte character goes the general way, which steps over its trail byte).
-constexpr std::array<std::uint8_t, 256> makeValueTable(bool multibyte)
-{
-    std::array<std::uint8_t, 256> t{};
-    t['<'] = 3;  // &lt;
-    t['>'] = 3;  // &gt;
-    t['&'] = 4;  // &amp;
-    t['"'] = 5;  // &quot;
-    t['\''] = 5; // &apos;
-    t[0] = 255;
-    for (int c = 0x80; c < 256 && multibyte; ++c) {
-        t[static_cast<std::size_t>(c)] = 255;
-    }
-    return t;
-}
-
-constexpr auto kValueGrowthSingleByte = makeValueTable(false);
-constexpr auto kValueGrowthDoubleByte = makeValueTable(true);
-
-// The length of a value written as an attribute value, or SIZE_MAX when it must go the general way.
-std::size_t encodedLength(std::string_view value, bool multibyte)
-{
-    const auto& table = multibyte ? kValueGrowthDoubleByte : kValueGrowthSingleByte;
-    unsigned grow = 0;
-    unsigned stop = 0;
-    for (const char c : value) {
-        const unsigned g = table[static_cast<unsigned char>(c)];
-        grow += g;
-        stop |= g & 0x80;
-    }
-    return stop ? SIZE_MAX : value.size() + grow;
-}
-
-// Writes value with its entities to out, which has room for exactly its encoded length.
-void writeEncoded(char* out, std::string_view value)
-{
-    for (const char c : value) {
-        switch (c) {
-        case '<':
-            std::memcpy(out, "&lt;", 4);
-            out += 4;
-            break;
-        case '>':
-            std::memcpy(out, "&gt;", 4);
-            out += 4;
-            break;
-        case '&':
-            std::memcpy(out, "&amp;", 5);
-            out += 5;
-            break;
-        case '"':
-            std::memcpy(out, "&quot;", 6);
-            out += 6;
-            break;
-        case '\'':
-            std::memcpy(out, "&apos;", 6);
-            out += 6;
-            break;
-        default:
-            *out++ = c;
-            break;
-        }
-    }
-}
-
-// memmove for the few bytes writers move and copy (the end tags behind a new record, a name, a value):
-// everything is loaded before anything is stored, so the ranges may overlap.
-inline void moveBytes(char* to, const char* from, std::size_t n)
-{
-    if (n >= 8 && n <= 16) {
-        std::uint64_t head = 0;
-        std::uint64_t tail = 0;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else if (n > 16 && n <= 32) {
-        std::uint64_t words[4];
-        std::memcpy(&words[0], from, 16);
-        std::memcpy(&words[2], from + n - 16, 16);
-        std::memcpy(to, &words[0], 16);
-        std::memcpy(to + n - 16, &words[2], 16);
-    } else if (n >= 4 && n < 8) {
-        std::uint32_t head = 0;
-        std::uint32_t tail = 0;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
-    } else if (n >= 2 && n < 4) {
-        std::uint16_t head = 0;
-        std::uint16_t tail = 0;
-        std::memcpy(&head, from, 2);
-        std::memcpy(&tail, from + n - 2, 2);
-        std::memcpy(to, &head, 2);
-        std::memcpy(to + n - 2, &tail, 2);
-    } else if (n == 1) {
-        *to = *from;
-    } else if (n > 32) {
-        std::memmove(to, from, n);
-    }
 }
 
 } // namespace
@@ -239,15 +139,56 @@ void CXMarkup::shiftRecords(int pos, int delta, bool skipOwnChildren)
     }
 }
 
+// Whether pos ends the document as far as its ancestors go: it has no children, neither it nor an
+// ancestor has a sibling behind it, and the offsets an insertion into its tag moves lie within the text.
+// Writers add there: such an insertion moves only pos's own tag and the end tags of its ancestors, each
+// by plain addition.
+bool CXMarkup::isAtDocumentEnd(int pos) const
+{
+    const auto size = static_cast<long long>(m_doc.size());
+    const auto within = [size](int offset) { return offset >= 0 && offset <= size; };
+    const ElementRecord& r = m_records[static_cast<std::size_t>(pos)];
+    if (size > kMaxPlainOffset || r.firstChild || r.nextSibling || !within(r.startTagRight) || !within(r.endTagLeft) ||
+        !within(r.endTagRight)) {
+        return false;
+    }
+    for (int a = r.parent;; a = m_records[static_cast<std::size_t>(a)].parent) {
+        const ElementRecord& q = m_records[static_cast<std::size_t>(a)];
+        if (q.nextSibling || !within(q.endTagLeft) || !within(q.endTagRight)) {
+            return false;
+        }
+        if (!a) {
+            return true;
+        }
+    }
+}
+
+// The end tags of pos and its ancestors, up to the document record, move by delta.
+void CXMarkup::shiftEndTags(int pos, int delta)
+{
+    for (int a = pos;; a = m_records[static_cast<std::size_t>(a)].parent) {
+        ElementRecord& q = m_records[static_cast<std::size_t>(a)];
+        q.endTagLeft += delta;
+        q.endTagRight += delta;
+        if (!a) {
+            return;
+        }
+    }
+}
+
 bool CXMarkup::SetAttribute(std::string_view name, std::string_view value)
 {
     // An attribute without a name would make the tag unreadable, and an empty name must never be taken
     // for an existing attribute's: refused, nothing changes.
-    if (!m_current || untilNul(name).empty()) {
+    if (!m_current) {
         return false;
     }
+    // The writers' case first: it takes only plain names, which hold no NUL.
     if (appendAttribute(name, value)) {
         return true;
+    }
+    if (untilNul(name).empty()) {
+        return false;
     }
     const markup::NameProbe probe = markup::probeName(name);
     name = probe.name;
@@ -365,10 +306,17 @@ bool CXMarkup::appendAttribute(std::string_view name, std::string_view value)
     gap[size - 1] = '"';
 
     const int delta = static_cast<int>(size);
-    r.startTagRight = shifted(r.startTagRight, delta);
-    r.endTagLeft = shifted(r.endTagLeft, delta);
-    r.endTagRight = shifted(r.endTagRight, delta);
-    shiftRecords(pos, delta, false);
+    if (m_tagAtEnd && static_cast<long long>(m_doc.size()) <= kMaxPlainOffset) {
+        r.startTagRight += delta;
+        r.endTagLeft += delta;
+        r.endTagRight += delta;
+        shiftEndTags(r.parent, delta);
+    } else {
+        r.startTagRight = shifted(r.startTagRight, delta);
+        r.endTagLeft = shifted(r.endTagLeft, delta);
+        r.endTagRight = shifted(r.endTagRight, delta);
+        shiftRecords(pos, delta, false);
+    }
 
     if (m_tagMode == TagMode::Indexed) {
         TagEntry& e = m_tagEntries.emplace_back();
@@ -411,6 +359,9 @@ bool CXMarkup::appendChild(std::string_view name)
         offset = next;
     }
     const std::size_t size = n + 5;
+    // Behind an element at the end of the document, the new one is there too, with the same ancestors.
+    const bool atEnd = m_tagAtEnd && m_tagOwner == follow && m_tagVersion == m_version &&
+                       static_cast<long long>(m_doc.size() + size) <= kMaxPlainOffset;
     char* gap = openGap(offset, size);
     gap[0] = '<';
     moveBytes(gap + 1, name.data(), n);
@@ -426,12 +377,17 @@ bool CXMarkup::appendChild(std::string_view name)
     e.endTagRight = e.startTagRight;
     e.nextSibling = f.nextSibling;
     f.nextSibling = pos;
-    shiftRecords(pos, static_cast<int>(size), true);
+    if (atEnd) {
+        shiftEndTags(parent, static_cast<int>(size));
+    } else {
+        shiftRecords(pos, static_cast<int>(size), true);
+    }
 
     // The new start tag holds the name alone: the writer's SetAttribute calls that follow need not scan
     // it, nor keep the names they write (a later lookup reads the tag again).
     resetTagIndex(pos, IsDoubleByteCodePage(), TagMode::Written, -1,
                   m_records[static_cast<std::size_t>(pos)].endTagLeft);
+    m_tagAtEnd = atEnd || isAtDocumentEnd(pos);
     m_tagHint = 0;
     m_child = pos;
     return true;

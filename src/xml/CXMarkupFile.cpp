@@ -26,6 +26,78 @@ bool declares(const std::string& lowered, std::string_view pattern)
     return s.findString(0, pattern, s.length()) > 0;
 }
 
+// The whole file in one buffer of its size: a catalogue of thousands of entries is read with one read
+// instead of a buffer grown, and copied, as the bytes come.
+bool readWholeFile(const std::string& path, std::string& out)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st
+    {};
+    const std::size_t size = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    // One byte more than the file holds, so that the end of the file is seen by the first read.
+    out.resize(size + 1);
+    std::size_t got = 0;
+    bool failed = false;
+    for (;;) {
+        if (got == out.size()) {
+            out.resize(out.size() * 2); // the file grew while being read, or its size is unknown
+        }
+        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    out.resize(got);
+    return !failed;
+}
+
+// Every line ends in CR LF, whatever ended it in the file: it loses every CR at its end and the LF, so
+// LF, CR LF and CR CR LF files all load to the same text; a line is cut at a NUL. The lines move down
+// within the buffer: only a line ending in a bare LF (or the last one, without an LF) grows, and the
+// text is first moved up by that growth, so the lines written never overtake the bytes still to read.
+void endLinesWithCrLf(std::string& text)
+{
+    const std::size_t size = text.size();
+    std::size_t growth = size > 0 && text.back() != '\n' ? 2 : 0;
+    for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', lf + 1)) {
+        growth += lf == 0 || text[lf - 1] != '\r' ? 1 : 0;
+    }
+    if (growth > 0) {
+        text.resize(size + growth);
+        std::memmove(text.data() + growth, text.data(), size);
+    }
+    char* const base = text.data();
+    std::size_t in = growth;
+    std::size_t out = 0;
+    const std::size_t end = size + growth;
+    while (in < end) {
+        const void* hit = std::memchr(base + in, '\n', end - in);
+        const std::size_t lineEnd = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - base) : end;
+        std::size_t length = lineEnd - in;
+        if (const void* nul = std::memchr(base + in, '\0', length)) {
+            length = static_cast<std::size_t>(static_cast<const char*>(nul) - (base + in));
+        }
+        while (length > 0 && base[in + length - 1] == '\r') {
+            --length;
+        }
+        std::memmove(base + out, base + in, length);
+        base[out + length] = '\r';
+        base[out + length + 1] = '\n';
+        out += length + 2;
+        in = lineEnd + 1;
+    }
+    text.resize(out);
+}
+
 } // namespace
 
 const char* SystemEncodingLabel()
@@ -65,50 +137,19 @@ void CXMarkupFile::SetDeclaration(std::string_view label, bool standalone)
 bool CXMarkupFile::LoadFile(const std::string& path)
 {
     m_encodingLcid = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        return false;
-    }
-    std::string raw;
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        raw.append(buffer, n);
-    }
-    const bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError) {
-        return false;
-    }
-
-    // Line by line: each line loses every CR and LF at its end and gets CR LF instead, so LF, CR LF and
-    // CR CR LF files all load to the same text. A line is cut at a NUL byte, as a C string would be.
     std::string text;
-    text.reserve(raw.size() + raw.size() / 16 + 2);
-    std::size_t begin = 0;
-    bool firstLine = true;
-    while (begin < raw.size()) {
-        const std::size_t lf = raw.find('\n', begin);
-        const std::size_t end = lf == std::string::npos ? raw.size() : lf;
-        std::string_view line(raw.data() + begin, end - begin);
-        line = line.substr(0, line.find('\0'));
-        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
-            line.remove_suffix(1);
-        }
-        if (firstLine) {
-            const std::string lowered = LowerAsciiLetters(line);
-            if (declares(lowered, "encoding=\"big5\"")) {
-                m_encodingLcid = kLcidTraditionalChinese;
-            } else if (declares(lowered, "encoding=\"gb2312\"")) {
-                m_encodingLcid = kLcidSimplifiedChinese;
-            }
-            firstLine = false;
-        }
-        text.append(line);
-        text.append("\r\n");
-        begin = end + 1;
+    if (!readWholeFile(path, text)) {
+        return false;
     }
-    return SetDocument(text);
+    endLinesWithCrLf(text);
+    // The encoding is read from the first line.
+    const std::string lowered = LowerAsciiLetters(std::string_view(text).substr(0, text.find("\r\n")));
+    if (declares(lowered, "encoding=\"big5\"")) {
+        m_encodingLcid = kLcidTraditionalChinese;
+    } else if (declares(lowered, "encoding=\"gb2312\"")) {
+        m_encodingLcid = kLcidSimplifiedChinese;
+    }
+    return adoptDocument(std::move(text));
 }
 
 bool CXMarkupFile::SaveFile(const std::string& path) const
@@ -117,6 +158,14 @@ bool CXMarkupFile::SaveFile(const std::string& path) const
         return false;
     }
     return WriteTextFileAtomically(path, GetDocument());
+}
+
+std::string CXMarkupFile::ConvertForSystem(std::string&& text) const
+{
+    if (m_encodingLcid != kLcidTraditionalChinese && m_encodingLcid != kLcidSimplifiedChinese) {
+        return std::move(text);
+    }
+    return ConvertForSystem(std::string_view(text));
 }
 
 std::string CXMarkupFile::ConvertForSystem(std::string_view text) const
@@ -141,9 +190,19 @@ std::string CXMarkupFile::ConvertForSystem(std::string_view text) const
     return std::string(text);
 }
 
+void CXMarkupFile::GetAttributeForSystem(std::string_view name, std::string& value) const
+{
+    GetAttribute(name, value);
+    if (m_encodingLcid == kLcidTraditionalChinese || m_encodingLcid == kLcidSimplifiedChinese) {
+        value = ConvertForSystem(std::string_view(value));
+    }
+}
+
 int CXMarkupFile::GetAttributeInt(std::string_view name) const
 {
-    return AtoI(GetAttributeForSystem(name));
+    // The bytes as they stand: neither an entity nor a double-byte character holds a blank, a sign or
+    // a digit, and either ends the number alike decoded or not.
+    return AtoI(attributeBytes(name));
 }
 
 bool WriteSkeletonFile(const std::string& path, std::string_view rootName)

@@ -34,8 +34,12 @@ public:
     /// Text of a file labelled BIG5 or GB2312 for this system: Big5 becomes GB text on a GB system and
     /// the other way round; both become UTF-8 on a UTF-8 system. Anything else is returned unchanged.
     std::string ConvertForSystem(std::string_view text) const;
+    /// The same for a text the caller gives up: returned as it is where nothing needs converting.
+    std::string ConvertForSystem(std::string&& text) const;
     std::string GetTextForSystem() const { return ConvertForSystem(GetText()); }
     std::string GetAttributeForSystem(std::string_view name) const { return ConvertForSystem(GetAttribute(name)); }
+    /// The same into `value`, whose room is reused.
+    void GetAttributeForSystem(std::string_view name, std::string& value) const;
     /// The attribute as a decimal integer: leading white space, a sign, digits; 0 when there are none.
     int GetAttributeInt(std::string_view name) const;
 

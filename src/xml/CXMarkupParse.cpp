@@ -23,13 +23,25 @@ constexpr std::size_t kMaxIndexedLength = std::size_t{1} << 30;
 
 bool CXMarkup::SetDocument(std::string_view text)
 {
-    if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
-        text = text.substr(0, nul);
+    // The buffer of the previous text is reused.
+    m_doc.assign(text.substr(0, text.find('\0')));
+    return indexDocument();
+}
+
+bool CXMarkup::adoptDocument(std::string&& text)
+{
+    if (const auto nul = text.find('\0'); nul != std::string::npos) {
+        text.resize(nul);
     }
+    m_doc = std::move(text);
+    return indexDocument();
+}
+
+bool CXMarkup::indexDocument()
+{
     m_parent = m_current = m_child = 0;
     m_error.clear();
     ++m_version;
-    m_doc.assign(text);
 
     // One record per 64 bytes of text plus a few: a tight fit for the files the system writes.
     const bool indexable = m_doc.size() <= kMaxIndexedLength;

@@ -187,6 +187,12 @@ TEST(CAppCatalog, WritesTheFileInTextOrderAndReadsItBack)
     ASSERT_TRUE(again.remove(0));
     EXPECT_EQ(again.largestId(), 10); // the proposal never goes back to an ID once read
     EXPECT_EQ(again.usedIds(), (std::vector<std::int32_t>{2, 9}));
+
+    // Read again from a shorter file: nothing of the entries read before stays, and what the file
+    // lacks reads as empty and 0.
+    test::writeFile(path, "<QAR_APPS><A ID=\"4\" N=\"x &lt; y\" CS_D2=\" 7x\"/></QAR_APPS>");
+    ASSERT_TRUE(again.load());
+    EXPECT_EQ(again.rows(), (std::vector<AppEntry>{AppEntry{4, "x < y", "", 0, 0, "", "", 0, 7, 0}}));
 }
 
 TEST(CAppCatalog, AFailedSaveChangesNothing)

@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace qar
 {
 namespace
@@ -164,6 +169,48 @@ TEST_P(MariaDbRecordsetTest, TwinsUnderACaseInsensitiveCollationAreNeverChangedT
         EXPECT_THROW(params.Update(), RowMatchError);
         EXPECT_THROW(params.Delete(), RowMatchError);
         EXPECT_EQ(db().count("[ParamTable] WHERE [Param_Value] = 'a'"), 2);
+    }
+}
+
+// A table read again, after Close or by Open alone, holds its rows as they are now: none of the last
+// read's rows, deletions or edits linger in the room the object keeps for them.
+TEST_P(RecordsetTest, ReadingATableAgainShowsItAsItIsNow)
+{
+    for (int id : {1, 2, 3}) {
+        db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME]) VALUES (" + std::to_string(id) + ", 'unit " +
+                  std::to_string(id) + "')");
+    }
+    CXTableUnit units(&m_connection);
+    const auto moveTo = [&units](int id) {
+        for (units.MoveFirst(); !units.IsEOF() && units.m_UNIT_ID != id;) {
+            units.MoveNext();
+        }
+    };
+    const std::string longName(255, 'x'); // longer than every text read
+    for (const bool close : {true, false}) {
+        SCOPED_TRACE(close);
+        units.Open();
+        moveTo(1);
+        units.Delete();
+        moveTo(2);
+        units.Edit();
+        units.m_UNIT_NAME = longName;
+        ASSERT_TRUE(units.Update());
+        db().exec("UPDATE [UnitTable] SET [UNIT_NAME] = 'renamed' WHERE [UNIT_ID] = 3");
+        db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME]) VALUES (1, 'unit 1')");
+        if (close) {
+            units.Close();
+            EXPECT_EQ(units.GetRecordCount(), 0);
+        }
+        units.Open();
+        std::vector<std::pair<int, std::string>> rows;
+        for (; !units.IsEOF(); units.MoveNext()) {
+            rows.emplace_back(units.m_UNIT_ID, units.m_UNIT_NAME);
+        }
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, (std::vector<std::pair<int, std::string>>{{1, "unit 1"}, {2, longName}, {3, "renamed"}}));
+        db().exec("UPDATE [UnitTable] SET [UNIT_NAME] = 'unit 2' WHERE [UNIT_ID] = 2");
+        db().exec("UPDATE [UnitTable] SET [UNIT_NAME] = 'unit 3' WHERE [UNIT_ID] = 3");
     }
 }
 

@@ -76,6 +76,11 @@ TEST(CXMarkupFile, AnyLineEndLoadsAsCrLf)
         EXPECT_EQ(doc.GetDocument(),
                   eol == std::string("\n\r") ? "<?xml version=\"1.0\"?>\r\n\r<R>\r\n\r<A/>\r\n\r</R>\r\n" : want);
     }
+    // Every kind in one file, and a line cut at a NUL as a C string would be.
+    const std::string mixed("<?xml version=\"1.0\"?>\n<R>\r\r\n<A/>\0<B/>\r\n</R>\n", 44);
+    CXMarkupFile doc;
+    ASSERT_TRUE(doc.LoadFile(writeFile(dir.file("f.xml"), mixed)));
+    EXPECT_EQ(doc.GetDocument(), want);
 }
 
 TEST(CXMarkupFile, EncodingIsTakenFromTheFirstLineOnly)

@@ -77,7 +77,12 @@ TEST(CXMarkup, WritersValuesOfEveryLengthAndEntityReadBack)
     const std::vector<std::string> values = {"",
                                              "1",
                                              "ab",
+                                             "abc",
+                                             "x<y",
                                              "abcd",
+                                             "abcdefg",
+                                             "abcdefgh",
+                                             "abcdefghijklmn\"",
                                              "0123456789abcdef",
                                              "0123456789abcdef0123456789",
                                              std::string(70, 'x'),
@@ -244,6 +249,18 @@ TEST(CXMarkup, EditsSpliceTheTextAndKeepTheIndexExact)
                     d.GetAttribute("ID") == "2";
          },
          "<R>\r\n< ID=\"1\" ID=\"2\">v</>\r\n</R>"},
+        {"records written at the end of the document and in the middle", "<R>\r\n<A/>\r\n<B/>\r\n</R>\r\n",
+         [](CXMarkup& d) {
+             return d.FindElement("R") && d.EnterElement() && d.FindElement("A") && d.AddChildElement("C") &&
+                    d.EnterElement() && d.SetAttribute("ID", "1") && d.LeaveElement() && d.AddChildElement("D") &&
+                    d.EnterElement() && d.SetAttribute("ID", "2") && d.LeaveElement() && d.LeaveElement() &&
+                    d.EnterElement() && d.FindElement("B") && d.AddChildElement("E") && d.EnterElement() &&
+                    d.SetAttribute("ID", "3") && d.LeaveElement() && d.AddChildElement("F") && d.EnterElement() &&
+                    d.SetAttribute("ID", "4") && d.SetAttribute("N", "x");
+         },
+         "<R>\r\n<A>\r\n<C ID=\"1\"/>\r\n<D ID=\"2\"/>\r\n</A>\r\n<B>\r\n<E ID=\"3\"/>\r\n<F ID=\"4\" "
+         "N=\"x\"/>\r\n</B>\r\n"
+         "</R>\r\n"},
         {"nothing to add to", "", [](CXMarkup& d) { return !d.AddChildElement("A") && !d.SetAttribute("ID", "5"); },
          ""},
     };
