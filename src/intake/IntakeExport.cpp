@@ -1,9 +1,11 @@
 #include "intake/IntakeExport.h"
 
 #include "intake/CsvFormat.h"
+#include "intake/IntakeReport.h"
 #include "intake/XlsxWriter.h"
 #include "platform/Locale.h"
 #include "platform/SafeFile.h"
+#include "resources/StringIds.h"
 #include "xml/Encoding.h"
 
 #include <algorithm>
@@ -30,7 +32,7 @@ struct Cell
 class RowSource
 {
 public:
-    RowSource(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group) : m_kind(kind)
+    RowSource(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group, bool withPasswords) : m_kind(kind)
     {
         if (kind == SheetKind::Units) {
             m_units = ExportedUnits(data, group);
@@ -39,9 +41,12 @@ public:
         }
         for (std::size_t f = 0; f < ColumnCount(kind); ++f) {
             // A table without a weight column exports none.
-            const bool weight = kind == SheetKind::Units ? f == static_cast<std::size_t>(UnitColumn::Weight)
-                                                         : f == static_cast<std::size_t>(UserColumn::Weight);
-            if (!weight || (kind == SheetKind::Units ? data.unitWeight : data.userWeight)) {
+            const bool units = kind == SheetKind::Units;
+            const bool weight = f == (units ? static_cast<std::size_t>(UnitColumn::Weight)
+                                            : static_cast<std::size_t>(UserColumn::Weight));
+            const bool password = f == (units ? static_cast<std::size_t>(UnitColumn::Password)
+                                              : static_cast<std::size_t>(UserColumn::Password));
+            if ((!weight || (units ? data.unitWeight : data.userWeight)) && (!password || withPasswords)) {
                 m_fields.push_back(f);
             }
         }
@@ -197,9 +202,38 @@ std::vector<const UserRecord*> ExportedUsers(const OrgData& data, std::optional<
     return out;
 }
 
-std::string ExportCsv(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group)
+std::optional<SpreadsheetFormat> FormatOfName(std::string_view path)
 {
-    const RowSource source(data, kind, group);
+    const auto endsWith = [path](std::string_view ext) {
+        if (path.size() < ext.size()) {
+            return false;
+        }
+        const std::string_view tail = path.substr(path.size() - ext.size());
+        return std::equal(tail.begin(), tail.end(), ext.begin(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+        });
+    };
+    if (endsWith(".csv")) {
+        return SpreadsheetFormat::Csv;
+    }
+    if (endsWith(".xlsx")) {
+        return SpreadsheetFormat::Xlsx;
+    }
+    return std::nullopt;
+}
+
+std::variant<SpreadsheetFormat, int> ExportFormatFor(std::string_view path, SpreadsheetFormat chosen, std::size_t kinds)
+{
+    const SpreadsheetFormat format = FormatOfName(path).value_or(chosen);
+    if (format == SpreadsheetFormat::Csv && kinds > 1) {
+        return str::kIntakeCsvOneKind;
+    }
+    return format;
+}
+
+std::string ExportCsv(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group, bool withPasswords)
+{
+    const RowSource source(data, kind, group, withPasswords);
     std::string out = "\xEF\xBB\xBF";
     out.reserve(source.rows() * 96 + 256);
     bool first = true;
@@ -236,10 +270,19 @@ std::optional<std::size_t> ExportFile(const OrgData& data, const ExportRequest& 
         error = "nothing to export";
         return std::nullopt;
     }
+    if (const auto named = FormatOfName(path); named && *named != request.format) {
+        error =
+            IntakeText(str::kIntakeExportNameMismatch, {request.format == SpreadsheetFormat::Csv ? ".csv" : ".xlsx"});
+        return std::nullopt;
+    }
+    if (request.format == SpreadsheetFormat::Csv && request.kinds.size() > 1) {
+        error = IntakeText(str::kIntakeCsvOneKind);
+        return std::nullopt;
+    }
     std::size_t rows = 0;
     if (request.format == SpreadsheetFormat::Csv) {
-        const std::string text = ExportCsv(data, request.kinds.front(), request.group);
-        rows = RowSource(data, request.kinds.front(), request.group).rows();
+        const std::string text = ExportCsv(data, request.kinds.front(), request.group, request.withPasswords);
+        rows = RowSource(data, request.kinds.front(), request.group, request.withPasswords).rows();
         if (!WriteFileAtomically(path, text)) {
             error = std::strerror(errno);
             return std::nullopt;
@@ -260,7 +303,7 @@ std::optional<std::size_t> ExportFile(const OrgData& data, const ExportRequest& 
         }
         std::vector<Cell> cells;
         for (SheetKind kind : request.kinds) {
-            const RowSource source(data, kind, request.group);
+            const RowSource source(data, kind, request.group, request.withPasswords);
             book.addSheet(SheetKindName(kind));
             std::uint16_t column = 0;
             for (std::size_t f : source.fields()) {
