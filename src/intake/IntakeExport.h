@@ -32,6 +32,22 @@ std::optional<SpreadsheetFormat> FormatOfName(std::string_view path);
 std::variant<SpreadsheetFormat, int> ExportFormatFor(std::string_view path, SpreadsheetFormat chosen,
                                                      std::size_t kinds);
 
+/// One cell of an exported row: a number, or a text (bytes of the system's code page, pointing into the
+/// record).
+struct ExportCell
+{
+    bool isText = false;
+    std::int64_t number = 0;
+    std::string_view text;
+
+    /// The cell as text: the bytes, or the number in decimal.
+    std::string str() const;
+};
+
+/// The cell of a column of a row, as an export writes it.
+ExportCell UnitCell(const UnitRecord& unit, UnitColumn column);
+ExportCell UserCell(const UserRecord& user, UserColumn column);
+
 /// The rows an export of one kind holds: units parents first (by level, then table order), users in
 /// table order; with a group, only that group's.
 std::vector<const UnitRecord*> ExportedUnits(const OrgData& data, std::optional<std::int32_t> group);

@@ -2,6 +2,7 @@
 // refuse, and the report that groups those by rule.
 #include "intake/OrgCheckRules.h"
 
+#include "intake/IntakeExport.h"
 #include "intake/IntakeReport.h"
 #include "intake/UnitRowRules.h"
 #include "resources/StringIds.h"
@@ -21,48 +22,6 @@ namespace
 std::string_view header(CheckSubject subject, std::size_t column)
 {
     return Column(subject == CheckSubject::Unit ? SheetKind::Units : SheetKind::Users, column).header;
-}
-
-std::string unitValue(const UnitRecord& u, UnitColumn c)
-{
-    switch (c) {
-    case UnitColumn::Name:
-        return u.name;
-    case UnitColumn::Alias:
-        return u.alias;
-    case UnitColumn::Password:
-        return u.password;
-    case UnitColumn::Group:
-        return std::to_string(u.group);
-    case UnitColumn::Weight:
-        return std::to_string(u.weight.value_or(0));
-    default:
-        return std::to_string(u.id);
-    }
-}
-
-std::string userValue(const UserRecord& u, UserColumn c)
-{
-    switch (c) {
-    case UserColumn::Name:
-        return u.name;
-    case UserColumn::Password:
-        return u.password;
-    case UserColumn::Duty:
-        return u.duty;
-    case UserColumn::Email:
-        return u.email;
-    case UserColumn::Mobile:
-        return u.mobile;
-    case UserColumn::Role:
-        return std::to_string(u.role);
-    case UserColumn::Weight:
-        return std::to_string(u.weight.value_or(0));
-    case UserColumn::Unit:
-        return std::to_string(u.unit);
-    default:
-        return std::to_string(u.id);
-    }
 }
 
 /// The order of a rule's group in the report: units before users, then by message and its texts.
@@ -151,7 +110,7 @@ void AddEditorRuleFindings(const OrgData& data, const UserRowRules& rules, std::
         if (v.messageId != 0 && !treeFound) {
             found.push_back({CheckSubject::Unit, u.id, i + 1, v.messageId, v.args, true,
                              std::string(header(CheckSubject::Unit, static_cast<std::size_t>(v.column))),
-                             unitValue(u, v.column)});
+                             UnitCell(u, v.column).str()});
         }
     }
     for (std::size_t i = 0; i < data.users.size(); ++i) {
@@ -168,7 +127,7 @@ void AddEditorRuleFindings(const OrgData& data, const UserRowRules& rules, std::
             }
             found.push_back({CheckSubject::User, u.id, i + 1, v.messageId, std::move(args), true,
                              std::string(header(CheckSubject::User, static_cast<std::size_t>(v.column))),
-                             userValue(u, v.column)});
+                             UserCell(u, v.column).str()});
         }
     }
     std::stable_sort(found.begin(), found.end(), byRule);
