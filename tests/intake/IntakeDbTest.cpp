@@ -278,6 +278,15 @@ TEST_P(IntakeDbTest, QarCtlReportsRefusedRowsAndAnswersWithItsExitCodes)
     EXPECT_NE(report.find("units.csv line 3, column Name: Input can't be null!"), std::string::npos) << report;
     EXPECT_EQ(db().count("[UnitTable]"), 2);
     EXPECT_EQ(run({"check"}, &report), kQarCtlOk);
+    // A sign-on record left behind by a deleted user is a finding; a group manager's check leaves it out.
+    test::writeFile(programDir().file("UserData/data/Userx.xml"),
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<QAR_USERX><DOMAIN>CORP</DOMAIN><USERS>"
+                    "<U ID=\"10301\" DN=\"ceshi.user\" UD=\"300\"/></USERS></QAR_USERX>\n");
+    EXPECT_EQ(run({"check"}, &report), kQarCtlRefused);
+    EXPECT_NE(report.find("Userx.xml (#1): user 10301 does not exist (domain account \"ceshi.user\", net disk 300 MB)"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(run({"check", "--group", "1"}, &report), kQarCtlOk) << report;
     EXPECT_EQ(run({"tree", "--group", "2"}, &report), kQarCtlOk);
     EXPECT_NE(report.find("Unit:C [ID:103]"), std::string::npos) << report;
     EXPECT_EQ(report.find("[ID:101]"), std::string::npos);
