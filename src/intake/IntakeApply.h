@@ -24,7 +24,8 @@ struct ApplyResult
     bool changedUsers() const { return usersAdded + usersUpdated > 0; }
 };
 
-/// Called after every batch with the rows written so far and in all; false cancels the import.
+/// Called after every batch with the rows written so far and in all, on the thread that writes them;
+/// false cancels the import.
 using ApplyProgress = std::function<bool(std::size_t done, std::size_t total)>;
 
 /// Writes a plan in one transaction: new units and users with batched INSERTs (parameter arrays), each

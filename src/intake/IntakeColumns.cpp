@@ -27,7 +27,7 @@ constexpr ColumnDef kUnitColumns[] = {
 constexpr ColumnDef kUserColumns[] = {
     {"ID", {"USER_ID", "User ID", "", ""}, true},
     {"Name", {"User Name", "NAME", "", ""}, true},
-    {"Password", {"PASSWORD", "", "", ""}, true},
+    {"Password", {"PASSWORD", "", "", ""}, false}, // an export leaves it out unless asked
     {"Unit", {"UNIT_ID", "Unit ID", "Department", ""}, true},
     {"Group", {"GROUP_ID", "User Group", "", ""}, false},
     {"Duty", {"DUTY", "Unitive Account", "", ""}, false},

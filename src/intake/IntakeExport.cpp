@@ -1,9 +1,11 @@
 #include "intake/IntakeExport.h"
 
 #include "intake/CsvFormat.h"
+#include "intake/IntakeReport.h"
 #include "intake/XlsxWriter.h"
 #include "platform/Locale.h"
 #include "platform/SafeFile.h"
+#include "resources/StringIds.h"
 #include "xml/Encoding.h"
 
 #include <algorithm>
@@ -18,19 +20,21 @@ namespace qar
 namespace
 {
 
-/// One cell of an exported row: a number, or a text (bytes of the system's code page).
-struct Cell
+ExportCell num(std::int64_t v)
 {
-    bool isText = false;
-    std::int64_t number = 0;
-    std::string_view text;
-};
+    return ExportCell{false, v, {}};
+}
+
+ExportCell txt(const std::string& v)
+{
+    return ExportCell{true, 0, v};
+}
 
 /// The header and the cells of every row of one kind, handed to a writer row by row.
 class RowSource
 {
 public:
-    RowSource(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group) : m_kind(kind)
+    RowSource(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group, bool withPasswords) : m_kind(kind)
     {
         if (kind == SheetKind::Units) {
             m_units = ExportedUnits(data, group);
@@ -39,9 +43,12 @@ public:
         }
         for (std::size_t f = 0; f < ColumnCount(kind); ++f) {
             // A table without a weight column exports none.
-            const bool weight = kind == SheetKind::Units ? f == static_cast<std::size_t>(UnitColumn::Weight)
-                                                         : f == static_cast<std::size_t>(UserColumn::Weight);
-            if (!weight || (kind == SheetKind::Units ? data.unitWeight : data.userWeight)) {
+            const bool units = kind == SheetKind::Units;
+            const bool weight = f == (units ? static_cast<std::size_t>(UnitColumn::Weight)
+                                            : static_cast<std::size_t>(UserColumn::Weight));
+            const bool password = f == (units ? static_cast<std::size_t>(UnitColumn::Password)
+                                              : static_cast<std::size_t>(UserColumn::Password));
+            if ((!weight || (units ? data.unitWeight : data.userWeight)) && (!password || withPasswords)) {
                 m_fields.push_back(f);
             }
         }
@@ -51,85 +58,16 @@ public:
     const std::vector<std::size_t>& fields() const { return m_fields; }
     std::string_view header(std::size_t field) const { return Column(m_kind, field).header; }
 
-    void cells(std::size_t row, std::vector<Cell>& out) const
+    void cells(std::size_t row, std::vector<ExportCell>& out) const
     {
         out.clear();
         for (std::size_t f : m_fields) {
-            out.push_back(m_kind == SheetKind::Units ? unitCell(*m_units[row], static_cast<UnitColumn>(f))
-                                                     : userCell(*m_users[row], static_cast<UserColumn>(f)));
+            out.push_back(m_kind == SheetKind::Units ? UnitCell(*m_units[row], static_cast<UnitColumn>(f))
+                                                     : UserCell(*m_users[row], static_cast<UserColumn>(f)));
         }
     }
 
 private:
-    static Cell num(std::int64_t v) { return Cell{false, v, {}}; }
-    static Cell txt(const std::string& v) { return Cell{true, 0, v}; }
-
-    static Cell unitCell(const UnitRecord& u, UnitColumn c)
-    {
-        switch (c) {
-        case UnitColumn::Id:
-            return num(u.id);
-        case UnitColumn::Name:
-            return txt(u.name);
-        case UnitColumn::Parent:
-            return num(u.superId);
-        case UnitColumn::Level:
-            return num(u.level);
-        case UnitColumn::Group:
-            return num(u.group);
-        case UnitColumn::Enabled:
-            return num(u.status ? 1 : 0);
-        case UnitColumn::PublicAccount:
-            return num(u.canLog ? 1 : 0);
-        case UnitColumn::Alias:
-            return txt(u.alias);
-        case UnitColumn::Password:
-            return txt(u.password);
-        case UnitColumn::Attributes:
-            return num(u.flag);
-        case UnitColumn::Weight:
-            return num(u.weight.value_or(0));
-        default:
-            return num(u.olTime);
-        }
-    }
-
-    static Cell userCell(const UserRecord& u, UserColumn c)
-    {
-        switch (c) {
-        case UserColumn::Id:
-            return num(u.id);
-        case UserColumn::Name:
-            return txt(u.name);
-        case UserColumn::Password:
-            return txt(u.password);
-        case UserColumn::Unit:
-            return num(u.unit);
-        case UserColumn::Group:
-            return num(u.group);
-        case UserColumn::Duty:
-            return txt(u.duty);
-        case UserColumn::Email:
-            return txt(u.email);
-        case UserColumn::Mobile:
-            return txt(u.mobile); // digits kept as text: a spreadsheet would drop what a number cannot hold
-        case UserColumn::Role:
-            return num(u.role);
-        case UserColumn::Status:
-            return num(u.status);
-        case UserColumn::Privileges:
-            return num(u.power);
-        case UserColumn::Weight:
-            return num(u.weight.value_or(0));
-        case UserColumn::OnlineTime:
-            return num(u.olTime);
-        case UserColumn::Score:
-            return num(u.score);
-        default:
-            return num(u.machineId);
-        }
-    }
-
     SheetKind m_kind;
     std::vector<const UnitRecord*> m_units;
     std::vector<const UserRecord*> m_users;
@@ -171,6 +109,77 @@ private:
 
 } // namespace
 
+ExportCell UnitCell(const UnitRecord& u, UnitColumn c)
+{
+    switch (c) {
+    case UnitColumn::Id:
+        return num(u.id);
+    case UnitColumn::Name:
+        return txt(u.name);
+    case UnitColumn::Parent:
+        return num(u.superId);
+    case UnitColumn::Level:
+        return num(u.level);
+    case UnitColumn::Group:
+        return num(u.group);
+    case UnitColumn::Enabled:
+        return num(u.status ? 1 : 0);
+    case UnitColumn::PublicAccount:
+        return num(u.canLog ? 1 : 0);
+    case UnitColumn::Alias:
+        return txt(u.alias);
+    case UnitColumn::Password:
+        return txt(u.password);
+    case UnitColumn::Attributes:
+        return num(u.flag);
+    case UnitColumn::Weight:
+        return num(u.weight.value_or(0));
+    default:
+        return num(u.olTime);
+    }
+}
+
+ExportCell UserCell(const UserRecord& u, UserColumn c)
+{
+    switch (c) {
+    case UserColumn::Id:
+        return num(u.id);
+    case UserColumn::Name:
+        return txt(u.name);
+    case UserColumn::Password:
+        return txt(u.password);
+    case UserColumn::Unit:
+        return num(u.unit);
+    case UserColumn::Group:
+        return num(u.group);
+    case UserColumn::Duty:
+        return txt(u.duty);
+    case UserColumn::Email:
+        return txt(u.email);
+    case UserColumn::Mobile:
+        return txt(u.mobile); // digits kept as text: a spreadsheet would drop what a number cannot hold
+    case UserColumn::Role:
+        return num(u.role);
+    case UserColumn::Status:
+        return num(u.status);
+    case UserColumn::Privileges:
+        return num(u.power);
+    case UserColumn::Weight:
+        return num(u.weight.value_or(0));
+    case UserColumn::OnlineTime:
+        return num(u.olTime);
+    case UserColumn::Score:
+        return num(u.score);
+    default:
+        return num(u.machineId);
+    }
+}
+
+std::string ExportCell::str() const
+{
+    return isText ? std::string(text) : std::to_string(number);
+}
+
 std::vector<const UnitRecord*> ExportedUnits(const OrgData& data, std::optional<std::int32_t> group)
 {
     std::vector<const UnitRecord*> out;
@@ -197,9 +206,38 @@ std::vector<const UserRecord*> ExportedUsers(const OrgData& data, std::optional<
     return out;
 }
 
-std::string ExportCsv(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group)
+std::optional<SpreadsheetFormat> FormatOfName(std::string_view path)
 {
-    const RowSource source(data, kind, group);
+    const auto endsWith = [path](std::string_view ext) {
+        if (path.size() < ext.size()) {
+            return false;
+        }
+        const std::string_view tail = path.substr(path.size() - ext.size());
+        return std::equal(tail.begin(), tail.end(), ext.begin(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+        });
+    };
+    if (endsWith(".csv")) {
+        return SpreadsheetFormat::Csv;
+    }
+    if (endsWith(".xlsx")) {
+        return SpreadsheetFormat::Xlsx;
+    }
+    return std::nullopt;
+}
+
+std::variant<SpreadsheetFormat, int> ExportFormatFor(std::string_view path, SpreadsheetFormat chosen, std::size_t kinds)
+{
+    const SpreadsheetFormat format = FormatOfName(path).value_or(chosen);
+    if (format == SpreadsheetFormat::Csv && kinds > 1) {
+        return str::kIntakeCsvOneKind;
+    }
+    return format;
+}
+
+std::string ExportCsv(const OrgData& data, SheetKind kind, std::optional<std::int32_t> group, bool withPasswords)
+{
+    const RowSource source(data, kind, group, withPasswords);
     std::string out = "\xEF\xBB\xBF";
     out.reserve(source.rows() * 96 + 256);
     bool first = true;
@@ -211,7 +249,7 @@ std::string ExportCsv(const OrgData& data, SheetKind kind, std::optional<std::in
         AppendCsvCell(out, source.header(f));
     }
     out += "\r\n";
-    std::vector<Cell> cells;
+    std::vector<ExportCell> cells;
     for (std::size_t r = 0; r < source.rows(); ++r) {
         source.cells(r, cells);
         for (std::size_t c = 0; c < cells.size(); ++c) {
@@ -236,10 +274,19 @@ std::optional<std::size_t> ExportFile(const OrgData& data, const ExportRequest& 
         error = "nothing to export";
         return std::nullopt;
     }
+    if (const auto named = FormatOfName(path); named && *named != request.format) {
+        error =
+            IntakeText(str::kIntakeExportNameMismatch, {request.format == SpreadsheetFormat::Csv ? ".csv" : ".xlsx"});
+        return std::nullopt;
+    }
+    if (request.format == SpreadsheetFormat::Csv && request.kinds.size() > 1) {
+        error = IntakeText(str::kIntakeCsvOneKind);
+        return std::nullopt;
+    }
     std::size_t rows = 0;
     if (request.format == SpreadsheetFormat::Csv) {
-        const std::string text = ExportCsv(data, request.kinds.front(), request.group);
-        rows = RowSource(data, request.kinds.front(), request.group).rows();
+        const std::string text = ExportCsv(data, request.kinds.front(), request.group, request.withPasswords);
+        rows = RowSource(data, request.kinds.front(), request.group, request.withPasswords).rows();
         if (!WriteFileAtomically(path, text)) {
             error = std::strerror(errno);
             return std::nullopt;
@@ -258,9 +305,9 @@ std::optional<std::size_t> ExportFile(const OrgData& data, const ExportRequest& 
             error = "the workbook could not be started";
             return std::nullopt;
         }
-        std::vector<Cell> cells;
+        std::vector<ExportCell> cells;
         for (SheetKind kind : request.kinds) {
-            const RowSource source(data, kind, request.group);
+            const RowSource source(data, kind, request.group, request.withPasswords);
             book.addSheet(SheetKindName(kind));
             std::uint16_t column = 0;
             for (std::size_t f : source.fields()) {

@@ -1,6 +1,7 @@
 #include "intake/IntakePlan.h"
 
 #include "intake/CsvFormat.h"
+#include "intake/UnitRowRules.h"
 #include "org/UnitForm.h"
 #include "org/UserForm.h"
 #include "resources/StringIds.h"
@@ -15,41 +16,11 @@ namespace qar
 namespace
 {
 
-constexpr std::size_t kMaxTextBytes = 255;
 constexpr int kMaxParentLinks = 32;
 
 bool blank(std::string_view text)
 {
     return text.find_first_not_of(' ') == std::string_view::npos;
-}
-
-UnitColumn unitColumnOf(UnitField field)
-{
-    switch (field) {
-    case UnitField::Department:
-        return UnitColumn::Name;
-    case UnitField::Parent:
-        return UnitColumn::Parent;
-    case UnitField::Group:
-        return UnitColumn::Group;
-    case UnitField::Weight:
-        return UnitColumn::Weight;
-    default:
-        return UnitColumn::Id;
-    }
-}
-
-/// The form framework's own range messages have no string-table number of the platform's; the table
-/// holds them under the application-wide ids.
-int formMessageId(int messageId)
-{
-    if (messageId == kMessageEnterInteger) {
-        return str::kEnterInteger;
-    }
-    if (messageId == kMessageEnterIntegerRange) {
-        return str::kEnterIntegerRange;
-    }
-    return messageId;
 }
 
 struct UnitInfo
@@ -76,6 +47,8 @@ public:
                           : UnescapeFormulaText(m_sheet.sheet->cell(m_row, static_cast<std::size_t>(column)));
     }
     bool given(std::size_t field) const { return !blank(cell(field)); }
+    /// Whether the sheet has a column for the field at all.
+    bool mapped(std::size_t field) const { return m_sheet.mapping.has(field); }
     std::string header(std::size_t field) const
     {
         const int column = m_sheet.mapping.columnOf(field);
@@ -106,7 +79,7 @@ std::string IntakePlan::summary() const
 {
     return IntakeText(str::kIntakeSummary,
                       {std::to_string(rowsRead), std::to_string(toAdd()), std::to_string(toUpdate()),
-                       std::to_string(skipped), std::to_string(refused + existing)});
+                       std::to_string(unchanged), std::to_string(skipped), std::to_string(refused + existing)});
 }
 
 std::vector<IntakeSheet> SheetsOf(const IntakeFile& file, IntakePlan& plan, std::optional<SheetKind> kind)
@@ -157,6 +130,7 @@ struct IntakePlanner::State
     std::unordered_map<std::int32_t, UnitInfo> units;
     std::unordered_map<std::int32_t, int> childUnits; ///< stored units per parent
     std::unordered_map<std::int32_t, int> unitUsers;  ///< stored users per unit
+    std::unordered_map<std::int32_t, std::size_t> storedUnits;
     std::unordered_map<std::int32_t, std::size_t> storedUsers;
     std::unordered_map<std::int32_t, bool> users; ///< ids held, stored or planned
     std::unordered_map<std::string, int> mobiles;
@@ -175,6 +149,7 @@ struct IntakePlanner::State
         for (const UnitRecord& u : data.units) {
             // The first row of an id answers, as the editors' scans do.
             units.emplace(u.id, UnitInfo{u.name, u.superId, u.level, u.group, true});
+            storedUnits.emplace(u.id, static_cast<std::size_t>(&u - data.units.data()));
             ++childUnits[u.superId];
         }
         users.reserve(data.users.size());
@@ -367,7 +342,10 @@ void IntakePlanner::State::planUnit(const IntakeSheet& s, std::size_t r)
     form.valided = *enabled != 0;
     form.publicAccount = *publicAccount != 0;
     form.alias = std::string(row.cell(f(UnitColumn::Alias)));
-    form.password = std::string(row.cell(f(UnitColumn::Password)));
+    // An export leaves passwords out unless asked: a sheet without the column keeps the stored one.
+    form.password = !row.mapped(f(UnitColumn::Password)) && edit
+                        ? data.units[storedUnits[static_cast<std::int32_t>(*id)]].password
+                        : std::string(row.cell(f(UnitColumn::Password)));
     form.groupIndex = -1;
     for (std::size_t i = 0; i < model.groupEntries().size(); ++i) {
         if (model.groupEntries()[i].data == groupId) {
@@ -382,13 +360,9 @@ void IntakePlanner::State::planUnit(const IntakeSheet& s, std::size_t r)
             parentListed = true;
         }
     }
-    const auto verdict = model.validate(form);
-    if (const FormError* error = std::get_if<FormError>(&verdict)) {
-        std::vector<std::string> args;
-        if (error->messageId == kMessageEnterIntegerRange) {
-            args = {std::to_string(error->rangeMin), std::to_string(error->rangeMax)};
-        }
-        problem(s, row, f(unitColumnOf(error->field)), formMessageId(error->messageId), std::move(args));
+    auto verdict = JudgeUnitForm(model, form);
+    if (UnitRowVerdict* refused = std::get_if<UnitRowVerdict>(&verdict)) {
+        problem(s, row, f(refused->column), refused->messageId, std::move(refused->args));
         return;
     }
     const ValidUnit& unit = std::get<ValidUnit>(verdict);
@@ -432,6 +406,10 @@ void IntakePlanner::State::planUnit(const IntakeSheet& s, std::size_t r)
         record.weight = unit.weight;
     }
     units[unit.code] = UnitInfo{unit.name, unit.parentId, static_cast<std::uint8_t>(newLevel), unit.groupId, edit};
+    if (edit && data.units[storedUnits[unit.code]] == record) {
+        ++plan.unchanged;
+        return;
+    }
     plan.units.push_back(PlannedUnit{std::move(record), edit, row.line()});
 }
 
@@ -440,11 +418,6 @@ void IntakePlanner::State::planUser(const IntakeSheet& s, std::size_t r)
     const RowCursor row(s, r);
     const auto f = [](UserColumn c) { return static_cast<std::size_t>(c); };
     if (!rowReadable(s, r, row)) {
-        return;
-    }
-    if (!textsFit(s, row,
-                  {f(UserColumn::Name), f(UserColumn::Password), f(UserColumn::Duty), f(UserColumn::Email),
-                   f(UserColumn::Mobile)})) {
         return;
     }
     const auto unit = number(s, row, f(UserColumn::Unit), 0, INT32_MIN, INT32_MAX);
@@ -483,7 +456,10 @@ void IntakePlanner::State::planUser(const IntakeSheet& s, std::size_t r)
     UserRowInput in;
     in.idText = std::string(idText);
     in.name = std::string(row.cell(f(UserColumn::Name)));
-    in.password = std::string(row.cell(f(UserColumn::Password)));
+    // An export leaves passwords out unless asked: a sheet without the column keeps the stored one, as it
+    // is stored (the password method was applied when it was written).
+    const bool keepPassword = stored && !row.mapped(f(UserColumn::Password));
+    in.password = keepPassword ? data.users[storedIt->second].password : std::string(row.cell(f(UserColumn::Password)));
     in.duty = std::string(row.cell(f(UserColumn::Duty)));
     in.email = std::string(row.cell(f(UserColumn::Email)));
     in.mobile = std::string(row.cell(f(UserColumn::Mobile)));
@@ -538,22 +514,27 @@ void IntakePlanner::State::planUser(const IntakeSheet& s, std::size_t r)
             return;
         }
     }
-    UserRecord record{v.id,        rules.storedPassword(options.passwordMethod, in.password),
-                      in.name,     static_cast<std::int32_t>(*machine),
-                      v.power,     in.email,
-                      in.mobile,   in.unit,
-                      in.duty,     v.status,
-                      in.olTime,   in.score,
-                      v.role,      v.group,
-                      std::nullopt};
+    UserRecord record{
+        v.id,        keepPassword ? in.password : rules.storedPassword(options.passwordMethod, in.password),
+        in.name,     static_cast<std::int32_t>(*machine),
+        v.power,     in.email,
+        in.mobile,   in.unit,
+        in.duty,     v.status,
+        in.olTime,   in.score,
+        v.role,      v.group,
+        std::nullopt};
     if (data.userWeight) {
         record.weight = v.weight;
+    }
+    users[record.id] = true;
+    if (old != nullptr && *old == record) {
+        ++plan.unchanged;
+        return;
     }
     if (old != nullptr) {
         countValues(*old, -1);
     }
     countValues(record, +1);
-    users[record.id] = true;
     if (joinsGroup) {
         ++groupUserCount[v.group];
     }

@@ -70,6 +70,7 @@ struct IntakePlan
     std::size_t rowsRead = 0;
     std::size_t emptyRows = 0;
     std::size_t skipped = 0;
+    std::size_t unchanged = 0; ///< existing rows the file repeats as they are stored: nothing to write
     std::size_t refused = 0;
     std::size_t existing = 0; ///< rows stopped on under OnExisting::Stop
     bool fileProblem = false; ///< a file or sheet could not be read as a whole

@@ -1,6 +1,7 @@
 #include "intake/OrgCheck.h"
 
 #include "intake/IntakeReport.h"
+#include "intake/OrgCheckRules.h"
 #include "org/OrgTexts.h"
 #include "org/OrgTree.h"
 #include "org/OrgTreeBuilder.h"
@@ -55,7 +56,7 @@ bool inCycle(std::int32_t start, const std::unordered_map<std::int32_t, std::int
     return true;
 }
 
-void duplicates(std::vector<CheckFinding>& out, bool user,
+void duplicates(std::vector<CheckFinding>& out, CheckSubject subject,
                 const std::vector<std::pair<std::string, std::int32_t>>& values, int messageId)
 {
     std::unordered_map<std::string, int> counts;
@@ -67,14 +68,13 @@ void duplicates(std::vector<CheckFinding>& out, bool user,
     for (std::size_t i = 0; i < values.size(); ++i) {
         const auto& v = values[i];
         if (!v.first.empty() && counts[v.first] > 1) {
-            out.push_back({user, v.second, i + 1, messageId, {v.first, std::to_string(counts[v.first])}});
+            out.push_back({subject, v.second, i + 1, messageId, {v.first, std::to_string(counts[v.first])}});
         }
     }
 }
 
-} // namespace
-
-std::vector<CheckFinding> CheckOrgData(const OrgData& data)
+/// What the tree hides or cannot tell apart, units first.
+std::vector<CheckFinding> treeFindings(const OrgData& data)
 {
     OrgTree tree;
     OrgIndex index;
@@ -95,7 +95,7 @@ std::vector<CheckFinding> CheckOrgData(const OrgData& data)
     for (std::size_t i = 0; i < data.units.size(); ++i) {
         const UnitRecord& u = data.units[i];
         const auto finding = [&](int id, std::vector<std::string> args = {}) {
-            out.push_back({false, u.id, i + 1, id, std::move(args)});
+            out.push_back({CheckSubject::Unit, u.id, i + 1, id, std::move(args)});
         };
         const auto parentLevel = levelOf.find(u.superId);
         const bool hasParent = u.superId != 0 && parentLevel != levelOf.end();
@@ -128,12 +128,12 @@ std::vector<CheckFinding> CheckOrgData(const OrgData& data)
     for (const UnitRecord& u : data.units) {
         values.emplace_back(std::to_string(u.id), u.id);
     }
-    duplicates(out, false, values, str::kCheckDuplicateUnitId);
+    duplicates(out, CheckSubject::Unit, values, str::kCheckDuplicateUnitId);
 
     for (std::size_t i = 0; i < data.users.size(); ++i) {
         const UserRecord& u = data.users[i];
         const auto finding = [&](int id, std::vector<std::string> args) {
-            out.push_back({true, u.id, i + 1, id, std::move(args)});
+            out.push_back({CheckSubject::User, u.id, i + 1, id, std::move(args)});
         };
         if (parentOf.count(u.unit) == 0) {
             finding(str::kCheckUnitMissing, {std::to_string(u.unit)});
@@ -150,15 +150,32 @@ std::vector<CheckFinding> CheckOrgData(const OrgData& data)
         for (const UserRecord& u : data.users) {
             values.emplace_back(field == 0 ? std::to_string(u.id) : field == 1 ? u.email : u.mobile, u.id);
         }
-        duplicates(out, true, values, id);
+        duplicates(out, CheckSubject::User, values, id);
     }
     return out;
 }
 
-std::string CheckFindingText(const CheckFinding& finding)
+} // namespace
+
+std::vector<CheckFinding> CheckOrgData(const OrgData& data, const CheckOptions& options)
 {
-    return LoadAnsiString(finding.user ? str::kCheckUserWord : str::kCheckUnitWord) + " " + std::to_string(finding.id) +
-           " (#" + std::to_string(finding.row) + "): " + IntakeText(finding.messageId, finding.args);
+    std::vector<CheckFinding> out = treeFindings(data);
+    if (!options.group) {
+        AddUserFileFindings(data, options.userFiles, out);
+    }
+    if (options.userRules) {
+        AddEditorRuleFindings(data, options.userRules, options.group, out);
+    }
+    if (options.group) {
+        // A group manager sees the rows of the group alone, whatever the check found in others.
+        std::erase_if(out, [&](const CheckFinding& f) {
+            const std::int32_t group = f.subject == CheckSubject::Unit   ? data.units[f.row - 1].group
+                                       : f.subject == CheckSubject::User ? data.users[f.row - 1].group
+                                                                         : *options.group + 1;
+            return group != *options.group;
+        });
+    }
+    return out;
 }
 
 void BuildOrgTree(const OrgData& data, OrgTree& tree)

@@ -39,6 +39,18 @@ UserColumn columnOf(UserField field)
 UserRowVerdict judge(const std::vector<RoleRow>& roles, const UserRowInput& in, const UserRowSetup& setup,
                      const UserRowTaken& taken)
 {
+    for (const auto& [text, column] : {std::pair{&in.name, UserColumn::Name},
+                                       {&in.password, UserColumn::Password},
+                                       {&in.duty, UserColumn::Duty},
+                                       {&in.email, UserColumn::Email},
+                                       {&in.mobile, UserColumn::Mobile}}) {
+        if (text->size() > kMaxTextBytes) {
+            UserRowVerdict v;
+            v.messageId = str::kRowTextTooLong;
+            v.column = column;
+            return v;
+        }
+    }
     UserFormSetup fs;
     fs.editMode = setup.editMode;
     fs.accountMode = setup.accountMode;
@@ -111,7 +123,11 @@ UserRowVerdict judge(const std::vector<RoleRow>& roles, const UserRowInput& in, 
 
 UserRowRules EditorUserRowRules()
 {
-    std::vector<RoleRow> roles = LoadRoleFile(RoleFilePath());
+    return EditorUserRowRules(LoadRoleFile(RoleFilePath()));
+}
+
+UserRowRules EditorUserRowRules(std::vector<RoleRow> roles)
+{
     UserRowRules rules;
     rules.check = [roles = std::move(roles)](const UserRowInput& in, const UserRowSetup& setup,
                                              const UserRowTaken& taken) { return judge(roles, in, setup, taken); };
@@ -119,6 +135,36 @@ UserRowRules EditorUserRowRules()
         return ApplyPasswordMethod(method, password);
     };
     return rules;
+}
+
+UserRowVerdict JudgeStoredUser(const UserRowRules& rules, const UserRecord& user, const UnitRecord* unit)
+{
+    UserRowInput in;
+    in.idText = std::to_string(user.id);
+    in.name = user.name;
+    in.password = user.password;
+    in.duty = user.duty;
+    in.email = user.email;
+    in.mobile = user.mobile;
+    in.weightText = std::to_string(user.weight.value_or(0));
+    in.unit = user.unit;
+    if (unit != nullptr) {
+        in.unitExists = true;
+        in.unitName = unit->name;
+        in.unitGroup = unit->group;
+    }
+    in.role = user.role;
+    in.status = user.status;
+    in.power = static_cast<std::uint32_t>(user.power);
+    in.olTime = user.olTime;
+    in.score = user.score;
+    UserRowSetup setup;
+    setup.editMode = true;
+    setup.storedId = user.id;
+    setup.storedEmail = user.email;
+    setup.storedMobile = user.mobile;
+    setup.storedDuty = user.duty;
+    return rules.check(in, setup, UserRowTaken{});
 }
 
 } // namespace qar

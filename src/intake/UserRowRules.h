@@ -1,13 +1,19 @@
 #pragma once
 
+#include "catalog/Roles.h"
 #include "intake/IntakeColumns.h"
+#include "intake/OrgData.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace qar
 {
+
+/// The longest text a column of the tables holds (VARCHAR(255)): a longer one the database refuses.
+inline constexpr std::size_t kMaxTextBytes = 255;
 
 /// A user row as the user form would hold it when the administrator typed it in.
 struct UserRowInput
@@ -69,7 +75,8 @@ struct UserRowVerdict
     std::uint8_t status = 0;
 };
 
-/// The user editor's rules, as the import applies them to one row; the user form model answers them.
+/// The user editor's rules, as the import applies them to one row; the user form model answers them,
+/// after the rule every writer meets: no text longer than the column holds (kRowTextTooLong).
 struct UserRowRules
 {
     std::function<UserRowVerdict(const UserRowInput&, const UserRowSetup&, const UserRowTaken&)> check;
@@ -81,5 +88,13 @@ struct UserRowRules
 
 /// The user editor's rules, with the roles of the program directory's role file.
 UserRowRules EditorUserRowRules();
+/// The same with the roles given.
+UserRowRules EditorUserRowRules(std::vector<RoleRow> roles);
+
+/// The user editor's verdict on a stored row opened and saved without a change: what the row breaks by
+/// itself (the ID's range, a required field, the e-mail or mobile rule, a role missing from the role
+/// file, the weight's range, a text's length). Uniqueness is not judged; `unit` is the row's unit, null
+/// when it does not exist (the form then names no department: kDepartmentNotAssigned).
+UserRowVerdict JudgeStoredUser(const UserRowRules& rules, const UserRecord& user, const UnitRecord* unit);
 
 } // namespace qar

@@ -119,6 +119,12 @@ public:
 
     void setAdminContext(const AdminContext& context) { m_context = context; }
     const AdminContext& adminContext() const { return m_context; }
+    /// The group a data check or an export started here covers: a group manager's own, none (every
+    /// group) for a system manager.
+    std::optional<std::int32_t> checkScope() const
+    {
+        return m_context.systemManager ? std::nullopt : std::optional<std::int32_t>(m_context.currentGroup);
+    }
 
     const OrgTree& tree() const { return m_tree; }
     OrgTree& tree() { return m_tree; }

@@ -51,6 +51,7 @@ inline constexpr int kIntakeExported = 30048;
 inline constexpr int kIntakeExportFailed = 30049;
 inline constexpr int kIntakeReportLine = 30050;
 inline constexpr int kIntakeReportFileLine = 30051;
+inline constexpr int kIntakeExportNameMismatch = 30052;
 
 // The data check.
 inline constexpr int kCheckParentMissing = 30060;
@@ -69,6 +70,11 @@ inline constexpr int kCheckClean = 30072;
 inline constexpr int kCheckSummary = 30073;
 inline constexpr int kCheckUnitWord = 30074;
 inline constexpr int kCheckUserWord = 30075;
+inline constexpr int kCheckRuleHeading = 30076;
+inline constexpr int kCheckRuleValue = 30077;
+inline constexpr int kCheckRuleLength = 30078;
+inline constexpr int kCheckSignOnOrphan = 30079;
+inline constexpr int kCheckVirtualUnitsOrphan = 30080;
 
 // The import tool's window.
 inline constexpr int kIntakeTitle = 30100;
@@ -111,6 +117,8 @@ inline constexpr int kIntakeConfirm = 30136;
 inline constexpr int kIntakeConfirmRefused = 30137;
 inline constexpr int kIntakeCannotApply = 30138;
 inline constexpr int kIntakeCsvOneKind = 30139;
+inline constexpr int kIntakeWithPasswords = 30140;
+inline constexpr int kIntakePasswordsNote = 30141;
 
 // The data check on the units-and-users page.
 inline constexpr int kCheckDataButton = 30200;

@@ -2,6 +2,7 @@
 if(TARGET qar_test_db)
     qar_gtest(test_db_core
         SOURCES
+            ${CMAKE_CURRENT_LIST_DIR}/BatchInsertTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ConnectStringTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/RecordsetTest.cpp
             ${CMAKE_CURRENT_LIST_DIR}/TableMapTest.cpp

@@ -307,7 +307,7 @@ private slots:
         runTool("qaradmin", [&](CMainDlg& window) {
             std::string output;
             QVERIFY(!test::runToEnd(std::getenv("QAR_E2E_QARCTL"), {"import", units, users}, 60s, &output));
-            QVERIFY2(output.find("5 rows read: 3 to add, 0 to update, 0 skipped, 2 refused.") != std::string::npos,
+            QVERIFY2(output.find("5 rows read: 3 to add, 0 to update, 0 unchanged, 0 skipped, 2 refused.") != std::string::npos,
                      output.c_str());
             QCOMPARE(query("SELECT UNIT_ID FROM UnitTable WHERE UNIT_ID > 300 ORDER BY UNIT_ID"),
                      QStringLiteral("301\n303"));

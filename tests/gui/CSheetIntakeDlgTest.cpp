@@ -10,7 +10,9 @@
 #include "intake/ui/CCheckDataDlg.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -130,7 +132,30 @@ private slots:
         child<QPushButton>(dlg, "exportButton")->click();
         QVERIFY(test::readFile(out).find("201,Two,0,1,2") != std::string::npos);
 
-        CCheckDataDlg check(m_connection);
+        // Units and users together make a workbook: a CSV name is refused, never given a workbook.
+        auto* what = child<QComboBox>(dlg, "exportWhatComboBox");
+        what->setCurrentIndex(2);
+        const std::string both = m_box->dir.file("both.csv");
+        MessageService::instance().setNextFileName(QString::fromStdString(both));
+        child<QPushButton>(dlg, "exportButton")->click();
+        QVERIFY(!QFile::exists(QString::fromStdString(both)));
+        QCOMPARE(MessageService::instance().lastText(),
+                 QStringLiteral("A CSV file holds units or users, not both: choose XLSX for both."));
+
+        // Passwords only when asked for, as the dialog says.
+        m_db->exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [PASSWORD], [UNIT_ID], [GROUP_ID]) VALUES "
+                   "(20001, 'Bo', 'hush', 201, 2)");
+        what->setCurrentIndex(1);
+        for (const bool asked : {false, true}) {
+            child<QCheckBox>(dlg, "withPasswordsCheckBox")->setChecked(asked);
+            const std::string users = m_box->dir.file(asked ? "with.csv" : "without.csv");
+            MessageService::instance().setNextFileName(QString::fromStdString(users));
+            child<QPushButton>(dlg, "exportButton")->click();
+            QCOMPARE(test::readFile(users).find("hush") != std::string::npos, asked);
+        }
+        QVERIFY(child<QLabel>(dlg, "passwordsNoteLabel")->text().contains(QStringLiteral("left out")));
+
+        CCheckDataDlg check(m_connection, std::nullopt);
         QCOMPARE(check.report(), QStringLiteral("Unit 202 (#2): parent unit 999 does not exist"));
     }
 

@@ -7,6 +7,7 @@
 #include "app/ui/CStatusLine.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/OperationProgress.h"
+#include "intake/ui/CCheckDataDlg.h"
 #include "org/ui/COrgFindBar.h"
 #include "org/ui/CSearchDlg.h"
 #include "org/ui/CUnitAttrDlg.h"
@@ -165,6 +166,25 @@ private slots:
         // The main window's id; the page itself stays a plain child widget.
         QCOMPARE(launcher.launched[0].arguments.at(0), "-bysys-h" + std::to_string(m_dlg->winId()) + "-grps1|2|-dgrp2");
         QVERIFY(!page().testAttribute(Qt::WA_NativeWindow));
+    }
+
+    // A group manager checks the own group: another group's users, e-mails and mobiles stay unseen.
+    void aGroupManagersDataCheckShowsTheGroupAlone()
+    {
+        unit(200, 0, 1, 2);
+        m_db->exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [PASSWORD], [UNIT_ID], [USER_STATUS], [GROUP_ID], "
+                   "[EMAIL], [MOBILE]) VALUES (10001, 'Ann', 'x', 100, 1, 1, 'ann@corp.example', '13800000001'), "
+                   "(20001, 'Bo', 'x', 200, 1, 2, 'ann@corp.example', '13800000001'), "
+                   "(20002, 'Cy', 'x', 999, 1, 2, 'bad', '')");
+        StartOptions groupManager;
+        groupManager.systemManager = false;
+        groupManager.currentGroup = 1;
+        m_dlg = &m_main->open(groupManager);
+        QString report;
+        test::whenModal<CCheckDataDlg>([&report](CCheckDataDlg& form) { report = form.report(); });
+        click(page(), "checkDataButton");
+        QCOMPARE(report, QStringLiteral("User 10001 (#1): e-mail ann@corp.example is held by 2 users\n"
+                                        "User 10001 (#1): mobile 13800000001 is held by 2 users"));
     }
 
     // Three levels open and a user selected far down: a Refresh after another program moved the user's

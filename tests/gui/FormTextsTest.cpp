@@ -211,7 +211,7 @@ private slots:
         CXDatabase closed;
         forms.push_back(
             std::make_unique<CSheetIntakeDlg>(SheetIntakeArgs{0, {}, {}, {1}, 1}, closed, CSheetIntakeDlg::Server{}));
-        forms.push_back(std::make_unique<CCheckDataDlg>(closed));
+        forms.push_back(std::make_unique<CCheckDataDlg>(closed, std::nullopt));
         // The user forms, on an empty organisation.
         OrgIndex lists;
         UserEditSession session{UserFormModel(UserFormSetup{}, {}, {}, lists), {}, {}, false, {}, OrgTree::kNone, {}};

@@ -1,5 +1,6 @@
 #include "TempDir.h"
 #include "intake/CsvFormat.h"
+#include "intake/IntakeExport.h"
 #include "intake/IntakeFile.h"
 #include "intake/TextEncoding.h"
 #include "intake/XlsxReader.h"
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <variant>
 #include <zip.h>
 
 namespace qar
@@ -89,6 +92,40 @@ TEST(CsvFormat, EscapesFormulasSoTheyReadBackUnchanged)
     std::string out;
     AppendCsvCell(out, "a,\"b\"");
     EXPECT_EQ(out, "\"a,\"\"b\"\"\"");
+}
+
+TEST(IntakeExport, WritesTheFormatTheNameSaysOrRefuses)
+{
+    using F = SpreadsheetFormat;
+    struct Case
+    {
+        const char* path;
+        F chosen;
+        std::size_t kinds;
+        std::variant<F, int> expected;
+    };
+    const Case cases[] = {
+        {"a.csv", F::Xlsx, 1, F::Csv},
+        {"a.XLSX", F::Csv, 1, F::Xlsx},
+        {"a", F::Xlsx, 1, F::Xlsx},
+        {"a.txt", F::Csv, 1, F::Csv},
+        {"a.xlsx", F::Csv, 2, F::Xlsx},
+        {"a.csv", F::Xlsx, 2, str::kIntakeCsvOneKind},
+        {"a", F::Csv, 2, str::kIntakeCsvOneKind},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(ExportFormatFor(c.path, c.chosen, c.kinds), c.expected);
+    }
+
+    // Asked for a workbook under a CSV name, or for both kinds in one CSV file: nothing is written.
+    test::TempDir dir;
+    OrgData data;
+    data.units = {{101, "Head", 0, 1, true, false, 0, "", "", 1, 0, std::nullopt}};
+    std::string error;
+    EXPECT_FALSE(ExportFile(data, {{SheetKind::Units}, std::nullopt, F::Xlsx}, dir.file("a.csv"), error));
+    EXPECT_FALSE(ExportFile(data, {{SheetKind::Units, SheetKind::Users}, std::nullopt, F::Csv}, dir.file("b"), error));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST(TextEncoding, DetectsTheEncodingOfAFile)

@@ -7,6 +7,7 @@
 #include "org/CUnitUserModel.h"
 #include "platform/Paths.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,13 @@ TEST(IntakePlan, ExistingRowsAreSkippedOrUpdatedAsChosen)
     EXPECT_EQ(updated.units[1].row.group, 2); // a unit without children may move
     EXPECT_TRUE(updated.problems.empty());
 
+    // Rows as they are stored are neither written nor counted as updates.
+    const IntakePlan same = planCsv(sampleData(), "ID,Name,Parent,Group\n101,Head,0,1\n102,Desk,101,1\n", options);
+    EXPECT_EQ(same.unchanged, 2u);
+    EXPECT_TRUE(same.units.empty());
+    SetUiLanguage(UiLanguage::English);
+    EXPECT_EQ(same.summary(), "2 rows read: 0 to add, 0 to update, 2 unchanged, 0 skipped, 0 refused.");
+
     const IntakePlan moved = planCsv(sampleData(), "ID,Name,Parent,Group\n101,Head,0,2\n102,Desk,102,1\n", options);
     EXPECT_EQ(findings(moved),
               (std::vector<Finding>{{2, "Parent", str::kRowMoveWithContent}, {3, "Parent", str::kRowParentBelow}}));
@@ -143,7 +151,7 @@ TEST(OrgCheck, ListsWhatTheTreeHides)
                   user(10003, 103, 3, "a@corp.example")};
     std::vector<std::tuple<bool, std::int32_t, int>> got;
     for (const CheckFinding& f : CheckOrgData(data)) {
-        got.emplace_back(f.user, f.id, f.messageId);
+        got.emplace_back(f.subject == CheckSubject::User, f.id, f.messageId);
     }
     const std::vector<std::tuple<bool, std::int32_t, int>> expected = {
         {false, 103, str::kCheckParentMissing},   {false, 104, str::kCheckCycle},

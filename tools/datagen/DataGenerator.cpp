@@ -1,9 +1,11 @@
 #include "DataGenerator.h"
 
 #include "NamePool.h"
+#include "catalog/CEnvParamModel.h"
 #include "db/BatchInsert.h"
 #include "db/CXDatabase.h"
-#include "platform/Md5.h"
+#include "db/OdbcStatement.h"
+#include "org/UserForm.h"
 
 #include <fstream>
 #include <random>
@@ -21,7 +23,7 @@ using Type = BatchInsert::Type;
 
 constexpr std::int32_t kFirstUnitId = 101;
 constexpr std::int32_t kFirstUserId = 10001;
-constexpr int kRoleCount = 6;
+constexpr const char* kPassword = "123456";
 
 // Privilege bits of a user (POWER_FLAG).
 constexpr std::int32_t kGroupAdministrator = 0x10000;
@@ -102,19 +104,42 @@ void writeGroups(CXDatabase& db, const DataGenOptions& opt, const NamePool& name
     counts.groups = insert.rowsWritten();
 }
 
-void writeRoles(CXDatabase& db, const NamePool& names, DataGenCounts& counts)
+/// The roles users may hold: the role file's, or role 0 alone, which the user form accepts without one.
+std::vector<RoleRow> rolesOf(const DataGenOptions& opt, const NamePool& names)
+{
+    return opt.roles.empty() ? std::vector<RoleRow>{{0, names.role(0), 20, 0}} : opt.roles;
+}
+
+// The roles table holds the roles users are given, as the role file names them.
+void writeRoles(CXDatabase& db, const std::vector<RoleRow>& roles, DataGenCounts& counts)
 {
     BatchInsert insert(db, kGenRoleTable,
                        {{"DUTY_CLASS", Type::Int}, {"DUTY_CLASSNAME", Type::Text}, {"SMS_COUNT", Type::Int}});
-    const std::int32_t sms[kRoleCount] = {20, 20, 100, 255, 500, 0};
-    for (int r = 0; r < kRoleCount; ++r) {
-        insert.add(r);
-        insert.add(names.role(r));
-        insert.add(sms[r]);
+    for (const RoleRow& r : roles) {
+        insert.add(r.id);
+        insert.add(r.name);
+        insert.add(r.sms);
         insert.endRow();
     }
     insert.flush();
     counts.roles = insert.rowsWritten();
+}
+
+// The password method's parameter, under the name EnvParam.dat gives it, so users added in the tool get
+// their passwords stored as the generated ones are.
+void writePasswordMethod(CXDatabase& db, const DataGenOptions& opt)
+{
+    if (opt.passwordMethodParam.empty()) {
+        return;
+    }
+    OdbcStatement remove(db);
+    remove.bindText(1, opt.passwordMethodParam);
+    remove.execute(db.quoteBrackets("DELETE FROM [" + std::string(kGenParamTable) + "] WHERE [Param_Name] = ?"));
+    BatchInsert insert(db, kGenParamTable, {{"Param_Name", Type::Text}, {"Param_Value", Type::Text}});
+    insert.add(opt.passwordMethodParam);
+    insert.add(opt.passwordMethod);
+    insert.endRow();
+    insert.flush();
 }
 
 // Each group's units form one tree: a chain reaching the deepest level first, so every group shows
@@ -201,17 +226,21 @@ std::int32_t privileges(std::mt19937& rng)
     return flags;
 }
 
-std::string mobile(std::mt19937& rng)
+// Eleven digits starting with 1, as the user form wants them, and unique: the last nine are the id
+// scrambled (multiplying by a number prime to 10^9 is a bijection), so no two users share one.
+std::string mobile(std::mt19937& rng, std::int32_t id)
 {
-    std::string number = "1" + std::to_string(pick(rng, 3, 9));
-    for (int i = 0; i < 9; ++i) {
-        number += static_cast<char>('0' + pick(rng, 0, 9));
+    const auto scrambled = static_cast<std::uint64_t>(id) * 387420489ULL % 1000000000ULL;
+    std::string digits = std::to_string(scrambled);
+    std::string number = "1" + std::to_string(pick(rng, 3, 9)) + std::string(9 - digits.size(), '0') + digits;
+    if (!IsValidMobile(number)) {
+        throw std::logic_error("generated mobile number " + number + " breaks the user form's rule");
     }
     return number;
 }
 
 void writeUsers(CXDatabase& db, const DataGenOptions& opt, const NamePool& names, std::mt19937& rng,
-                const std::vector<Unit>& units, DataGenCounts& counts)
+                const std::vector<Unit>& units, const std::vector<RoleRow>& roles, DataGenCounts& counts)
 {
     BatchInsert insert(db, kGenUserTable,
                        {{"USER_ID", Type::Int},
@@ -228,7 +257,8 @@ void writeUsers(CXDatabase& db, const DataGenOptions& opt, const NamePool& names
                         {"SCORE", Type::Int},
                         {"DUTY_CLASS", Type::Int},
                         {"GROUP_ID", Type::Int}});
-    const std::string password = Md5Hex("123456");
+    const std::string password =
+        ApplyPasswordMethod(opt.passwordMethodParam.empty() ? std::string() : opt.passwordMethod, kPassword);
     for (int i = 0; i < opt.users; ++i) {
         const std::int32_t id = kFirstUserId + i;
         Unit unit{0, 0, pick(rng, 1, opt.groups), 0};
@@ -243,13 +273,13 @@ void writeUsers(CXDatabase& db, const DataGenOptions& opt, const NamePool& names
         insert.add(0);
         insert.add(privileges(rng));
         insert.add(person.email);
-        insert.add(mobile(rng));
+        insert.add(mobile(rng, id));
         insert.add(unit.id);
         insert.add(names.duty(rng));
         insert.add(status < 92 ? 1 : status < 97 ? 2 : 3);
         insert.add(pick(rng, 0, 100000));
         insert.add(pick(rng, 0, 1000));
-        insert.add(pick(rng, 0, kRoleCount - 1));
+        insert.add(roles[static_cast<std::size_t>(pick(rng, 0, static_cast<int>(roles.size()) - 1))].id);
         insert.add(unit.group);
         insert.endRow();
     }
@@ -270,6 +300,23 @@ void createSchema(CXDatabase& db, const std::string& schemaFile)
     }
 }
 
+DataGenOptions DemoDataOptions()
+{
+    DataGenOptions o;
+    o.groups = 3;
+    o.units = 40;
+    o.depth = 4;
+    o.users = 300;
+    o.seed = 7;
+    return o;
+}
+
+void FollowProgramDirectory(DataGenOptions& options)
+{
+    options.roles = LoadRoleFile(RoleFilePath());
+    options.passwordMethodParam = ReadEnvParamSettings().passwordMethodName;
+}
+
 void clearGeneratedTables(CXDatabase& db)
 {
     for (const char* table : {kGenGroupTable, kGenRoleTable, kGenUnitTable, kGenUserTable}) {
@@ -285,13 +332,15 @@ DataGenCounts generateData(CXDatabase& db, const DataGenOptions& options)
     std::mt19937 rng(options.seed);
     const NamePool names(options.codePage);
     const std::vector<Unit> units = planUnits(options, rng);
+    const std::vector<RoleRow> roles = rolesOf(options, names);
     DataGenCounts counts;
     db.beginTransaction();
     try {
         writeGroups(db, options, names, counts);
-        writeRoles(db, names, counts);
+        writeRoles(db, roles, counts);
+        writePasswordMethod(db, options);
         writeUnits(db, names, rng, units, counts);
-        writeUsers(db, options, names, rng, units, counts);
+        writeUsers(db, options, names, rng, units, roles, counts);
         db.commit();
     } catch (...) {
         db.rollback();

@@ -1,5 +1,7 @@
 #include "NamePool.h"
 
+#include "org/UserForm.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 #include <unicode/utrans.h>
@@ -170,7 +172,15 @@ NamePool::Person NamePool::person(std::mt19937& rng, std::int32_t id) const
         p.name = std::string(first.first) + " " + last.first;
         p.email = std::string(first.second) + "." + last.second;
     }
-    p.email += std::to_string(id) + "@corp.example";
+    // "na.han10015" puts the first "." too early for the user form's e-mail rule: then no dot at all.
+    const std::string mail = std::to_string(id) + "@corp.example";
+    if (!IsValidEmail(p.email + mail)) {
+        p.email.erase(p.email.find('.'), 1);
+    }
+    p.email += mail;
+    if (!IsValidEmail(p.email)) {
+        throw std::logic_error("generated e-mail " + p.email + " breaks the user form's rule");
+    }
     return p;
 }
 

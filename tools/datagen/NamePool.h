@@ -21,7 +21,7 @@ public:
     struct Person
     {
         std::string name;  ///< display name in the code page
-        std::string email; ///< ASCII, unique through the id
+        std::string email; ///< ASCII, unique through the id, valid by the user form's rule
     };
 
     /// A person: about seven in ten Chinese ("张伟"), the others Latin ("Anna Schmidt").

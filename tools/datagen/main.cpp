@@ -26,6 +26,8 @@ options:
   --schema             drop the eight tables and create them from the schema file of the engine
   --sql-dir DIR        where schema-sqlite.sql and schema-mariadb.sql lie (default: the source tree's sql/)
   --clear              delete the rows of the groups, roles, units and users tables first
+  --demo               the demo's rows: 3 groups, 40 units 4 levels deep, 300 users, seed 7 (options
+                       after it change them)
   --groups N           groups (default 5)
   --units N            units over all groups (default 500)
   --depth N            deepest unit level (default 6)
@@ -33,6 +35,9 @@ options:
   --seed N             random seed (default 1): the same seed gives the same rows
   --lcid N             locale id whose ANSI code page the names are written in (2052 GBK, 1028 Big5,
                        1033 UTF-8; default: the system's)
+Users get the roles of the program directory's role file (QAR_PROGRAM_DIR; role 0 without one), and the
+password method is written under the parameter name its EnvParam.dat gives, "MD5", with the passwords
+stored accordingly.
 )";
 
 struct Args
@@ -92,6 +97,8 @@ Args parse(int argc, char** argv)
             args.sqlDir = value();
         } else if (opt == "--clear") {
             args.clear = true;
+        } else if (opt == "--demo") {
+            args.options = qar::DemoDataOptions();
         } else if (opt == "--groups") {
             args.options.groups = toInt(value(), "--groups");
         } else if (opt == "--units") {
@@ -118,6 +125,7 @@ Args parse(int argc, char** argv)
         args.sqlDir = defaultSqlDir();
     }
     args.options.codePage = qar::GetAnsiCodePage();
+    qar::FollowProgramDirectory(args.options);
     return args;
 }
 

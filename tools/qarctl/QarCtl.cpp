@@ -40,15 +40,19 @@ const char kUsage[] =
     "        import (stop, the default), is left out (skip) or replaces the stored row (update).\n"
     "        --dry-run checks and reports without writing. --group: the group of unit rows that name\n"
     "        none. A running RXServer.exe gets change rows and one refresh notification.\n"
-    "  export units|users [--group N] [--format csv|xlsx] [-o FILE]\n"
+    "  export units|users [--group N] [--format csv|xlsx] [--with-passwords] [-o FILE]\n"
     "        Write the units or users (of one group) as CSV (UTF-8, to standard output without -o) or\n"
-    "        XLSX. What an export writes, an import reads back unchanged.\n"
+    "        XLSX; without --format the name of FILE tells which. Passwords are left out unless\n"
+    "        --with-passwords is given. What an export writes, an import with --on-existing update\n"
+    "        reads back unchanged (without a password column the stored passwords stay).\n"
     "  tree [--group N]\n"
     "        Print the units-and-users tree as the tool shows it.\n"
-    "  check\n"
+    "  check [--group N]\n"
     "        List what the tree cannot show: units whose parent is missing or forms a cycle, units at\n"
-    "        level 0, users whose unit or group does not exist, duplicate IDs, e-mails and mobiles.\n"
-    "        Nothing is changed.\n"
+    "        level 0, users whose unit or group does not exist, duplicate IDs, e-mails and mobiles;\n"
+    "        records of Userx.xml and MUser.xml whose user does not exist; and the rows the editors\n"
+    "        would refuse (invalid e-mail, unknown role, over-long texts ...), grouped by rule.\n"
+    "        --group: the rows of one group only. Nothing is changed.\n"
     "  schema upgrade [--dry-run]\n"
     "        Add what a database made before this version lacks: on MariaDB an invisible key column\n"
     "        (qar_row_id) on every table without a primary key, which a Galera cluster or a replica\n"
@@ -83,7 +87,8 @@ struct Command
     std::optional<std::int32_t> group;
     std::optional<SheetKind> kind;
     FileEncoding encoding = FileEncoding::Auto;
-    SpreadsheetFormat format = SpreadsheetFormat::Csv;
+    std::optional<SpreadsheetFormat> format;
+    bool withPasswords = false;
     std::string output;
     unsigned retries = 0;
 };
@@ -157,7 +162,7 @@ Command parse(const std::vector<std::string>& args)
             if (c.encoding == FileEncoding::Auto && e != "auto") {
                 throw Usage{"--encoding takes auto, utf-8, gbk or big5"};
             }
-        } else if (a == "--group" && c.name != "check" && !c.name.empty()) {
+        } else if (a == "--group" && !c.name.empty()) {
             c.group = groupNumber(value(a));
         } else if (c.name == "export" && a == "--format") {
             const std::string& f = value(a);
@@ -165,6 +170,8 @@ Command parse(const std::vector<std::string>& args)
                 throw Usage{"--format takes csv or xlsx"};
             }
             c.format = f == "xlsx" ? SpreadsheetFormat::Xlsx : SpreadsheetFormat::Csv;
+        } else if (c.name == "export" && a == "--with-passwords") {
+            c.withPasswords = true;
         } else if (c.name == "export" && (a == "-o" || a == "--output")) {
             c.output = value(a);
         } else if ((c.name == "import" || (c.name == "export" && c.files.empty())) && !a.empty() && a[0] != '-') {
@@ -188,6 +195,13 @@ Command parse(const std::vector<std::string>& args)
     if (c.name == "export") {
         if (c.files.size() != 1 || (c.files[0] != "units" && c.files[0] != "users")) {
             throw Usage{"export takes units or users"};
+        }
+        const auto named = FormatOfName(c.output);
+        if (c.format && named && *c.format != *named) {
+            throw Usage{"the name of -o FILE says another format than --format"};
+        }
+        if (!c.format) {
+            c.format = named.value_or(SpreadsheetFormat::Csv);
         }
         if (c.format == SpreadsheetFormat::Xlsx && c.output.empty()) {
             throw Usage{"an XLSX export needs -o FILE"};
@@ -274,11 +288,11 @@ int runExport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream&
     const SheetKind kind = c.files[0] == "units" ? SheetKind::Units : SheetKind::Users;
     const OrgData data = ReadOrgData(db, kind == SheetKind::Users);
     if (c.output.empty()) {
-        out << ExportCsv(data, kind, c.group);
+        out << ExportCsv(data, kind, c.group, c.withPasswords);
         return kQarCtlOk;
     }
     std::string error;
-    const auto rows = ExportFile(data, {{kind}, c.group, c.format}, c.output, error);
+    const auto rows = ExportFile(data, {{kind}, c.group, *c.format, c.withPasswords}, c.output, error);
     if (!rows) {
         err << IntakeText(str::kIntakeExportFailed, {c.output, error}) << '\n';
         return kQarCtlRefused;
@@ -312,11 +326,11 @@ int runSchemaUpgrade(const Command& c, CXDatabase& db, std::ostream& out)
     return kQarCtlOk;
 }
 
-int runCheck(CXDatabase& db, std::ostream& out, std::ostream& err)
+int runCheck(const Command& c, CXDatabase& db, std::ostream& out, std::ostream& err)
 {
-    const std::vector<CheckFinding> findings = CheckOrgData(ReadOrgData(db));
-    for (const CheckFinding& f : findings) {
-        err << CheckFindingText(f) << '\n';
+    const std::vector<CheckFinding> findings = CheckOrgData(ReadOrgData(db), EditorCheckOptions(c.group));
+    for (const std::string& line : CheckReportLines(findings)) {
+        err << line << '\n';
     }
     out << (findings.empty() ? IntakeText(str::kCheckClean)
                              : IntakeText(str::kCheckSummary, {std::to_string(findings.size())}))
@@ -361,7 +375,7 @@ int RunQarCtl(const std::vector<std::string>& args, std::ostream& out, std::ostr
         if (command.name == "schema") {
             return runSchemaUpgrade(command, db, out);
         }
-        return runCheck(db, out, err);
+        return runCheck(command, db, out, err);
     } catch (const CommitUnconfirmedError& e) {
         err << IntakeText(str::kCommitUnconfirmed) << ' ' << e.what() << '\n';
         return kQarCtlUnconfirmed;

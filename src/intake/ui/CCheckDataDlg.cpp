@@ -10,17 +10,17 @@
 namespace qar::ui
 {
 
-CCheckDataDlg::CCheckDataDlg(CXDatabase& database, QWidget* parent)
+CCheckDataDlg::CCheckDataDlg(CXDatabase& database, std::optional<std::int32_t> group, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CCheckDataDlg>())
 {
     m_ui->setupUi(this);
     applyTextIds(this);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &CCheckDataDlg::accept);
     try {
-        const std::vector<CheckFinding> findings = CheckOrgData(ReadOrgData(database));
+        const std::vector<CheckFinding> findings = CheckOrgData(ReadOrgData(database), EditorCheckOptions(group));
         QStringList lines;
-        for (const CheckFinding& f : findings) {
-            lines << fromAnsi(CheckFindingText(f));
+        for (const std::string& line : CheckReportLines(findings)) {
+            lines << fromAnsi(line);
         }
         m_ui->reportPlainTextEdit->setPlainText(lines.join(QLatin1Char('\n')));
         m_ui->summaryLabel->setText(findings.empty()

@@ -322,6 +322,7 @@ void CSheetIntakeDlg::exportGroup()
     const int what = m_ui->exportWhatComboBox->currentIndex();
     const QString csv = text(str::kIntakeCsvFilter);
     const QString xlsx = text(str::kIntakeXlsxFilter);
+    // A CSV file holds one kind of rows: units and users together are offered as a workbook only.
     QString filter = what == 2 ? xlsx : csv + QStringLiteral(";;") + xlsx;
     QString chosen;
     QString file =
@@ -331,19 +332,22 @@ void CSheetIntakeDlg::exportGroup()
     }
     ExportRequest request;
     request.group = chosenGroup(true);
-    request.format = (what == 2 || chosen == xlsx || file.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
-                         ? SpreadsheetFormat::Xlsx
-                         : SpreadsheetFormat::Csv;
+    request.withPasswords = m_ui->withPasswordsCheckBox->isChecked();
     if (what != 1) {
         request.kinds.push_back(SheetKind::Units);
     }
     if (what != 0) {
         request.kinds.push_back(SheetKind::Users);
     }
-    if (request.format == SpreadsheetFormat::Csv && request.kinds.size() > 1) {
-        MessageService::instance().information(this, str::kIntakeCsvOneKind);
+    // The name decides the format where it says one; the filter chosen where it does not.
+    const auto format = ExportFormatFor(QFile::encodeName(file).toStdString(),
+                                        what == 2 || chosen == xlsx ? SpreadsheetFormat::Xlsx : SpreadsheetFormat::Csv,
+                                        request.kinds.size());
+    if (const int* refused = std::get_if<int>(&format)) {
+        MessageService::instance().information(this, *refused);
         return;
     }
+    request.format = std::get<SpreadsheetFormat>(format);
     if (QFileInfo(file).suffix().isEmpty()) {
         file += request.format == SpreadsheetFormat::Xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     }

@@ -533,7 +533,7 @@ void CUnitUserPage::importExport()
 void CUnitUserPage::checkData()
 {
     if (CMainDlg* window = mainDlg()) {
-        CCheckDataDlg report(window->session().database(), this);
+        CCheckDataDlg report(window->session().database(), m_model->checkScope(), this);
         report.exec();
     }
 }
