@@ -1,7 +1,10 @@
 #include "OrgDbTest.h"
+#include "RefusedDigests.h"
 #include "db/ChangeLog.h"
+#include "db/OdbcError.h"
 #include "org/IndepUsers.h"
 #include "org/UserEditing.h"
+#include "platform/DiagnosticLog.h"
 #include "platform/Md5.h"
 #include "resources/StringIds.h"
 #include "xml/DomainUserFile.h"
@@ -195,6 +198,7 @@ TEST_P(UserEditingDbTest, NeverOverwritesARowAnotherProgramChangedOrDeleted)
         {"deleted", "DELETE FROM [BaseTable] WHERE [USER_ID] = 10001", false, 0},
         {"deleted, table read again", "DELETE FROM [BaseTable] WHERE [USER_ID] = 10001", true, 0},
     };
+    const test::ScopedEnv state("XDG_STATE_HOME", programDir().file("state").c_str());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         db().exec("DELETE FROM [BaseTable] WHERE [USER_ID] = 10001");
@@ -212,12 +216,63 @@ TEST_P(UserEditingDbTest, NeverOverwritesARowAnotherProgramChangedOrDeleted)
             m_users.Close();
             m_users.Open();
         }
+        std::remove(DiagnosticLogPath().c_str());
         EXPECT_EQ(e.finishEditUser(s, valid).messageId, c.message);
         EXPECT_EQ(db().count("[BaseTable] WHERE [NAME] = 'mine'"), 0);
-        // The tree shows the table as it is now.
+        // The tree shows the table as it is now; the status line and the log say what happened.
         EXPECT_EQ(userNode(10001) != OrgTree::kNone, c.message != 0);
+        EXPECT_EQ(DescribeChange(m_model.takeReport()),
+                  (std::vector<StatusPart>{
+                      {c.message != 0 ? str::kStatusUserNotSaved : str::kStatusUserAlreadyDeleted, {10001}}}));
+        EXPECT_EQ(test::readFile(DiagnosticLogPath()).find("was not saved") != std::string::npos, c.message != 0);
     }
     EXPECT_EQ(db().count("[ChangeTable]"), 0);
+}
+
+// A group limit that cannot be read (its table gone; the main window's reader opens the closed object) and
+// a password digest the system refuses fail the write with 253 and the cause, before anything is written.
+TEST_P(UserEditingDbTest, AGroupLimitOrDigestThatCannotBeHadFailsTheWriteWithItsCause)
+{
+    const struct
+    {
+        const char* cause;
+        bool edit;
+    } cases[] = {{"GroupTable", false}, {"MD5", false}, {"MD5", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.cause) + (c.edit ? ", edit" : ", add"));
+        const bool md5 = std::string(c.cause) == "MD5";
+        UserEditEnvironment env = editing().environment();
+        env.groupUserLimit = [this](std::int32_t) {
+            if (!m_groups.IsOpen()) {
+                m_groups.Open();
+            }
+            return 0;
+        };
+        UserEditing e(m_model, env);
+        if (!md5) {
+            db().exec("ALTER TABLE [GroupTable] RENAME TO [Away]");
+            m_groups.Close();
+        }
+        std::optional<test::RefusedDigests> refused;
+        const OrgMessage result =
+            save(e, c.edit ? userNode(10001) : m_model.index().unitNodes.at(102), c.edit, [&](UserForm& f) {
+                f.name = "New";
+                f.password = f.passwordAgain = "secret";
+                if (md5) {
+                    refused.emplace();
+                }
+            });
+        refused.reset();
+        EXPECT_EQ(result.messageId, str::kOperationFailed);
+        EXPECT_NE(result.failure.cause.find(c.cause), std::string::npos) << result.failure.cause;
+        EXPECT_EQ(db().count("[BaseTable] WHERE [NAME] = 'New' OR [PASSWORD] = ''"), 0);
+        EXPECT_FALSE(m_domain->modified);
+        EXPECT_TRUE(m_model.changedUsers().empty());
+        if (!md5) {
+            db().exec("ALTER TABLE [Away] RENAME TO [GroupTable]");
+            openAndBuild();
+        }
+    }
 }
 
 TEST_P(UserEditingDbTest, IndependentUsersAreListedAddedEditedAndDeletedWithoutChangeRows)
