@@ -158,8 +158,8 @@ void CGroupEditDlg::fileSetup()
         return;
     }
     CGroupFilesDlg form(group->id, *m_context.launcher, this);
-    const bool accepted = form.exec() == QDialog::Accepted;
-    if ((accepted || form.filesMoved()) && m_context.filesSaved) {
+    // Only OK tells the server: Cancel after a move that failed part-way says that the change did not happen.
+    if (form.exec() == QDialog::Accepted && m_context.filesSaved) {
         reportMessage(m_context.filesSaved(group->id));
     }
 }

@@ -114,7 +114,6 @@ void CGroupFilesDlg::accept()
         }
     }
     const std::vector<int> failed = m_files.apply(choices);
-    m_moved = m_moved || failed.size() < choices.size();
     if (!failed.empty()) {
         // The files that moved stay moved; the rest are as they were, and OK tries them again.
         QString names;
