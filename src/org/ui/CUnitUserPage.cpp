@@ -376,6 +376,7 @@ void CUnitUserPage::edit()
 void CUnitUserPage::runUnitForm(std::variant<OrgMessage, UnitEditSession> start, bool editMode)
 {
     if (const auto* message = std::get_if<OrgMessage>(&start)) {
+        showTree();            // a unit deleted meanwhile leaves the tree read again
         showMessage(*message); // an empty one ends the command quietly
         return;
     }
