@@ -4,7 +4,6 @@
 #include "MainWindowOnDatabase.h"
 #include "OrgDbTest.h"
 #include "app/ui/CAdminApp.h"
-#include "app/ui/CCorpDlg.h"
 #include "app/ui/CStatusLine.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/OperationProgress.h"
@@ -431,25 +430,6 @@ private slots:
         QCOMPARE(after, before);
         QCOMPARE(m_db->count("[UnitTable] WHERE [UNIT_ID] = 150"), 1LL);
         QVERIFY(page().model().index().unitNodes.contains(150));
-    }
-
-    // A first run gives the empty organisation its root unit 101, and the page shows it at once under group
-    // 1, before any timer or second look.
-    void firstRunShowsTheRootUnitAtOnce()
-    {
-        m_db->exec("DELETE FROM [UnitTable]");
-        const test::ScopedEnv windows("QAR_WINDOWS_DIR", m_main->dir().file("windows").c_str());
-        test::whenModal<CCorpDlg>([](CCorpDlg& form) {
-            setField(form, "nameEdit", QStringLiteral("Acme"));
-            setField(form, "websiteEdit", QStringLiteral("http://acme"));
-            click(form, "okCenterButton");
-        });
-        StartOptions options;
-        options.firstRun = true;
-        m_dlg = &m_main->open(options);
-        QVERIFY(page().model().index().unitNodes.contains(101));
-        QCOMPARE(page().model().tree().parent(unitNode(101)), page().model().index().groupNodes.at(1));
-        QCOMPARE(page().selectedNode(), page().model().index().groupNodes.at(1));
     }
 
 private:
