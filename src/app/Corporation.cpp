@@ -130,6 +130,8 @@ void RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask)
     units.Open();
     if (units.IsBOF() && units.IsEOF()) {
         addRootUnit(units, corporation.name);
+        // An insert leaves the snapshot as it was: the pages built next must find the root unit.
+        units.Open();
     }
 }
 

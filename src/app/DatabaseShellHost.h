@@ -9,8 +9,8 @@ namespace qar
 class CXTableGroup;
 
 /// The user limit ("[GROUP_COUNT]") of group `groupId`, found by scanning the groups from the first row;
-/// 0 when the table is empty or the group is missing. Opens the record object when it is closed and
-/// uses an open one as it stands.
+/// 0 when the table is empty or the group is missing. Opens the record object when it is closed (throwing
+/// DbError when it cannot) and uses an open one as it stands.
 int GroupUserLimit(CXTableGroup& groups, int groupId);
 
 /// The main window's services on the real database: the session of DB.dat's data source, its

@@ -31,7 +31,8 @@ public:
     virtual std::string connectionFailure() { return session().lastError(); }
     /// Closes the record objects and the connection.
     virtual void closeDatabase() = 0;
-    /// The user limit ("[GROUP_COUNT]") of a group, 0 when the group is not found.
+    /// The user limit ("[GROUP_COUNT]") of a group, 0 when the group is not found. Throws DbError when the
+    /// groups cannot be read: the add that asks fails with it.
     virtual int groupUserLimit(int groupId) = 0;
     /// The shared connection and the record objects, for the pages.
     virtual CDatabaseSession& session() = 0;

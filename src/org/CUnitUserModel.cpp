@@ -20,7 +20,7 @@ namespace
 {
 
 // A row that did not match is told by its statement without the long WHERE clause of every column.
-std::string describeFailure(const DbError& error)
+std::string describeFailure(const std::exception& error)
 {
     std::string text = error.what();
     const std::size_t where = text.find(" WHERE ");
@@ -225,44 +225,34 @@ void CUnitUserModel::step(std::size_t steps)
 
 OrgMessage CUnitUserModel::runAtomically(const std::function<OrgMessage()>& write)
 {
-    // Change rows go in the same transaction, a few statements of this many rows each.
-    constexpr std::size_t kChangeRowsPerCall = 200;
     CXDatabase* database = m_tables.unit != nullptr ? m_tables.unit->database() : nullptr;
     if (database == nullptr) {
         return {str::kUnableToOpenDb, {}};
     }
     m_heldEffects.clear();
     m_heldRows.clear();
+    m_rollBack = false;
     OrgMessage result;
     try {
         DbTransaction transaction(*database);
         m_atomic = true;
         result = write();
-        m_progressTotal += (m_heldRows.size() + kChangeRowsPerCall - 1) / kChangeRowsPerCall + 1;
-        for (std::size_t first = 0; first < m_heldRows.size(); first += kChangeRowsPerCall) {
-            const auto last = m_heldRows.begin() +
-                              static_cast<std::ptrdiff_t>(std::min(first + kChangeRowsPerCall, m_heldRows.size()));
-            m_effects.logChanges(std::vector<ChangeRow>(m_heldRows.begin() + static_cast<std::ptrdiff_t>(first), last));
+        if (!m_rollBack) {
+            writeHeldRows();
+            transaction.commit();
             step();
         }
-        transaction.commit();
-        step();
-    } catch (const DbError& e) {
-        m_atomic = false;
-        m_heldEffects.clear();
-        m_heldRows.clear();
-        WriteFailure failure = DescribeWriteFailure(e, database);
-        failure.cause = describeFailure(e);
-        LogDiagnostic(WriteFailureLogText("A change to units and users", failure));
-        if (IsConnectionFailure(e)) {
-            m_effects.reconnect();
-        }
-        // The record objects hold what was written before the failure, and an unconfirmed commit may have
-        // kept all of it: read the tables again.
-        refresh();
-        return {failure.unconfirmed ? str::kCommitUnconfirmed : str::kOperationFailed, {}, std::move(failure)};
+    } catch (const std::exception& e) {
+        return writeFailed(e, database);
     }
     m_atomic = false;
+    if (std::exchange(m_rollBack, false)) {
+        m_heldEffects.clear();
+        m_heldRows.clear();
+        // Rolled back as the transaction went: the record objects still hold what was written.
+        refresh();
+        return result;
+    }
     const std::vector<Effect> effects = std::move(m_heldEffects);
     m_heldEffects.clear();
     m_heldRows.clear();
@@ -270,6 +260,47 @@ OrgMessage CUnitUserModel::runAtomically(const std::function<OrgMessage()>& writ
         raise(effect);
     }
     return result;
+}
+
+void CUnitUserModel::writeHeldRows()
+{
+    // Change rows go in the same transaction, a few statements of this many rows each.
+    constexpr std::size_t kChangeRowsPerCall = 200;
+    m_progressTotal += (m_heldRows.size() + kChangeRowsPerCall - 1) / kChangeRowsPerCall + 1;
+    for (std::size_t first = 0; first < m_heldRows.size(); first += kChangeRowsPerCall) {
+        const auto last =
+            m_heldRows.begin() + static_cast<std::ptrdiff_t>(std::min(first + kChangeRowsPerCall, m_heldRows.size()));
+        m_effects.logChanges(std::vector<ChangeRow>(m_heldRows.begin() + static_cast<std::ptrdiff_t>(first), last));
+        step();
+    }
+}
+
+OrgMessage CUnitUserModel::writeFailed(const std::exception& error, const CXDatabase* database)
+{
+    m_atomic = false;
+    m_rollBack = false;
+    m_heldEffects.clear();
+    m_heldRows.clear();
+    const auto* dbError = dynamic_cast<const DbError*>(&error);
+    WriteFailure failure = dbError != nullptr ? DescribeWriteFailure(*dbError, database) : WriteFailure{};
+    failure.cause = describeFailure(error);
+    LogDiagnostic(WriteFailureLogText("A change to units and users", failure));
+    if (dbError != nullptr && IsConnectionFailure(*dbError)) {
+        m_effects.reconnect();
+    }
+    // The record objects hold what was written before the failure, and an unconfirmed commit may have
+    // kept all of it: read the tables again.
+    refresh();
+    return {failure.unconfirmed ? str::kCommitUnconfirmed : str::kOperationFailed, {}, std::move(failure)};
+}
+
+OrgMessage CUnitUserModel::rowGone()
+{
+    // Whatever the write did before goes back with it: nothing it carried along stays without the row.
+    m_report = {m_report.action, m_report.id};
+    m_report.gone = true;
+    m_rollBack = true;
+    return {};
 }
 
 void CUnitUserModel::recordChangedUser(std::int32_t userId)
@@ -352,12 +383,17 @@ OrgMessage CUnitUserModel::deleteSelected(const std::function<bool(int)>& confir
     return deleteUnit(m_selected, m_tree.itemData(m_selected));
 }
 
-OrgMessage CUnitUserModel::runUserWrite(const std::function<OrgMessage()>& write)
+OrgMessage CUnitUserModel::runUserWrite(OrgChangeReport::Action action, std::int32_t userId,
+                                        const std::function<OrgMessage()>& write)
 {
-    m_report = {};
+    m_report = {action, userId};
     const OrgMessage result = runAtomically(write);
-    if (result.messageId == str::kOperationFailed || result.messageId == str::kCommitUnconfirmed) {
-        m_report = {}; // rolled back, or not known to be kept: the tables as read again tell
+    if (result.messageId == str::kCommitUnconfirmed) {
+        m_report = {}; // not known to be kept: the tables as read again tell
+    } else if (result.messageId == str::kOperationFailed) {
+        // Rolled back: the user written before the failure is not there after all.
+        m_report = {action, userId};
+        m_report.failed = true;
     }
     return result;
 }

@@ -24,7 +24,8 @@ class CXTableGroup;
 class CXTableUnit;
 class CXTableUser;
 
-/// A message for the user: a string-table id (0 for none) and the text its "%s" takes.
+/// A message for the user: a string-table id (0 for none), the text its "%s" takes, and why a write failed
+/// (offered under "Details").
 struct OrgMessage
 {
     OrgMessage() = default;
@@ -96,6 +97,19 @@ struct SheetIntakeStart
     std::string parameters; ///< "-bysys-h%d-grps%s-dgrp%d"
 };
 
+/// Every column of a unit row as the edit form was loaded from it: at OK the row must still hold these
+/// values, whatever the table was read again meanwhile, or another program changed it.
+struct StoredUnit
+{
+    UnitRow row;
+    std::string password;
+    std::int32_t attribute = 0;
+    std::int32_t olTime = 0;
+    std::optional<std::int32_t> weight; ///< only where the table has the weight column; nullopt for NULL
+
+    bool operator==(const StoredUnit&) const = default;
+};
+
 /// A unit form about to be shown: its model, the fields it opens with, and what the page keeps for the
 /// write after OK.
 struct UnitEditSession
@@ -103,11 +117,8 @@ struct UnitEditSession
     UnitFormModel form;
     UnitForm fields;
     OrgTree::NodeId node = OrgTree::kNone; ///< the selected node (add) or the edited unit's node
-    UnitRow stored;                        ///< edit mode: the row as read
-    std::string storedPassword;
-    std::int32_t storedAttribute = 0;
-    std::int32_t storedWeight = 0;
-    std::vector<std::int32_t> userIds; ///< edit mode: users listed below the unit's node
+    StoredUnit stored;                     ///< edit mode: the row as read
+    std::vector<std::int32_t> userIds;     ///< edit mode: users listed below the unit's node
 };
 
 /// The core of the units-and-users page: the tree, the page state (maps, lists, change flags) and the
@@ -154,6 +165,9 @@ public:
     bool refresh();
     /// Whether the unit and user tables are open (the last reading of them worked).
     bool tablesAreOpen() const;
+    /// Whether a write is under way: its transaction is open and the record objects hold half of it, so
+    /// nothing may build the tree from them now (a timer tick while the write shows its progress).
+    bool writing() const { return m_atomic; }
     /// Where long writes report how far they got (nullptr: nowhere). Not owned.
     void setProgress(IProgress* progress) { m_progress = progress; }
     /// Told how far a refresh or build has come: rows done of rows in all (0 of 0 while the tables are
@@ -176,9 +190,13 @@ public:
     void userWritten(OrgChangeReport::Action action, std::int32_t userId, std::int32_t oldId = 0);
     /// A change row for a user (written only while the server runs); throws DbError.
     void logUserChange(std::int32_t userId, std::uint8_t action) { logUser(userId, action); }
-    /// Runs a user write with its change rows as one transaction (see runAtomically); a rolled-back write
-    /// leaves nothing in the report.
-    OrgMessage runUserWrite(const std::function<OrgMessage()>& write);
+    /// Runs a write of user `userId` with its change rows as one transaction (see runAtomically); the status
+    /// line hears of the user whatever the outcome: written (userWritten), not written, or already gone.
+    OrgMessage runUserWrite(OrgChangeReport::Action action, std::int32_t userId,
+                            const std::function<OrgMessage()>& write);
+    /// Called by a running write that finds the row it works on deleted meanwhile: the write ends quietly,
+    /// nothing it did before stays (its transaction is rolled back), and the tree is read again.
+    OrgMessage rowGone();
 
     // Commands of the page.
     /// "Edit": 162 or 159, or which editor to open.
@@ -230,9 +248,13 @@ private:
     };
 
     /// Runs `write` as one transaction with the change rows it logs: all of it stays, or nothing. The
-    /// effects it raised follow the commit. On a database error the tree is built again from the
-    /// database and the result is 253.
+    /// effects it raised follow the commit. On a database error (or any other failure, such as a password
+    /// digest the system refuses) the tree is built again from the database and the result is 253.
     OrgMessage runAtomically(const std::function<OrgMessage()>& write);
+    /// The change rows the running write logged, in its transaction.
+    void writeHeldRows();
+    /// A write failed: logged with its cause, the tables read again, 253 with the cause.
+    OrgMessage writeFailed(const std::exception& error, const CXDatabase* database);
     void raise(Effect effect);
     /// Whether the unit table (and the user table with `users`) is open; when not, the connection is made
     /// anew at once and the answer is given after that.
@@ -270,6 +292,7 @@ private:
     bool m_buttonsDue = false; ///< a build read the user rows since the view last asked
     std::vector<std::int32_t> m_changedUsers;
     bool m_atomic = false;             ///< a write is running in its transaction
+    bool m_rollBack = false;           ///< the running write ends quietly: roll it back
     std::vector<Effect> m_heldEffects; ///< raised by the running write
     std::vector<ChangeRow> m_heldRows; ///< change rows of the running write
     IProgress* m_progress = nullptr;

@@ -29,12 +29,15 @@ StatusPart mainPart(const OrgChangeReport& r)
     case Action::UserDeleted:
         return {pick(str::kStatusUserDeleted, str::kStatusUserAlreadyDeleted, str::kStatusUserNotDeleted), {r.id}};
     case Action::UserAdded:
-        return {str::kStatusUserAdded, {r.id}};
+        return {r.written ? str::kStatusUserAdded : str::kStatusUserNotAdded, {r.id}};
     case Action::UserSaved:
-        if (r.oldId != 0 && r.oldId != r.id) {
+        if (r.written && r.oldId != 0 && r.oldId != r.id) {
             return {str::kStatusUserSavedAs, {r.oldId, r.id}};
         }
-        return {str::kStatusUserSaved, {r.id}};
+        if (!r.written && !r.failed && !r.gone) {
+            return {str::kStatusUserNothingToSave, {r.id}};
+        }
+        return {pick(str::kStatusUserSaved, str::kStatusUserAlreadyDeleted, str::kStatusUserNotSaved), {r.id}};
     case Action::None:
         break;
     }

@@ -28,6 +28,8 @@ struct UnitRow
     bool canLog = false;
     std::string alias;
     std::int32_t groupId = 0;
+
+    bool operator==(const UnitRow&) const = default;
 };
 
 /// The user columns a tree build reads, viewed in the record object's fields.

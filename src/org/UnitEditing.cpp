@@ -27,6 +27,20 @@ void ensureOpen(CXRecordset& table)
     }
 }
 
+StoredUnit readStoredUnit(const CXTableUnit& t)
+{
+    StoredUnit unit{{t.m_UNIT_ID, t.m_UNIT_NAME, t.m_SUPER_ID, t.m_TREE_CLASS, t.m_UNIT_STATUS, t.m_CAN_LOG,
+                     t.m_UNIT_ALIAS, t.m_GROUP_ID},
+                    t.m_LOG_PWD,
+                    t.m_UNIT_FLAG,
+                    t.m_OL_TIME,
+                    std::nullopt};
+    if (t.HasWeightColumn() && !t.IsFieldNull(t.m_WEIGHT)) {
+        unit.weight = t.m_WEIGHT.get();
+    }
+    return unit;
+}
+
 } // namespace
 
 void CUnitUserModel::logUnit(std::int32_t unitId, std::uint8_t action)
@@ -68,7 +82,7 @@ UnitEditSession CUnitUserModel::makeSession(UnitFormSetup setup) const
     setup.weightColumn = m_tables.unit->HasWeightColumn();
     UnitFormModel form(setup, readUnitRows(), groups, m_texts.parentNone);
     UnitForm fields = form.initialForm();
-    return UnitEditSession{std::move(form), std::move(fields), OrgTree::kNone, {}, {}, 0, 0, {}};
+    return UnitEditSession{std::move(form), std::move(fields), OrgTree::kNone, {}, {}};
 }
 
 std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startAddUnit()
@@ -172,47 +186,43 @@ std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startEditUnit()
         }
     }
     if (t.IsEOF()) {
-        return OrgMessage{}; // deleted meanwhile by another program
+        // Deleted meanwhile by another program: the tree, which still shows it, is read again.
+        refresh();
+        return OrgMessage{};
     }
-    UnitRow stored{t.m_UNIT_ID,     t.m_UNIT_NAME, t.m_SUPER_ID,   t.m_TREE_CLASS,
-                   t.m_UNIT_STATUS, t.m_CAN_LOG,   t.m_UNIT_ALIAS, t.m_GROUP_ID};
-    std::string password = t.m_LOG_PWD;
-    const std::int32_t attribute = t.m_UNIT_FLAG;
-    const std::int32_t weight = t.HasWeightColumn() ? t.m_WEIGHT.get() : 0;
+    StoredUnit stored = readStoredUnit(t);
+    const UnitRow& row = stored.row;
 
     UnitFormSetup setup;
     setup.context = m_context;
     setup.editMode = true;
-    setup.parentId = stored.superId;
-    setup.groupId = stored.groupId;
-    setup.editedCode = stored.id;
+    setup.parentId = row.superId;
+    setup.groupId = row.groupId;
+    setup.editedCode = row.id;
     UnitEditSession session = makeSession(setup);
     session.node = m_selected;
     UnitForm& f = session.fields;
-    f.department = stored.name;
-    f.codeText = std::to_string(stored.id);
-    f.weightText = std::to_string(weight);
-    f.attribute = attribute;
-    f.valided = stored.status;
-    f.publicAccount = stored.canLog;
-    f.alias = stored.alias;
-    f.password = password;
+    f.department = row.name;
+    f.codeText = std::to_string(row.id);
+    f.weightText = std::to_string(stored.weight.value_or(0));
+    f.attribute = stored.attribute;
+    f.valided = row.status;
+    f.publicAccount = row.canLog;
+    f.alias = row.alias;
+    f.password = stored.password;
     session.stored = std::move(stored);
-    session.storedPassword = std::move(password);
-    session.storedAttribute = attribute;
-    session.storedWeight = weight;
     session.userIds = collectUserIds(m_selected);
     return session;
 }
 
 OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const ValidUnit& unit)
 {
-    m_report = {OrgChangeReport::Action::UnitSaved, session.stored.id};
+    m_report = {OrgChangeReport::Action::UnitSaved, session.stored.row.id};
     // Steps: the unit's row, each row of its subtree, the child units and the users following a new
     // code, the users changing group; the change rows and the commit add theirs.
     startProgress(3 + session.form.descendants().size() + 1);
     return reportFailure(runAtomically([&]() -> OrgMessage {
-        const UnitRow& old = session.stored;
+        const UnitRow& old = session.stored.row;
         const int oldParentLevel = static_cast<int>(old.treeClass) - 1;
         const int levelDelta = unit.parentLevel - oldParentLevel;
         const bool groupChanged = unit.groupId != old.groupId;
@@ -220,9 +230,9 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
         const bool codeChanged = unit.code != old.id;
         const bool changed = parentChanged || unit.name != old.name || codeChanged || unit.valided != old.status ||
                              unit.publicAccount != old.canLog || unit.alias != old.alias ||
-                             unit.password != session.storedPassword || levelDelta != 0 ||
-                             unit.attribute != session.storedAttribute || groupChanged ||
-                             unit.weight != session.storedWeight;
+                             unit.password != session.stored.password || levelDelta != 0 ||
+                             unit.attribute != session.stored.attribute || groupChanged ||
+                             unit.weight != session.stored.weight.value_or(0);
 
         if (codeChanged) {
             requireUnitCodeFree(unit.code);
@@ -241,6 +251,11 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
         bool edited = false;
         for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
             if (!edited && t.m_UNIT_ID == old.id) {
+                if (readStoredUnit(t) != session.stored) {
+                    // The table was read again while the form was open (the timer, a Refresh): the row in
+                    // hand is another program's change, and writing the form over it would undo that.
+                    throw DbError("unit " + std::to_string(old.id) + " was changed by another program meanwhile");
+                }
                 t.Edit();
                 t.m_UNIT_ID = unit.code;
                 t.m_UNIT_NAME = unit.name;
@@ -256,9 +271,11 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
                 t.m_TREE_CLASS = static_cast<std::uint8_t>(unit.parentLevel + 1);
                 t.m_GROUP_ID = unit.groupId;
                 const RowWrite written = UpdateRow(t);
-                if (written != RowWrite::Written) {
-                    m_report.gone = written == RowWrite::AlreadyGone;
-                    return {}; // nothing to write, or the unit was deleted meanwhile
+                if (written == RowWrite::AlreadyGone) {
+                    return rowGone();
+                }
+                if (written == RowWrite::NothingChanged) {
+                    return {}; // nothing carried along either: that needs a new level or group
                 }
                 step();
                 m_report.written = true;
@@ -302,7 +319,7 @@ OrgMessage CUnitUserModel::finishEditUnit(const UnitEditSession& session, const 
             }
         }
         if (!edited) {
-            return {}; // the row went away meanwhile
+            return rowGone(); // deleted meanwhile, and the table read again since
         }
         if (groupChanged) {
             moveUsersToGroup(session.userIds, unit.groupId);

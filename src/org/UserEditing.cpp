@@ -162,17 +162,17 @@ void UserEditing::storeExtendedData(const ValidUser& user) const
 OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const ValidUser& user)
 {
     OrgIndex& index = m_page.index();
-    const int limit = m_env.groupUserLimit ? m_env.groupUserLimit(user.group) : 0;
-    const auto counted = index.groupUserCount.find(user.group);
-    if (limit >= 1 && counted != index.groupUserCount.end() && counted->second >= limit) {
-        return {str::kUserAmountAtLimit, {}};
-    }
-    storeExtendedData(user);
-    const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
-    m_page.recordChangedUser(user.id);
-    // The row and its change row are one transaction: a failure leaves neither, and the tree is built
-    // again from the tables.
-    return m_page.runUserWrite([&]() -> OrgMessage {
+    // The row and its change row are one transaction: a failure leaves neither (a group limit that cannot be
+    // read and a password digest the system refuses included), and the tree is built again from the tables.
+    return m_page.runUserWrite(OrgChangeReport::Action::UserAdded, user.id, [&]() -> OrgMessage {
+        const int limit = m_env.groupUserLimit ? m_env.groupUserLimit(user.group) : 0;
+        const auto counted = index.groupUserCount.find(user.group);
+        if (limit >= 1 && counted != index.groupUserCount.end() && counted->second >= limit) {
+            return {str::kUserAmountAtLimit, {}};
+        }
+        const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
+        storeExtendedData(user);
+        m_page.recordChangedUser(user.id);
         CXTableUser& t = *m_page.tables().user;
         if (!t.IsOpen()) {
             t.Open();
@@ -257,42 +257,9 @@ std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
     return session;
 }
 
-OrgMessage UserEditing::rowNotMatched(bool deleted)
-{
-    // A row deleted meanwhile ends the edit quietly; one changed meanwhile is a failed write. Either way
-    // the tree shows the table anew.
-    m_page.refresh();
-    return deleted ? OrgMessage{} : OrgMessage{str::kOperationFailed, {}};
-}
-
-OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const ValidUser& user)
+void UserEditing::showEdited(const UserEditSession& session, const ValidUser& user)
 {
     const UserRecord& old = session.stored;
-    CXTableUser& t = *m_page.tables().user;
-    try {
-        if (!t.IsOpen()) {
-            t.Open();
-        }
-        // The table may have been read again while the form was open (the refresh timer): the row must
-        // still be the one the form was loaded from.
-        if (!FindUserRow(t, old.id)) {
-            return rowNotMatched(true); // read again meanwhile, and gone
-        }
-        if (!(ReadUserRecord(t) == old)) {
-            m_page.refresh();
-            return {str::kOperationFailed, {}};
-        }
-    } catch (const DbError&) {
-        return {str::kOperationFailed, {}};
-    }
-
-    const bool changed = user.id != old.id || user.unit != old.unit || user.name != old.name || user.duty != old.duty ||
-                         user.email != old.email || user.status != old.status || user.role != old.role ||
-                         user.mobile != old.mobile || user.power != old.power;
-    storeExtendedData(user);
-    const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
-    m_page.recordChangedUser(user.id);
-
     OrgIndex& index = m_page.index();
     if (user.email != old.email) {
         m_page.removeEmail(old.email);
@@ -306,7 +273,6 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
             index.mobiles.push_back(user.mobile);
         }
     }
-    const bool idChanged = old.id != 0 && old.id != user.id;
     OrgTree& tree = m_page.tree();
     const bool listed = tree.isValid(session.node);
     bool listedAfter = listed;
@@ -322,7 +288,7 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
             m_page.select(tree.insertLast(unit->second, text, user.id, kImageUser));
             listedAfter = true;
         }
-        if (idChanged) {
+        if (old.id != 0 && old.id != user.id) {
             removeFirst(index.allUserIds, old.id);
             index.allUserIds.push_back(user.id);
         }
@@ -334,27 +300,44 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
     if (listedAfter) {
         ++index.groupUserCount[user.group];
     }
+}
 
-    // The row and its change rows are one transaction: a failure leaves none of them.
-    return m_page.runUserWrite([&]() -> OrgMessage {
-        try {
-            t.Edit();
-            writeColumns(t, user, password);
-            const RowWrite written = UpdateRow(t);
-            if (written == RowWrite::AlreadyGone) {
-                return rowNotMatched(true);
-            }
-            if (written == RowWrite::NothingChanged) {
-                return {};
-            }
-        } catch (const RowMatchError& e) {
-            if (e.matchedRows() != 0) {
-                throw;
-            }
-            return rowNotMatched(false);
+OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const ValidUser& user)
+{
+    const UserRecord& old = session.stored;
+    const bool changed = user.id != old.id || user.unit != old.unit || user.name != old.name || user.duty != old.duty ||
+                         user.email != old.email || user.status != old.status || user.role != old.role ||
+                         user.mobile != old.mobile || user.power != old.power;
+    // The row and its change rows are one transaction: a failure leaves none of them, and the tree is built
+    // again from the tables.
+    return m_page.runUserWrite(OrgChangeReport::Action::UserSaved, old.id, [&]() -> OrgMessage {
+        CXTableUser& t = *m_page.tables().user;
+        if (!t.IsOpen()) {
+            t.Open();
+        }
+        // The table may have been read again while the form was open (the refresh timer): the row must
+        // still be the one the form was loaded from, or another program changed it and this write fails.
+        if (!FindUserRow(t, old.id)) {
+            return m_page.rowGone();
+        }
+        if (!(ReadUserRecord(t) == old)) {
+            throw DbError("user " + std::to_string(old.id) + " was changed by another program meanwhile");
+        }
+        const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
+        storeExtendedData(user);
+        m_page.recordChangedUser(user.id);
+        showEdited(session, user);
+        t.Edit();
+        writeColumns(t, user, password);
+        const RowWrite written = UpdateRow(t);
+        if (written == RowWrite::AlreadyGone) {
+            return m_page.rowGone();
+        }
+        if (written == RowWrite::NothingChanged) {
+            return {};
         }
         m_page.userWritten(OrgChangeReport::Action::UserSaved, user.id, old.id);
-        if (idChanged) {
+        if (old.id != 0 && old.id != user.id) {
             m_page.logUserChange(old.id, kActDeleted);
             m_page.logUserChange(user.id, kActAdded);
         } else if (changed) {

@@ -62,12 +62,13 @@ public:
 
     /// "Add user": 162 or 223, or the form to show.
     std::variant<OrgMessage, UserEditSession> startAddUser() const;
-    /// OK of the add form: 214 when the group is full, 253 on a database error, else nothing.
+    /// OK of the add form: 214 when the group is full, 253 on a database error (the group's limit that
+    /// cannot be read included) or a password digest the system refuses, else nothing.
     OrgMessage finishAddUser(const UserEditSession& session, const ValidUser& user);
     /// "Edit" on a user node: 162, nothing (row gone), or the form to show.
     std::variant<OrgMessage, UserEditSession> startEditUser() const;
-    /// OK of the edit form. A row another program changed meanwhile is not overwritten: 253, and the
-    /// tree is built anew; a row it deleted ends the edit quietly, also with a new tree.
+    /// OK of the edit form. A row another program changed meanwhile is not overwritten: 253 (logged), and
+    /// the tree is built anew; a row it deleted ends the edit quietly, also with a new tree.
     OrgMessage finishEditUser(const UserEditSession& session, const ValidUser& user);
 
     const UserEditEnvironment& environment() const { return m_env; }
@@ -75,7 +76,8 @@ public:
 private:
     UserEditSession makeSession(const UserFormSetup& setup) const;
     void storeExtendedData(const ValidUser& user) const;
-    OrgMessage rowNotMatched(bool deleted);
+    /// The tree and the page's lists after an edit of the user's row.
+    void showEdited(const UserEditSession& session, const ValidUser& user);
 
     CUnitUserModel& m_page;
     UserEditEnvironment m_env;

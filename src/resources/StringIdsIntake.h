@@ -52,6 +52,8 @@ inline constexpr int kIntakeExportFailed = 30049;
 inline constexpr int kIntakeReportLine = 30050;
 inline constexpr int kIntakeReportFileLine = 30051;
 inline constexpr int kIntakeExportNameMismatch = 30052;
+inline constexpr int kIntakeReadFailed = 30055;
+inline constexpr int kIntakeNotWritten = 30056;
 
 // The data check.
 inline constexpr int kCheckParentMissing = 30060;

@@ -31,6 +31,9 @@ inline constexpr int kStatusUserRegrouped = 12973;
 inline constexpr int kStatusUserAdded = 12974;
 inline constexpr int kStatusUserSaved = 12975;
 inline constexpr int kStatusUserSavedAs = 12976;
+inline constexpr int kStatusUserNotAdded = 12980;
+inline constexpr int kStatusUserNotSaved = 12981;
+inline constexpr int kStatusUserNothingToSave = 12982;
 
 // Find bar of the page.
 inline constexpr int kFindButton = 12950;

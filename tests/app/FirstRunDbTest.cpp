@@ -23,6 +23,7 @@ protected:
 
     void TearDown() override
     {
+        m_session.reset();
         m_windows.reset();
         test::DbTest::TearDown();
     }
@@ -41,9 +42,9 @@ protected:
     /// by another program while the form is open.
     void run(std::optional<CorporationInfo> typed = std::nullopt, const std::string& meanwhile = {})
     {
-        CDatabaseSession session;
-        ASSERT_TRUE(session.OpenDatabase()) << session.lastError();
-        RunFirstRunSetup(session, [&](const CorporationInfo& initial, bool autoAccept) {
+        m_session = std::make_unique<CDatabaseSession>();
+        ASSERT_TRUE(m_session->OpenDatabase()) << m_session->lastError();
+        RunFirstRunSetup(*m_session, [&](const CorporationInfo& initial, bool autoAccept) {
             m_asked = initial;
             m_autoAccept = autoAccept;
             if (!meanwhile.empty()) {
@@ -56,6 +57,7 @@ protected:
     std::optional<CorporationInfo> m_asked;
     bool m_autoAccept = false;
     std::unique_ptr<test::ScopedEnv> m_windows;
+    std::unique_ptr<CDatabaseSession> m_session; ///< the main window's, after the set-up
 };
 
 TEST_P(FirstRunDbTest, CompleteHandOffNamesGroupOneAndSeedsTheRootUnit)
@@ -75,6 +77,7 @@ TEST_P(FirstRunDbTest, CompleteHandOffNamesGroupOneAndSeedsTheRootUnit)
     EXPECT_EQ(db().query("SELECT [UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [CAN_LOG], [UNIT_ALIAS], "
                          "[GROUP_ID] FROM [UnitTable]"),
               test::rows({{"101", "Acme", "0", "1", "0", "", "1"}}));
+    EXPECT_EQ(m_session->tableUnit().GetRecordCount(), 1); // the pages build their first tree from it
 }
 
 TEST_P(FirstRunDbTest, IncompleteHandOffTakesNothingOverAndAsksTheAdministrator)

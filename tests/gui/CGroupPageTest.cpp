@@ -6,6 +6,7 @@
 #include "app/ui/MessageService.h"
 #include "groups/ui/CGroupAttrDlg.h"
 #include "groups/ui/CGroupEditDlg.h"
+#include "groups/ui/CGroupFilesDlg.h"
 #include "groups/ui/CGroupPropDlg.h"
 #include "org/ui/CIndepUserDlg.h"
 
@@ -15,6 +16,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
+
+#include <filesystem>
 
 using namespace qar;
 using namespace qar::ui;
@@ -169,6 +172,35 @@ private slots:
                                      QStringLiteral("indep. User:2|Loner:10 - Ten:add")}));
         QVERIFY(MessageService::instance().shown().isEmpty());
         QCOMPARE(db().count("[ChangeTable]"), 0LL); // the property form was cancelled
+    }
+
+    // File Setup's OK fails while the private files' folder cannot hold them (a file in its place): the form
+    // stays open, and Cancel then tells the server nothing. OK once it works does.
+    void fileSetupTellsTheServerOnlyOnOk()
+    {
+        installServer();
+        test::writeFile(m_main->dir().file("UserData/setting/SvrFlag.dat"), "[SvrFlag]\r\nSP=1\r\n");
+        test::writeFile(m_main->dir().file("UserData/config/XMLs"), "not a folder");
+        openPage();
+        page().selectGroup(10);
+        for (const bool ok : {false, true}) {
+            test::whenModal<CGroupEditDlg>([&](CGroupEditDlg& form) {
+                test::whenModal<CGroupFilesDlg>([&](CGroupFilesDlg& files) {
+                    click(files, "defaultButton");
+                    if (ok) {
+                        std::filesystem::remove(m_main->dir().file("UserData/config/XMLs"));
+                        std::filesystem::create_directories(m_main->dir().file("UserData/config/XMLs"));
+                    }
+                    click(files, "okButton");
+                    QCOMPARE(files.isVisible(), !ok);
+                });
+                click(form, "fileSetupButton");
+                form.reject();
+            });
+            page().editGroup();
+            QCOMPARE(db().query("SELECT [Key_Value], [Change_Act] FROM [ChangeTable]"),
+                     ok ? test::rows({{"10", "2"}}) : test::Rows{});
+        }
     }
 
 private:

@@ -422,22 +422,59 @@ private slots:
         QVERIFY(MessageService::instance().shown().back().details.contains(QStringLiteral("BaseTable")));
     }
 
+    // A timer tick while a unit write shows its progress leaves the tree alone: the record objects hold
+    // half of the write until it ends.
+    void aTimerTickDuringAWriteLeavesTheTreeAlone()
+    {
+        openPage();
+        child<QListWidget>(*m_dlg, "sideBarList")->setCurrentRow(2); // the timer refreshes a page in view
+        page().selectNode(unitNode(100));
+        std::uint64_t before = 0;
+        std::uint64_t after = 0;
+        ShowRecorder shows([&](const QObject* shown) {
+            if (shown->objectName() == QStringLiteral("operationProgressDialog") && before == 0) {
+                before = page().model().tree().revision();
+                QVERIFY(
+                    QMetaObject::invokeMethod(child<QTimer>(*m_dlg, "refreshTimer"), "timeout", Qt::DirectConnection));
+                after = page().model().tree().revision();
+            }
+        });
+        test::whenModal<CUnitEditDlg>([](CUnitEditDlg& form) {
+            setField(form, "codeLineEdit", QStringLiteral("150"));
+            click(form, "okButton");
+        });
+        OperationProgress::setShowAfterForTesting(0);
+        page().edit();
+        OperationProgress::setShowAfterForTesting(1000);
+        QVERIFY(before != 0);
+        QCOMPARE(after, before);
+        QCOMPARE(m_db->count("[UnitTable] WHERE [UNIT_ID] = 150"), 1LL);
+        QVERIFY(page().model().index().unitNodes.contains(150));
+    }
+
 private:
     static QString lastMessage() { return MessageService::instance().lastText(); }
 
-    /// Names of the widgets shown while it lives.
+    /// Names of the widgets shown while it lives; `onShow` hears of each as it shows.
     struct ShowRecorder : QObject
     {
-        ShowRecorder() { qApp->installEventFilter(this); }
+        explicit ShowRecorder(std::function<void(const QObject*)> onShow = {}) : m_onShow(std::move(onShow))
+        {
+            qApp->installEventFilter(this);
+        }
         ~ShowRecorder() override { qApp->removeEventFilter(this); }
         bool eventFilter(QObject* watched, QEvent* event) override
         {
             if (event->type() == QEvent::Show) {
                 names << watched->objectName();
+                if (m_onShow) {
+                    m_onShow(watched);
+                }
             }
             return false;
         }
         QStringList names;
+        std::function<void(const QObject*)> m_onShow;
     };
 
     void unit(int id, int superId, int level, int groupId = 1)

@@ -2,6 +2,7 @@
 
 #include "FakeServer.h"
 #include "TempDir.h"
+#include "app/DatabaseShellHost.h"
 #include "app/ShellHost.h"
 #include "app/ui/Launcher.h"
 
@@ -78,7 +79,10 @@ public:
         calls << QStringLiteral("closeDatabase");
         databaseSession.CloseAll();
     }
-    int groupUserLimit(int) override { return 0; }
+    int groupUserLimit(int groupId) override
+    {
+        return realDatabase ? GroupUserLimit(databaseSession.tableGroup(), groupId) : 0;
+    }
     CDatabaseSession& session() override { return databaseSession; }
     CChangeLog& changeLog() override { return log; }
     IServerProbe& serverProbe() override { return probe; }

@@ -13,15 +13,15 @@
 namespace qar::test
 {
 
-/// The main window on a fresh SQLite database: a program folder of its own whose DB.dat names the
-/// database, column maps and change-log numbers read anew, headless prompts.
+/// The main window on a fresh database (SQLite unless told): a program folder of its own whose DB.dat names
+/// the database, column maps and change-log numbers read anew, headless prompts.
 class MainWindowOnDatabase
 {
 public:
-    MainWindowOnDatabase()
+    explicit MainWindowOnDatabase(DbKind kind = DbKind::Sqlite)
     {
         readAnew();
-        m_db = std::make_unique<OdbcTestDb>(DbKind::Sqlite);
+        m_db = std::make_unique<OdbcTestDb>(kind);
         writeFile(m_box.dir.file("UserData/config/DB.dat"), m_db->dbDat());
     }
     ~MainWindowOnDatabase()

@@ -143,6 +143,19 @@ protected:
                   "(10002, '-secret', 'Bob, \"B\"', 0, 0, '', '', 101, '', 3, 0, 0, 0, 1)");
     }
 
+    /// Runs qarctl on the test's database; what it wrote to either stream goes to `report`.
+    int qarctl(std::vector<std::string> args, std::string* report = nullptr)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        args.insert(args.begin(), {"--connect", db().connectString()});
+        const int code = RunQarCtl(args, out, err);
+        if (report != nullptr) {
+            *report = err.str() + out.str();
+        }
+        return code;
+    }
+
     test::TempDir m_dir;
 };
 
@@ -261,15 +274,8 @@ TEST_P(IntakeDbTest, QarCtlReportsRefusedRowsAndAnswersWithItsExitCodes)
 {
     SetUiLanguage(UiLanguage::English);
     const std::string csv = test::writeFile(m_dir.file("units.csv"), "ID,Name,Group\n101,A,1\n102,,1\n103,C,2\n");
-    const auto run = [&](std::vector<std::string> args, std::string* err = nullptr) {
-        std::ostringstream out;
-        std::ostringstream report;
-        args.insert(args.begin(), {"--connect", db().connectString()});
-        const int code = RunQarCtl(args, out, report);
-        if (err != nullptr) {
-            *err = report.str() + out.str();
-        }
-        return code;
+    const auto run = [this](std::vector<std::string> args, std::string* report = nullptr) {
+        return qarctl(std::move(args), report);
     };
     std::string report;
     EXPECT_EQ(run({"import", csv, "--dry-run"}, &report), kQarCtlRefused);
@@ -343,6 +349,29 @@ TEST_P(IntakeDbTest, QarCtlRetriesARefusedImportAndSaysWhenItsCommitWentUnconfir
     EXPECT_EQ(run(held, {"import", csv}, report), kQarCtlUnconfirmed);
     EXPECT_NE(report.find("did not confirm"), std::string::npos) << report;
     EXPECT_EQ(db().count("[UnitTable]"), 1);
+}
+
+// A database qaradmin never opened lacks the weight column DBField.dat names: import adds it first, as
+// qaradmin does at its start, its dry run too, so that what the dry run passed the import writes. A read
+// that fails says that the database could not be read, not that it refused an import.
+TEST_P(IntakeDbTest, QarCtlExtendsTheSchemaAsTheToolDoesAndSaysWhatItCouldNotRead)
+{
+    SetUiLanguage(UiLanguage::English);
+    writeDbFieldDat("[ADD_TABLES]\nUNTB_WEIGHT=Weight\n");
+    const std::string csv = test::writeFile(m_dir.file("units.csv"), "ID,Name,Group,Weight\n101,A,1,5\n");
+    std::string report;
+    EXPECT_EQ(qarctl({"import", csv, "--dry-run"}, &report), kQarCtlOk) << report;
+    EXPECT_EQ(qarctl({"import", csv}, &report), kQarCtlOk) << report;
+    EXPECT_EQ(db().query("SELECT [UNIT_ID], [Weight] FROM [UnitTable]"), test::rows({{"101", "5"}}));
+
+    db().exec("ALTER TABLE [BaseTable] RENAME TO [Away]");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"check"}, {"tree"}, {"export", "users"}, {"import", csv, "--dry-run"}}) {
+        SCOPED_TRACE(args[0]);
+        EXPECT_EQ(qarctl(args, &report), kQarCtlDatabase);
+        EXPECT_NE(report.find("Nothing was written: the database could not be read."), std::string::npos) << report;
+        EXPECT_NE(report.find("BaseTable"), std::string::npos) << report;
+    }
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(IntakeDbTest);

@@ -224,15 +224,54 @@ TEST_P(UnitUserDbTest, DeleteRefusesNodesWithChildrenAndLogsTheDeletedRows)
     EXPECT_FALSE(m_model.tree().hasChildren(unitNode(100)));
 }
 
-TEST_P(UnitUserDbTest, AnEditOfARowDeletedMeanwhileEndsQuietly)
+// Unit 200 moves to group 2 with its child 150, stored before it, and 150's user, while another program
+// renames or deletes 200, with and without a timer tick reading the table again before OK. Renamed: a
+// failed write (253), not the other program's row overwritten with the form's. Deleted: the edit ends
+// quietly. Either way nothing of the edit stays (not even the child written before the unit was found
+// gone) and the tree is read again.
+TEST_P(UnitUserDbTest, AnEditOfARowChangedOrDeletedMeanwhileWritesNothingAndReadsTheTreeAgain)
 {
-    seed({{100, 0, 1}});
-    EXPECT_FALSE(edit(100, [&](UnitEditSession&, UnitForm& f) {
-        db().exec("DELETE FROM [UnitTable]");
-        f.department = "Renamed";
-    }));
-    EXPECT_TRUE(m_events.empty());
-    EXPECT_TRUE(db().changeRows().empty());
+    const struct
+    {
+        const char* meanwhile;
+        bool readAgain;
+        int message;
+        int status;
+    } cases[] = {
+        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'Theirs' WHERE [UNIT_ID] = 200", true, 253, str::kStatusUnitNotSaved},
+        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'Theirs' WHERE [UNIT_ID] = 200", false, 253, str::kStatusUnitNotSaved},
+        {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 200", true, 0, str::kStatusUnitAlreadyDeleted},
+        {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 200", false, 0, str::kStatusUnitAlreadyDeleted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.meanwhile) + (c.readAgain ? ", read again" : ""));
+        db().exec("DELETE FROM [ChangeTable]");
+        seed({{150, 200, 2}, {200, 0, 1}}, {{10001, 150}});
+        m_events.clear();
+        EXPECT_EQ(edit(200,
+                       [&](UnitEditSession&, UnitForm& f) {
+                           db().exec(c.meanwhile);
+                           if (c.readAgain) {
+                               m_units.Open();
+                           }
+                           f.attribute = 64;
+                           f.groupIndex = 1;
+                       })
+                      .messageId,
+                  c.message);
+        const bool deleted = c.message == 0;
+        EXPECT_EQ(query("SELECT [UNIT_ID], [UNIT_NAME], [GROUP_ID], [UNIT_FLAG] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+                  deleted ? rows({{"150", "d150", "1", "0"}})
+                          : rows({{"150", "d150", "1", "0"}, {"200", "Theirs", "1", "0"}}));
+        EXPECT_EQ(query("SELECT [GROUP_ID] FROM [BaseTable]"), rows({{"1"}}));
+        EXPECT_TRUE(db().changeRows().empty());
+        EXPECT_TRUE(m_events.empty());
+        EXPECT_EQ(m_model.index().unitNodes.count(200), deleted ? 0u : 1u);
+        if (!deleted) {
+            EXPECT_EQ(m_model.tree().text(unitNode(200)).substr(0, 11), "Unit:Theirs");
+        }
+        EXPECT_EQ(DescribeChange(m_model.takeReport()), (std::vector<StatusPart>{{c.status, {200}}}));
+    }
 }
 
 // Another program writes between the form's opening and OK while unit 100 gets code 150 and group 2. A

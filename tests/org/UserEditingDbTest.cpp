@@ -2,11 +2,13 @@
 #include "db/ChangeLog.h"
 #include "org/IndepUsers.h"
 #include "org/UserEditing.h"
+#include "platform/DiagnosticLog.h"
 #include "platform/Md5.h"
 #include "resources/StringIds.h"
 #include "xml/DomainUserFile.h"
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 
 namespace qar
 {
@@ -14,6 +16,14 @@ namespace
 {
 
 using test::rows;
+
+/// For its lifetime the cryptography library finds no digest, as under a configuration that allows only
+/// approved ones (MD5 refused): a default property no implementation has.
+struct RefusedDigests
+{
+    RefusedDigests() { EVP_set_default_properties(nullptr, "qar.refused=yes"); }
+    ~RefusedDigests() { EVP_set_default_properties(nullptr, ""); }
+};
 
 class UserEditingDbTest : public test::OrgDbTest
 {
@@ -195,6 +205,7 @@ TEST_P(UserEditingDbTest, NeverOverwritesARowAnotherProgramChangedOrDeleted)
         {"deleted", "DELETE FROM [BaseTable] WHERE [USER_ID] = 10001", false, 0},
         {"deleted, table read again", "DELETE FROM [BaseTable] WHERE [USER_ID] = 10001", true, 0},
     };
+    const test::ScopedEnv state("XDG_STATE_HOME", programDir().file("state").c_str());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         db().exec("DELETE FROM [BaseTable] WHERE [USER_ID] = 10001");
@@ -212,12 +223,40 @@ TEST_P(UserEditingDbTest, NeverOverwritesARowAnotherProgramChangedOrDeleted)
             m_users.Close();
             m_users.Open();
         }
+        std::remove(DiagnosticLogPath().c_str());
         EXPECT_EQ(e.finishEditUser(s, valid).messageId, c.message);
         EXPECT_EQ(db().count("[BaseTable] WHERE [NAME] = 'mine'"), 0);
-        // The tree shows the table as it is now.
+        // The tree shows the table as it is now; the status line and the log say what happened.
         EXPECT_EQ(userNode(10001) != OrgTree::kNone, c.message != 0);
+        EXPECT_EQ(DescribeChange(m_model.takeReport()),
+                  (std::vector<StatusPart>{
+                      {c.message != 0 ? str::kStatusUserNotSaved : str::kStatusUserAlreadyDeleted, {10001}}}));
+        EXPECT_EQ(test::readFile(DiagnosticLogPath()).find("was not saved") != std::string::npos, c.message != 0);
     }
     EXPECT_EQ(db().count("[ChangeTable]"), 0);
+}
+
+// A password digest the system refuses fails the add and the edit with 253 and the cause; nothing is
+// written, not even an empty password, and nothing of the user is kept.
+TEST_P(UserEditingDbTest, ADigestTheSystemRefusesFailsTheWriteWithItsCause)
+{
+    for (const bool edit : {false, true}) {
+        SCOPED_TRACE(edit ? "edit" : "add");
+        UserEditing e = editing();
+        std::optional<RefusedDigests> refused;
+        const OrgMessage result =
+            save(e, edit ? userNode(10001) : m_model.index().unitNodes.at(102), edit, [&](UserForm& f) {
+                f.name = "New";
+                f.password = f.passwordAgain = "secret";
+                refused.emplace(); // after the connection is made: it needs no digest afterwards
+            });
+        refused.reset();
+        EXPECT_EQ(result.messageId, str::kOperationFailed);
+        EXPECT_NE(result.failure.cause.find("MD5"), std::string::npos) << result.failure.cause;
+        EXPECT_EQ(db().count("[BaseTable] WHERE [NAME] = 'New' OR [PASSWORD] = ''"), 0);
+        EXPECT_FALSE(m_domain->modified);
+        EXPECT_TRUE(m_model.changedUsers().empty());
+    }
 }
 
 TEST_P(UserEditingDbTest, IndependentUsersAreListedAddedEditedAndDeletedWithoutChangeRows)

@@ -5,6 +5,7 @@
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
 #include "db/SchemaUpgrade.h"
+#include "db/SchemaExtension.h"
 #include "intake/IntakeExport.h"
 #include "intake/IntakeJob.h"
 #include "intake/OrgCheck.h"
@@ -38,8 +39,10 @@ const char kUsage[] =
     "        transaction. Every row is checked with the rules of the unit and user editors; refused rows\n"
     "        are reported with their line and column and left out. A row whose ID exists stops the\n"
     "        import (stop, the default), is left out (skip) or replaces the stored row (update).\n"
-    "        --dry-run checks and reports without writing. --group: the group of unit rows that name\n"
-    "        none. A running RXServer.exe gets change rows and one refresh notification.\n"
+    "        --dry-run checks and reports without writing rows. --group: the group of unit rows that\n"
+    "        name none. A running RXServer.exe gets change rows and one refresh notification. Like\n"
+    "        qaradmin at its start, import first adds the weight columns UserData/setting/DBField.dat\n"
+    "        names to the tables (also with --dry-run, so that the check sees what the import writes).\n"
     "  export units|users [--group N] [--format csv|xlsx] [--with-passwords] [-o FILE]\n"
     "        Write the units or users (of one group) as CSV (UTF-8, to standard output without -o) or\n"
     "        XLSX; without --format the name of FILE tells which. Passwords are left out unless\n"
@@ -65,9 +68,9 @@ const char kUsage[] =
     "  --version   show the version and exit\n"
     "\n"
     "Exit status: 0 success, 1 rows refused or problems found (report on standard error), 2 usage,\n"
-    "3 database unreachable or the import refused by the database (nothing kept), 4 the server did\n"
-    "not confirm the import's commit (a timeout or a lost connection at the last step): it may or may\n"
-    "not have been saved; check with export or check before importing again.\n"
+    "3 database unreachable or unreadable, or the import refused by the database (nothing kept),\n"
+    "4 the server did not confirm the import's commit (a timeout or a lost connection at the last step):\n"
+    "it may or may not have been saved; check with export or check before importing again.\n"
     "\n"
     "Environment: QAR_PROGRAM_DIR (program directory), QAR_LANG=en|zh_CN (language of the report),\n"
     "QAR_VEXNET_PORT (the server's port), ODBCINI and ODBCSYSINI (data sources).\n";
@@ -258,8 +261,15 @@ int runImport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream&
             applied = ApplyPlan(db, plan, data, serverRunning);
             break;
         } catch (const DbError& e) {
-            if (!IsWriteConflict(e) || attempt > c.retries) {
+            if (dynamic_cast<const CommitUnconfirmedError*>(&e) != nullptr) {
                 throw;
+            }
+            if (!IsWriteConflict(e) || attempt > c.retries) {
+                err << IntakeText(str::kIntakeRolledBack, {e.what()}) << '\n';
+                if (IsWriteConflict(e)) {
+                    err << IntakeText(str::kClusterConflictCause) << '\n';
+                }
+                return kQarCtlDatabase;
             }
             err << IntakeText(str::kClusterRetry, {std::to_string(attempt), std::to_string(c.retries)}) << '\n';
         }
@@ -355,6 +365,11 @@ int RunQarCtl(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return kQarCtlUsage;
     }
     CXDatabase db;
+    if (command.name == "import") {
+        // The same extension qaradmin makes at its start: an import into a database it never opened writes
+        // the weight columns the record objects name.
+        EnsureWeightColumns(db, command.connect);
+    }
     try {
         db.Open(command.connect);
     } catch (const DbError& e) {
@@ -380,10 +395,12 @@ int RunQarCtl(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << IntakeText(str::kCommitUnconfirmed) << ' ' << e.what() << '\n';
         return kQarCtlUnconfirmed;
     } catch (const DbError& e) {
-        err << IntakeText(str::kIntakeRolledBack, {e.what()}) << '\n';
-        if (IsWriteConflict(e)) {
-            err << IntakeText(str::kClusterConflictCause) << '\n';
-        }
+        // Reading the tables failed; the import's own write says so above when it was the write.
+        err << IntakeText(str::kIntakeReadFailed, {e.what()}) << '\n';
+        return kQarCtlDatabase;
+    } catch (const std::exception& e) {
+        // Preparing the rows failed (a password digest the system refuses): nothing was written either.
+        err << IntakeText(str::kIntakeNotWritten, {e.what()}) << '\n';
         return kQarCtlDatabase;
     }
 }

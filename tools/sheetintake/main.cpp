@@ -7,6 +7,7 @@
 #include "db/CXDatabase.h"
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
+#include "db/SchemaExtension.h"
 #include "intake/ServerNotice.h"
 #include "intake/SheetIntakeArgs.h"
 #include "intake/ui/CSheetIntakeDlg.h"
@@ -75,6 +76,8 @@ int main(int argc, char** argv)
     qar::ui::installQtTranslations();
 
     qar::CXDatabase database;
+    // The same extension the administration tool makes at its start, for a database it never opened.
+    qar::EnsureWeightColumns(database, qar::defaultConnectString());
     try {
         database.Open(qar::defaultConnectString());
     } catch (const qar::DbError&) {

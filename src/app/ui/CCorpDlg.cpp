@@ -1,5 +1,6 @@
 #include "app/ui/CCorpDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -15,8 +16,8 @@ CCorpDlg::CCorpDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui:
 {
     m_ui->setupUi(this);
     applyTextIds(this);
-    connect(m_ui->okCenterButton, &QPushButton::clicked, this, &CCorpDlg::accept);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CCorpDlg::accept);
+    connect(m_ui->okCenterButton, &QPushButton::clicked, this, Guarded(this, &CCorpDlg::accept));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CCorpDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CCorpDlg::reject);
     setCorporation(m_info);
     FitFormToScreen(this);
@@ -41,7 +42,7 @@ void CCorpDlg::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (m_autoAccept) {
         // Posted, so the form is seen briefly before it closes.
-        QMetaObject::invokeMethod(this, &CCorpDlg::accept, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, Guarded(this, &CCorpDlg::accept), Qt::QueuedConnection);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/ShellCommands.h"
 #include "app/ShellHost.h"
 #include "app/StatusLine.h"
+#include "app/ui/ActionGuard.h"
 #include "app/ui/CAboutDlg.h"
 #include "app/ui/CAdminPage.h"
 #include "app/ui/CCorpDlg.h"
@@ -77,28 +78,28 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setObjectName(QStringLiteral("refreshTimer"));
     m_refreshTimer->setInterval(kRefreshPeriodMs);
-    connect(m_refreshTimer, &QTimer::timeout, this, &CMainDlg::onRefreshTimer);
+    connect(m_refreshTimer, &QTimer::timeout, this, Guarded(this, &CMainDlg::onRefreshTimer));
 
-    connect(m_ui->configurationButton, &QPushButton::clicked, this, [this] {
-        if (!m_launcher.launch(ConfigurationRequest())) {
-            WarnNoTextEditor(this, ServerConfigurationPath());
-        }
-    });
-    connect(m_ui->optionButton, &QPushButton::clicked, this, [this] {
-        if (auto request = OptionRequest()) {
-            LaunchOrWarn(m_launcher, this, *request);
-        }
-    });
-    connect(m_ui->nameButton, &QPushButton::clicked, this, [this] { EditCorporation(this); });
-    connect(m_ui->startServiceButton, &QPushButton::clicked, this, &CMainDlg::launchStartService);
-    connect(m_ui->helpButton, &QPushButton::clicked, this, [this] {
-        WaitCursor wait;
-        LaunchOrWarn(m_launcher, this, HelpRequest());
-    });
-    connect(m_ui->sideBarList, &QListWidget::currentRowChanged, this, [this] {
-        layoutWindow();
-        refreshSelectedPage();
-    });
+    connect(m_ui->configurationButton, &QPushButton::clicked, this, Guarded(this, [this] {
+                if (!m_launcher.launch(ConfigurationRequest())) {
+                    WarnNoTextEditor(this, ServerConfigurationPath());
+                }
+            }));
+    connect(m_ui->optionButton, &QPushButton::clicked, this, Guarded(this, [this] {
+                if (auto request = OptionRequest()) {
+                    LaunchOrWarn(m_launcher, this, *request);
+                }
+            }));
+    connect(m_ui->nameButton, &QPushButton::clicked, this, Guarded(this, [this] { EditCorporation(this); }));
+    connect(m_ui->startServiceButton, &QPushButton::clicked, this, Guarded(this, &CMainDlg::launchStartService));
+    connect(m_ui->helpButton, &QPushButton::clicked, this, Guarded(this, [this] {
+                WaitCursor wait;
+                LaunchOrWarn(m_launcher, this, HelpRequest());
+            }));
+    connect(m_ui->sideBarList, &QListWidget::currentRowChanged, this, Guarded(this, [this] {
+                layoutWindow();
+                refreshSelectedPage();
+            }));
 
     // The library calls the sink on its own thread: the event is only queued there and handled here,
     // on the GUI thread, between user actions.
@@ -119,11 +120,11 @@ CMainDlg::CMainDlg(const StartOptions& options, ShellHost& host, Launcher& launc
         [](std::chrono::milliseconds pause) { QThread::msleep(static_cast<unsigned long>(pause.count())); },
     };
     m_server = std::make_unique<ServerControl>(std::move(hooks), GetProgramDir(), m_options.firstRun);
-    m_treeRefresh = std::make_unique<TreeRefreshFilter>(this, [this] {
-        if (CAdminPage* units = page(PageKind::UnitsAndUsers)) {
-            units->refresh();
-        }
-    });
+    m_treeRefresh = std::make_unique<TreeRefreshFilter>(this, Guarded(this, [this] {
+                                                            if (CAdminPage* units = page(PageKind::UnitsAndUsers)) {
+                                                                units->refresh();
+                                                            }
+                                                        }));
     m_domainUsers = std::make_unique<DomainUserFile>(DomainUserFilePath());
     m_databaseWait = std::make_unique<DatabaseWait>(this);
     m_host.session().database().setCallRunner(m_databaseWait.get());
@@ -189,7 +190,7 @@ bool CMainDlg::initialise()
     auto* about = new QAction(text(str::kMenuAbout), this);
     about->setObjectName(QStringLiteral("aboutAction"));
     about->setData(kAboutCommand);
-    connect(about, &QAction::triggered, this, &CMainDlg::showAbout);
+    connect(about, &QAction::triggered, this, Guarded(this, &CMainDlg::showAbout));
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
@@ -341,6 +342,12 @@ void CMainDlg::refreshSelectedPage()
 }
 
 void CMainDlg::customEvent(QEvent* event)
+{
+    // The window's own notifications and the network library's events arrive here between user actions.
+    RunGuarded(this, [this, event] { handleShellEvent(event); });
+}
+
+void CMainDlg::handleShellEvent(QEvent* event)
 {
     if (event->type() == ShellEvent::typeFor(kPostInitMessage)) {
         postInitialise();

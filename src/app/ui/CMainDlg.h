@@ -112,6 +112,7 @@ private:
     void showSelectedPage();
     /// Lets the page of the side bar's entry reload, when the entry is shown to this administrator.
     void refreshSelectedPage();
+    void handleShellEvent(QEvent* event);
     void runFirstRunSetup();
     void postInitialise();
     void onRefreshTimer();

@@ -1,4 +1,5 @@
 list(APPEND qargui_sources
+    ${CMAKE_CURRENT_LIST_DIR}/ActionGuard.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CAboutDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CAdminApp.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CAdminPage.cpp

@@ -1,6 +1,7 @@
 #include "catalog/ui/CAppEditDlg.h"
 
 #include "app/ShellCommands.h"
+#include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
@@ -50,9 +51,9 @@ CAppEditDlg::CAppEditDlg(const AppFormModel& model, const AppEntry& entry, bool 
     connect(m_ui->needPasswordCheckBox, &QCheckBox::clicked, this, [this] { applyRules(AppBox::NeedPassword); });
     connect(m_ui->systemEmailCheckBox, &QCheckBox::clicked, this, [this] { applyRules(AppBox::SystemEmail); });
     connect(m_ui->unitiveCheckBox, &QCheckBox::clicked, this, [this] { applyRules(AppBox::Unitive); });
-    connect(m_ui->setIconButton, &QPushButton::clicked, this, &CAppEditDlg::setIcon);
-    connect(m_ui->helpButton, &QPushButton::clicked, this, &CAppEditDlg::openHelp);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CAppEditDlg::accept);
+    connect(m_ui->setIconButton, &QPushButton::clicked, this, Guarded(this, &CAppEditDlg::setIcon));
+    connect(m_ui->helpButton, &QPushButton::clicked, this, Guarded(this, &CAppEditDlg::openHelp));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CAppEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CAppEditDlg::reject);
     FitFormToScreen(this);
 }

@@ -1,5 +1,6 @@
 #include "catalog/ui/CCatalogPage.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -37,11 +38,11 @@ void CCatalogPage::setUpList(const ListWidgets& widgets, const QList<int>& heade
         view->setColumnHidden(column, widths[column] == 0);
     }
 
-    connect(m_widgets.add, &QPushButton::clicked, this, [this] { addEntry(); });
-    connect(m_widgets.edit, &QPushButton::clicked, this, [this] { editEntry(); });
-    connect(m_widgets.remove, &QPushButton::clicked, this, [this] { deleteEntry(); });
-    connect(m_widgets.refresh, &QPushButton::clicked, this, &CCatalogPage::refresh);
-    connect(view, &QTreeView::doubleClicked, this, [this] { editEntry(); });
+    connect(m_widgets.add, &QPushButton::clicked, this, Guarded(this, [this] { addEntry(); }));
+    connect(m_widgets.edit, &QPushButton::clicked, this, Guarded(this, [this] { editEntry(); }));
+    connect(m_widgets.remove, &QPushButton::clicked, this, Guarded(this, [this] { deleteEntry(); }));
+    connect(m_widgets.refresh, &QPushButton::clicked, this, Guarded(this, &CCatalogPage::refresh));
+    connect(view, &QTreeView::doubleClicked, this, Guarded(this, [this] { editEntry(); }));
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CCatalogPage::updateButtons);
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = createContextMenu();
@@ -103,15 +104,16 @@ QMenu* CCatalogPage::createContextMenu()
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("catalogContextMenu"));
     const bool selected = firstSelectedRow().has_value();
-    connect(menu->addAction(text(str::kCatalogMenuAdd)), &QAction::triggered, this, [this] { addEntry(); });
+    connect(menu->addAction(text(str::kCatalogMenuAdd)), &QAction::triggered, this,
+            Guarded(this, [this] { addEntry(); }));
     menu->addSeparator();
     QAction* edit = menu->addAction(text(str::kCatalogMenuEdit));
     edit->setEnabled(selected);
-    connect(edit, &QAction::triggered, this, [this] { editEntry(); });
+    connect(edit, &QAction::triggered, this, Guarded(this, [this] { editEntry(); }));
     menu->addSeparator();
     QAction* remove = menu->addAction(text(str::kCatalogMenuDelete));
     remove->setEnabled(selected);
-    connect(remove, &QAction::triggered, this, [this] { deleteEntry(); });
+    connect(remove, &QAction::triggered, this, Guarded(this, [this] { deleteEntry(); }));
     return menu;
 }
 

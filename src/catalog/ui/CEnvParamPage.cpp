@@ -1,6 +1,7 @@
 #include "catalog/ui/CEnvParamPage.h"
 
 #include "app/MainWindowModel.h"
+#include "app/ui/ActionGuard.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
@@ -29,7 +30,7 @@ CEnvParamPage::CEnvParamPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
     connect(list, &QTreeWidget::itemSelectionChanged, this, &CEnvParamPage::updateButtons);
     // Modify has nothing to change yet: parameters are maintained with the server's own tools, so the
     // button (and a double-click on a row) only follows the selection.
-    connect(m_ui->refreshButton, &QPushButton::clicked, this, &CEnvParamPage::refresh);
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, Guarded(this, &CEnvParamPage::refresh));
     updateButtons();
 }
 

@@ -1,6 +1,7 @@
 #include "catalog/ui/CMsgTypeEditDlg.h"
 
 #include "app/ShellCommands.h"
+#include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
@@ -25,8 +26,8 @@ CMsgTypeEditDlg::CMsgTypeEditDlg(const MsgTypeFormModel& model, const MsgTypeEnt
 
     connect(m_ui->ignoreSameCheckBox, &QCheckBox::clicked, this, [this] { boxClicked(MarkBox::IgnoreSame); });
     connect(m_ui->needReplayCheckBox, &QCheckBox::clicked, this, [this] { boxClicked(MarkBox::NeedReplay); });
-    connect(m_ui->maskGenButton, &QPushButton::clicked, this, &CMsgTypeEditDlg::startMaskTool);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CMsgTypeEditDlg::accept);
+    connect(m_ui->maskGenButton, &QPushButton::clicked, this, Guarded(this, &CMsgTypeEditDlg::startMaskTool));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CMsgTypeEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CMsgTypeEditDlg::reject);
     FitFormToScreen(this);
 }

@@ -1,5 +1,6 @@
 #include "catalog/ui/CRoleEditDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "org/ui/CPowerDlg.h"
@@ -23,8 +24,8 @@ CRoleEditDlg::CRoleEditDlg(const RoleFormModel& form, const RoleForm& fields, QW
     m_ui->smsLineEdit->setText(fromAnsi(fields.smsText));
     m_privileges = fields.privileges;
     m_ui->privilegesLineEdit->setText(QString::number(m_privileges));
-    connect(m_ui->setButton, &QPushButton::clicked, this, &CRoleEditDlg::setPrivileges);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CRoleEditDlg::accept);
+    connect(m_ui->setButton, &QPushButton::clicked, this, Guarded(this, &CRoleEditDlg::setPrivileges));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CRoleEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 

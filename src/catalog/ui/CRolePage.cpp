@@ -1,5 +1,6 @@
 #include "catalog/ui/CRolePage.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CRoleEditDlg.h"
@@ -23,16 +24,16 @@ CRolePage::CRolePage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uniqu
         list->setColumnWidth(c, widths[c]);
     }
     connect(list, &QTreeWidget::itemSelectionChanged, this, &CRolePage::updateButtons);
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CRolePage::editRole);
+    connect(list, &QTreeWidget::itemDoubleClicked, this, Guarded(this, &CRolePage::editRole));
     connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = createContextMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(m_ui->rolesTreeWidget->viewport()->mapToGlobal(at));
     });
-    connect(m_ui->addButton, &QPushButton::clicked, this, &CRolePage::addRole);
-    connect(m_ui->editButton, &QPushButton::clicked, this, &CRolePage::editRole);
-    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CRolePage::deleteRole);
-    connect(m_ui->refreshButton, &QPushButton::clicked, this, &CRolePage::refresh);
+    connect(m_ui->addButton, &QPushButton::clicked, this, Guarded(this, &CRolePage::addRole));
+    connect(m_ui->editButton, &QPushButton::clicked, this, Guarded(this, &CRolePage::editRole));
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CRolePage::deleteRole));
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, Guarded(this, &CRolePage::refresh));
     refresh();
 }
 
@@ -78,13 +79,13 @@ QMenu* CRolePage::createContextMenu()
     menu->setObjectName(QStringLiteral("roleContextMenu"));
     // The "-Other-" popup of the menu resource is what shows at the cursor.
     menu->setTitle(text(str::kRoleMenuOther));
-    connect(menu->addAction(text(str::kRoleMenuAdd)), &QAction::triggered, this, &CRolePage::addRole);
+    connect(menu->addAction(text(str::kRoleMenuAdd)), &QAction::triggered, this, Guarded(this, &CRolePage::addRole));
     QAction* edit = menu->addAction(text(str::kRoleMenuEdit));
     QAction* remove = menu->addAction(text(str::kRoleMenuDelete));
     edit->setEnabled(selectedRow() >= 0);
     remove->setEnabled(selectedRow() >= 0);
-    connect(edit, &QAction::triggered, this, &CRolePage::editRole);
-    connect(remove, &QAction::triggered, this, &CRolePage::deleteRole);
+    connect(edit, &QAction::triggered, this, Guarded(this, &CRolePage::editRole));
+    connect(remove, &QAction::triggered, this, Guarded(this, &CRolePage::deleteRole));
     return menu;
 }
 

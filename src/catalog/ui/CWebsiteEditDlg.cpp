@@ -1,5 +1,6 @@
 #include "catalog/ui/CWebsiteEditDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -32,8 +33,8 @@ CWebsiteEditDlg::CWebsiteEditDlg(const WebsiteFormModel& model, const WebsiteEnt
         ShowIconFile(m_ui->iconPictureLabel, m_iconPath);
     }
 
-    connect(m_ui->setIconButton, &QPushButton::clicked, this, &CWebsiteEditDlg::setIcon);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CWebsiteEditDlg::accept);
+    connect(m_ui->setIconButton, &QPushButton::clicked, this, Guarded(this, &CWebsiteEditDlg::setIcon));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CWebsiteEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CWebsiteEditDlg::reject);
     FitFormToScreen(this);
 }

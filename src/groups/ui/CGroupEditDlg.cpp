@@ -1,6 +1,7 @@
 #include "groups/ui/CGroupEditDlg.h"
 
 #include "app/ShellCommands.h"
+#include "app/ui/ActionGuard.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -45,15 +46,15 @@ CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext
         b->setAutoDefault(false);
     }
     m_ui->okButton->setDefault(true);
-    connect(m_ui->setAttributesButton, &QPushButton::clicked, this, &CGroupEditDlg::setAttributes);
-    connect(m_ui->propSetupButton, &QPushButton::clicked, this, &CGroupEditDlg::propertySetup);
-    connect(m_ui->fileSetupButton, &QPushButton::clicked, this, &CGroupEditDlg::fileSetup);
-    connect(m_ui->dataInputButton, &QPushButton::clicked, this, &CGroupEditDlg::dataInput);
+    connect(m_ui->setAttributesButton, &QPushButton::clicked, this, Guarded(this, &CGroupEditDlg::setAttributes));
+    connect(m_ui->propSetupButton, &QPushButton::clicked, this, Guarded(this, &CGroupEditDlg::propertySetup));
+    connect(m_ui->fileSetupButton, &QPushButton::clicked, this, Guarded(this, &CGroupEditDlg::fileSetup));
+    connect(m_ui->dataInputButton, &QPushButton::clicked, this, Guarded(this, &CGroupEditDlg::dataInput));
     connect(m_ui->manageUserButton, &QPushButton::clicked, this,
-            [this] { accountList(AccountListMode::Administrators); });
+            Guarded(this, [this] { accountList(AccountListMode::Administrators); }));
     connect(m_ui->indepUserButton, &QPushButton::clicked, this,
-            [this] { accountList(AccountListMode::IndependentUsers); });
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CGroupEditDlg::accept);
+            Guarded(this, [this] { accountList(AccountListMode::IndependentUsers); }));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CGroupEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -157,8 +158,8 @@ void CGroupEditDlg::fileSetup()
         return;
     }
     CGroupFilesDlg form(group->id, *m_context.launcher, this);
-    const bool accepted = form.exec() == QDialog::Accepted;
-    if ((accepted || form.filesMoved()) && m_context.filesSaved) {
+    // Only OK tells the server: Cancel after a move that failed part-way says that the change did not happen.
+    if (form.exec() == QDialog::Accepted && m_context.filesSaved) {
         reportMessage(m_context.filesSaved(group->id));
     }
 }

@@ -1,5 +1,6 @@
 #include "groups/ui/CGroupFilesDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -35,10 +36,14 @@ CGroupFilesDlg::CGroupFilesDlg(std::int32_t group, Launcher& launcher, QWidget* 
     for (int i = 0; i < kGroupConfigFileCount; ++i) {
         const auto n = static_cast<std::size_t>(i);
         (choices[n] == ConfigChoice::Private ? m_private[n] : m_public[n])->setChecked(true);
-        connect(buttons[n][0], &QPushButton::clicked, this, [this, i] { openFile(i, ConfigChoice::Private); });
-        connect(buttons[n][1], &QPushButton::clicked, this, [this, i] { editFile(i, ConfigChoice::Private); });
-        connect(buttons[n][2], &QPushButton::clicked, this, [this, i] { openFile(i, ConfigChoice::Public); });
-        connect(buttons[n][3], &QPushButton::clicked, this, [this, i] { editFile(i, ConfigChoice::Public); });
+        connect(buttons[n][0], &QPushButton::clicked, this,
+                Guarded(this, [this, i] { openFile(i, ConfigChoice::Private); }));
+        connect(buttons[n][1], &QPushButton::clicked, this,
+                Guarded(this, [this, i] { editFile(i, ConfigChoice::Private); }));
+        connect(buttons[n][2], &QPushButton::clicked, this,
+                Guarded(this, [this, i] { openFile(i, ConfigChoice::Public); }));
+        connect(buttons[n][3], &QPushButton::clicked, this,
+                Guarded(this, [this, i] { editFile(i, ConfigChoice::Public); }));
     }
     // Enter in a field means OK, whichever button last had the focus.
     for (QPushButton* b : findChildren<QPushButton*>()) {
@@ -50,7 +55,7 @@ CGroupFilesDlg::CGroupFilesDlg(std::int32_t group, Launcher& launcher, QWidget* 
             r->setChecked(true);
         }
     });
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CGroupFilesDlg::accept);
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CGroupFilesDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -109,7 +114,6 @@ void CGroupFilesDlg::accept()
         }
     }
     const std::vector<int> failed = m_files.apply(choices);
-    m_moved = m_moved || failed.size() < choices.size();
     if (!failed.empty()) {
         // The files that moved stay moved; the rest are as they were, and OK tries them again.
         QString names;

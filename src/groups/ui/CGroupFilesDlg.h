@@ -32,8 +32,6 @@ public:
     /// "Open File" and "Edit File" of one row.
     void openFile(int index, ConfigChoice row);
     void editFile(int index, ConfigChoice row);
-    /// OK moved files, even when some failed and the form stayed open: the server must hear of them.
-    bool filesMoved() const { return m_moved; }
 
 public slots:
     void accept() override;
@@ -47,7 +45,6 @@ private:
     Launcher& m_launcher;
     std::array<QRadioButton*, kGroupConfigFileCount> m_private{};
     std::array<QRadioButton*, kGroupConfigFileCount> m_public{};
-    bool m_moved = false;
 };
 
 } // namespace qar::ui

@@ -1,5 +1,6 @@
 #include "groups/ui/CGroupPage.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
@@ -60,11 +61,11 @@ CGroupPage::CGroupPage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uni
     }
     view->header()->setSortIndicatorShown(false);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    connect(m_ui->addButton, &QPushButton::clicked, this, &CGroupPage::addGroup);
-    connect(m_ui->editButton, &QPushButton::clicked, this, &CGroupPage::editGroup);
-    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CGroupPage::deleteGroup);
-    connect(m_ui->refreshButton, &QPushButton::clicked, this, &CGroupPage::refresh);
-    connect(view, &QTreeWidget::itemDoubleClicked, this, [this] { editGroup(); });
+    connect(m_ui->addButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::addGroup));
+    connect(m_ui->editButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::editGroup));
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::deleteGroup));
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::refresh));
+    connect(view, &QTreeWidget::itemDoubleClicked, this, Guarded(this, [this] { editGroup(); }));
     connect(view, &QTreeWidget::itemSelectionChanged, this, &CGroupPage::updateButtons);
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = createContextMenu();
@@ -165,9 +166,9 @@ QMenu* CGroupPage::createContextMenu()
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("groupContextMenu"));
     const bool server = ServerInstalled();
-    QAction* add = menu->addAction(text(str::kCatalogMenuAdd), this, &CGroupPage::addGroup);
-    menu->addAction(text(str::kCatalogMenuEdit), this, &CGroupPage::editGroup);
-    QAction* remove = menu->addAction(text(str::kCatalogMenuDelete), this, &CGroupPage::deleteGroup);
+    QAction* add = menu->addAction(text(str::kCatalogMenuAdd), this, Guarded(this, &CGroupPage::addGroup));
+    menu->addAction(text(str::kCatalogMenuEdit), this, Guarded(this, &CGroupPage::editGroup));
+    QAction* remove = menu->addAction(text(str::kCatalogMenuDelete), this, Guarded(this, &CGroupPage::deleteGroup));
     add->setEnabled(server);
     remove->setEnabled(server);
     return menu;

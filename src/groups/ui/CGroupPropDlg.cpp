@@ -1,5 +1,6 @@
 #include "groups/ui/CGroupPropDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
 #include "app/ui/UiText.h"
@@ -153,8 +154,8 @@ CGroupPropDlg::CGroupPropDlg(CGroupData* values, const CGroupData* defaults, std
         m_model.applyDefaults(*m_defaults);
         m_table->valuesChanged(0, m_model.rowCount() - 1);
     });
-    connect(m_ui->addButton, &QPushButton::clicked, this, &CGroupPropDlg::addValues);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CGroupPropDlg::accept);
+    connect(m_ui->addButton, &QPushButton::clicked, this, Guarded(this, &CGroupPropDlg::addValues));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CGroupPropDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     if (m_model.rowCount() > PropertyListModel::kFirstPropertyRow) {

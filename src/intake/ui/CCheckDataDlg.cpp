@@ -1,5 +1,6 @@
 #include "intake/ui/CCheckDataDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/UiText.h"
 #include "db/OdbcError.h"
 #include "intake/IntakeReport.h"
@@ -15,7 +16,7 @@ CCheckDataDlg::CCheckDataDlg(CXDatabase& database, std::optional<std::int32_t> g
 {
     m_ui->setupUi(this);
     applyTextIds(this);
-    connect(m_ui->closeButton, &QPushButton::clicked, this, &CCheckDataDlg::accept);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, Guarded(this, &CCheckDataDlg::accept));
     try {
         const std::vector<CheckFinding> findings = CheckOrgData(ReadOrgData(database), EditorCheckOptions(group));
         QStringList lines;

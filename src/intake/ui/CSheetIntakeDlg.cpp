@@ -1,5 +1,6 @@
 #include "intake/ui/CSheetIntakeDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "db/OdbcError.h"
@@ -94,11 +95,11 @@ CSheetIntakeDlg::CSheetIntakeDlg(const SheetIntakeArgs& args, CXDatabase& databa
     m_ui->importProgressBar->setVisible(false);
     m_ui->cancelButton->setEnabled(false);
 
-    connect(m_ui->browseButton, &QPushButton::clicked, this, &CSheetIntakeDlg::browse);
-    connect(m_ui->checkButton, &QPushButton::clicked, this, &CSheetIntakeDlg::checkAgain);
-    connect(m_ui->importButton, &QPushButton::clicked, this, &CSheetIntakeDlg::startImport);
+    connect(m_ui->browseButton, &QPushButton::clicked, this, Guarded(this, &CSheetIntakeDlg::browse));
+    connect(m_ui->checkButton, &QPushButton::clicked, this, Guarded(this, &CSheetIntakeDlg::checkAgain));
+    connect(m_ui->importButton, &QPushButton::clicked, this, Guarded(this, &CSheetIntakeDlg::startImport));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, [this] { m_cancel = true; });
-    connect(m_ui->exportButton, &QPushButton::clicked, this, &CSheetIntakeDlg::exportGroup);
+    connect(m_ui->exportButton, &QPushButton::clicked, this, Guarded(this, &CSheetIntakeDlg::exportGroup));
     connect(m_ui->closeButton, &QPushButton::clicked, this, &CSheetIntakeDlg::reject);
     connect(m_ui->filterLineEdit, &QLineEdit::textChanged, m_filter, &QSortFilterProxyModel::setFilterFixedString);
     // A new encoding reads the files again; the other options only need a new dry run.
@@ -210,7 +211,7 @@ void CSheetIntakeDlg::checkAgain()
             m_session->dryRun();
         } catch (const DbError& e) {
             MessageService::instance().error(this,
-                                             formatText(str::kIntakeRolledBack, {QString::fromLocal8Bit(e.what())}));
+                                             formatText(str::kIntakeReadFailed, {QString::fromLocal8Bit(e.what())}));
         }
     }
     showPlan();

@@ -1,5 +1,6 @@
 #include "org/ui/CIndepUserDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "org/ui/CUserShortDlg.h"
@@ -35,10 +36,10 @@ CIndepUserDlg::CIndepUserDlg(CXTableUser* users, AccountListMode mode, const QSt
 
     connect(m_ui->groupComboBox, &QComboBox::currentIndexChanged, this, &CIndepUserDlg::fillList);
     connect(list, &QTreeWidget::itemSelectionChanged, this, &CIndepUserDlg::updateButtons);
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CIndepUserDlg::editUser);
-    connect(m_ui->addButton, &QPushButton::clicked, this, &CIndepUserDlg::addUser);
-    connect(m_ui->editButton, &QPushButton::clicked, this, &CIndepUserDlg::editUser);
-    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CIndepUserDlg::deleteUser);
+    connect(list, &QTreeWidget::itemDoubleClicked, this, Guarded(this, &CIndepUserDlg::editUser));
+    connect(m_ui->addButton, &QPushButton::clicked, this, Guarded(this, &CIndepUserDlg::addUser));
+    connect(m_ui->editButton, &QPushButton::clicked, this, Guarded(this, &CIndepUserDlg::editUser));
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CIndepUserDlg::deleteUser));
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 

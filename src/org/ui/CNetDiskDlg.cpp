@@ -1,5 +1,6 @@
 #include "org/ui/CNetDiskDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -23,7 +24,7 @@ CNetDiskDlg::CNetDiskDlg(std::uint16_t userMb, int defaultMb, QWidget* parent)
     radioChanged();
     connect(m_ui->defaultRadioButton, &QRadioButton::clicked, this, &CNetDiskDlg::radioChanged);
     connect(m_ui->specificRadioButton, &QRadioButton::clicked, this, &CNetDiskDlg::radioChanged);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CNetDiskDlg::accept);
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CNetDiskDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 

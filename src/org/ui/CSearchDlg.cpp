@@ -1,5 +1,6 @@
 #include "org/ui/CSearchDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -13,7 +14,7 @@ CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique
 {
     m_ui->setupUi(this);
     applyTextIds(this);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CSearchDlg::accept);
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CSearchDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CSearchDlg::reject);
     FitFormToScreen(this);
 }

@@ -1,5 +1,6 @@
 #include "org/ui/CUnitEditDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -46,8 +47,8 @@ CUnitEditDlg::CUnitEditDlg(const UnitFormModel& form, const UnitForm& fields, QW
         m_ui->groupComboBox->setCurrentIndex(now.groupIndex);
     });
     connect(m_ui->publicAccountCheckBox, &QCheckBox::toggled, this, &CUnitEditDlg::publicAccountToggled);
-    connect(m_ui->setAttributesButton, &QPushButton::clicked, this, &CUnitEditDlg::setAttributes);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CUnitEditDlg::accept);
+    connect(m_ui->setAttributesButton, &QPushButton::clicked, this, Guarded(this, &CUnitEditDlg::setAttributes));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CUnitEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CUnitEditDlg::reject);
     FitFormToScreen(this);
 }

@@ -1,6 +1,7 @@
 #include "org/ui/CUnitUserPage.h"
 
 #include "app/ShellCommands.h"
+#include "app/ui/ActionGuard.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/CStatusLine.h"
 #include "app/ui/Launcher.h"
@@ -74,21 +75,21 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
         // Enter belongs to the tree (edit or open the node), not to the button that has the focus.
         b->setAutoDefault(false);
     }
-    connect(m_ui->addUnitButton, &QPushButton::clicked, this, &CUnitUserPage::addUnit);
-    connect(m_ui->addUserButton, &QPushButton::clicked, this, &CUnitUserPage::addUser);
-    connect(m_ui->editButton, &QPushButton::clicked, this, &CUnitUserPage::edit);
-    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CUnitUserPage::deleteSelected);
-    connect(m_ui->importExportButton, &QPushButton::clicked, this, &CUnitUserPage::importExport);
-    connect(m_ui->refreshButton, &QPushButton::clicked, this, [this] {
-        refresh();
-        if (!m_model->tablesAreOpen()) {
-            showMessage({str::kUnableToOpenDb, {}});
-        }
-    });
-    connect(m_ui->checkDataButton, &QPushButton::clicked, this, &CUnitUserPage::checkData);
+    connect(m_ui->addUnitButton, &QPushButton::clicked, this, Guarded(this, &CUnitUserPage::addUnit));
+    connect(m_ui->addUserButton, &QPushButton::clicked, this, Guarded(this, &CUnitUserPage::addUser));
+    connect(m_ui->editButton, &QPushButton::clicked, this, Guarded(this, &CUnitUserPage::edit));
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CUnitUserPage::deleteSelected));
+    connect(m_ui->importExportButton, &QPushButton::clicked, this, Guarded(this, &CUnitUserPage::importExport));
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, Guarded(this, [this] {
+                refresh();
+                if (!m_model->tablesAreOpen()) {
+                    showMessage({str::kUnableToOpenDb, {}});
+                }
+            }));
+    connect(m_ui->checkDataButton, &QPushButton::clicked, this, Guarded(this, &CUnitUserPage::checkData));
 
     QTreeView* view = m_ui->orgTreeView;
-    connect(view, &QTreeView::doubleClicked, this, [this] { edit(); });
+    connect(view, &QTreeView::doubleClicked, this, Guarded(this, &CUnitUserPage::edit));
     connect(view, &QTreeView::clicked, this, [this] { applyButtons(m_model->buttonsAfterClick()); });
     connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { onCurrentChanged(current); });
@@ -156,9 +157,11 @@ void CUnitUserPage::refresh()
 void CUnitUserPage::connectionRefreshed()
 {
     // The timer read the tables again: a page in view shows what they hold now. While a form is open on
-    // one of the nodes the tree stays as it is; the next tick catches up.
+    // one of the nodes, or the page's own work shows its progress (a write: the record objects hold half
+    // of it), the tree stays as it is; the next tick catches up.
     const QWidget* modal = QApplication::activeModalWidget();
-    if (!m_built || !isVisible() || (modal != nullptr && modal != window())) {
+    if (!m_built || !isVisible() || m_work != nullptr || m_model->writing() ||
+        (modal != nullptr && modal != window())) {
         return;
     }
     longWork([this] {
@@ -307,20 +310,24 @@ QMenu* CUnitUserPage::createContextMenu()
     for (OrgMenuItem item : m_model->contextMenu()) {
         switch (item) {
         case OrgMenuItem::AddUnit:
-            connect(menu->addAction(text(str::kOrgMenuAddUnit)), &QAction::triggered, this, &CUnitUserPage::addUnit);
+            connect(menu->addAction(text(str::kOrgMenuAddUnit)), &QAction::triggered, this,
+                    Guarded(this, &CUnitUserPage::addUnit));
             break;
         case OrgMenuItem::AddUser:
-            connect(menu->addAction(text(str::kOrgMenuAddUser)), &QAction::triggered, this, &CUnitUserPage::addUser);
+            connect(menu->addAction(text(str::kOrgMenuAddUser)), &QAction::triggered, this,
+                    Guarded(this, &CUnitUserPage::addUser));
             break;
         case OrgMenuItem::Edit:
-            connect(menu->addAction(text(str::kOrgMenuEdit)), &QAction::triggered, this, &CUnitUserPage::edit);
+            connect(menu->addAction(text(str::kOrgMenuEdit)), &QAction::triggered, this,
+                    Guarded(this, &CUnitUserPage::edit));
             break;
         case OrgMenuItem::Delete:
             connect(menu->addAction(text(str::kOrgMenuDelete)), &QAction::triggered, this,
-                    &CUnitUserPage::deleteSelected);
+                    Guarded(this, &CUnitUserPage::deleteSelected));
             break;
         case OrgMenuItem::Search:
-            connect(menu->addAction(text(str::kOrgMenuSearch)), &QAction::triggered, this, &CUnitUserPage::search);
+            connect(menu->addAction(text(str::kOrgMenuSearch)), &QAction::triggered, this,
+                    Guarded(this, &CUnitUserPage::search));
             break;
         case OrgMenuItem::Separator:
             menu->addSeparator();
@@ -369,6 +376,7 @@ void CUnitUserPage::edit()
 void CUnitUserPage::runUnitForm(std::variant<OrgMessage, UnitEditSession> start, bool editMode)
 {
     if (const auto* message = std::get_if<OrgMessage>(&start)) {
+        showTree();            // a unit deleted meanwhile leaves the tree read again
         showMessage(*message); // an empty one ends the command quietly
         return;
     }
@@ -451,7 +459,7 @@ void CUnitUserPage::setUpFindBar()
     const auto shortcut = [this](const QKeySequence& keys, void (CUnitUserPage::*command)()) {
         auto* s = new QShortcut(keys, this);
         s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, command);
+        connect(s, &QShortcut::activated, this, Guarded(this, command));
     };
     shortcut(QKeySequence::Find, &CUnitUserPage::openFindBar);
     shortcut(QKeySequence(Qt::Key_F3), &CUnitUserPage::findNext);
@@ -555,11 +563,11 @@ bool CUnitUserPage::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_ui->orgTreeView && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            pressEnter();
+            RunGuarded(this, [this] { pressEnter(); });
             return true;
         }
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
-            deleteSelected();
+            RunGuarded(this, [this] { deleteSelected(); });
             return true;
         }
     }
@@ -569,7 +577,7 @@ bool CUnitUserPage::eventFilter(QObject* watched, QEvent* event)
 void CUnitUserPage::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        pressEnter();
+        RunGuarded(this, [this] { pressEnter(); });
         event->accept();
         return;
     }

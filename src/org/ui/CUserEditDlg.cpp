@@ -1,5 +1,6 @@
 #include "org/ui/CUserEditDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CHelpViewerDlg.h"
@@ -64,13 +65,13 @@ CUserEditDlg::CUserEditDlg(UserEditSession& session, DomainUserFile* domainUsers
 
     connect(m_ui->departmentComboBox, &QComboBox::currentIndexChanged, this, &CUserEditDlg::departmentChanged);
     connect(m_ui->roleComboBox, &QComboBox::currentIndexChanged, this, &CUserEditDlg::roleChanged);
-    connect(m_ui->synchronizeButton, &QPushButton::clicked, this, &CUserEditDlg::synchronize);
+    connect(m_ui->synchronizeButton, &QPushButton::clicked, this, Guarded(this, &CUserEditDlg::synchronize));
     connect(m_ui->helpButton, &QPushButton::clicked, this,
             [this] { ShowHelpFile(this, ProgramPath("\\Help_Power.txt")); });
-    connect(m_ui->domainSettingButton, &QPushButton::clicked, this, &CUserEditDlg::editSignDomain);
-    connect(m_ui->setSizeButton, &QPushButton::clicked, this, &CUserEditDlg::setNetDiskSize);
-    connect(m_ui->virtualUnitsButton, &QPushButton::clicked, this, &CUserEditDlg::editVirtualUnits);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CUserEditDlg::accept);
+    connect(m_ui->domainSettingButton, &QPushButton::clicked, this, Guarded(this, &CUserEditDlg::editSignDomain));
+    connect(m_ui->setSizeButton, &QPushButton::clicked, this, Guarded(this, &CUserEditDlg::setNetDiskSize));
+    connect(m_ui->virtualUnitsButton, &QPushButton::clicked, this, Guarded(this, &CUserEditDlg::editVirtualUnits));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CUserEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CUserEditDlg::reject);
 }
 

@@ -1,5 +1,6 @@
 #include "org/ui/CUserShortDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -26,7 +27,7 @@ CUserShortDlg::CUserShortDlg(const ShortUserForm& fields, bool editMode, const P
     m_ui->mobileLineEdit->setText(fromAnsi(fields.mobile));
     m_ui->groupLineEdit->setText(fromAnsi(fields.groupText));
     m_ui->privilegeBoxes->setValue(fields.power);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CUserShortDlg::accept);
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CUserShortDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -1,5 +1,6 @@
 #include "org/ui/CVirtualUnitsDlg.h"
 
+#include "app/ui/ActionGuard.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -18,9 +19,9 @@ CVirtualUnitsDlg::CVirtualUnitsDlg(std::uint32_t userId, std::unordered_map<std:
     applyTextIds(this);
     m_model.load(m_path);
     showEntries();
-    connect(m_ui->addButton, &QPushButton::clicked, this, &CVirtualUnitsDlg::addUnit);
-    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CVirtualUnitsDlg::deleteUnit);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CVirtualUnitsDlg::accept);
+    connect(m_ui->addButton, &QPushButton::clicked, this, Guarded(this, &CVirtualUnitsDlg::addUnit));
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CVirtualUnitsDlg::deleteUnit));
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CVirtualUnitsDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -83,7 +84,7 @@ CAddVirtualUnitDlg::CAddVirtualUnitDlg(const std::vector<ComboEntry>& units, QWi
         m_ui->unitComboBox->addItem(fromAnsi(e.text), e.data);
     }
     m_ui->unitComboBox->setCurrentIndex(-1);
-    connect(m_ui->okButton, &QPushButton::clicked, this, &CAddVirtualUnitDlg::accept);
+    connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CAddVirtualUnitDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
