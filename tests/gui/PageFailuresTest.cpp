@@ -138,10 +138,18 @@ private slots:
         }
         click(units(), "refreshButton");
         QVERIFY(units().model().index().unitNodes.contains(100));
-        // Add user could not read the group's limit: 253, with the cause.
+
+        // Only the groups gone: Add user cannot read the group's user limit, and says so (253, with the cause).
+        m_main->db().exec("ALTER TABLE [GroupTable] RENAME TO [GroupTableAway]");
+        MessageService::instance().reset();
+        selectFirstRow(units());
+        click(units(), "addUserButton");
+        m_main->db().exec("ALTER TABLE [GroupTableAway] RENAME TO [GroupTable]");
         const auto& shown = MessageService::instance().shown();
-        QVERIFY(std::any_of(shown.begin(), shown.end(),
-                            [](const ShownMessage& m) { return m.details.contains(QStringLiteral("GroupTable")); }));
+        QVERIFY(std::any_of(shown.begin(), shown.end(), [](const ShownMessage& m) {
+            return m.text == QStringLiteral("The oparation is not successful. Try it again please.") &&
+                   m.details.contains(QStringLiteral("GroupTable"));
+        }));
     }
 
 private:
