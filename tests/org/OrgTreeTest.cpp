@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "org/CUnitUserModel.h"
 #include "org/OrgFind.h"
 #include "org/OrgPlace.h"
@@ -369,22 +370,13 @@ TEST(OrgPlace, ARemovedNodeHandsTheSelectionToItsNeighbour)
     EXPECT_EQ(NearestNeighbour(b.tree, b.index.groupNodes.at(1)), OrgTree::kNone);
 }
 
-/// Runs a test body as a system of locale id `lcid` would, and goes back to UTF-8 afterwards.
-struct CodePageScope
-{
-    explicit CodePageScope(int lcid) { SetSystemDefaultLCID(lcid); }
-    ~CodePageScope() { SetSystemDefaultLCID(1033); }
-    CodePageScope(const CodePageScope&) = delete;
-    CodePageScope& operator=(const CodePageScope&) = delete;
-};
-
 // Names are bytes of the system's code page: the find bar matches them alike on a UTF-8, a GBK and a Big5
 // system, letters of either case and full-width letters and digits as their ASCII forms.
 TEST(OrgFindIndex, MatchesNamesAndIdsIgnoringCaseAndWidthInEveryCodePage)
 {
     for (const int lcid : {1033, 2052, 1028}) {
         SCOPED_TRACE(lcid);
-        const CodePageScope scope(lcid);
+        const test::ScopedLcid scope(lcid);
         const CodePage cp = GetAnsiCodePage();
         const auto local = [cp](const char* utf8) { return FromUtf8(utf8, cp); };
         const std::string broken = lcid == 1033 ? "\xE7\xA0" : "\xB0"; // a character cut short, before the next name
