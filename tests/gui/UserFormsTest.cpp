@@ -1,4 +1,4 @@
-#include "GuiTestSupport.h"
+#include "CatalogGuiSupport.h"
 #include "OdbcTestDb.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/MessageService.h"
@@ -24,20 +24,6 @@ using namespace qar;
 using namespace qar::ui;
 using test::child;
 using test::click;
-
-namespace
-{
-
-QStringList column(QTreeWidget* list, int c)
-{
-    QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        texts << list->topLevelItem(i)->text(c);
-    }
-    return texts;
-}
-
-} // namespace
 
 // The privilege form, the roles page with its editor, and the user-account list with the short user form,
 // each on its own as the role page and the group editor open them.
@@ -71,7 +57,7 @@ private slots:
                             "<QAR_ROLE><R ID=\"0\" N=\"Staff\"/><R ID=\"1\" N=\"Lead\"/></QAR_ROLE>");
         CRolePage page;
         auto* list = child<QTreeWidget>(page, "rolesTreeWidget");
-        QCOMPARE(column(list, 1), (QStringList{QStringLiteral("Staff"), QStringLiteral("Lead")}));
+        QCOMPARE(test::listedRows(*list, 2), (QStringList{QStringLiteral("0|Staff"), QStringLiteral("1|Lead")}));
         QVERIFY(!child<QPushButton>(page, "editButton")->isEnabled());
         const std::unique_ptr<QMenu> menu(page.createContextMenu());
         QCOMPARE(menu->actions().size(), 3);
@@ -105,7 +91,8 @@ private slots:
             click(editor, "okButton");
         });
         page.addRole();
-        QCOMPARE(column(list, 0), (QStringList{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("10")}));
+        QCOMPARE(test::listedRows(*list, 2),
+                 (QStringList{QStringLiteral("0|Staff"), QStringLiteral("1|Lead"), QStringLiteral("10|Temp")}));
         QVERIFY(test::readFile(path).find("<R ID=\"10\" N=\"Temp\" SMS=\"255\" P=\"131072\"/>") != std::string::npos);
 
         list->setCurrentItem(list->topLevelItem(2));
@@ -119,7 +106,7 @@ private slots:
         MessageService::instance().setNextAnswer(Answer::Ok);
         list->setCurrentItem(list->topLevelItem(0));
         page.deleteRole();
-        QCOMPARE(column(list, 1), (QStringList{QStringLiteral("Lead"), QStringLiteral("Temporary")}));
+        QCOMPARE(test::listedRows(*list, 2), (QStringList{QStringLiteral("1|Lead"), QStringLiteral("10|Temporary")}));
         RoleList reread;
         reread.load(path);
         QCOMPARE(reread.rows().size(), std::size_t{2});
@@ -141,13 +128,13 @@ private slots:
                              {"1 - One", "2 - Two"}, 1);
         QCOMPARE(admins.windowTitle(), QStringLiteral("Manage User"));
         QVERIFY(!child<QPushButton>(admins, "addButton")->isEnabled());
-        QCOMPARE(column(child<QTreeWidget>(admins, "accountsTreeWidget"), 3),
-                 QStringList{QStringLiteral("User Admin.")});
+        QCOMPARE(test::listedRows(*child<QTreeWidget>(admins, "accountsTreeWidget"), 4),
+                 QStringList{QStringLiteral("100|Unit user|1|User Admin.")});
 
         CIndepUserDlg independent(&users, AccountListMode::IndependentUsers, QStringLiteral("indep. User"),
                                   {"1 - One", "2 - Two"}, -1);
         auto* list = child<QTreeWidget>(independent, "accountsTreeWidget");
-        QCOMPARE(column(list, 1), QStringList{QStringLiteral("Loner")});
+        QCOMPARE(test::listedRows(*list, 2), QStringList{QStringLiteral("200|Loner")});
         QVERIFY(!child<QPushButton>(independent, "editButton")->isEnabled());
         test::whenModal<CUserShortDlg>([](CUserShortDlg& form) {
             QCOMPARE(child<QLineEdit>(form, "userIdLineEdit")->text(), QStringLiteral("10000"));
@@ -162,7 +149,7 @@ private slots:
             click(form, "okButton");
         });
         independent.addUser();
-        QCOMPARE(column(list, 0), (QStringList{QStringLiteral("200"), QStringLiteral("10000")}));
+        QCOMPARE(test::listedRows(*list, 2), (QStringList{QStringLiteral("200|Loner"), QStringLiteral("10000|New")}));
 
         list->setCurrentItem(list->topLevelItem(0));
         QVERIFY(child<QPushButton>(independent, "deleteButton")->isEnabled());
