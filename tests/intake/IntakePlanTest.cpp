@@ -126,45 +126,6 @@ TEST(IntakePlan, KeepsToTheGroupsItWasGivenAndNeedsAGroup)
     EXPECT_EQ(planCsv(sampleData(), "ID,Name\n103,A\n", options).units.at(0).row.group, 1);
 }
 
-TEST(OrgCheck, ListsWhatTheTreeHides)
-{
-    OrgData data = sampleData();
-    const auto unit = [](std::int32_t id, std::int32_t parent, std::uint8_t level, std::int32_t group) {
-        return UnitRecord{id, "u", parent, level, true, false, 0, "", "", group, 0, std::nullopt};
-    };
-    data.units.push_back(unit(103, 999, 2, 1)); // parent missing
-    data.units.push_back(unit(104, 105, 2, 1)); // 104 and 105 point at each other
-    data.units.push_back(unit(105, 104, 2, 1));
-    data.units.push_back(unit(106, 0, 0, 1));   // level 0
-    data.units.push_back(unit(107, 0, 1, 7));   // group 7 missing
-    data.units.push_back(unit(108, 103, 3, 1)); // below a hidden unit
-    data.units.push_back(unit(102, 101, 2, 1)); // a second 102
-    const auto user = [](std::int32_t id, std::int32_t unitId, std::int32_t group, const char* email) {
-        UserRecord u;
-        u.id = id;
-        u.unit = unitId;
-        u.group = group;
-        u.email = email;
-        return u;
-    };
-    data.users = {user(10001, 101, 1, "a@corp.example"), user(10002, 555, 1, ""),
-                  user(10003, 103, 3, "a@corp.example")};
-    std::vector<std::tuple<bool, std::int32_t, int>> got;
-    for (const CheckFinding& f : CheckOrgData(data)) {
-        got.emplace_back(f.subject == CheckSubject::User, f.id, f.messageId);
-    }
-    const std::vector<std::tuple<bool, std::int32_t, int>> expected = {
-        {false, 103, str::kCheckParentMissing},   {false, 104, str::kCheckCycle},
-        {false, 105, str::kCheckCycle},           {false, 106, str::kCheckLevelZero},
-        {false, 107, str::kCheckGroupMissing},    {false, 108, str::kCheckBelowHidden},
-        {false, 102, str::kCheckDuplicateUnitId}, {false, 102, str::kCheckDuplicateUnitId},
-        {true, 10002, str::kCheckUnitMissing},    {true, 10003, str::kCheckUnitHidden},
-        {true, 10003, str::kCheckGroupMissing},   {true, 10001, str::kCheckDuplicateEmail},
-        {true, 10003, str::kCheckDuplicateEmail},
-    };
-    EXPECT_EQ(got, expected);
-}
-
 struct NoEffects : IOrgEffects
 {
     void setUnitsChanged() override {}

@@ -1,10 +1,13 @@
-// The data check beyond the tree: rows the editors would refuse, grouped by rule; records of the user
+// The data check: rows the tree hides; rows the editors would refuse, grouped by rule; records of the user
 // files whose user does not exist; a group manager's check of the own group alone.
 #include "intake/OrgCheck.h"
 
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace qar
 {
@@ -64,6 +67,34 @@ CheckOptions options(std::optional<std::int32_t> group = std::nullopt)
 std::vector<std::string> report(const OrgData& data, const CheckOptions& o)
 {
     return CheckReportLines(CheckOrgData(data, o));
+}
+
+TEST(OrgCheck, ListsWhatTheTreeHides)
+{
+    OrgData data;
+    data.groups = {{1, "One", {}, 0, 0, 0, 0}, {2, "Two", {}, 0, 0, 0, 0}};
+    // 103's parent is missing, 104 and 105 point at each other, 106 is on level 0, 107's group is missing,
+    // 108 is below a hidden unit, and 102 comes twice.
+    data.units = {unit(101, "Head", 0, 1, 1), unit(102, "Desk", 101, 2, 1), unit(103, "u", 999, 2, 1),
+                  unit(104, "u", 105, 2, 1),  unit(105, "u", 104, 2, 1),    unit(106, "u", 0, 0, 1),
+                  unit(107, "u", 0, 1, 7),    unit(108, "u", 103, 3, 1),    unit(102, "u", 101, 2, 1)};
+    data.users = {user(10001, 101, "a@corp.example"), user(10002, 555, ""), user(10003, 103, "a@corp.example")};
+    data.users[1].group = 1;
+    data.users[2].group = 3;
+    std::vector<std::tuple<bool, std::int32_t, int>> got;
+    for (const CheckFinding& f : CheckOrgData(data)) {
+        got.emplace_back(f.subject == CheckSubject::User, f.id, f.messageId);
+    }
+    const std::vector<std::tuple<bool, std::int32_t, int>> expected = {
+        {false, 103, str::kCheckParentMissing},   {false, 104, str::kCheckCycle},
+        {false, 105, str::kCheckCycle},           {false, 106, str::kCheckLevelZero},
+        {false, 107, str::kCheckGroupMissing},    {false, 108, str::kCheckBelowHidden},
+        {false, 102, str::kCheckDuplicateUnitId}, {false, 102, str::kCheckDuplicateUnitId},
+        {true, 10002, str::kCheckUnitMissing},    {true, 10003, str::kCheckUnitHidden},
+        {true, 10003, str::kCheckGroupMissing},   {true, 10001, str::kCheckDuplicateEmail},
+        {true, 10003, str::kCheckDuplicateEmail},
+    };
+    EXPECT_EQ(got, expected);
 }
 
 TEST(OrgCheck, ListsTheRowsTheEditorsRefuseByRuleAndRecordsWithoutTheirUser)
