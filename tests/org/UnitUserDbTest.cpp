@@ -380,8 +380,6 @@ TEST_P(UnitUserDbTest, AUnitWithManyUsersChangesCodeAndGroupInOneGo)
     EXPECT_EQ(m_users.m_GROUP_ID.get(), 2);
 }
 
-// Delete follows the same rule: a row another program changed meanwhile stays and the delete fails
-// (253); one it deleted is gone quietly. No change row either way.
 // The server keeps a delete but its reply to COMMIT never comes: the page must not claim that nothing was
 // kept. It says the outcome is unknown and shows the tables as they are, read again on a new connection.
 TEST_P(UnitUserDbTest, ADeleteWhoseCommitIsNeverConfirmedSaysSoAndShowsWhatTheServerKept)
@@ -405,6 +403,8 @@ TEST_P(UnitUserDbTest, ADeleteWhoseCommitIsNeverConfirmedSaysSoAndShowsWhatTheSe
     EXPECT_EQ(m_model.index().unitNodes.count(100), 1u) << "the tree is read again";
 }
 
+// Delete follows the same rule: a row another program changed meanwhile stays and the delete fails
+// (253); one it deleted is gone quietly. No change row either way.
 TEST_P(UnitUserDbTest, DeleteFailsOnAChangedRowAndEndsQuietlyOnADeletedOne)
 {
     const struct
