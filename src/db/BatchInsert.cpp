@@ -48,7 +48,7 @@ StmtHandle prepare(CXDatabase& db, const std::string& sql, std::size_t rowStride
 } // namespace
 
 BatchInsert::BatchInsert(CXDatabase& db, const std::string& table, std::vector<Column> columns, std::size_t batchRows)
-    : m_columns(std::move(columns))
+    : m_db(db), m_columns(std::move(columns))
 {
     std::string names;
     std::string tuple;
@@ -148,6 +148,7 @@ void BatchInsert::execute(SQLHSTMT stmt, std::size_t sets)
           "parameter set size");
     std::fill(m_status.begin(), m_status.end(), static_cast<SQLUSMALLINT>(SQL_PARAM_SUCCESS));
     m_processed = sets;
+    m_db.noteWrite();
     check(SQLExecute(stmt), SQL_HANDLE_STMT, stmt, "batch insert");
     // A driver that runs the sets one by one may refuse one and carry on, answering only "with
     // information": every row must be in, or none is kept.

@@ -61,6 +61,7 @@ private:
     void bind(SQLHSTMT stmt, std::size_t tuples, std::size_t first);
     void execute(SQLHSTMT stmt, std::size_t sets);
 
+    CXDatabase& m_db;
     std::vector<Column> m_columns;
     std::vector<Slot> m_slots;
     std::size_t m_rowBytes = 0;

@@ -138,6 +138,7 @@ void CXDatabase::Open(const std::string& connect)
 
     m_dbc = std::move(dbc);
     m_open = true;
+    ++m_ownChanges; // a new connection: what the last one saw says nothing about this one
     m_inTransaction = false;
     const std::string quote = getInfoText(m_dbc.get(), SQL_IDENTIFIER_QUOTE_CHAR);
     m_quote = (quote == " ") ? std::string() : quote;
@@ -235,6 +236,7 @@ void CXDatabase::endTransaction(SQLSMALLINT completion)
     }
     m_inTransaction = false;
     m_rollbackOnly = false;
+    ++m_ownChanges;
     const char* context = completion == SQL_COMMIT ? "SQLEndTran(COMMIT)" : "SQLEndTran(ROLLBACK)";
     SQLRETURN rc = waitFor([&] { return SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), completion); });
     std::vector<OdbcDiagnostic> failure;
@@ -259,6 +261,19 @@ void CXDatabase::endTransaction(SQLSMALLINT completion)
         throw error;
     }
     check(rcAuto, SQL_HANDLE_DBC, m_dbc.get(), "SQLSetConnectAttr(AUTOCOMMIT ON)");
+}
+
+bool CXDatabase::isReadOnlyStatement(std::string_view sql)
+{
+    const std::size_t start = sql.find_first_not_of(" \t\r\n(");
+    if (start == std::string_view::npos) {
+        return true;
+    }
+    std::string word;
+    for (std::size_t i = start; i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])); ++i) {
+        word += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[i])));
+    }
+    return word == "SELECT" || word == "PRAGMA" || word == "SHOW";
 }
 
 SQLRETURN CXDatabase::waitFor(const std::function<SQLRETURN()>& call)

@@ -63,6 +63,15 @@ public:
 
     SQLHDBC handle() const { return m_dbc.get(); }
 
+    /// Counts what this object did that may change what a read returns without other connections
+    /// knowing: every connect, every statement that is not a query, every transaction end (a rollback
+    /// takes back rows the connection itself had already read). Other connections' writes do not count.
+    std::uint64_t ownChanges() const { return m_ownChanges; }
+    /// A statement that may write is about to run.
+    void noteWrite() { ++m_ownChanges; }
+    /// Whether `sql` only reads (a query, a PRAGMA or SHOW), so that running it changes nothing.
+    static bool isReadOnlyStatement(std::string_view sql);
+
     /// From now on the calls that wait for the server go through `runner` (nullptr: run in place).
     void setCallRunner(IDbCallRunner* runner) { m_runner = runner; }
     /// Runs a driver call that waits for the server, through the runner when there is one.
@@ -96,6 +105,7 @@ private:
     unsigned m_readTimeout = kTransferTimeoutSeconds;
     IDbCallRunner* m_runner = nullptr;
     unsigned m_lastNoAnswerSeconds = 0;
+    std::uint64_t m_ownChanges = 0;
 };
 
 /// "MariaDB 10.11.19" from the product name and the version a driver reports: drivers pad the parts

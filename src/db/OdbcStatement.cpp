@@ -48,6 +48,9 @@ void OdbcStatement::bindText(SQLUSMALLINT number, const std::string& value, bool
 SQLRETURN OdbcStatement::execute(const std::string& sql)
 {
     std::string text = sql;
+    if (!CXDatabase::isReadOnlyStatement(sql)) {
+        m_db.noteWrite();
+    }
     SQLRETURN rc = m_db.waitFor([&] {
         return SQLExecDirect(m_stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()),
                              static_cast<SQLINTEGER>(text.size()));

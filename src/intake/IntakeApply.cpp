@@ -88,7 +88,7 @@ class RowUpdate
 {
 public:
     RowUpdate(CXDatabase& db, const std::string& table, const std::vector<CFieldExchange::Column>& columns)
-        : m_stmt(allocStatement(db.handle()))
+        : m_db(db), m_stmt(allocStatement(db.handle()))
     {
         std::string sets;
         for (const CFieldExchange::Column& c : columns) {
@@ -110,6 +110,7 @@ public:
             }
         });
         bind(n, row.id);
+        m_db.noteWrite();
         const SQLRETURN rc = SQLExecute(m_stmt.get());
         SQLLEN changed = 0;
         if (rc != SQL_NO_DATA) {
@@ -123,6 +124,7 @@ public:
     }
 
 private:
+    CXDatabase& m_db;
     struct Value
     {
         SQLINTEGER number = 0;

@@ -1,4 +1,4 @@
-list(APPEND sources Paths.cpp TextUtil.cpp Md5.cpp SafeFile.cpp)
+list(APPEND sources Paths.cpp TextUtil.cpp Md5.cpp SafeFile.cpp FileStamp.cpp)
 # The installed ODBC drivers lie in the folder of the target's multiarch triplet (x86_64-linux-gnu,
 # aarch64-linux-gnu ...) on Debian and its derivatives.
 if(CMAKE_LIBRARY_ARCHITECTURE)

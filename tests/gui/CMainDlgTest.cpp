@@ -106,7 +106,7 @@ private slots:
                                              bar->item(row)->text() + QStringLiteral("\"?"));
             }
         }
-        QCOMPARE(dlg.page(PageKind::Groups)->mainDlg(), &dlg);
+        QCOMPARE(dlg.page(PageKind::Groups)->host(), static_cast<PageHost*>(&dlg));
     }
 
     void layoutFollowsTheWindowSizeAndKeysLeaveItOpen()

@@ -1,13 +1,41 @@
 #include "app/ui/CAdminPage.h"
 
-#include "app/ui/CMainDlg.h"
+#include "app/ui/PageHost.h"
+#include "platform/DiagnosticLog.h"
+
+#include <exception>
 
 namespace qar::ui
 {
 
-CMainDlg* CAdminPage::mainDlg() const
+PageHost* CAdminPage::host() const
 {
-    return qobject_cast<CMainDlg*>(parentWidget());
+    return dynamic_cast<PageHost*>(parentWidget());
+}
+
+std::optional<std::string> CAdminPage::stampNow()
+{
+    try {
+        return readStamp();
+    } catch (const std::exception& e) {
+        // The read that follows meets the same failure and reports it.
+        LogDiagnostic(std::string("page change check failed: ") + e.what());
+        return std::nullopt;
+    }
+}
+
+void CAdminPage::noteRead()
+{
+    m_readStamp = stampNow();
+}
+
+void CAdminPage::showAgain()
+{
+    const std::optional<std::string> now = stampNow();
+    if (now && m_readStamp && *now == *m_readStamp) {
+        return;
+    }
+    readAgain();
 }
 
 } // namespace qar::ui

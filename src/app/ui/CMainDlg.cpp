@@ -169,6 +169,12 @@ QIcon CMainDlg::smallImage(int index) const
     return m_smallImages.value(index);
 }
 
+EnvParamValues CMainDlg::envParamValues() const
+{
+    const auto* params = qobject_cast<const CEnvParamPage*>(page(PageKind::EnvironmentParameters));
+    return params != nullptr ? params->values() : EnvParamValues{};
+}
+
 QIcon CMainDlg::largeImage(int index) const
 {
     return m_largeImages.value(index);
@@ -337,7 +343,7 @@ void CMainDlg::refreshSelectedPage()
     }
     const std::optional<PageKind> target = PageForEntry(m_ui->sideBarList->currentRow(), m_options.systemManager);
     if (target) {
-        page(*target)->refresh();
+        page(*target)->showAgain();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/MainWindowModel.h"
 #include "app/ServerControl.h"
 #include "app/ShellCommands.h"
+#include "app/ui/PageHost.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -37,7 +38,7 @@ class TreeRefreshFilter;
 
 /// The tool's only top-level window: the side bar of pages, the page area, and the server buttons along
 /// the bottom. It keeps the start options and hands the pages the services they share.
-class CMainDlg : public QDialog, private IChangeFlagStore, private IServiceButtonSink
+class CMainDlg : public QDialog, public PageHost, private IChangeFlagStore, private IServiceButtonSink
 {
     Q_OBJECT
 
@@ -61,34 +62,36 @@ public:
     /// initialise() and the modal run; returns when the window has closed.
     int run();
 
-    const StartOptions& startOptions() const { return m_options; }
+    const StartOptions& startOptions() const override { return m_options; }
     ShellHost& host() { return m_host; }
     /// Who hands programs and documents to the desktop, for the pages too.
-    Launcher& launcher() { return m_launcher; }
+    Launcher& launcher() override { return m_launcher; }
     /// The shared connection and the record objects the pages read and write.
-    CDatabaseSession& session();
+    CDatabaseSession& session() override;
     /// Writes a change row for the running server (nothing while it is stopped); throws DbError.
     void LogChange(const std::string& table, const std::string& field, std::int32_t key, std::uint8_t action);
-    CChangeLog& changeLog();
+    CChangeLog& changeLog() override;
     bool databaseOpened() const { return m_dbOpened; }
     /// An operation found the connection broken: the timer's silent refresh, at once.
-    void reconnectNow();
+    void reconnectNow() override;
     /// Why the database could not be reached the last time, for a message's "Details"; empty when it can.
-    QString connectionFailure();
+    QString connectionFailure() override;
     /// The user limit of a group ("[GROUP_COUNT]"), 0 when the group is not found.
-    int GetGroupUserLimit(int groupId);
+    int GetGroupUserLimit(int groupId) override;
     /// The domain sign-on users file (UserData/data/Userx.xml), held for the whole run.
-    DomainUserFile& domainUsers() { return *m_domainUsers; }
+    DomainUserFile& domainUsers() override { return *m_domainUsers; }
+    /// The values the environment parameters page read.
+    EnvParamValues envParamValues() const override;
 
     CAdminPage* page(PageKind kind) const;
     /// The status line along the bottom: data source, server state, what the last change wrote.
-    CStatusLine* statusLine() const { return m_statusLine; }
+    CStatusLine* statusLine() const override { return m_statusLine; }
     /// Image `index` of the 16 x 16 list shared with the units-and-users tree.
-    QIcon smallImage(int index) const;
+    QIcon smallImage(int index) const override;
     QIcon largeImage(int index) const;
 
     /// Enables, disables or hides Start Service after the server's state.
-    void UpdateServiceButtons();
+    void UpdateServiceButtons() override;
     /// Clears the pages' change flags and the changed-user list.
     void ClearChangeFlags();
     bool IsServerRunning();
@@ -110,7 +113,8 @@ private:
     void createPages();
     void layoutWindow();
     void showSelectedPage();
-    /// Lets the page of the side bar's entry reload, when the entry is shown to this administrator.
+    /// Lets the page of the side bar's entry read again what changed, when the entry is shown to this
+    /// administrator.
     void refreshSelectedPage();
     void handleShellEvent(QEvent* event);
     void runFirstRunSetup();

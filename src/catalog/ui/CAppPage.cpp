@@ -1,6 +1,6 @@
 #include "catalog/ui/CAppPage.h"
 
-#include "app/ui/CMainDlg.h"
+#include "app/ui/PageHost.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CAppEditDlg.h"
 #include "catalog/ui/CEnvParamPage.h"
@@ -38,14 +38,14 @@ void CAppPage::load()
 
 AppFormSetup CAppPage::formSetup(bool adding) const
 {
-    CMainDlg* window = mainDlg();
+    PageHost* window = host();
     return AppFormSetup{adding, m_catalog.largestId(), m_catalog.usedIds(),
                         ReadGroupChoices(window != nullptr ? &window->session().tableGroup() : nullptr)};
 }
 
 bool CAppPage::accountMode() const
 {
-    return CEnvParamPage::valuesOf(mainDlg()).accountMode();
+    return CEnvParamPage::valuesOf(host()).accountMode();
 }
 
 void CAppPage::addEntry()

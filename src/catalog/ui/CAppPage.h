@@ -31,6 +31,7 @@ public:
 
 protected:
     void load() override;
+    std::string catalogPath() const override { return m_catalog.path(); }
 
 private:
     AppFormSetup formSetup(bool adding) const;

@@ -4,6 +4,7 @@
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
+#include "platform/FileStamp.h"
 #include "resources/StringIds.h"
 
 #include <QHeaderView>
@@ -52,8 +53,14 @@ void CCatalogPage::setUpList(const ListWidgets& widgets, const QList<int>& heade
     updateButtons();
 }
 
+std::optional<std::string> CCatalogPage::readStamp()
+{
+    return ReadFileStamp({catalogPath()});
+}
+
 void CCatalogPage::refresh()
 {
+    noteRead();
     const std::optional<std::size_t> selected = firstSelectedRow();
     const QString key = selected ? m_model->index(static_cast<int>(*selected), 0).data().toString() : QString();
     load();

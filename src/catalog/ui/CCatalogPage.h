@@ -17,7 +17,8 @@ class Launcher;
 
 /// What the applications, message types and websites pages share: a list sorted by its first column
 /// over the core catalogue, Add, Edit, Delete and Refresh as buttons and as a context menu, Edit and
-/// Delete enabled only while a row is selected, and the list read again whenever the page is shown.
+/// Delete enabled only while a row is selected, and the list read again when the page is shown and its file
+/// changed.
 class CCatalogPage : public CAdminPage
 {
     Q_OBJECT
@@ -58,6 +59,9 @@ protected:
 
     /// Reads the catalogue's file into the core catalogue.
     virtual void load() = 0;
+    /// The file load() reads.
+    virtual std::string catalogPath() const = 0;
+    std::optional<std::string> readStamp() override;
     /// Shows the catalogue's rows again, selecting `select` when given.
     void showRows(std::optional<std::size_t> select = std::nullopt);
     /// Message 160 with OK and Cancel; true for OK.

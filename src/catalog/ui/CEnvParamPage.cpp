@@ -1,8 +1,7 @@
 #include "catalog/ui/CEnvParamPage.h"
 
-#include "app/MainWindowModel.h"
 #include "app/ui/ActionGuard.h"
-#include "app/ui/CMainDlg.h"
+#include "app/ui/PageHost.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
 #include "resources/StringIds.h"
@@ -20,7 +19,7 @@ CEnvParamPage::CEnvParamPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
     m_ui->setupUi(this);
     applyTextIds(this);
 
-    CMainDlg* window = mainDlg();
+    PageHost* window = host();
     m_model = std::make_unique<CEnvParamModel>(window != nullptr ? &window->session().tableEnvParam() : nullptr);
 
     QTreeWidget* list = m_ui->paramsTreeWidget;
@@ -61,13 +60,9 @@ void CEnvParamPage::updateButtons()
     m_ui->modifyButton->setEnabled(!m_ui->paramsTreeWidget->selectedItems().isEmpty());
 }
 
-EnvParamValues CEnvParamPage::valuesOf(const CMainDlg* window)
+EnvParamValues CEnvParamPage::valuesOf(const PageHost* window)
 {
-    if (window == nullptr) {
-        return {};
-    }
-    const auto* page = qobject_cast<const CEnvParamPage*>(window->page(PageKind::EnvironmentParameters));
-    return page != nullptr ? page->values() : EnvParamValues{};
+    return window != nullptr ? window->envParamValues() : EnvParamValues{};
 }
 
 } // namespace qar::ui

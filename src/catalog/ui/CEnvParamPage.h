@@ -13,7 +13,7 @@ class CEnvParamPage;
 namespace qar::ui
 {
 
-class CMainDlg;
+class PageHost;
 
 /// The environment parameters page (form 145): the parameter list with Modify and Refresh. The main
 /// window keeps it hidden and refreshes it once at start, so that the editors find the password method
@@ -36,7 +36,7 @@ public:
 
     /// The values the editors use, from the environment parameters page of `window`; empty values when
     /// there is no window (a form shown on its own).
-    static EnvParamValues valuesOf(const CMainDlg* window);
+    static EnvParamValues valuesOf(const PageHost* window);
 
 private:
     void showList();

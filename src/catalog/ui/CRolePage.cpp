@@ -4,6 +4,7 @@
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CRoleEditDlg.h"
+#include "platform/FileStamp.h"
 #include "resources/StringIds.h"
 #include "ui_CRolePage.h"
 
@@ -39,8 +40,14 @@ CRolePage::CRolePage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uniqu
 
 CRolePage::~CRolePage() = default;
 
+std::optional<std::string> CRolePage::readStamp()
+{
+    return ReadFileStamp({RoleFilePath()});
+}
+
 void CRolePage::refresh()
 {
+    noteRead();
     m_roles.load(RoleFilePath());
     showList();
 }

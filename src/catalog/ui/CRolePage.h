@@ -26,8 +26,13 @@ public:
     explicit CRolePage(QWidget* parent = nullptr);
     ~CRolePage() override;
 
-    /// Reloads the list from role.xml ("Refresh"; the main window asks for it whenever it shows the page).
+    /// Reloads the list from role.xml ("Refresh"; showing the page again does when the file changed).
     void refresh() override;
+
+protected:
+    std::optional<std::string> readStamp() override;
+
+public:
     const RoleList& roles() const { return m_roles; }
     /// The context menu for the current selection (the caller owns it).
     QMenu* createContextMenu();

@@ -31,6 +31,7 @@ public:
 
 protected:
     void load() override;
+    std::string catalogPath() const override { return m_catalog.path(); }
 
 private:
     std::unique_ptr<Ui::CWebsitePage> m_ui;

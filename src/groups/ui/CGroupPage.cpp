@@ -1,12 +1,13 @@
 #include "groups/ui/CGroupPage.h"
 
 #include "app/ui/ActionGuard.h"
-#include "app/ui/CMainDlg.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/PageHost.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
 #include "db/OdbcError.h"
+#include "db/TableStamp.h"
 #include "org/ui/CIndepUserDlg.h"
 #include "resources/StringIds.h"
 #include "ui_CGroupPage.h"
@@ -42,7 +43,7 @@ CGroupPage::CGroupPage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uni
     m_ui->setupUi(this);
     applyTextIds(this);
 
-    CMainDlg* window = mainDlg();
+    PageHost* window = host();
     CXTableGroup* table = nullptr;
     if (window != nullptr) {
         auto effects = std::make_unique<ChangeLogGroupEffects>(window->changeLog());
@@ -87,13 +88,26 @@ Launcher& CGroupPage::launcher()
     if (m_launcher != nullptr) {
         return *m_launcher;
     }
-    CMainDlg* window = mainDlg();
+    PageHost* window = host();
     return window != nullptr ? window->launcher() : desktopLauncher();
+}
+
+std::optional<std::string> CGroupPage::readStamp()
+{
+    PageHost* window = host();
+    if (window == nullptr) {
+        return std::nullopt;
+    }
+    return ReadTableStamp(window->session().database(), {&window->session().tableGroup()});
 }
 
 void CGroupPage::refresh()
 {
+    noteRead();
     m_model->refresh();
+    if (PageHost* window = host(); window != nullptr && !window->session().tableGroup().IsOpen()) {
+        forgetRead();
+    }
     showList();
 }
 
@@ -213,7 +227,7 @@ void CGroupPage::runEditor(const GroupEditSession& session)
 {
     GroupEditorContext context;
     context.launcher = &launcher();
-    CMainDlg* window = mainDlg();
+    PageHost* window = host();
     context.systemManager = window == nullptr || window->startOptions().systemManager;
     context.serverInstalled = ServerInstalled();
     context.showDetails = ReadGroupDetailFlag() > 0;

@@ -34,6 +34,11 @@ public:
     ~CGroupPage() override;
 
     void refresh() override;
+
+protected:
+    std::optional<std::string> readStamp() override;
+
+public:
     ChangeFlags changeFlags() const override;
     void clearChangeFlags() override;
 

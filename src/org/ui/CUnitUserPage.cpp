@@ -2,13 +2,15 @@
 
 #include "app/ShellCommands.h"
 #include "app/ui/ActionGuard.h"
-#include "app/ui/CMainDlg.h"
 #include "app/ui/CStatusLine.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/OperationProgress.h"
+#include "app/ui/PageHost.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
+#include "db/OdbcError.h"
+#include "db/TableStamp.h"
 #include "intake/ui/CCheckDataDlg.h"
 #include "org/ui/COrgFindBar.h"
 #include "org/ui/CSearchDlg.h"
@@ -44,7 +46,7 @@ struct DetachedEffects : IOrgEffects
     void logChange(const std::string&, const std::string&, std::int32_t, std::uint8_t) override {}
 };
 
-QList<QIcon> treeImages(const CMainDlg* window)
+QList<QIcon> treeImages(const PageHost* window)
 {
     QList<QIcon> images;
     for (int i = 0; i < 7; ++i) {
@@ -66,8 +68,8 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
     m_ui->setupUi(this);
     applyTextIds(this);
 
-    bindToMainWindow(mainDlg());
-    m_treeModel = new OrgTreeModel(m_model->tree(), treeImages(mainDlg()), this);
+    bindToMainWindow(host());
+    m_treeModel = new OrgTreeModel(m_model->tree(), treeImages(host()), this);
     m_ui->orgTreeView->setModel(m_treeModel);
     m_ui->orgTreeView->installEventFilter(this);
 
@@ -117,7 +119,7 @@ CUnitUserPage::~CUnitUserPage()
     m_ui->orgTreeView->setModel(nullptr);
 }
 
-void CUnitUserPage::bindToMainWindow(CMainDlg* window)
+void CUnitUserPage::bindToMainWindow(PageHost* window)
 {
     if (window == nullptr) {
         m_effects = std::make_unique<DetachedEffects>();
@@ -140,6 +142,41 @@ void CUnitUserPage::bindToMainWindow(CMainDlg* window)
 
 void CUnitUserPage::refresh()
 {
+    // The first build uses the rows read as the database opened, before any summary could be taken: the
+    // next showing reads.
+    if (m_built) {
+        noteRead();
+    }
+    readTables();
+}
+
+std::optional<std::string> CUnitUserPage::readStamp()
+{
+    PageHost* window = host();
+    if (window == nullptr) {
+        return std::nullopt;
+    }
+    CDatabaseSession& session = window->session();
+    return ReadTableStamp(session.database(), {&session.tableGroup(), &session.tableUnit(), &session.tableUser()});
+}
+
+void CUnitUserPage::readAgain()
+{
+    noteRead();
+    if (PageHost* window = host()) {
+        CXTableGroup& groups = window->session().tableGroup();
+        groups.Close();
+        try {
+            groups.Open();
+        } catch (const DbError&) {
+            // Reading the units below meets the same failure and makes the connection anew.
+        }
+    }
+    readTables();
+}
+
+void CUnitUserPage::readTables()
+{
     longWork([this] {
         if (m_built) {
             m_model->refresh();
@@ -151,6 +188,9 @@ void CUnitUserPage::refresh()
         }
         showTree();
     });
+    if (!m_model->tablesAreOpen()) {
+        forgetRead();
+    }
     applyButtons(m_model->buttonsAfterClick());
 }
 
@@ -173,7 +213,7 @@ void CUnitUserPage::connectionRefreshed()
 
 template <class Work> void CUnitUserPage::longWork(Work&& work)
 {
-    LongWork busy(mainDlg() != nullptr ? mainDlg()->statusLine() : nullptr, text(str::kLoadingTree));
+    LongWork busy(host() != nullptr ? host()->statusLine() : nullptr, text(str::kLoadingTree));
     struct Restore
     {
         LongWork*& slot;
@@ -292,8 +332,8 @@ void CUnitUserPage::showMessage(const OrgMessage& message)
     }
     const QString shown =
         message.arg.empty() ? text(message.messageId) : formatText(message.messageId, {fromAnsi(message.arg)});
-    if (message.messageId == str::kUnableToOpenDb && mainDlg() != nullptr) {
-        MessageService::instance().error(this, str::kUnableToOpenDb, mainDlg()->connectionFailure());
+    if (message.messageId == str::kUnableToOpenDb && host() != nullptr) {
+        MessageService::instance().error(this, str::kUnableToOpenDb, host()->connectionFailure());
     } else if (message.messageId == str::kNotFoundFormat) {
         // Every refusal and failure is a warning; only a search that found nothing is news.
         MessageService::instance().information(this, shown);
@@ -344,7 +384,7 @@ void CUnitUserPage::addUnit()
 
 void CUnitUserPage::addUser()
 {
-    const OrgMessage result = RunUserEditor(*m_model, mainDlg(), this, false);
+    const OrgMessage result = RunUserEditor(*m_model, host(), this, false);
     showTree();
     reportChange();
     showMessage(result);
@@ -362,7 +402,7 @@ void CUnitUserPage::edit()
         runUnitForm(m_model->startEditUnit(), true);
         break;
     case EditTarget::User: {
-        const OrgMessage result = RunUserEditor(*m_model, mainDlg(), this, true);
+        const OrgMessage result = RunUserEditor(*m_model, host(), this, true);
         showTree();
         reportChange();
         showMessage(result);
@@ -422,7 +462,7 @@ void CUnitUserPage::deleteSelected()
 void CUnitUserPage::reportChange()
 {
     const std::vector<StatusPart> parts = DescribeChange(m_model->takeReport());
-    if (parts.empty() || mainDlg() == nullptr) {
+    if (parts.empty() || host() == nullptr) {
         return;
     }
     QStringList texts;
@@ -443,7 +483,7 @@ void CUnitUserPage::reportChange()
             break;
         }
     }
-    mainDlg()->statusLine()->showChange(texts.join(text(str::kStatusSeparator)));
+    host()->statusLine()->showChange(texts.join(text(str::kStatusSeparator)));
 }
 
 void CUnitUserPage::setUpFindBar()
@@ -540,7 +580,7 @@ void CUnitUserPage::importExport()
 
 void CUnitUserPage::checkData()
 {
-    if (CMainDlg* window = mainDlg()) {
+    if (PageHost* window = host()) {
         CCheckDataDlg report(window->session().database(), m_model->checkScope(), this);
         report.exec();
     }

@@ -19,11 +19,11 @@ class CUnitUserPage;
 namespace qar::ui
 {
 
-class CMainDlg;
 class COrgFindBar;
 class Launcher;
 class LongWork;
 class OrgTreeModel;
+class PageHost;
 
 /// The units-and-users page: the organisation tree and the commands on it. What a command does to the
 /// tables and the tree is the core model's; the page shows the tree, asks and tells the administrator,
@@ -76,10 +76,16 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// The groups, units and users tables: the tree shows all three.
+    std::optional<std::string> readStamp() override;
+    /// Refresh, with the groups read too, since their change also made the page read.
+    void readAgain() override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void bindToMainWindow(CMainDlg* window);
+    void bindToMainWindow(PageHost* window);
+    /// Refresh's reading of the tables and building of the tree, after the caller noted the read.
+    void readTables();
     void showTree();
     void applyButtons(const OrgButtons& buttons);
     void showMessage(const OrgMessage& message);

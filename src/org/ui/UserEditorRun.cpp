@@ -1,6 +1,6 @@
 #include "org/ui/UserEditorRun.h"
 
-#include "app/ui/CMainDlg.h"
+#include "app/ui/PageHost.h"
 #include "catalog/Roles.h"
 #include "catalog/ui/CEnvParamPage.h"
 #include "org/UserEditing.h"
@@ -10,7 +10,7 @@
 namespace qar::ui
 {
 
-OrgMessage RunUserEditor(CUnitUserModel& page, CMainDlg* window, QWidget* parent, bool editMode)
+OrgMessage RunUserEditor(CUnitUserModel& page, PageHost* window, QWidget* parent, bool editMode)
 {
     UserEditEnvironment env;
     env.params = CEnvParamPage::valuesOf(window);
