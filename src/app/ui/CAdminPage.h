@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <cstdint>
+
 namespace qar::ui
 {
 
@@ -37,6 +39,18 @@ public:
     virtual ChangeFlags changeFlags() const { return {}; }
     /// Forgets them, together with any list of changed entries the page keeps.
     virtual void clearChangeFlags() {}
+
+    /// What the page's last change wrote; the status line shows it while the page is in view.
+    const QString& lastChange() const { return m_lastChange; }
+
+protected:
+    /// Tells the administrator in the status line what a change wrote.
+    void showChange(const QString& text);
+    /// The same for one entry: `formatId` (kStatusItemAdded ...) with the entry's kind and number.
+    void showItemChange(int formatId, int kindId, std::int32_t number);
+
+private:
+    QString m_lastChange;
 };
 
 } // namespace qar::ui

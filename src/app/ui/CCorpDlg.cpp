@@ -2,6 +2,7 @@
 
 #include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -21,6 +22,7 @@ CCorpDlg::CCorpDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui:
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CCorpDlg::reject);
     setCorporation(m_info);
     FitFormToScreen(this);
+    SetUpFormKeys(this);
 }
 
 CCorpDlg::~CCorpDlg() = default;

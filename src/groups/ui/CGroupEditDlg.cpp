@@ -2,6 +2,7 @@
 
 #include "app/ShellCommands.h"
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -56,6 +57,7 @@ CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext
             Guarded(this, [this] { accountList(AccountListMode::IndependentUsers); }));
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CGroupEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CGroupEditDlg::~CGroupEditDlg() = default;
