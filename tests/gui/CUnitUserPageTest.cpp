@@ -411,8 +411,6 @@ private slots:
         QVERIFY(MessageService::instance().shown().isEmpty());
     }
 
-    // "Refresh" that cannot read the tables makes the connection anew at once, as the timer does, then says
-    // so with the driver's reason under "Details".
     // A name longer than the view is read by scrolling sideways, not cut short; a short tree fills the view.
     void longLinesScrollSideways()
     {
@@ -433,6 +431,8 @@ private slots:
         QVERIFY(bar->maximum() > 0);
     }
 
+    // "Refresh" that cannot read the tables makes the connection anew at once, as the timer does, then says
+    // so with the driver's reason under "Details".
     void refreshThatCannotReadTheTablesReconnectsAndSaysWhy()
     {
         openPage();

@@ -74,11 +74,18 @@ QStringList formValues(const QWidget* form)
 }
 
 const char* const kShownValues = "qarShownValues";
+const char* const kFilterName = "qarFormKeys";
 
 class FormKeyFilter : public QObject
 {
 public:
-    FormKeyFilter(QDialog* form, TypedValues typed) : QObject(form), m_form(form), m_typed(typed) { prepare(); }
+    FormKeyFilter(QDialog* form, TypedValues typed) : QObject(form), m_form(form), m_typed(typed)
+    {
+        setObjectName(QLatin1String(kFilterName));
+        prepare();
+    }
+
+    void setTypedValues(TypedValues typed) { m_typed = typed; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -132,6 +139,13 @@ void SetUpFormKeys(QDialog* form, TypedValues typed)
                 help->click();
             }
         });
+    }
+}
+
+void SetTypedValues(QDialog* form, TypedValues typed)
+{
+    if (auto* filter = form->findChild<QObject*>(QLatin1String(kFilterName), Qt::FindDirectChildrenOnly)) {
+        static_cast<FormKeyFilter*>(filter)->setTypedValues(typed);
     }
 }
 

@@ -19,6 +19,10 @@ enum class TypedValues
 /// form calls it once at the end of its constructor, after its fields are filled.
 void SetUpFormKeys(QDialog* form, TypedValues typed = TypedValues::AskBeforeDiscarding);
 
+/// Changes what Escape does to the typed values of a form set up already (a form that is a chooser in
+/// one use and an editor in another).
+void SetTypedValues(QDialog* form, TypedValues typed);
+
 /// Whether the fields of `form` hold other values than when it was shown (or set up, before it was).
 bool HasTypedChanges(const QWidget* form);
 

@@ -195,7 +195,7 @@ void CGroupEditDlg::accountList(AccountListMode mode)
     }
     const QPushButton* button =
         mode == AccountListMode::Administrators ? m_ui->manageUserButton : m_ui->indepUserButton;
-    m_context.openAccountList(this, mode, button->text(), m_context.groupTexts, group->id);
+    m_context.openAccountList(this, mode, withoutMnemonic(button->text()), m_context.groupTexts, group->id);
 }
 
 void CGroupEditDlg::accept()
