@@ -232,7 +232,8 @@ AppForm AppFormModel::initialForm(const AppEntry& entry) const
     f.name = entry.name;
     f.location = entry.location;
     if (!m_setup.adding) {
-        const auto it = std::find(m_setup.groups.begin(), m_setup.groups.end(), entry.group);
+        const auto it = std::find_if(m_setup.groups.begin(), m_setup.groups.end(),
+                                     [&entry](const AppGroupChoice& g) { return g.id == entry.group; });
         f.groupIndex = it == m_setup.groups.end() ? -1 : static_cast<int>(it - m_setup.groups.begin());
     }
     // The type is one byte wide; bits a hand-edited file sets above it mean nothing to the form.
@@ -309,17 +310,22 @@ std::variant<CatalogFormError<AppField>, AppEntry> AppFormModel::validate(const 
     e.id = *id;
     e.name = form.name;
     e.location = form.location;
-    e.group = m_setup.groups[static_cast<std::size_t>(form.groupIndex)];
+    e.group = m_setup.groups[static_cast<std::size_t>(form.groupIndex)].id;
     e.bsLogin = form.bsLogin;
     e.csTitle = form.csTitle;
     return e;
 }
 
-std::vector<std::int32_t> ReadGroupChoices(CXTableGroup* groups)
+std::string AppGroupChoiceText(const AppGroupChoice& choice)
 {
-    std::vector<std::int32_t> ids{0};
+    return choice.name.empty() ? std::to_string(choice.id) : std::to_string(choice.id) + " - " + choice.name;
+}
+
+std::vector<AppGroupChoice> ReadGroupChoices(CXTableGroup* groups)
+{
+    std::vector<AppGroupChoice> choices{{0, {}}};
     if (groups == nullptr) {
-        return ids;
+        return choices;
     }
     try {
         if (!groups->IsOpen()) {
@@ -327,13 +333,13 @@ std::vector<std::int32_t> ReadGroupChoices(CXTableGroup* groups)
         }
         for (groups->MoveFirst(); !groups->IsEOF(); groups->MoveNext()) {
             if (groups->m_GROUP_ID > 0) {
-                ids.push_back(groups->m_GROUP_ID);
+                choices.push_back({groups->m_GROUP_ID, groups->m_GROUP_NAME});
             }
         }
     } catch (const DbError&) {
         // Without the database only the public entry is offered; the form still works.
     }
-    return ids;
+    return choices;
 }
 
 } // namespace qar

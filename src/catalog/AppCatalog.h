@@ -154,13 +154,23 @@ enum class AppField
     CsId3,
 };
 
+/// An entry of the form's group list: the number stored, and the group's name shown beside it.
+struct AppGroupChoice
+{
+    std::int32_t id = 0;
+    std::string name{}; ///< empty for the public entry 0
+};
+
+/// "3 - Sales" for a group with a name, the bare number for one without (the public entry 0).
+std::string AppGroupChoiceText(const AppGroupChoice& choice);
+
 /// How the application form is opened.
 struct AppFormSetup
 {
     bool adding = false;
-    std::int32_t largestId = 0;          ///< the catalogue's, for the proposal when adding
-    std::vector<std::int32_t> usedIds;   ///< sorted
-    std::vector<std::int32_t> groups{0}; ///< the group list's values: 0, then the groups
+    std::int32_t largestId = 0;                  ///< the catalogue's, for the proposal when adding
+    std::vector<std::int32_t> usedIds;           ///< sorted
+    std::vector<AppGroupChoice> groups{{0, {}}}; ///< the group list: 0, then the groups
 };
 
 /// The logic of the application form: its first values and the checks of OK.
@@ -170,7 +180,7 @@ public:
     explicit AppFormModel(AppFormSetup setup);
 
     bool adding() const { return m_setup.adding; }
-    const std::vector<std::int32_t>& groups() const { return m_setup.groups; }
+    const std::vector<AppGroupChoice>& groups() const { return m_setup.groups; }
     /// The ID offered when adding: one above the largest ever read.
     std::int64_t proposedId() const { return static_cast<std::int64_t>(m_setup.largestId) + 1; }
 
@@ -183,8 +193,9 @@ private:
     AppFormSetup m_setup;
 };
 
-/// The values of the form's group list: 0 (public), then every GROUP_ID above 0 of the groups table in
-/// table order. The record object is opened when it is not; a database that cannot be read gives 0 alone.
-std::vector<std::int32_t> ReadGroupChoices(CXTableGroup* groups);
+/// The form's group list: 0 (public), then every group with a GROUP_ID above 0 of the groups table in
+/// table order, with its name. The record object is opened when it is not; a database that cannot be
+/// read gives 0 alone.
+std::vector<AppGroupChoice> ReadGroupChoices(CXTableGroup* groups);
 
 } // namespace qar

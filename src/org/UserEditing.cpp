@@ -185,7 +185,8 @@ OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const 
         if (const auto unit = index.unitNodes.find(user.unit); unit != index.unitNodes.end()) {
             std::string text;
             AppendUserNodeText(text, m_page.texts(), {user.id, user.name, user.status});
-            m_page.tree().insertLast(unit->second, text, user.id, kImageUser);
+            // The new user is selected, as a new unit is, so that the tree shows where it went.
+            m_page.select(m_page.tree().insertLast(unit->second, text, user.id, kImageUser));
             m_page.tree().setExpanded(unit->second, true);
             index.allUserIds.push_back(user.id);
             if (!user.email.empty()) {

@@ -102,6 +102,21 @@ inline constexpr int kSavingChanges = 9040;
 /// The button of a message box that shows or hides the cause of a failure.
 inline constexpr int kShowDetails = 9041;
 inline constexpr int kHideDetails = 9042;
+/// Escape in a form whose fields were changed.
+inline constexpr int kDiscardTypedChanges = 9050;
+/// The status line after a change on a list page: "%s" the kind of entry (kItemApplication ...), "%d" its
+/// number.
+inline constexpr int kStatusItemAdded = 9051;
+inline constexpr int kStatusItemSaved = 9052;
+inline constexpr int kStatusItemDeleted = 9053;
+inline constexpr int kStatusItemUnchanged = 9054;
+inline constexpr int kItemApplication = 9055;
+inline constexpr int kItemRole = 9056;
+inline constexpr int kItemWebsite = 9057;
+inline constexpr int kItemMessageType = 9058;
+inline constexpr int kItemGroup = 9059;
+/// Accessible name of the main window's side bar.
+inline constexpr int kSideBarName = 9060;
 
 // About box (form 100).
 inline constexpr int kAboutTitle = 10001;
@@ -178,6 +193,7 @@ inline constexpr int kEnvPageTitle = 14506;
 inline constexpr int kParamDlgTitle = 14801;
 inline constexpr int kParamDlgLabel = 14802;
 inline constexpr int kHelpTitle = 15201;
+inline constexpr int kHelpClose = 15202;
 
 // Corporation dialog (form 154).
 inline constexpr int kCorpTitle = 15401;

@@ -13,6 +13,7 @@ inline constexpr int kGroupAdd = 14201;
 inline constexpr int kGroupEdit = 14202;
 inline constexpr int kGroupDelete = 14203;
 inline constexpr int kGroupRefresh = 14204;
+inline constexpr int kGroupListLabel = 14208;
 inline constexpr int kGroupColumnNumber = 14205;
 inline constexpr int kGroupColumnName = 14206;
 inline constexpr int kGroupColumnWebsite = 14207;

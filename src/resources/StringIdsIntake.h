@@ -90,6 +90,8 @@ inline constexpr int kIntakeExistingStop = 30107;
 inline constexpr int kIntakeExistingSkip = 30108;
 inline constexpr int kIntakeExistingUpdate = 30109;
 inline constexpr int kIntakeGroupLabel = 30110;
+/// The export's group list, with an Alt key other than the import's.
+inline constexpr int kIntakeExportGroupLabel = 30180;
 inline constexpr int kIntakeMappingLabel = 30111;
 inline constexpr int kIntakeMappingSheet = 30112;
 inline constexpr int kIntakeMappingColumn = 30113;

@@ -45,6 +45,11 @@ inline constexpr int kFindPreviousTip = 12955;
 inline constexpr int kFindNextTip = 12956;
 inline constexpr int kFindCloseTip = 12957;
 inline constexpr int kFindCountOnlyFormat = 12958;
+/// Accessible names of the bar's field and of its buttons that show only an icon.
+inline constexpr int kFindPreviousName = 12965;
+inline constexpr int kFindNextName = 12966;
+inline constexpr int kFindCloseName = 12967;
+inline constexpr int kFindFieldName = 12968;
 
 // Long work on the page.
 inline constexpr int kLoadingTree = 12960;

@@ -78,9 +78,12 @@ inline constexpr int kAccountAdd = 14402;
 inline constexpr int kAccountEdit = 14403;
 inline constexpr int kAccountDelete = 14404;
 inline constexpr int kAccountClose = 14405;
+/// Accessible name of the form's list.
+inline constexpr int kAccountListName = 14406;
 
 // Short user form (form 146).
 inline constexpr int kShortUserTitle = 14601;
+inline constexpr int kShortUserGroupLabel = 14602;
 
 // Sign-domain form (form 147).
 inline constexpr int kSignDomainTitle = 14701;

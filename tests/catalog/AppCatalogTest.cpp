@@ -86,7 +86,7 @@ TEST(AppFormRules, EnableAndClearAsTheTypeAndBoxesSay)
 
 TEST(AppFormModel, ChecksInTheirOrder)
 {
-    const AppFormModel adding(AppFormSetup{true, 9, {9, 3}, {0, 1, 2}});
+    const AppFormModel adding(AppFormSetup{true, 9, {9, 3}, {{0, {}}, {1, {}}, {2, {}}}});
     AppForm valid = adding.initialForm({});
     valid.name = "Mail";
     valid.location = "http://mail";
@@ -149,8 +149,8 @@ TEST(AppFormModel, ChecksInTheirOrder)
 
 TEST(AppFormModel, OpensOnTheEntryOrOnTheProposal)
 {
-    EXPECT_EQ(AppFormModel(AppFormSetup{true, 0, {}, {0}}).initialForm({}).idText, "1");
-    const AppFormModel editing(AppFormSetup{false, 40, {}, {0, 4, 7}});
+    EXPECT_EQ(AppFormModel(AppFormSetup{true, 0, {}, {{0, {}}}}).initialForm({}).idText, "1");
+    const AppFormModel editing(AppFormSetup{false, 40, {}, {{0, {}}, {4, "Sales"}, {7, {}}}});
     const AppForm f = editing.initialForm(AppEntry{12, "n", "u", 7, 21, "bs", "", 0, 0, 5});
     EXPECT_EQ(f.idText, "12");
     EXPECT_EQ(f.groupIndex, 2);

@@ -161,7 +161,7 @@ private slots:
         test::whenModal<CAppEditDlg>([](CAppEditDlg& form) {
             auto* groups = child<QComboBox>(form, "groupComboBox");
             QCOMPARE(groups->count(), 3);
-            QCOMPARE(groups->itemText(1) + groups->itemText(2), QStringLiteral("25"));
+            QCOMPARE(groups->itemText(1) + QLatin1Char('|') + groups->itemText(2), QStringLiteral("2 - G|5 - G"));
             QCOMPARE(groups->currentIndex(), 0);
             QVERIFY(child<QCheckBox>(form, "unitiveCheckBox")->isVisibleTo(&form));
         });

@@ -79,6 +79,19 @@ private slots:
         QCOMPARE(MessageService::instance().lastText(), QStringLiteral("Please input enterprise's name or website."));
     }
 
+    // Editing the corporation later may be cancelled: there Escape asks before it throws the typing away.
+    void escapeAsksOnlyWhereTheEditCanBeCancelled()
+    {
+        CCorpDlg dlg;
+        dlg.setCancelAllowed(true);
+        dlg.show();
+        type(dlg, "Acme", "http://acme.example");
+        MessageService::instance().setNextAnswer(Answer::No);
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(MessageService::instance().lastText(), QStringLiteral("Discard the changes you typed?"));
+    }
+
     void nameButtonWritesEnvInfoOnlyWhenAccepted()
     {
         test::FakeShellHost host;

@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 
 using namespace qar;
@@ -308,8 +309,9 @@ private slots:
         QTest::keyClick(view(), Qt::Key_Delete);
         QCOMPARE(m_db->count("[BaseTable]"), 3LL);
         QTest::keyClick(view(), Qt::Key_Delete); // answered OK
-        QCOMPARE(lastMessage(),
-                 QStringLiteral("Are you sure to delete the item?\n\nUser:u10002 [ID:10002]  [Status]1 In service"));
+        QCOMPARE(lastMessage(), QStringLiteral("Are you sure to delete the item?"));
+        QCOMPARE(MessageService::instance().shown().back().informative,
+                 QStringLiteral("User:u10002 [ID:10002]  [Status]1 In service"));
         QCOMPARE(MessageService::instance().shown().back().severity, Severity::Question);
         QCOMPARE(m_db->count("[BaseTable]"), 2LL);
         QCOMPARE(page().selectedNode(), userNode(10003));
@@ -407,6 +409,26 @@ private slots:
         QTest::keyClick(view(), Qt::Key_Return);
         QCOMPARE(opened, QStringLiteral("Modify User"));
         QVERIFY(MessageService::instance().shown().isEmpty());
+    }
+
+    // A name longer than the view is read by scrolling sideways, not cut short; a short tree fills the view.
+    void longLinesScrollSideways()
+    {
+        openPage();
+        auto* bar = view()->horizontalScrollBar();
+        child<QListWidget>(*m_dlg, "sideBarList")->setCurrentRow(2);
+        m_dlg->resize(1000, 600);
+        QCoreApplication::processEvents();
+        QCOMPARE(view()->columnWidth(0), view()->viewport()->width());
+        QCOMPARE(bar->maximum(), 0);
+        m_db->exec("UPDATE [UnitTable] SET [UNIT_NAME] = '" + std::string(300, 'w') + "' WHERE [UNIT_ID] = 110");
+        click(page(), "refreshButton");
+        page().selectNode(unitNode(110));
+        QCoreApplication::processEvents();
+        const QModelIndex index = page().treeModel().indexOf(unitNode(110));
+        QVERIFY(view()->columnWidth(0) >=
+                view()->visualRect(index).left() + view()->fontMetrics().horizontalAdvance(index.data().toString()));
+        QVERIFY(bar->maximum() > 0);
     }
 
     // "Refresh" that cannot read the tables makes the connection anew at once, as the timer does, then says

@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeView>
 
 #include <filesystem>
 
@@ -88,6 +89,8 @@ private slots:
     void addsAUserWithTheRolesPrivilegesUnderTheSelectedUnit()
     {
         openPage();
+        m_dlg->show();
+        child<QListWidget>(*m_dlg, "sideBarList")->setCurrentRow(2); // the units and users in view
         page().selectNode(page().model().index().unitNodes.at(101));
         test::whenModal<CUserEditDlg>([](CUserEditDlg& form) {
             QCOMPARE(form.windowTitle(), QStringLiteral("Add User"));
@@ -114,7 +117,12 @@ private slots:
                              "WHERE [USER_ID] = 10002"),
                  test::rows({{"Bo \"B\"; 100%", "x", "4", "655362", "1"}}));
         QVERIFY(m_dlg->changeFlags().users);
-        QVERIFY(page().treeModel().indexOf(userNode(10002)).isValid());
+        // The new user is selected and in view, as a new unit is.
+        const QModelIndex added = page().treeModel().indexOf(userNode(10002));
+        auto* tree = child<QTreeView>(page(), "orgTreeView");
+        QCOMPARE(tree->currentIndex(), added);
+        const QRect row = tree->visualRect(added);
+        QVERIFY(row.top() >= 0 && row.bottom() <= tree->viewport()->height());
         QCOMPARE(m_dlg->statusLine()->change(), QStringLiteral("User 10002 added"));
     }
 

@@ -202,7 +202,7 @@ private slots:
         forms.push_back(std::make_unique<CGroupFilesDlg>(5, launcher));
         forms.push_back(std::make_unique<CEnvParamPage>());
         forms.push_back(std::make_unique<CHelpViewerDlg>());
-        const AppFormModel appForm(AppFormSetup{true, 0, {}, {0}});
+        const AppFormModel appForm(AppFormSetup{true, 0, {}, {{0, {}}}});
         forms.push_back(std::make_unique<CAppEditDlg>(appForm, AppEntry{}, true, launcher));
         const MsgTypeFormModel msgTypeForm({21}, true);
         forms.push_back(std::make_unique<CMsgTypeEditDlg>(msgTypeForm, MsgTypeEntry{}, launcher));

@@ -104,6 +104,7 @@ TEST_P(UserEditingDbTest, AddsAUserWithItsRowNodeListsAndChangeRow)
     const OrgTree::NodeId node = userNode(10004);
     ASSERT_NE(node, OrgTree::kNone);
     EXPECT_EQ(m_model.tree().image(node), kImageUser); // the administrator image waits for the next build
+    EXPECT_EQ(m_model.selected(), node);               // selected, as a new unit is
     EXPECT_EQ(m_model.index().nextUserId, 10005);
     EXPECT_EQ(m_model.index().emails.back(), "new@example.com");
     EXPECT_EQ(m_domain->FindDomainUser(10004)->domainAccount, "li");

@@ -1,6 +1,8 @@
 #include "app/ui/CAdminPage.h"
 
 #include "app/ui/PageHost.h"
+#include "app/ui/CStatusLine.h"
+#include "app/ui/UiText.h"
 #include "platform/DiagnosticLog.h"
 
 #include <exception>
@@ -36,6 +38,19 @@ void CAdminPage::showAgain()
         return;
     }
     readAgain();
+}
+
+void CAdminPage::showChange(const QString& text)
+{
+    m_lastChange = text;
+    if (PageHost* window = host()) {
+        window->statusLine()->showChange(text);
+    }
+}
+
+void CAdminPage::showItemChange(int formatId, int kindId, std::int32_t number)
+{
+    showChange(formatText(formatId, {text(kindId), QString::number(number)}));
 }
 
 } // namespace qar::ui

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -44,7 +45,14 @@ public:
     /// Forgets them, together with any list of changed entries the page keeps.
     virtual void clearChangeFlags() {}
 
+    /// What the page's last change wrote; the status line shows it while the page is in view.
+    const QString& lastChange() const { return m_lastChange; }
+
 protected:
+    /// Tells the administrator in the status line what a change wrote.
+    void showChange(const QString& text);
+    /// The same for one entry: `formatId` (kStatusItemAdded ...) with the entry's kind and number.
+    void showItemChange(int formatId, int kindId, std::int32_t number);
     /// A cheap summary of what the page reads (its tables, its files): equal summaries taken at two times
     /// mean nothing changed in between. nullopt when that cannot be told, so that showing the page reads.
     virtual std::optional<std::string> readStamp() { return std::nullopt; }
@@ -60,6 +68,7 @@ private:
     std::optional<std::string> stampNow();
 
     std::optional<std::string> m_readStamp; ///< the summary taken as the page last read
+    QString m_lastChange;
 };
 
 } // namespace qar::ui

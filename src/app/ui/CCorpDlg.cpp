@@ -2,6 +2,7 @@
 
 #include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -21,6 +22,7 @@ CCorpDlg::CCorpDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui:
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CCorpDlg::reject);
     setCorporation(m_info);
     FitFormToScreen(this);
+    SetUpFormKeys(this, TypedValues::Discard);
 }
 
 CCorpDlg::~CCorpDlg() = default;
@@ -39,6 +41,9 @@ void CCorpDlg::showEvent(QShowEvent* event)
     m_ui->okCenterButton->setVisible(!m_cancelAllowed);
     // Enter in either field accepts, as OK would.
     (m_cancelAllowed ? m_ui->okButton : m_ui->okCenterButton)->setDefault(true);
+    // In set-up mode Escape throws nothing away (it insists on the values, as every way out does): only
+    // an edit that can be cancelled asks first.
+    SetTypedValues(this, m_cancelAllowed ? TypedValues::AskBeforeDiscarding : TypedValues::Discard);
     QDialog::showEvent(event);
     if (m_autoAccept) {
         // Posted, so the form is seen briefly before it closes.

@@ -196,6 +196,8 @@ bool CMainDlg::initialise()
     auto* about = new QAction(text(str::kMenuAbout), this);
     about->setObjectName(QStringLiteral("aboutAction"));
     about->setData(kAboutCommand);
+    // F1 shows it from anywhere in the window; a form opened above it has F1 for its own help.
+    about->setShortcut(QKeySequence(Qt::Key_F1));
     connect(about, &QAction::triggered, this, Guarded(this, &CMainDlg::showAbout));
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -332,6 +334,8 @@ void CMainDlg::showSelectedPage()
         shown->raise();
         shown->show();
     }
+    // The status line speaks of the page in view: another page's change would read as this one's.
+    m_statusLine->showChange(shown != nullptr ? shown->lastChange() : QString());
 }
 
 void CMainDlg::refreshSelectedPage()

@@ -118,9 +118,10 @@ MessageService& MessageService::instance()
 }
 
 Answer MessageService::show(QWidget* parent, Severity severity, const QString& message, Buttons buttons,
-                            const QString& details)
+                            const QString& details, const QString& informative)
 {
     QMessageBox box(iconFor(severity), text(str::kAppTitle), message, QMessageBox::NoButton, parent);
+    box.setInformativeText(informative);
     const QList<ButtonSpec> specs = buttonsFor(buttons);
     for (const ButtonSpec& choice : specs) {
         box.addButton(choice.button)->setText(text(choice.textId));
@@ -148,7 +149,8 @@ Answer MessageService::show(QWidget* parent, Severity severity, const QString& m
             }
         }
     }
-    m_shown.append(ShownMessage{severity, box.windowTitle(), box.text(), answer, box.detailedText()});
+    m_shown.append(
+        ShownMessage{severity, box.windowTitle(), box.text(), answer, box.detailedText(), box.informativeText()});
     return answer;
 }
 
@@ -180,6 +182,16 @@ void MessageService::error(QWidget* parent, int stringId, const QString& details
 Answer MessageService::question(QWidget* parent, const QString& message, Buttons buttons)
 {
     return show(parent, Severity::Question, message, buttons);
+}
+
+bool MessageService::confirmDelete(QWidget* parent, int stringId, const QString& item)
+{
+    return show(parent, Severity::Question, text(stringId), Buttons::OkCancel, {}, item) == Answer::Ok;
+}
+
+bool MessageService::confirmDelete(QWidget* parent, int stringId, const QString& name, const QString& number)
+{
+    return confirmDelete(parent, stringId, name + QStringLiteral(" (") + number + QLatin1Char(')'));
 }
 
 QString MessageService::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,

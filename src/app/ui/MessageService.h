@@ -41,7 +41,8 @@ struct ShownMessage
     QString caption;
     QString text;
     Answer answer;
-    QString details; ///< the text offered under "Details", empty when none
+    QString details;     ///< the text offered under "Details", empty when none
+    QString informative; ///< the line below the text (what a delete takes away), empty when none
 };
 
 /// Every message box and file-open form of the tool goes through this one service, captioned with the
@@ -53,8 +54,10 @@ class MessageService
 public:
     static MessageService& instance();
 
-    /// `details`: a longer explanation (the cause of a failure) the box offers under "Details".
-    Answer show(QWidget* parent, Severity severity, const QString& text, Buttons buttons, const QString& details = {});
+    /// `details`: a longer explanation (the cause of a failure) the box offers under "Details";
+    /// `informative`: a line below the text, e.g. the name of what a delete takes away.
+    Answer show(QWidget* parent, Severity severity, const QString& text, Buttons buttons, const QString& details = {},
+                const QString& informative = {});
 
     void information(QWidget* parent, const QString& text);
     void information(QWidget* parent, int stringId);
@@ -63,6 +66,11 @@ public:
     /// An error whose cause the administrator can read under "Details".
     void error(QWidget* parent, int stringId, const QString& details);
     Answer question(QWidget* parent, const QString& text, Buttons buttons = Buttons::OkCancel);
+    /// A delete's question: the system's text of `stringId` with OK and Cancel, and below it the name of
+    /// what would go. True for OK.
+    bool confirmDelete(QWidget* parent, int stringId, const QString& item);
+    /// The same for an entry of a list, shown by its name and, in brackets, its number.
+    bool confirmDelete(QWidget* parent, int stringId, const QString& name, const QString& number);
 
     /// The file the administrator picked, empty when the form was cancelled.
     QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter);

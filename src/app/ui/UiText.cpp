@@ -6,8 +6,10 @@
 #include "xml/Encoding.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QGroupBox>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QVariant>
 #include <QWidget>
 
@@ -48,6 +50,22 @@ std::string toAnsi(const QString& text)
     return FromUtf16(text.toStdU16String());
 }
 
+QString withoutMnemonic(const QString& shown)
+{
+    // "名称(&N):" as the Chinese texts mark it, "&Name:" as the English do; "&&" is an ampersand.
+    static const QRegularExpression bracketed(QStringLiteral("\\(&[^&]\\)"));
+    QString plain = shown;
+    plain.remove(bracketed);
+    QString out;
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        if (plain.at(i) == u'&' && i + 1 < plain.size()) {
+            ++i;
+        }
+        out += plain.at(i);
+    }
+    return out;
+}
+
 void applyTextIds(QWidget* form)
 {
     QList<QWidget*> widgets = form->findChildren<QWidget*>();
@@ -56,6 +74,14 @@ void applyTextIds(QWidget* form)
         const QVariant titleId = w->property("titleId");
         if (titleId.isValid()) {
             w->setWindowTitle(text(titleId.toInt()));
+        }
+        const QVariant nameId = w->property("accessibleNameId");
+        if (nameId.isValid()) {
+            w->setAccessibleName(withoutMnemonic(text(nameId.toInt())));
+        }
+        const QVariant tipId = w->property("toolTipId");
+        if (tipId.isValid()) {
+            w->setToolTip(text(tipId.toInt()));
         }
         const QVariant textId = w->property("textId");
         if (!textId.isValid()) {
@@ -66,6 +92,12 @@ void applyTextIds(QWidget* form)
             button->setText(t);
         } else if (auto* label = qobject_cast<QLabel*>(w)) {
             label->setText(t);
+            // A screen reader names a field after the label whose buddy it is, but a list only by a name
+            // of its own: the label's text becomes it.
+            auto* list = qobject_cast<QAbstractItemView*>(label->buddy());
+            if (list != nullptr && list->property("accessibleNameId").isNull()) {
+                list->setAccessibleName(withoutMnemonic(t));
+            }
         } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
             box->setTitle(t);
         }

@@ -30,9 +30,15 @@ std::string toAnsi(const QString& text);
 /// where the tool knows it, then the driver's own text. Empty when there is nothing to add.
 QString writeFailureDetails(const WriteFailure& failure);
 
+/// A text as it reads without its keyboard mnemonic ("&Name:" and "名称(&N):" read "Name:" and "名称:").
+QString withoutMnemonic(const QString& shown);
+
 /// Sets the texts of a form from the string table: every widget carrying the dynamic property
-/// "textId" gets that text (label, button, group box title), and one carrying "titleId" gets it as its
-/// window title. Forms keep their English text in the .ui file only for the designer's preview.
+/// "textId" gets that text (label, button, group box title), one carrying "titleId" gets it as its
+/// window title, "accessibleNameId" as the name a screen reader says (a list or field without a label,
+/// a button showing only an icon) and "toolTipId" as its tooltip. A list is named after the label whose
+/// buddy it is. Forms keep their English text in the
+/// .ui file only for the designer's preview.
 void applyTextIds(QWidget* form);
 
 } // namespace qar::ui

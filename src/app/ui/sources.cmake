@@ -8,7 +8,9 @@ list(APPEND qargui_sources
     ${CMAKE_CURRENT_LIST_DIR}/CStatusLine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DatabaseWait.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormFit.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FormKeys.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Launcher.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ListKeys.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageService.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OperationProgress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtTranslations.cpp

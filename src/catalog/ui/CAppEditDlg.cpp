@@ -3,6 +3,7 @@
 #include "app/ShellCommands.h"
 #include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -28,8 +29,8 @@ CAppEditDlg::CAppEditDlg(const AppFormModel& model, const AppEntry& entry, bool 
         field->setSettings(wholeNumbers);
     }
     m_ui->idLineEdit->setReadOnly(!model.adding());
-    for (std::int32_t group : model.groups()) {
-        m_ui->groupComboBox->addItem(QString::number(group));
+    for (const AppGroupChoice& group : model.groups()) {
+        m_ui->groupComboBox->addItem(fromAnsi(AppGroupChoiceText(group)));
     }
     m_ui->typeComboBox->addItems(
         {text(str::kAppTypeAuto), text(str::kAppTypeBrowserServer), text(str::kAppTypeClientServer)});
@@ -56,6 +57,7 @@ CAppEditDlg::CAppEditDlg(const AppFormModel& model, const AppEntry& entry, bool 
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CAppEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CAppEditDlg::reject);
     FitFormToScreen(this);
+    SetUpFormKeys(this);
 }
 
 CAppEditDlg::~CAppEditDlg() = default;

@@ -64,6 +64,7 @@ void CAppPage::addEntry()
     });
     if (form.exec() == QDialog::Accepted) {
         showRows(added);
+        showItemChange(str::kStatusItemAdded, str::kItemApplication, form.entry().id);
     }
 }
 
@@ -90,13 +91,15 @@ void CAppPage::editEntry()
     });
     if (form.exec() == QDialog::Accepted) {
         showRows(row);
+        showItemChange(form.entry() == original ? str::kStatusItemUnchanged : str::kStatusItemSaved,
+                       str::kItemApplication, form.entry().id);
     }
 }
 
 void CAppPage::deleteEntry()
 {
     const std::optional<std::size_t> row = firstSelectedRow();
-    if (!row || !confirmDelete()) {
+    if (!row || !confirmDelete(*row)) {
         return;
     }
     const std::int32_t id = m_catalog.rows()[*row].id;
@@ -112,6 +115,7 @@ void CAppPage::deleteEntry()
         reportFileFailure(str::kCatalogIconRemoveFailed, icon);
     }
     showRows();
+    showItemChange(str::kStatusItemDeleted, str::kItemApplication, id);
 }
 
 } // namespace qar::ui

@@ -2,6 +2,7 @@
 
 #include "app/ui/ActionGuard.h"
 #include "app/ui/Launcher.h"
+#include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "platform/FileStamp.h"
@@ -31,8 +32,9 @@ void CCatalogPage::setUpList(const ListWidgets& widgets, const QList<int>& heade
     QTreeView* view = m_widgets.view;
     view->setModel(m_model);
     view->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
-    // Fixed widths: measuring the contents of every row would cost more than the rows themselves.
-    view->header()->setStretchLastSection(false);
+    // Fixed widths: measuring the contents of every row would cost more than the rows themselves. The
+    // last column takes what room is left, so the list reaches the edge of the page.
+    view->header()->setStretchLastSection(true);
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
     for (int column = 0; column < widths.size(); ++column) {
         view->setColumnWidth(column, widths[column]);
@@ -44,6 +46,7 @@ void CCatalogPage::setUpList(const ListWidgets& widgets, const QList<int>& heade
     connect(m_widgets.remove, &QPushButton::clicked, this, Guarded(this, [this] { deleteEntry(); }));
     connect(m_widgets.refresh, &QPushButton::clicked, this, Guarded(this, &CCatalogPage::refresh));
     connect(view, &QTreeView::doubleClicked, this, Guarded(this, [this] { editEntry(); }));
+    BindListKeys(view, this, &CCatalogPage::editEntry, &CCatalogPage::deleteEntry);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CCatalogPage::updateButtons);
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = createContextMenu();
@@ -124,9 +127,12 @@ QMenu* CCatalogPage::createContextMenu()
     return menu;
 }
 
-bool CCatalogPage::confirmDelete()
+bool CCatalogPage::confirmDelete(std::size_t row)
 {
-    return MessageService::instance().question(this, text(str::kConfirmDeleteItem), Buttons::OkCancel) == Answer::Ok;
+    const auto cell = [this, row](int column) {
+        return m_model->index(static_cast<int>(row), column).data().toString();
+    };
+    return MessageService::instance().confirmDelete(this, str::kConfirmDeleteItem, cell(1), cell(0));
 }
 
 void CCatalogPage::reportFileFailure(int messageId, const std::string& path)

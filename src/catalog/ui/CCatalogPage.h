@@ -64,8 +64,8 @@ protected:
     std::optional<std::string> readStamp() override;
     /// Shows the catalogue's rows again, selecting `select` when given.
     void showRows(std::optional<std::size_t> select = std::nullopt);
-    /// Message 160 with OK and Cancel; true for OK.
-    bool confirmDelete();
+    /// Message 160 with OK and Cancel, the name and number of the entry in `row` below it; true for OK.
+    bool confirmDelete(std::size_t row);
     /// Tells the administrator that `path` could not be written, copied or removed (a message with "%s").
     void reportFileFailure(int messageId, const std::string& path);
     Launcher& launcher();

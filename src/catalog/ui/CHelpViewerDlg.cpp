@@ -1,11 +1,13 @@
 #include "catalog/ui/CHelpViewerDlg.h"
 
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/UiText.h"
 #include "catalog/HelpText.h"
 #include "ui_CHelpViewerDlg.h"
 
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -16,7 +18,9 @@ CHelpViewerDlg::CHelpViewerDlg(QWidget* parent) : QDialog(parent), m_ui(std::mak
 {
     m_ui->setupUi(this);
     applyTextIds(this);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
     FitFormToScreen(this);
+    SetUpFormKeys(this, TypedValues::Discard);
 }
 
 CHelpViewerDlg::~CHelpViewerDlg() = default;

@@ -3,6 +3,7 @@
 #include "app/ShellCommands.h"
 #include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -30,6 +31,7 @@ CMsgTypeEditDlg::CMsgTypeEditDlg(const MsgTypeFormModel& model, const MsgTypeEnt
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CMsgTypeEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CMsgTypeEditDlg::reject);
     FitFormToScreen(this);
+    SetUpFormKeys(this);
 }
 
 CMsgTypeEditDlg::~CMsgTypeEditDlg() = default;

@@ -43,6 +43,7 @@ void CMsgTypePage::addEntry()
     });
     if (form.exec() == QDialog::Accepted) {
         showRows(added);
+        showItemChange(str::kStatusItemAdded, str::kItemMessageType, form.entry().type);
     }
 }
 
@@ -64,20 +65,23 @@ void CMsgTypePage::editEntry()
     });
     if (form.exec() == QDialog::Accepted) {
         showRows(row);
+        showItemChange(str::kStatusItemSaved, str::kItemMessageType, form.entry().type);
     }
 }
 
 void CMsgTypePage::deleteEntry()
 {
     const std::optional<std::size_t> row = firstSelectedRow();
-    if (!row || !confirmDelete()) {
+    if (!row || !confirmDelete(*row)) {
         return;
     }
+    const std::int32_t number = m_catalog.rows()[*row].type;
     if (!m_catalog.remove(*row)) {
         reportFileFailure(str::kCatalogSaveFailed, m_catalog.path());
         return;
     }
     showRows();
+    showItemChange(str::kStatusItemDeleted, str::kItemMessageType, number);
 }
 
 } // namespace qar::ui

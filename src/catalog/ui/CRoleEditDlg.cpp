@@ -1,6 +1,7 @@
 #include "catalog/ui/CRoleEditDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "org/ui/CPowerDlg.h"
@@ -27,6 +28,7 @@ CRoleEditDlg::CRoleEditDlg(const RoleFormModel& form, const RoleForm& fields, QW
     connect(m_ui->setButton, &QPushButton::clicked, this, Guarded(this, &CRoleEditDlg::setPrivileges));
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CRoleEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CRoleEditDlg::~CRoleEditDlg() = default;

@@ -1,6 +1,7 @@
 #include "catalog/ui/CRolePage.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CRoleEditDlg.h"
@@ -26,6 +27,7 @@ CRolePage::CRolePage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uniqu
     }
     connect(list, &QTreeWidget::itemSelectionChanged, this, &CRolePage::updateButtons);
     connect(list, &QTreeWidget::itemDoubleClicked, this, Guarded(this, &CRolePage::editRole));
+    BindListKeys(list, this, &CRolePage::editRole, &CRolePage::deleteRole);
     connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = createContextMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -119,6 +121,7 @@ void CRolePage::addRole()
     });
     if (editor.exec() == QDialog::Accepted) {
         showList();
+        showItemChange(str::kStatusItemAdded, str::kItemRole, editor.role().id);
     }
 }
 
@@ -143,6 +146,8 @@ void CRolePage::editRole()
     if (editor.exec() == QDialog::Accepted) {
         showList();
         m_ui->rolesTreeWidget->setCurrentItem(m_ui->rolesTreeWidget->topLevelItem(row));
+        const RoleRow& after = m_roles.rows()[static_cast<std::size_t>(row)];
+        showItemChange(after == before ? str::kStatusItemUnchanged : str::kStatusItemSaved, str::kItemRole, after.id);
     }
 }
 
@@ -152,15 +157,20 @@ void CRolePage::deleteRole()
     if (row < 0) {
         return;
     }
-    if (MessageService::instance().question(this, text(str::kConfirmDeleteItem), Buttons::OkCancel) != Answer::Ok) {
+    const RoleRow removed = m_roles.rows()[static_cast<std::size_t>(row)];
+    if (!MessageService::instance().confirmDelete(this, str::kConfirmDeleteItem, fromAnsi(removed.name),
+                                                  QString::number(removed.id))) {
         return;
     }
-    const RoleRow removed = m_roles.rows()[static_cast<std::size_t>(row)];
     m_roles.remove(static_cast<std::size_t>(row));
-    if (!save()) {
+    const bool saved = save();
+    if (!saved) {
         m_roles.insert(removed);
     }
     showList();
+    if (saved) {
+        showItemChange(str::kStatusItemDeleted, str::kItemRole, removed.id);
+    }
 }
 
 } // namespace qar::ui

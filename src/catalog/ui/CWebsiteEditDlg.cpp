@@ -2,6 +2,7 @@
 
 #include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CatalogIcons.h"
@@ -37,6 +38,7 @@ CWebsiteEditDlg::CWebsiteEditDlg(const WebsiteFormModel& model, const WebsiteEnt
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CWebsiteEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CWebsiteEditDlg::reject);
     FitFormToScreen(this);
+    SetUpFormKeys(this);
 }
 
 CWebsiteEditDlg::~CWebsiteEditDlg() = default;

@@ -43,6 +43,7 @@ void CWebsitePage::addEntry()
     });
     if (form.exec() == QDialog::Accepted) {
         showRows(added);
+        showItemChange(str::kStatusItemAdded, str::kItemWebsite, form.entry().id);
     }
 }
 
@@ -63,21 +64,24 @@ void CWebsitePage::editEntry()
     });
     if (form.exec() == QDialog::Accepted) {
         showRows(row);
+        showItemChange(str::kStatusItemSaved, str::kItemWebsite, form.entry().id);
     }
 }
 
 void CWebsitePage::deleteEntry()
 {
     const std::optional<std::size_t> row = firstSelectedRow();
-    if (!row || !confirmDelete()) {
+    if (!row || !confirmDelete(*row)) {
         return;
     }
+    const std::int32_t number = m_catalog.rows()[*row].id;
     // The site's icon stays: a site added later under the same ID shows it again.
     if (!m_catalog.remove(*row)) {
         reportFileFailure(str::kCatalogSaveFailed, m_catalog.path());
         return;
     }
     showRows();
+    showItemChange(str::kStatusItemDeleted, str::kItemWebsite, number);
 }
 
 } // namespace qar::ui

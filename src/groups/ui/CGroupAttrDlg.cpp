@@ -1,5 +1,6 @@
 #include "groups/ui/CGroupAttrDlg.h"
 
+#include "app/ui/FormKeys.h"
 #include "app/ui/UiText.h"
 #include "ui_CGroupAttrDlg.h"
 
@@ -36,6 +37,7 @@ CGroupAttrDlg::CGroupAttrDlg(std::uint32_t attributes, QWidget* parent)
     m_ui->okButton->setDefault(true);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CGroupAttrDlg::~CGroupAttrDlg() = default;

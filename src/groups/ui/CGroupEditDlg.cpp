@@ -2,6 +2,7 @@
 
 #include "app/ShellCommands.h"
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -56,6 +57,7 @@ CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext
             Guarded(this, [this] { accountList(AccountListMode::IndependentUsers); }));
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CGroupEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CGroupEditDlg::~CGroupEditDlg() = default;
@@ -193,7 +195,7 @@ void CGroupEditDlg::accountList(AccountListMode mode)
     }
     const QPushButton* button =
         mode == AccountListMode::Administrators ? m_ui->manageUserButton : m_ui->indepUserButton;
-    m_context.openAccountList(this, mode, button->text(), m_context.groupTexts, group->id);
+    m_context.openAccountList(this, mode, withoutMnemonic(button->text()), m_context.groupTexts, group->id);
 }
 
 void CGroupEditDlg::accept()

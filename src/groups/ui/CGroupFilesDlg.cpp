@@ -1,6 +1,7 @@
 #include "groups/ui/CGroupFilesDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -57,6 +58,7 @@ CGroupFilesDlg::CGroupFilesDlg(std::int32_t group, Launcher& launcher, QWidget* 
     });
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CGroupFilesDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CGroupFilesDlg::~CGroupFilesDlg() = default;

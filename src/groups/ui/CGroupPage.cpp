@@ -2,6 +2,7 @@
 
 #include "app/ui/ActionGuard.h"
 #include "app/ui/Launcher.h"
+#include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/PageHost.h"
 #include "app/ui/UiText.h"
@@ -14,6 +15,8 @@
 
 #include <QHeaderView>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace qar::ui
 {
@@ -67,6 +70,7 @@ CGroupPage::CGroupPage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uni
     connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::deleteGroup));
     connect(m_ui->refreshButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::refresh));
     connect(view, &QTreeWidget::itemDoubleClicked, this, Guarded(this, [this] { editGroup(); }));
+    BindListKeys(view, this, &CGroupPage::editGroup, &CGroupPage::deleteGroup);
     connect(view, &QTreeWidget::itemSelectionChanged, this, &CGroupPage::updateButtons);
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = createContextMenu();
@@ -233,10 +237,15 @@ void CGroupPage::runEditor(const GroupEditSession& session)
     context.showDetails = ReadGroupDetailFlag() > 0;
     context.groupTexts = m_model->groupTexts();
     std::optional<std::int32_t> stored;
-    context.store = [this, &session, &stored](const GroupRecord& group) {
+    int change = 0; // what the status line says of the last store
+    context.store = [this, &session, &stored, &change](const GroupRecord& group) {
         const GroupStore result = m_model->store(session, group);
         if (result == GroupStore::Written) {
             stored = group.id;
+            change = session.stored ? str::kStatusItemSaved : str::kStatusItemAdded;
+        } else if (result == GroupStore::Unchanged) {
+            stored = group.id;
+            change = str::kStatusItemUnchanged;
         }
         return result;
     };
@@ -264,16 +273,25 @@ void CGroupPage::runEditor(const GroupEditSession& session)
     showList();
     if (stored) {
         selectGroup(*stored); // a renumbered group stays selected under its new number
+        showItemChange(change, str::kItemGroup, *stored);
     }
 }
 
 void CGroupPage::deleteGroup()
 {
-    const int result = m_model->deleteGroup(selectedGroup(), [this](int messageId) {
-        return MessageService::instance().question(this, text(messageId), Buttons::OkCancel) == Answer::Ok;
+    const std::optional<std::int32_t> id = selectedGroup();
+    const QList<QTreeWidgetItem*> items = m_ui->groupTreeWidget->selectedItems();
+    const QString name = items.isEmpty() ? QString() : items.first()->text(1);
+    const int result = m_model->deleteGroup(id, [this, &id, &name](int messageId) {
+        return MessageService::instance().confirmDelete(this, messageId, name, QString::number(id.value_or(0)));
     });
     showList();
     showMessage(result);
+    const auto& rows = m_model->rows();
+    if (id && result == 0 &&
+        std::none_of(rows.begin(), rows.end(), [&id](const GroupListRow& r) { return r.id == *id; })) {
+        showItemChange(str::kStatusItemDeleted, str::kItemGroup, *id);
+    }
 }
 
 } // namespace qar::ui

@@ -1,6 +1,7 @@
 #include "groups/ui/CGroupPropDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
 #include "app/ui/UiText.h"
@@ -162,6 +163,7 @@ CGroupPropDlg::CGroupPropDlg(CGroupData* values, const CGroupData* defaults, std
         view->setCurrentIndex(m_table->index(PropertyListModel::kFirstPropertyRow, kCategory));
     }
     view->setFocus();
+    SetUpFormKeys(this);
 }
 
 CGroupPropDlg::~CGroupPropDlg() = default;

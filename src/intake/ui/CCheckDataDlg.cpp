@@ -1,6 +1,7 @@
 #include "intake/ui/CCheckDataDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/UiText.h"
 #include "db/OdbcError.h"
 #include "intake/IntakeReport.h"
@@ -30,6 +31,7 @@ CCheckDataDlg::CCheckDataDlg(CXDatabase& database, std::optional<std::int32_t> g
     } catch (const DbError&) {
         m_ui->summaryLabel->setText(text(str::kUnableToOpenDb));
     }
+    SetUpFormKeys(this, TypedValues::Discard);
 }
 
 CCheckDataDlg::~CCheckDataDlg() = default;

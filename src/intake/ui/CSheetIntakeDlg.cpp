@@ -1,6 +1,7 @@
 #include "intake/ui/CSheetIntakeDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "db/OdbcError.h"
@@ -117,6 +118,7 @@ CSheetIntakeDlg::CSheetIntakeDlg(const SheetIntakeArgs& args, CXDatabase& databa
     } else {
         showPlan();
     }
+    SetUpFormKeys(this, TypedValues::Discard);
 }
 
 CSheetIntakeDlg::~CSheetIntakeDlg()

@@ -1,6 +1,8 @@
 #include "org/ui/CIndepUserDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
+#include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "org/ui/CUserShortDlg.h"
@@ -40,7 +42,9 @@ CIndepUserDlg::CIndepUserDlg(CXTableUser* users, AccountListMode mode, const QSt
     connect(m_ui->addButton, &QPushButton::clicked, this, Guarded(this, &CIndepUserDlg::addUser));
     connect(m_ui->editButton, &QPushButton::clicked, this, Guarded(this, &CIndepUserDlg::editUser));
     connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CIndepUserDlg::deleteUser));
+    BindListKeys(list, this, &CIndepUserDlg::editUser, &CIndepUserDlg::deleteUser);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    SetUpFormKeys(this, TypedValues::Discard);
 }
 
 CIndepUserDlg::~CIndepUserDlg() = default;

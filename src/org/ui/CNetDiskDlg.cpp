@@ -1,6 +1,7 @@
 #include "org/ui/CNetDiskDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -26,6 +27,7 @@ CNetDiskDlg::CNetDiskDlg(std::uint16_t userMb, int defaultMb, QWidget* parent)
     connect(m_ui->specificRadioButton, &QRadioButton::clicked, this, &CNetDiskDlg::radioChanged);
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CNetDiskDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CNetDiskDlg::~CNetDiskDlg() = default;

@@ -1,5 +1,6 @@
 #include "org/ui/CPowerDlg.h"
 
+#include "app/ui/FormKeys.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CHelpViewerDlg.h"
 #include "platform/Paths.h"
@@ -20,6 +21,7 @@ CPowerDlg::CPowerDlg(std::uint32_t power, const PowerNames& names, QWidget* pare
             [this] { ShowHelpFile(this, ProgramPath("\\Help_Power.txt")); });
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CPowerDlg::~CPowerDlg() = default;

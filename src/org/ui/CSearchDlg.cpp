@@ -2,6 +2,7 @@
 
 #include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "org/CUnitUserModel.h"
@@ -17,6 +18,7 @@ CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CSearchDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CSearchDlg::reject);
     FitFormToScreen(this);
+    SetUpFormKeys(this, TypedValues::Discard);
 }
 
 CSearchDlg::~CSearchDlg() = default;

@@ -1,5 +1,6 @@
 #include "org/ui/CSignDomainDlg.h"
 
+#include "app/ui/FormKeys.h"
 #include "app/ui/UiText.h"
 #include "ui_CSignDomainDlg.h"
 
@@ -15,6 +16,7 @@ CSignDomainDlg::CSignDomainDlg(const QString& userName, const QString& domain, Q
     m_ui->domainLineEdit->setText(domain);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CSignDomainDlg::~CSignDomainDlg() = default;

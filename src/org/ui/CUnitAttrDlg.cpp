@@ -1,6 +1,7 @@
 #include "org/ui/CUnitAttrDlg.h"
 
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/UiText.h"
 #include "ui_CUnitAttrDlg.h"
 
@@ -23,6 +24,7 @@ CUnitAttrDlg::CUnitAttrDlg(std::int32_t attribute, QWidget* parent)
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     FitFormToScreen(this);
+    SetUpFormKeys(this);
 }
 
 CUnitAttrDlg::~CUnitAttrDlg() = default;

@@ -2,6 +2,7 @@
 
 #include "app/ui/ActionGuard.h"
 #include "app/ui/FormFit.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "org/ui/CUnitAttrDlg.h"
@@ -51,6 +52,7 @@ CUnitEditDlg::CUnitEditDlg(const UnitFormModel& form, const UnitForm& fields, QW
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CUnitEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CUnitEditDlg::reject);
     FitFormToScreen(this);
+    SetUpFormKeys(this);
 }
 
 CUnitEditDlg::~CUnitEditDlg() = default;

@@ -4,6 +4,7 @@
 #include "app/ui/ActionGuard.h"
 #include "app/ui/CStatusLine.h"
 #include "app/ui/Launcher.h"
+#include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/OperationProgress.h"
 #include "app/ui/PageHost.h"
@@ -23,8 +24,10 @@
 #include "ui_CUnitUserPage.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
 
@@ -71,7 +74,7 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
     bindToMainWindow(host());
     m_treeModel = new OrgTreeModel(m_model->tree(), treeImages(host()), this);
     m_ui->orgTreeView->setModel(m_treeModel);
-    m_ui->orgTreeView->installEventFilter(this);
+    BindListKeys(m_ui->orgTreeView, this, &CUnitUserPage::pressEnter, &CUnitUserPage::deleteSelected);
 
     for (QPushButton* b : findChildren<QPushButton*>()) {
         // Enter belongs to the tree (edit or open the node), not to the button that has the focus.
@@ -91,6 +94,11 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
     connect(m_ui->checkDataButton, &QPushButton::clicked, this, Guarded(this, &CUnitUserPage::checkData));
 
     QTreeView* view = m_ui->orgTreeView;
+    // A long line scrolls sideways instead of being cut short: the one column is as wide as the widest
+    // row in view, and never narrower than the view, so that a selected row is marked across it.
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    view->viewport()->installEventFilter(this);
     connect(view, &QTreeView::doubleClicked, this, Guarded(this, &CUnitUserPage::edit));
     connect(view, &QTreeView::clicked, this, [this] { applyButtons(m_model->buttonsAfterClick()); });
     connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -446,11 +454,9 @@ void CUnitUserPage::deleteSelected()
     longWork([&] {
         result = m_model->deleteSelected([this](int messageId) {
             // The node's own text below the question, so that the administrator sees what goes.
-            QString question = text(messageId);
-            if (m_model->selected() != OrgTree::kNone) {
-                question += QStringLiteral("\n\n") + fromAnsi(m_model->tree().text(m_model->selected()));
-            }
-            return MessageService::instance().question(this, question, Buttons::OkCancel) == Answer::Ok;
+            const OrgTree::NodeId node = m_model->selected();
+            return MessageService::instance().confirmDelete(
+                this, messageId, node != OrgTree::kNone ? fromAnsi(m_model->tree().text(node)) : QString());
         });
         showTree();
     });
@@ -483,7 +489,7 @@ void CUnitUserPage::reportChange()
             break;
         }
     }
-    host()->statusLine()->showChange(texts.join(text(str::kStatusSeparator)));
+    showChange(texts.join(text(str::kStatusSeparator)));
 }
 
 void CUnitUserPage::setUpFindBar()
@@ -600,16 +606,8 @@ void CUnitUserPage::pressEnter()
 
 bool CUnitUserPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_ui->orgTreeView && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            RunGuarded(this, [this] { pressEnter(); });
-            return true;
-        }
-        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
-            RunGuarded(this, [this] { deleteSelected(); });
-            return true;
-        }
+    if (watched == m_ui->orgTreeView->viewport() && event->type() == QEvent::Resize) {
+        m_ui->orgTreeView->header()->setMinimumSectionSize(static_cast<QResizeEvent*>(event)->size().width());
     }
     return CAdminPage::eventFilter(watched, event);
 }

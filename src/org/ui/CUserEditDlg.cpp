@@ -1,6 +1,7 @@
 #include "org/ui/CUserEditDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CHelpViewerDlg.h"
@@ -73,6 +74,7 @@ CUserEditDlg::CUserEditDlg(UserEditSession& session, DomainUserFile* domainUsers
     connect(m_ui->virtualUnitsButton, &QPushButton::clicked, this, Guarded(this, &CUserEditDlg::editVirtualUnits));
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CUserEditDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CUserEditDlg::reject);
+    SetUpFormKeys(this);
 }
 
 CUserEditDlg::~CUserEditDlg() = default;

@@ -1,6 +1,7 @@
 #include "org/ui/CUserShortDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -29,6 +30,7 @@ CUserShortDlg::CUserShortDlg(const ShortUserForm& fields, bool editMode, const P
     m_ui->privilegeBoxes->setValue(fields.power);
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CUserShortDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CUserShortDlg::~CUserShortDlg() = default;

@@ -1,6 +1,8 @@
 #include "org/ui/CVirtualUnitsDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FormKeys.h"
+#include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "resources/StringIds.h"
@@ -22,7 +24,9 @@ CVirtualUnitsDlg::CVirtualUnitsDlg(std::uint32_t userId, std::unordered_map<std:
     connect(m_ui->addButton, &QPushButton::clicked, this, Guarded(this, &CVirtualUnitsDlg::addUnit));
     connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CVirtualUnitsDlg::deleteUnit));
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CVirtualUnitsDlg::accept));
+    BindListKeys(m_ui->unitsListWidget, this, nullptr, &CVirtualUnitsDlg::deleteUnit);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this);
 }
 
 CVirtualUnitsDlg::~CVirtualUnitsDlg() = default;
@@ -56,7 +60,8 @@ void CVirtualUnitsDlg::deleteUnit()
         MessageService::instance().information(this, str::kSelectItemFromList);
         return;
     }
-    if (MessageService::instance().question(this, text(str::kConfirmDeleteItem), Buttons::OkCancel) != Answer::Ok) {
+    if (!MessageService::instance().confirmDelete(this, str::kConfirmDeleteItem,
+                                                  m_ui->unitsListWidget->item(row)->text())) {
         return;
     }
     m_model.remove(static_cast<std::size_t>(row));
@@ -86,6 +91,7 @@ CAddVirtualUnitDlg::CAddVirtualUnitDlg(const std::vector<ComboEntry>& units, QWi
     m_ui->unitComboBox->setCurrentIndex(-1);
     connect(m_ui->okButton, &QPushButton::clicked, this, Guarded(this, &CAddVirtualUnitDlg::accept));
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    SetUpFormKeys(this, TypedValues::Discard);
 }
 
 CAddVirtualUnitDlg::~CAddVirtualUnitDlg() = default;
