@@ -102,6 +102,12 @@ inline constexpr int kSavingChanges = 9040;
 /// The button of a message box that shows or hides the cause of a failure.
 inline constexpr int kShowDetails = 9041;
 inline constexpr int kHideDetails = 9042;
+/// Why a file could not be written, for the system errors an administrator can act on; any other error
+/// is told in the system's own words.
+inline constexpr int kFileCauseNoFolder = 9070;
+inline constexpr int kFileCauseNotWritable = 9071;
+inline constexpr int kFileCauseDiskFull = 9072;
+inline constexpr int kFileCauseDiskFailed = 9073;
 
 // About box (form 100).
 inline constexpr int kAboutTitle = 10001;

@@ -1,9 +1,12 @@
 #include "catalog/ui/CRolePage.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/CMainDlg.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CRoleEditDlg.h"
+#include "db/CDatabaseSession.h"
 #include "resources/StringIds.h"
 #include "ui_CRolePage.h"
 
@@ -91,11 +94,11 @@ QMenu* CRolePage::createContextMenu()
 
 bool CRolePage::save()
 {
-    if (SaveRoleFile(RoleFilePath(), m_roles.rows())) {
-        return true;
+    const FileWriteResult written = SaveRoleFile(RoleFilePath(), m_roles.rows());
+    if (!written) {
+        ReportFileNotSaved(this, RoleFilePath(), written.error);
     }
-    MessageService::instance().error(this, formatText(str::kFileNotSaved, {fromAnsi(RoleFilePath())}));
-    return false;
+    return static_cast<bool>(written);
 }
 
 void CRolePage::addRole()
@@ -145,7 +148,14 @@ void CRolePage::deleteRole()
     if (row < 0) {
         return;
     }
-    if (MessageService::instance().question(this, text(str::kConfirmDeleteItem), Buttons::OkCancel) != Answer::Ok) {
+    // Users keep the number of a deleted role: the administrator learns how many before deciding.
+    const std::int32_t id = m_roles.rows()[static_cast<std::size_t>(row)].id;
+    CMainDlg* window = mainDlg();
+    const std::optional<long long> users =
+        CountRoleUsers(window != nullptr ? &window->session().tableUser() : nullptr, id);
+    const QString question = users.value_or(0) > 0 ? formatText(str::kRoleInUseConfirm, {QString::number(*users)})
+                                                   : text(str::kConfirmDeleteItem);
+    if (MessageService::instance().question(this, question, Buttons::OkCancel) != Answer::Ok) {
         return;
     }
     const RoleRow removed = m_roles.rows()[static_cast<std::size_t>(row)];

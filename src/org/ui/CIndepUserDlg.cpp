@@ -1,6 +1,7 @@
 #include "org/ui/CIndepUserDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
 #include "org/ui/CUserShortDlg.h"
@@ -13,8 +14,9 @@ namespace qar::ui
 {
 
 CIndepUserDlg::CIndepUserDlg(CXTableUser* users, AccountListMode mode, const QString& title,
-                             const std::vector<std::string>& groupNames, std::int32_t group, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CIndepUserDlg>()), m_model(users, mode)
+                             const std::vector<std::string>& groupNames, std::int32_t group,
+                             DomainUserFile* domainUsers, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CIndepUserDlg>()), m_model(users, mode, domainUsers)
 {
     m_ui->setupUi(this);
     applyTextIds(this);
@@ -86,6 +88,7 @@ void CIndepUserDlg::showResult(const AccountMessage& message)
     } else if (message.messageId != 0) {
         MessageService::instance().error(this, message.messageId);
     }
+    ReportUserRecordsNotSaved(this, message.fileFailures);
 }
 
 void CIndepUserDlg::addUser()

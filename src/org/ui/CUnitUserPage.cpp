@@ -4,6 +4,7 @@
 #include "app/ui/ActionGuard.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/CStatusLine.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/OperationProgress.h"
@@ -136,6 +137,7 @@ void CUnitUserPage::bindToMainWindow(CMainDlg* window)
                                          *m_effects, OrgTexts::load(LoadAnsiString));
     const StartOptions& options = window->startOptions();
     m_model->setAdminContext(AdminContext{options.systemManager, options.currentGroup});
+    m_model->setDomainUsers(&window->domainUsers());
 }
 
 void CUnitUserPage::refresh()
@@ -348,6 +350,7 @@ void CUnitUserPage::addUser()
     showTree();
     reportChange();
     showMessage(result);
+    ReportUserRecordsNotSaved(this, m_model->takeFileFailures());
 }
 
 void CUnitUserPage::edit()
@@ -366,6 +369,7 @@ void CUnitUserPage::edit()
         showTree();
         reportChange();
         showMessage(result);
+        ReportUserRecordsNotSaved(this, m_model->takeFileFailures());
         break;
     }
     case EditTarget::None:
@@ -416,6 +420,7 @@ void CUnitUserPage::deleteSelected()
     });
     reportChange();
     showMessage(result);
+    ReportUserRecordsNotSaved(this, m_model->takeFileFailures());
     applyButtons(m_model->buttonsAfterClick());
 }
 
