@@ -17,11 +17,6 @@ constexpr const char* kEnvInfoSection = "EnvInfo";
 constexpr const char* kNameKey = "m_sCorporationName";
 constexpr const char* kHomepageKey = "m_sCorporationHomepage";
 
-std::string envInfoPath()
-{
-    return ProgramPath("\\UserData\\config\\EnvInfo.dat");
-}
-
 /// Moves to the first group and tells whether it is group 1. A database error on the move counts as
 /// "not group 1": the set-up then does nothing.
 bool firstGroupIsOne(CXTableGroup& groups)
@@ -56,19 +51,21 @@ void addRootUnit(CXTableUnit& units, const std::string& corporation)
 
 CorporationInfo ReadCorporationInfo()
 {
-    CProfileFile file(envInfoPath(), kEnvInfoSection);
+    CProfileFile file(EnvInfoPath(), kEnvInfoSection);
     CorporationInfo info;
     info.name = file.GetString(kNameKey, "");
     info.homepage = file.GetString(kHomepageKey, "");
     return info;
 }
 
-void WriteCorporationInfo(const CorporationInfo& info)
+FileWriteResult WriteCorporationInfo(const CorporationInfo& info)
 {
-    CProfileFile file(envInfoPath(), kEnvInfoSection);
+    CProfileFile file(EnvInfoPath(), kEnvInfoSection);
     CProfileFile::WriteBatch batch(file);
     file.WriteString(kNameKey, info.name);
     file.WriteString(kHomepageKey, info.homepage);
+    batch.Commit();
+    return {batch.error()};
 }
 
 std::optional<int> ValidateCorporation(const CorporationInfo& info)
@@ -98,7 +95,7 @@ HandOff TakeHandOffFiles()
     return handOff;
 }
 
-void RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask)
+FileWriteResult RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask)
 {
     const HandOff handOff = TakeHandOffFiles();
 
@@ -106,10 +103,10 @@ void RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask)
     groups.Close();
     groups.Open();
     if (groups.IsBOF() && groups.IsEOF()) {
-        return;
+        return {};
     }
     if (!firstGroupIsOne(groups)) {
-        return;
+        return {};
     }
 
     const CorporationInfo initial = handOff.complete ? handOff.corporation : CorporationInfo{"", "http://"};
@@ -123,7 +120,7 @@ void RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask)
         // A group 1 another program deleted meanwhile has no name left to set; one it changed throws.
         UpdateRow(groups);
     }
-    WriteCorporationInfo(corporation);
+    const FileWriteResult written = WriteCorporationInfo(corporation);
 
     CXTableUnit& units = session.tableUnit();
     units.Close();
@@ -133,6 +130,7 @@ void RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask)
         // An insert leaves the snapshot as it was: the pages built next must find the root unit.
         units.Open();
     }
+    return written;
 }
 
 } // namespace qar

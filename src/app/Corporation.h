@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SafeFile.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,7 +22,8 @@ struct CorporationInfo
 
 /// EnvInfo.dat, section "EnvInfo"; missing keys read as empty.
 CorporationInfo ReadCorporationInfo();
-void WriteCorporationInfo(const CorporationInfo& info);
+/// Both keys in one write; the cause when EnvInfo.dat cannot be written (it keeps its old content).
+FileWriteResult WriteCorporationInfo(const CorporationInfo& info);
 
 /// The message id when the corporation form cannot be accepted (a field is empty), else nothing.
 std::optional<int> ValidateCorporation(const CorporationInfo& info);
@@ -43,7 +46,7 @@ using AskCorporation = std::function<CorporationInfo(const CorporationInfo& init
 
 /// The first-run set-up of a fresh database: when the first group is group 1, ask for the corporation,
 /// name group 1 after it, write EnvInfo.dat, and give an empty organisation its root unit 101. Writes no
-/// change rows. Throws DbError when a row cannot be written.
-void RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask);
+/// change rows. Throws DbError when a row cannot be written. Returns how the EnvInfo.dat write ended.
+FileWriteResult RunFirstRunSetup(CDatabaseSession& session, const AskCorporation& ask);
 
 } // namespace qar

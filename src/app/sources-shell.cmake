@@ -2,6 +2,7 @@
 # that core and views share.
 list(APPEND sources
     ${PROJECT_SOURCE_DIR}/src/resources/StringTable.cpp
+    FileFailureText.cpp
     MainWindowModel.cpp
     ShellCommands.cpp
     StartUp.cpp

@@ -1,5 +1,7 @@
 #include "catalog/Roles.h"
 
+#include "db/CXTableUser.h"
+#include "db/OdbcError.h"
 #include "platform/Paths.h"
 #include "resources/StringIds.h"
 #include "xml/CXMarkupFile.h"
@@ -33,7 +35,7 @@ std::vector<RoleRow> LoadRoleFile(const std::string& path, bool* loaded)
     return roles;
 }
 
-bool SaveRoleFile(const std::string& path, const std::vector<RoleRow>& roles)
+FileWriteResult SaveRoleFile(const std::string& path, const std::vector<RoleRow>& roles)
 {
     CXMarkupFile file;
     file.AddElement("QAR_ROLE");
@@ -46,7 +48,19 @@ bool SaveRoleFile(const std::string& path, const std::vector<RoleRow>& roles)
         file.SetAttribute("P", std::to_string(r.privileges));
         file.LeaveElement();
     }
-    return file.SaveFile(path);
+    return file.SaveFileChecked(path);
+}
+
+std::optional<long long> CountRoleUsers(CXTableUser* users, std::int32_t role)
+{
+    if (users == nullptr || !users->IsOpen()) {
+        return std::nullopt;
+    }
+    try {
+        return users->CountWhere(users->m_DUTY_CLASS, role);
+    } catch (const DbError&) {
+        return std::nullopt;
+    }
 }
 
 namespace

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/SafeFile.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +28,14 @@ struct RoleRow
 /// The roles of role.xml in file order; missing numbers read as 0, a missing name as empty. False in
 /// `loaded` when the file is missing or does not parse (no roles then).
 std::vector<RoleRow> LoadRoleFile(const std::string& path, bool* loaded = nullptr);
-/// Writes the roles in the given order over role.xml. False when the file cannot be written.
-bool SaveRoleFile(const std::string& path, const std::vector<RoleRow>& roles);
+/// Writes the roles in the given order over role.xml; the cause when the file cannot be written.
+FileWriteResult SaveRoleFile(const std::string& path, const std::vector<RoleRow>& roles);
+
+class CXTableUser;
+
+/// How many users of the table (as it is now, not its snapshot) have `role`; nothing when the table is
+/// not open or cannot be read.
+std::optional<long long> CountRoleUsers(CXTableUser* users, std::int32_t role);
 
 /// The roles page's list: role.xml's roles kept sorted by the text of their id ("10" before "9"), as
 /// the list shows and the file is written.

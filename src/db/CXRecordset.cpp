@@ -620,6 +620,17 @@ std::vector<std::int32_t> CXRecordset::SelectKeysWhere(const Field<std::int32_t>
     return keys;
 }
 
+long long CXRecordset::CountWhere(const FieldState& field, std::int32_t value)
+{
+    settle();
+    const std::size_t c = columnOf(field);
+    OdbcStatement stmt(*m_database);
+    stmt.bindInt(1, value);
+    stmt.execute(
+        m_database->quoteBrackets("SELECT COUNT(*) FROM " + GetDefaultSQL() + " WHERE " + m_columns[c].name + " = ?"));
+    return stmt.fetch() ? stmt.getInt(1).value_or(0) : 0;
+}
+
 long long CXRecordset::UpdateWhere(Field<std::int32_t>& set, std::int32_t newValue, const Field<std::int32_t>& where,
                                    std::int32_t whereValue)
 {

@@ -108,6 +108,9 @@ public:
     /// read from the table rather than the snapshot. Inside a transaction on MariaDB the rows are locked
     /// until it ends, so a following UpdateWhere changes exactly these rows.
     std::vector<std::int32_t> SelectKeysWhere(const Field<std::int32_t>& field, std::int32_t value);
+    /// How many rows of the table (not the snapshot) hold `value` in the column of `field`; a plain read
+    /// that locks nothing.
+    long long CountWhere(const FieldState& field, std::int32_t value);
     /// One UPDATE: the column of `set` becomes `newValue` in every row whose column of `where` holds
     /// `whereValue`; the snapshot's rows that match follow. Returns the rows the database changed.
     long long UpdateWhere(Field<std::int32_t>& set, std::int32_t newValue, const Field<std::int32_t>& where,

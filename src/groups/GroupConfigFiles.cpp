@@ -1,5 +1,6 @@
 #include "groups/GroupConfigFiles.h"
 
+#include "groups/GroupProperties.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 #include "resources/StringIds.h"
@@ -119,6 +120,45 @@ std::vector<int> CGroupConfigFiles::apply(const std::array<ConfigChoice, kGroupC
         }
     }
     return failed;
+}
+
+namespace
+{
+/// Moves `from` over `to` when it exists; a failure is added to `failures`.
+void moveIfPresent(const std::string& from, const std::string& to, std::vector<FileFailure>& failures)
+{
+    if (!isRegularFile(from)) {
+        return;
+    }
+    if (const FileWriteResult moved = MoveFileChecked(from, to); !moved) {
+        failures.push_back({from, moved.error});
+    }
+}
+} // namespace
+
+std::vector<FileFailure> MoveGroupFiles(std::int32_t from, std::int32_t to)
+{
+    std::vector<FileFailure> failures;
+    if (from == 0 || to == 0 || from == to) {
+        return failures;
+    }
+    moveIfPresent(CGroupData::FilePath(from), CGroupData::FilePath(to), failures);
+    const CGroupConfigFiles oldFiles(from);
+    const CGroupConfigFiles newFiles(to);
+    for (int i = 0; i < kGroupConfigFileCount; ++i) {
+        // Another group's leftover must not become this group's own file: it is parked first, and this
+        // group's own parked file, if any, then takes its place in XMLs_Back.
+        if (!oldFiles.PrivateFileExists(i) && newFiles.PrivateFileExists(i)) {
+            if (makeParkFolder()) {
+                moveIfPresent(newFiles.privatePath(i), newFiles.parkedPath(i), failures);
+            } else {
+                failures.push_back({newFiles.privatePath(i), errno});
+            }
+        }
+        moveIfPresent(oldFiles.parkedPath(i), newFiles.parkedPath(i), failures);
+        moveIfPresent(oldFiles.privatePath(i), newFiles.privatePath(i), failures);
+    }
+    return failures;
 }
 
 CGroupConfigFiles::Resolved CGroupConfigFiles::resolve(int index, ConfigChoice row) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SafeFile.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -73,5 +75,12 @@ public:
 private:
     std::int32_t m_group;
 };
+
+/// Moves a renumbered group's files to its new number, replacing what the new number had: its property
+/// data file (Groupx_<n>.xml) and its private configuration files, in use (XMLs) and parked (XMLs_Back).
+/// A private file in use that the new number holds but the old did not is parked, so the group goes on
+/// using the public file as before. Returns the files that could not be moved, with the cause; those
+/// stay as they were. Nothing for group 0, which has no files.
+std::vector<FileFailure> MoveGroupFiles(std::int32_t from, std::int32_t to);
 
 } // namespace qar

@@ -53,6 +53,18 @@ GroupFields FieldsOf(const GroupRecord& group)
     return f;
 }
 
+GroupFields MergeStoredGroup(const GroupFields& loaded, const GroupFields& typed, const GroupFields& stored)
+{
+    const auto pick = [](const auto& was, const auto& now, const auto& theirs) { return now != was ? now : theirs; };
+    return {pick(loaded.numberText, typed.numberText, stored.numberText),
+            pick(loaded.name, typed.name, stored.name),
+            pick(loaded.homePage, typed.homePage, stored.homePage),
+            pick(loaded.membersText, typed.membersText, stored.membersText),
+            pick(loaded.attributes, typed.attributes, stored.attributes),
+            pick(loaded.ftpIpText, typed.ftpIpText, stored.ftpIpText),
+            pick(loaded.cwaIpText, typed.cwaIpText, stored.cwaIpText)};
+}
+
 GroupFields NewGroupFields(std::int32_t proposedNumber)
 {
     GroupFields f;

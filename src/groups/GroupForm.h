@@ -69,6 +69,10 @@ struct GroupFormSetup
 
 /// The fields of a group as the editor shows them (addresses as dotted text).
 GroupFields FieldsOf(const GroupRecord& group);
+/// The fields after another program changed the group while the editor was open: what the administrator
+/// changed since the editor was `loaded` stays as `typed`, every other field takes the `stored` value.
+GroupFields MergeStoredGroup(const GroupFields& loaded, const GroupFields& typed, const GroupFields& stored);
+
 /// The fields of a new group with the proposed number.
 GroupFields NewGroupFields(std::int32_t proposedNumber);
 

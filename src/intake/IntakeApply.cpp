@@ -8,6 +8,7 @@
 #include "db/ChangeLog.h"
 #include "db/OdbcError.h"
 #include "db/TableMap.h"
+#include "xml/UserRecordFiles.h"
 
 #include <deque>
 #include <exception>
@@ -246,6 +247,18 @@ template <class Record> bool changes(const std::unordered_map<std::int32_t, cons
 struct Cancelled
 {};
 
+/// The plan's new users, whose ids start without another person's records.
+std::vector<UserIdChange> addedUsers(const IntakePlan& plan)
+{
+    std::vector<UserIdChange> added;
+    for (const PlannedUser& u : plan.users) {
+        if (!u.update) {
+            added.push_back({UserIdChange::Kind::Added, u.row.id, 0});
+        }
+    }
+    return added;
+}
+
 /// The transaction of an apply: units, then users, then the change rows.
 ApplyResult writePlan(CXDatabase& database, const IntakePlan& plan, const OrgData& stored, bool logChanges,
                       const ApplyProgress& progress)
@@ -306,6 +319,7 @@ ApplyResult writePlan(CXDatabase& database, const IntakePlan& plan, const OrgDat
         throw;
     }
     result.committed = true;
+    result.fileFailures = FollowUserRecords(addedUsers(plan));
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intake/IntakePlan.h"
+#include "platform/SafeFile.h"
 
 #include <cstddef>
 #include <functional>
@@ -19,6 +20,8 @@ struct ApplyResult
     std::size_t unitsUpdated = 0;
     std::size_t usersUpdated = 0;
     std::size_t changeRows = 0;
+    /// Files the new users' records could not be cleared in after the commit (the rows stay).
+    std::vector<FileFailure> fileFailures;
 
     bool changedUnits() const { return unitsAdded + unitsUpdated > 0; }
     bool changedUsers() const { return usersAdded + usersUpdated > 0; }
@@ -33,7 +36,8 @@ using ApplyProgress = std::function<bool(std::size_t done, std::size_t total)>;
 /// file repeats is not written), and, when `logChanges` (the server runs), one change row per unit or
 /// user as the editors write them: 0 for added, 2 for updated. Any database error rolls everything
 /// back and is thrown (DbError); a cancel rolls back and returns with `committed` false. Never writes
-/// a plan that cannot be applied (`canApply()` false): it returns at once.
+/// a plan that cannot be applied (`canApply()` false): it returns at once. After the commit, a new
+/// user's id starts without records a former holder left in Userx.xml and MUser.xml.
 ApplyResult ApplyPlan(CXDatabase& database, const IntakePlan& plan, const OrgData& stored, bool logChanges,
                       const ApplyProgress& progress = {});
 

@@ -6,6 +6,7 @@
 #include "db/DbTransaction.h"
 #include "db/OdbcError.h"
 #include "org/OrgPlace.h"
+#include "org/UserEditing.h"
 #include "platform/DiagnosticLog.h"
 #include "resources/StringIds.h"
 
@@ -425,10 +426,20 @@ OrgMessage CUnitUserModel::deleteUser(std::int32_t userId)
         m_report.gone = !deleted; // deleted by another program first, or no longer there at all
         if (deleted) {
             m_changedUsers.push_back(userId);
+            if (const auto change = CommittedUserChange(*m_tables.user, {UserIdChange::Kind::Deleted, userId})) {
+                UserRecordFiles files(m_domainUsers, MultiUnitUsersPath());
+                files.follow({*change});
+                noteFileFailures(files.save());
+            }
         }
         refresh(); // a failed delete has read the tables again already
     }
     return result;
+}
+
+void CUnitUserModel::noteFileFailures(std::vector<FileFailure> failures)
+{
+    m_fileFailures.insert(m_fileFailures.end(), failures.begin(), failures.end());
 }
 
 OrgMessage CUnitUserModel::deleteUnit(OrgTree::NodeId node, std::int32_t unitId)

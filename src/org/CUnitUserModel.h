@@ -9,6 +9,7 @@
 #include "org/OrgTreeBuilder.h"
 #include "org/UnitForm.h"
 #include "platform/Progress.h"
+#include "platform/SafeFile.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,7 @@ namespace qar
 class CXTableGroup;
 class CXTableUnit;
 class CXTableUser;
+class DomainUserFile;
 
 /// A message for the user: a string-table id (0 for none), the text its "%s" takes, and why a write failed
 /// (offered under "Details").
@@ -197,6 +199,13 @@ public:
     /// Called by a running write that finds the row it works on deleted meanwhile: the write ends quietly,
     /// nothing it did before stays (its transaction is rolled back), and the tree is read again.
     OrgMessage rowGone();
+    /// The sign-on users file the main window holds for the run: a deleted user's records there and in
+    /// MUser.xml go with it (null: the program's file is read for the change).
+    void setDomainUsers(DomainUserFile* file) { m_domainUsers = file; }
+    /// Files a user's records could not be written to after its row was committed (the row stays as
+    /// written); the page reports them. Forgotten once taken.
+    void noteFileFailures(std::vector<FileFailure> failures);
+    std::vector<FileFailure> takeFileFailures() { return std::exchange(m_fileFailures, {}); }
 
     // Commands of the page.
     /// "Edit": 162 or 159, or which editor to open.
@@ -300,6 +309,8 @@ private:
     std::size_t m_progressTotal = 0;
     OrgChangeReport m_report;
     BuildProgress m_buildProgress;
+    DomainUserFile* m_domainUsers = nullptr;
+    std::vector<FileFailure> m_fileFailures;
 };
 
 } // namespace qar

@@ -120,10 +120,22 @@ AccountMessage IndepUserModel::finishAdd(const ValidShortUser& user)
         t.Update();
     } catch (const DbError& e) {
         reopen();
-        return {0, e.what()};
+        return {0, e.what(), {}};
     }
     reopen();
-    return {};
+    return {0, {}, followRecords({UserIdChange::Kind::Added, user.id})};
+}
+
+std::vector<FileFailure> IndepUserModel::followRecords(const UserIdChange& change)
+{
+    const std::optional<UserIdChange> follows =
+        m_users->IsOpen() ? CommittedUserChange(*m_users, change) : std::nullopt;
+    if (!follows) {
+        return {};
+    }
+    UserRecordFiles files(m_domainUsers, MultiUnitUsersPath());
+    files.follow({*follows});
+    return files.save();
 }
 
 std::optional<ShortUserForm> IndepUserModel::startEdit(std::int32_t userId)
@@ -159,15 +171,16 @@ AccountMessage IndepUserModel::writeStoredRow(std::int32_t userId, const std::fu
         // administrator started from was changed by someone else.
         if (!(ReadUserRecord(t) == m_stored)) {
             reopen();
-            return {str::kOperationFailed, {}};
+            return {str::kOperationFailed, {}, {}};
         }
         write(t);
     } catch (const RowMatchError& e) {
         reopen();
-        return e.matchedRows() == 0 && e.rowDeleted() ? AccountMessage{} : AccountMessage{str::kOperationFailed, {}};
+        return e.matchedRows() == 0 && e.rowDeleted() ? AccountMessage{}
+                                                      : AccountMessage{str::kOperationFailed, {}, {}};
     } catch (const DbError&) {
         reopen();
-        return {str::kOperationFailed, {}};
+        return {str::kOperationFailed, {}, {}};
     }
     reopen();
     return {};
@@ -193,7 +206,15 @@ std::optional<std::string> IndepUserModel::startDelete(std::int32_t userId)
 
 AccountMessage IndepUserModel::finishDelete(std::int32_t userId)
 {
-    return writeStoredRow(userId, [](CXTableUser& t) { t.Delete(); });
+    bool deleted = false;
+    AccountMessage result = writeStoredRow(userId, [&deleted](CXTableUser& t) {
+        t.Delete();
+        deleted = true;
+    });
+    if (deleted && !result) {
+        result.fileFailures = followRecords({UserIdChange::Kind::Deleted, userId});
+    }
+    return result;
 }
 
 } // namespace qar

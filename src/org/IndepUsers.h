@@ -48,6 +48,8 @@ struct AccountMessage
 {
     int messageId = 0;
     std::string databaseText;
+    /// Files the user's records could not be written to after its row was committed (the row stays).
+    std::vector<FileFailure> fileFailures;
 
     explicit operator bool() const { return messageId != 0 || !databaseText.empty(); }
 };
@@ -58,7 +60,11 @@ struct AccountMessage
 class IndepUserModel
 {
 public:
-    IndepUserModel(CXTableUser* users, AccountListMode mode) : m_users(users), m_mode(mode) {}
+    /// `domainUsers`: the sign-on users file the main window holds (null: the program's file is read for
+    /// each change); a deleted user's records there and in MUser.xml go with it.
+    IndepUserModel(CXTableUser* users, AccountListMode mode, DomainUserFile* domainUsers = nullptr)
+        : m_users(users), m_mode(mode), m_domainUsers(domainUsers)
+    {}
 
     AccountListMode mode() const { return m_mode; }
     bool addEnabled() const { return m_mode == AccountListMode::IndependentUsers; }
@@ -86,8 +92,12 @@ private:
     /// quietly, a row changed meanwhile or a failed write is 253; the table is read again either way.
     AccountMessage writeStoredRow(std::int32_t userId, const std::function<void(CXTableUser&)>& write);
 
+    /// After a committed write: the records follow `change` (see CommittedUserChange).
+    std::vector<FileFailure> followRecords(const UserIdChange& change);
+
     CXTableUser* m_users;
     AccountListMode m_mode;
+    DomainUserFile* m_domainUsers;
     UserRecord m_stored; ///< the row the open edit or delete was started on
 };
 

@@ -16,7 +16,7 @@ constexpr int kDefaultNetDiskMb = 32;
 
 CProfileFile envInfo()
 {
-    return CProfileFile(ProgramPath("\\UserData\\config\\EnvInfo.dat"), "EnvInfo");
+    return CProfileFile(EnvInfoPath(), "EnvInfo");
 }
 } // namespace
 
@@ -25,9 +25,13 @@ int ReadDefaultNetDiskMb()
     return envInfo().GetInt("m_nMaxUDiskMem_MB", kDefaultNetDiskMb);
 }
 
-void WriteDefaultNetDiskMb(int megabytes)
+FileWriteResult WriteDefaultNetDiskMb(int megabytes)
 {
-    envInfo().WriteInt("m_nMaxUDiskMem_MB", megabytes);
+    CProfileFile file = envInfo();
+    CProfileFile::WriteBatch batch(file);
+    file.WriteInt("m_nMaxUDiskMem_MB", megabytes);
+    batch.Commit();
+    return {batch.error()};
 }
 
 NetDiskForm InitialNetDiskForm(std::uint16_t userMb, int defaultMb)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "org/UserForm.h"
+#include "platform/SafeFile.h"
 
 #include <cstdint>
 #include <string>
@@ -13,7 +14,8 @@ class DomainUserFile;
 
 /// The system's default net-disk size in MB: EnvInfo.dat "EnvInfo" "m_nMaxUDiskMem_MB", 32 when absent.
 int ReadDefaultNetDiskMb();
-void WriteDefaultNetDiskMb(int megabytes);
+/// The cause when EnvInfo.dat cannot be written (it keeps its old content).
+FileWriteResult WriteDefaultNetDiskMb(int megabytes);
 
 /// What the net-disk form's fields hold.
 struct NetDiskForm

@@ -5,6 +5,7 @@
 #include "db/CXTableUnit.h"
 #include "db/CXTableUser.h"
 #include "db/OdbcError.h"
+#include "platform/DiagnosticLog.h"
 #include "resources/StringIds.h"
 #include "xml/DomainUserFile.h"
 
@@ -41,6 +42,39 @@ UserRecord ReadUserRecord(const CXTableUser& t)
             t.HasWeightColumn() ? std::optional<std::int32_t>(t.m_WEIGHT.get()) : std::nullopt};
 }
 
+std::optional<UserIdChange> CommittedUserChange(CXTableUser& users, const UserIdChange& change)
+{
+    using Kind = UserIdChange::Kind;
+    try {
+        const auto holders = [&users](std::int32_t id) { return users.CountWhere(users.m_USER_ID, id); };
+        switch (change.kind) {
+        case Kind::Deleted:
+            if (holders(change.id) == 0) {
+                return change;
+            }
+            break;
+        case Kind::Added:
+            if (holders(change.id) == 1) {
+                return change;
+            }
+            break;
+        case Kind::Renumbered:
+            if (holders(change.id) == 0) {
+                return change;
+            }
+            // The old id's records stay with the row that still holds it; the new id starts clean.
+            if (holders(change.newId) == 1) {
+                return UserIdChange{Kind::Added, change.newId};
+            }
+            break;
+        }
+    } catch (const DbError& e) {
+        LogDiagnostic("The records of user " + std::to_string(change.id) +
+                      " in Userx.xml and MUser.xml were left as they are: " + e.what());
+    }
+    return std::nullopt;
+}
+
 bool FindUserRow(CXTableUser& t, std::int32_t userId)
 {
     for (t.MoveFirst(); !t.IsEOF(); t.MoveNext()) {
@@ -66,7 +100,8 @@ void writeColumns(CXTableUser& t, const ValidUser& user, const std::string& pass
     t.m_OL_TIME = user.olTime;
     t.m_GROUP_ID = user.group;
     t.m_MOBILE = user.mobile;
-    if (t.HasWeightColumn()) {
+    // A NULL weight the administrator left alone stays NULL.
+    if (t.HasWeightColumn() && !user.keepStoredWeight) {
         t.m_WEIGHT = user.weight;
     }
     t.m_POWER_FLAG = user.power;
@@ -114,7 +149,8 @@ UserEditSession UserEditing::makeSession(const UserFormSetup& setup) const
                             false,
                             {},
                             OrgTree::kNone,
-                            {}};
+                            {},
+                            0};
     session.extendedSection = m_env.extendedSection;
     if (m_env.domainUsers != nullptr) {
         session.signDomain = m_env.domainUsers->domain;
@@ -152,26 +188,31 @@ std::variant<OrgMessage, UserEditSession> UserEditing::startAddUser() const
     return session;
 }
 
-void UserEditing::storeExtendedData(const ValidUser& user) const
+void UserEditing::writeRecords(const ValidUser& user, std::optional<UserIdChange> change)
 {
-    if (m_env.extendedSection && m_env.domainUsers != nullptr) {
-        StoreDomainUserData(*m_env.domainUsers, user.id, user.domainAccount, user.netDiskMb);
+    UserRecordFiles files(m_env.domainUsers, MultiUnitUsersPath());
+    if (change) {
+        files.follow({*change});
     }
+    if (m_env.extendedSection) {
+        StoreDomainUserData(files.domainUsers(), user.id, user.domainAccount, user.netDiskMb);
+    }
+    m_page.noteFileFailures(files.save());
 }
 
-OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const ValidUser& user)
+OrgMessage UserEditing::finishAddUser(const UserEditSession& session, const ValidUser& user)
 {
     OrgIndex& index = m_page.index();
     // The row and its change row are one transaction: a failure leaves neither (a group limit that cannot be
     // read and a password digest the system refuses included), and the tree is built again from the tables.
-    return m_page.runUserWrite(OrgChangeReport::Action::UserAdded, user.id, [&]() -> OrgMessage {
+    bool written = false;
+    const OrgMessage result = m_page.runUserWrite(OrgChangeReport::Action::UserAdded, user.id, [&]() -> OrgMessage {
         const int limit = m_env.groupUserLimit ? m_env.groupUserLimit(user.group) : 0;
         const auto counted = index.groupUserCount.find(user.group);
         if (limit >= 1 && counted != index.groupUserCount.end() && counted->second >= limit) {
             return {str::kUserAmountAtLimit, {}};
         }
         const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
-        storeExtendedData(user);
         m_page.recordChangedUser(user.id);
         CXTableUser& t = *m_page.tables().user;
         if (!t.IsOpen()) {
@@ -204,8 +245,18 @@ OrgMessage UserEditing::finishAddUser(const UserEditSession& /*session*/, const 
         m_page.userWritten(OrgChangeReport::Action::UserAdded, user.id);
         m_page.logUserChange(user.id, kActAdded);
         t.ReopenBeforeNextRead();
+        written = true;
         return {};
     });
+    if (written && !result) {
+        // Units the administrator gave the new id from this very form are the user's own.
+        std::optional<UserIdChange> change;
+        if (session.virtualUnitsSetFor != user.id) {
+            change = CommittedUserChange(*m_page.tables().user, {UserIdChange::Kind::Added, user.id});
+        }
+        writeRecords(user, change);
+    }
+    return result;
 }
 
 std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
@@ -228,11 +279,15 @@ std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
     setup.accountMode = m_env.params.accountMode();
     setup.unitId = row.unit;
     setup.role = row.role;
+    setup.storedRole = row.role;
     setup.status = row.status;
     setup.storedId = row.id;
     setup.storedEmail = row.email;
     setup.storedMobile = row.mobile;
     setup.storedDuty = row.duty;
+    // A NULL weight is shown as an empty field, and stays NULL unless a number is typed.
+    const bool weightNull = row.weight && t->IsFieldNull(t->m_WEIGHT);
+    setup.storedWeightNull = weightNull;
     UserEditSession session = makeSession(setup);
     UserForm& f = session.fields;
     f.userIdText = std::to_string(row.id);
@@ -242,12 +297,13 @@ std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
     f.duty = row.duty;
     f.email = row.email;
     f.mobile = row.mobile;
-    f.weightText = std::to_string(row.weight.value_or(0));
+    f.weightText = weightNull ? std::string() : std::to_string(row.weight.value_or(0));
     f.userGroup = row.group;
     f.olTime = row.olTime;
     f.score = row.score;
     f.power = static_cast<std::uint32_t>(row.power);
     if (m_env.domainUsers != nullptr) {
+        m_env.domainUsers->Reload(); // an import may have written it since
         if (const DomainUserRecord* r = m_env.domainUsers->FindDomainUser(row.id)) {
             f.domainAccount = r->domainAccount;
             f.netDiskMb = r->netDiskMb;
@@ -309,10 +365,12 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
     const bool changed = user.id != old.id || user.unit != old.unit || user.name != old.name || user.duty != old.duty ||
                          user.email != old.email || user.status != old.status || user.role != old.role ||
                          user.mobile != old.mobile || user.power != old.power;
+    const bool idChanged = old.id != 0 && old.id != user.id;
+    CXTableUser& t = *m_page.tables().user;
     // The row and its change rows are one transaction: a failure leaves none of them, and the tree is built
     // again from the tables.
-    return m_page.runUserWrite(OrgChangeReport::Action::UserSaved, old.id, [&]() -> OrgMessage {
-        CXTableUser& t = *m_page.tables().user;
+    bool saved = false;
+    const OrgMessage result = m_page.runUserWrite(OrgChangeReport::Action::UserSaved, old.id, [&]() -> OrgMessage {
         if (!t.IsOpen()) {
             t.Open();
         }
@@ -325,7 +383,6 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
             throw DbError("user " + std::to_string(old.id) + " was changed by another program meanwhile");
         }
         const std::string password = ApplyPasswordMethod(m_env.params.passwordMethod, user.password);
-        storeExtendedData(user);
         m_page.recordChangedUser(user.id);
         showEdited(session, user);
         t.Edit();
@@ -335,17 +392,27 @@ OrgMessage UserEditing::finishEditUser(const UserEditSession& session, const Val
             return m_page.rowGone();
         }
         if (written == RowWrite::NothingChanged) {
+            saved = true; // the sign-on record may still have changed
             return {};
         }
         m_page.userWritten(OrgChangeReport::Action::UserSaved, user.id, old.id);
-        if (old.id != 0 && old.id != user.id) {
+        if (idChanged) {
             m_page.logUserChange(old.id, kActDeleted);
             m_page.logUserChange(user.id, kActAdded);
         } else if (changed) {
             m_page.logUserChange(user.id, kActModified);
         }
+        saved = true;
         return {};
     });
+    if (saved && !result) {
+        std::optional<UserIdChange> change;
+        if (idChanged) {
+            change = CommittedUserChange(t, {UserIdChange::Kind::Renumbered, old.id, user.id});
+        }
+        writeRecords(user, change);
+    }
+    return result;
 }
 
 } // namespace qar

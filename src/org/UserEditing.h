@@ -5,10 +5,12 @@
 #include "org/Privileges.h"
 #include "org/UserForm.h"
 #include "org/UserRecord.h"
+#include "xml/UserRecordFiles.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -34,6 +36,12 @@ struct UserEditEnvironment
 
 class CXTableUser;
 
+/// How a user's records in Userx.xml and MUser.xml follow a committed write of its row, told by who holds
+/// the ids now (ids are not unique in every database): records stay with an id another row still holds,
+/// and a new id that other rows hold too keeps its records. Nothing when no record needs to move or the
+/// table cannot be asked (the cause is logged).
+std::optional<UserIdChange> CommittedUserChange(CXTableUser& users, const UserIdChange& change);
+
 /// The current row of the users record object, every column.
 UserRecord ReadUserRecord(const CXTableUser& table);
 /// Moves the record object to the first row holding `userId`, scanning from the first row; false when
@@ -51,6 +59,9 @@ struct UserEditSession
     std::string signDomain;
     OrgTree::NodeId node = OrgTree::kNone; ///< the edited user's node
     UserRecord stored;                     ///< edit mode
+    /// Add mode: the id whose virtual units the administrator set from the form (kept, not dropped as
+    /// another person's leftovers when the user is written).
+    std::int32_t virtualUnitsSetFor = 0;
 };
 
 /// Add-user and Edit-user of the units-and-users page: open the user form on the selected node, then
@@ -75,9 +86,11 @@ public:
 
 private:
     UserEditSession makeSession(const UserFormSetup& setup) const;
-    void storeExtendedData(const ValidUser& user) const;
     /// The tree and the page's lists after an edit of the user's row.
     void showEdited(const UserEditSession& session, const ValidUser& user);
+    /// After the row is committed: the records follow `change`, the user's own sign-on record takes the
+    /// form's values, and the files are written (failures go to the page).
+    void writeRecords(const ValidUser& user, std::optional<UserIdChange> change);
 
     CUnitUserModel& m_page;
     UserEditEnvironment m_env;

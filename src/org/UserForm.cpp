@@ -91,6 +91,13 @@ UserFormModel::UserFormModel(const UserFormSetup& setup, std::vector<UserFormUni
     for (const RoleRow& r : m_roles) {
         m_roleEntries.push_back({std::to_string(r.id) + " - " + r.name, r.id});
     }
+    if (const auto stored = m_setup.storedRole;
+        stored && std::none_of(m_roleEntries.begin(), m_roleEntries.end(), [stored](const ComboEntry& e) {
+            return e.data == static_cast<std::int32_t>(*stored);
+        })) {
+        m_missingRole = stored;
+        m_roleEntries.push_back({std::string(), *stored});
+    }
 }
 
 const UserFormUnit* UserFormModel::findUnit(std::int32_t id) const
@@ -153,7 +160,8 @@ std::variant<UserFormError, ValidUser> UserFormModel::validate(UserForm& form, b
     if (!id || !fitsInt32(*id)) {
         return UserFormError{str::kEnterInteger, UserField::UserId, true};
     }
-    const std::optional<long long> weight = ReadWholeNumber(form.weightText);
+    const bool weightKept = m_setup.storedWeightNull && form.weightText.empty();
+    const std::optional<long long> weight = weightKept ? 0 : ReadWholeNumber(form.weightText);
     if (!weight || *weight < 0 || *weight > 65535) {
         return UserFormError{str::kEnterIntegerRange, UserField::Weight, true, 0, 65535};
     }
@@ -208,13 +216,14 @@ std::variant<UserFormError, ValidUser> UserFormModel::validate(UserForm& form, b
     user.duty = form.duty;
     user.email = form.email;
     user.mobile = form.mobile;
-    // The role is the number in front of the chosen entry, kept in a byte as the column holds it.
+    // The role is the chosen entry's number, kept in a byte as the column holds it.
     user.role = form.roleIndex >= 0 && static_cast<std::size_t>(form.roleIndex) < m_roleEntries.size()
-                    ? static_cast<std::uint8_t>(AtoI(m_roleEntries[static_cast<std::size_t>(form.roleIndex)].text))
+                    ? static_cast<std::uint8_t>(m_roleEntries[static_cast<std::size_t>(form.roleIndex)].data)
                     : 0;
     user.status = static_cast<std::uint8_t>(form.statusIndex + 1);
     user.group = form.userGroup;
     user.weight = static_cast<std::int32_t>(*weight);
+    user.keepStoredWeight = weightKept;
     user.olTime = form.olTime;
     user.score = form.score;
     user.power = static_cast<std::int32_t>(asBoxes(form.power));

@@ -92,6 +92,8 @@ struct ValidUser
     std::uint8_t status = 0;
     std::int32_t group = 0;
     std::int32_t weight = 0;
+    /// The weight field was left empty on a row whose weight is NULL: the column is not written.
+    bool keepStoredWeight = false;
     std::int32_t olTime = 0;
     std::int32_t score = 0;
     std::int32_t power = 0;
@@ -113,6 +115,10 @@ struct UserFormSetup
     std::string storedEmail;
     std::string storedMobile;
     std::string storedDuty;
+    /// Edit mode: the row's role, kept even when role.xml lacks it (see roleEntries()).
+    std::optional<std::uint8_t> storedRole;
+    /// Edit mode: the row's weight is NULL; the form shows it empty and an empty field keeps it.
+    bool storedWeightNull = false;
 };
 
 /// The logic of CUserEditDlg: its lists, their selections, the events that move values between fields,
@@ -129,8 +135,12 @@ public:
     bool accountMode() const { return m_setup.accountMode; }
     /// "[%d] %s" of the visible units, item data the unit id.
     const std::vector<ComboEntry>& departmentEntries() const { return m_departments; }
-    /// "%d - %s" of every role, item data the role id.
+    /// "%d - %s" of every role, item data the role id. A stored role (setup) that role.xml lacks comes last, with an
+    /// empty text (the form shows it as "%d – not in role.xml"), so that an edit keeps it unless the administrator
+    /// picks another.
     const std::vector<ComboEntry>& roleEntries() const { return m_roleEntries; }
+    /// That stored role, when the list had to add it.
+    std::optional<std::uint8_t> missingRole() const { return m_missingRole; }
     /// Every unit (id to name), for the virtual-unit forms.
     const std::vector<UserFormUnit>& units() const { return m_units; }
 
@@ -157,6 +167,7 @@ private:
     const OrgIndex& m_lists;
     std::vector<ComboEntry> m_departments;
     std::vector<ComboEntry> m_roleEntries;
+    std::optional<std::uint8_t> m_missingRole;
 };
 
 /// An 11-digit mobile number beginning with 1 (or an empty one) passes.

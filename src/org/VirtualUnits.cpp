@@ -88,18 +88,18 @@ std::vector<std::uint32_t> VirtualUnitsModel::listedUnits() const
     return units;
 }
 
-bool VirtualUnitsModel::save(const std::string& path)
+FileWriteResult VirtualUnitsModel::save(const std::string& path)
 {
     const std::vector<std::uint32_t> units = listedUnits();
     if (units == m_loaded) {
-        return true;
+        return {};
     }
     m_file.SetUserUnits(m_userId, units);
-    if (!m_file.Save(path)) {
-        return false;
+    const FileWriteResult written = m_file.Save(path);
+    if (written) {
+        m_loaded = units;
     }
-    m_loaded = units;
-    return true;
+    return written;
 }
 
 } // namespace qar

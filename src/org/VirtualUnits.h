@@ -35,8 +35,8 @@ public:
 
     /// OK: the user's units become the listed ones in display order (none: the user's entry goes) and the
     /// whole file is written, other users as read at opening. A list the administrator left as it was is
-    /// not written. False when the file could not be written.
-    bool save(const std::string& path);
+    /// not written. The cause when the file could not be written.
+    FileWriteResult save(const std::string& path);
 
 private:
     std::vector<std::uint32_t> listedUnits() const;

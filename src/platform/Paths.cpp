@@ -104,6 +104,11 @@ std::string ProgramPath(std::string_view relative)
     return path;
 }
 
+std::string EnvInfoPath()
+{
+    return ProgramPath("\\UserData\\config\\EnvInfo.dat");
+}
+
 std::string ParentDirectory(std::string_view dir)
 {
     while (!dir.empty() && dir.back() == '/') {

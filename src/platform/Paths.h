@@ -14,6 +14,9 @@ std::string GetProgramDir();
 /// backslashes become '/', letters and case stay as they are.
 std::string ProgramPath(std::string_view relative);
 
+/// Program directory + "\UserData\config\EnvInfo.dat": the corporation and the default net-disk size.
+std::string EnvInfoPath();
+
 /// The directory above `dir` (trailing separators removed, cut before the last separator).
 std::string ParentDirectory(std::string_view dir);
 

@@ -31,6 +31,15 @@ struct FileWriteResult
     explicit operator bool() const { return error == 0; }
 };
 
+/// A file a change could not write, and the system error that stopped it.
+struct FileFailure
+{
+    std::string path;
+    int error = 0;
+
+    bool operator==(const FileFailure&) const = default;
+};
+
 /// The three writes above, telling why they failed.
 FileWriteResult WriteFileChecked(const std::string& path, std::string_view bytes);
 FileWriteResult CopyFileChecked(const std::string& from, const std::string& to);

@@ -117,6 +117,12 @@ inline constexpr int kItemMessageType = 9058;
 inline constexpr int kItemGroup = 9059;
 /// Accessible name of the main window's side bar.
 inline constexpr int kSideBarName = 9060;
+/// Why a file could not be written, for the system errors an administrator can act on; any other error
+/// is told in the system's own words.
+inline constexpr int kFileCauseNoFolder = 9070;
+inline constexpr int kFileCauseNotWritable = 9071;
+inline constexpr int kFileCauseDiskFull = 9072;
+inline constexpr int kFileCauseDiskFailed = 9073;
 
 // About box (form 100).
 inline constexpr int kAboutTitle = 10001;

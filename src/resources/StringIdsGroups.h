@@ -17,6 +17,8 @@ inline constexpr int kGroupListLabel = 14208;
 inline constexpr int kGroupColumnNumber = 14205;
 inline constexpr int kGroupColumnName = 14206;
 inline constexpr int kGroupColumnWebsite = 14207;
+/// The question before deleting a group that units or users still name: the group, its units, its users.
+inline constexpr int kGroupInUseConfirm = 14290;
 
 // Group editor (form 143).
 inline constexpr int kGroupEditTitle = 14301;
@@ -39,6 +41,10 @@ inline constexpr int kGroupFileSetup = 14317;
 inline constexpr int kGroupDataInput = 14318;
 inline constexpr int kGroupManageUser = 14319;
 inline constexpr int kGroupIndepUser = 14320;
+/// The details of 253 when another program changed the edited group: its number.
+inline constexpr int kGroupChangedMeanwhile = 14390;
+/// A renumbered group's files that could not follow: old number, new number, the files with their causes.
+inline constexpr int kGroupFilesNotMoved = 14391;
 
 // Group attributes (form 150); the boxes follow GroupAttributeBoxes(), from kGroupAttrExtend on.
 inline constexpr int kGroupAttrTitle = 15001;

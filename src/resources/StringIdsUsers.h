@@ -49,8 +49,14 @@ inline constexpr int kUserNetDiskNote = 13325;
 inline constexpr int kUserNotice = 13326;
 inline constexpr int kUserRequired = 13327;
 inline constexpr int kUserVirtualUnits = 13328;
-/// A form could not write its XML file; "%s" is the file's path.
+/// A form could not write its file: the file's path, then the cause.
 inline constexpr int kFileNotSaved = 13380;
+/// A user's row was committed but a file of its records could not follow: the path, then the cause.
+inline constexpr int kUserRecordsNotSaved = 13381;
+/// A stored role that role.xml lacks, as the user form's role list shows it.
+inline constexpr int kRoleNotInRoleFile = 13382;
+/// The question before deleting a role that users still have: their count.
+inline constexpr int kRoleInUseConfirm = 13383;
 
 // Role editor (form 139).
 inline constexpr int kRoleEditorTitle = 13901;

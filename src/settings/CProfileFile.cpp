@@ -297,7 +297,12 @@ bool CProfileFile::WriteBatch::Commit()
     }
     const PendingText p = std::move(batch->second);
     batches().erase(batch);
-    m_written = !p.refused && (!p.changed || WriteFileAtomically(m_path, p.text));
+    if (p.refused) {
+        m_error = EACCES;
+    } else if (p.changed) {
+        m_error = WriteFileChecked(m_path, p.text).error;
+    }
+    m_written = m_error == 0;
     return m_written;
 }
 

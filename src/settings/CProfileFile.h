@@ -36,11 +36,14 @@ public:
         /// Writes the file now and ends the batch; false when the file could not be written or was
         /// unreadable (it then keeps its old content). True at once inside an outer batch.
         bool Commit();
+        /// After a failed Commit, the system error that stopped it (EACCES for an unreadable file).
+        int error() const { return m_error; }
 
     private:
         std::string m_path;
         bool m_done = false;
         bool m_written = true;
+        int m_error = 0;
     };
 
     CProfileFile(std::string filePath, std::string section = {});

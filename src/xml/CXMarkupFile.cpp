@@ -154,10 +154,15 @@ bool CXMarkupFile::LoadFile(const std::string& path)
 
 bool CXMarkupFile::SaveFile(const std::string& path) const
 {
+    return static_cast<bool>(SaveFileChecked(path));
+}
+
+FileWriteResult CXMarkupFile::SaveFileChecked(const std::string& path) const
+{
     if (GetDocument().empty()) {
-        return false;
+        return {EINVAL};
     }
-    return WriteTextFileAtomically(path, GetDocument());
+    return WriteTextFileChecked(path, GetDocument());
 }
 
 std::string CXMarkupFile::ConvertForSystem(std::string&& text) const
@@ -219,6 +224,11 @@ bool WriteSkeletonFile(const std::string& path, std::string_view rootName)
 
 bool WriteTextFileAtomically(const std::string& path, std::string_view text)
 {
+    return static_cast<bool>(WriteTextFileChecked(path, text));
+}
+
+FileWriteResult WriteTextFileChecked(const std::string& path, std::string_view text)
+{
     // Text mode: every LF goes out as CR LF, so the CR LF line ends of the markup become CR CR LF.
     std::string out;
     out.reserve(text.size() + text.size() / 16 + 16);
@@ -229,7 +239,7 @@ bool WriteTextFileAtomically(const std::string& path, std::string_view text)
         begin = lf + 1;
     }
     out.append(text.data() + begin, text.size() - begin);
-    return WriteFileAtomically(path, out);
+    return WriteFileChecked(path, out);
 }
 
 } // namespace qar

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SafeFile.h"
 #include "xml/CXMarkup.h"
 
 #include <string>
@@ -27,6 +28,8 @@ public:
     /// Writes the text, every LF as CR LF, through a temporary file renamed over the target, so that
     /// a failed save leaves the old file whole. False on an empty text or a file that cannot be written.
     bool SaveFile(const std::string& path) const;
+    /// SaveFile, telling why a save failed (EINVAL for an empty text).
+    FileWriteResult SaveFileChecked(const std::string& path) const;
 
     /// Locale id of the document's encoding: 1028 Big5, 2052 GB2312, 0 unknown or UTF-8.
     int GetEncodingLcid() const { return m_encodingLcid; }
@@ -57,5 +60,7 @@ bool WriteSkeletonFile(const std::string& path, std::string_view rootName);
 /// Writes bytes in text mode (every LF as CR LF) through a temporary file in the same folder renamed
 /// over the target. On failure the target is left as it was.
 bool WriteTextFileAtomically(const std::string& path, std::string_view text);
+/// WriteTextFileAtomically, telling why a write failed.
+FileWriteResult WriteTextFileChecked(const std::string& path, std::string_view text);
 
 } // namespace qar

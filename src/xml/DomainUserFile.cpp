@@ -3,6 +3,8 @@
 #include "platform/Paths.h"
 #include "xml/CXMarkupFile.h"
 
+#include <cerrno>
+
 namespace qar
 {
 
@@ -61,11 +63,18 @@ void DomainUserFile::Load()
     }
 }
 
-bool DomainUserFile::Save()
+void DomainUserFile::Reload()
+{
+    if (!modified) {
+        Load();
+    }
+}
+
+FileWriteResult DomainUserFile::Save()
 {
     modified = false;
     if (!FileExists(m_path)) {
-        return false;
+        return {ENOENT};
     }
     CXMarkupFile file;
     file.AddElement("QAR_USERX");
@@ -90,7 +99,7 @@ bool DomainUserFile::Save()
         }
         file.LeaveElement();
     }
-    return file.SaveFile(m_path);
+    return file.SaveFileChecked(m_path);
 }
 
 bool StoreDomainUserData(DomainUserFile& file, std::int32_t userId, const std::string& account, std::uint16_t netDiskMb)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SafeFile.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,9 +40,12 @@ public:
     DomainUserRecord* FindDomainUser(std::int32_t userId);
     /// Re-reads the file; a path that names no file leaves the content as it is.
     void Load();
-    /// Clears `modified` and writes the file; false (nothing written) when the file does not exist or
-    /// cannot be written.
-    bool Save();
+    /// Re-reads the file unless the object holds changes not saved yet: another program (an import) may
+    /// have written it since.
+    void Reload();
+    /// Clears `modified` and writes the file; false (nothing written, ENOENT) when the file does not
+    /// exist, or the cause when it cannot be written.
+    FileWriteResult Save();
 
     bool modified = false;
     std::string domain;

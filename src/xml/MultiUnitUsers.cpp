@@ -87,7 +87,7 @@ std::vector<MultiUnitUsers::Entry>::iterator MultiUnitUsers::find(std::uint32_t 
                             [](const Entry& e, std::uint32_t id) { return e.first < id; });
 }
 
-bool MultiUnitUsers::Save(const std::string& path) const
+FileWriteResult MultiUnitUsers::Save(const std::string& path) const
 {
     CXMarkupFile file;
     file.AddElement("QAR_USERS");
@@ -105,7 +105,7 @@ bool MultiUnitUsers::Save(const std::string& path) const
         file.SetAttribute("UNITS", text);
         file.LeaveElement();
     }
-    return file.SaveFile(path);
+    return file.SaveFileChecked(path);
 }
 
 MultiUnitUsers::UnitList MultiUnitUsers::GetUserUnits(std::uint32_t userId) const

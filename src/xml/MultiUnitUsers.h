@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SafeFile.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -22,8 +24,9 @@ public:
 
     /// Empties the map, then reads the file into it; a missing or unparsable file leaves it empty.
     void Load(const std::string& path);
-    /// Writes the whole map over the file (users in ascending id order). False when it cannot be written.
-    bool Save(const std::string& path) const;
+    /// Writes the whole map over the file (users in ascending id order); the cause when it cannot be
+    /// written.
+    FileWriteResult Save(const std::string& path) const;
 
     /// A copy of the user's units, empty when it has none.
     UnitList GetUserUnits(std::uint32_t userId) const;

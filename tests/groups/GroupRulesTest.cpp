@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <variant>
 
 namespace qar
@@ -158,6 +159,19 @@ TEST(GroupForm, DetailRowNeedsTheServerAndSp)
     EXPECT_EQ(ReadGroupDetailFlag(), 0);
     std::filesystem::remove(flags);
     EXPECT_EQ(ReadGroupDetailFlag(), 0);
+}
+
+// After another program changed the group, the fields the administrator changed keep what was typed and
+// every other field shows the group as it is stored now.
+TEST(GroupForm, AGroupChangedMeanwhileKeepsWhatWasTypedAndTakesTheRest)
+{
+    const GroupFields loaded = FieldsOf({2, "Two", "http://2", 0, 0, 5, 7});
+    GroupFields typed = loaded;
+    typed.name = "Mine";
+    typed.attributes = 9;
+    const GroupFields merged = MergeStoredGroup(loaded, typed, FieldsOf({2, "Theirs", "http://theirs", 1, 0, 6, 8}));
+    EXPECT_EQ(std::tie(merged.name, merged.homePage, merged.membersText, merged.attributes, merged.ftpIpText),
+              std::make_tuple("Mine", "http://theirs", "6", 9u, "0.0.0.1"));
 }
 
 } // namespace

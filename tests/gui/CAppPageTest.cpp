@@ -131,7 +131,14 @@ private slots:
         test::writeFile(path("UserData/config/xmldata/apps.xml/in-the-way"), "");
         std::filesystem::remove_all(path("UserData/config/icodata"));
         CAppPage page;
-        test::whenModal<CAppEditDlg>([](CAppEditDlg& form) {
+        test::RecordingLauncher desktop;
+        desktop.starts = false; // no program opens the help file
+        page.setLauncher(&desktop);
+        test::writeFile(path("AppConf.mht"), "help");
+        test::whenModal<CAppEditDlg>([this](CAppEditDlg& form) {
+            click(form, "helpButton");
+            QCOMPARE(MessageService::instance().lastText(),
+                     formatText(str::kCannotOpenDocument, {QString::fromStdString(path("AppConf.mht"))}));
             QVERIFY(!child<QPushButton>(form, "setIconButton")->isVisibleTo(&form)); // no icon folder
             setField(form, "nameLineEdit", QStringLiteral("Mail"));
             setField(form, "locationLineEdit", QStringLiteral("mail.exe"));

@@ -5,9 +5,15 @@
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CMainDlg.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/UiText.h"
+#include "org/NetDisk.h"
+#include "org/ui/CNetDiskDlg.h"
+#include "resources/StringIds.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <filesystem>
 
 using namespace qar;
 using namespace qar::ui;
@@ -106,6 +112,47 @@ private slots:
             QTest::mouseClick(child<QPushButton>(main, "nameButton"), Qt::LeftButton);
         }
         QCOMPARE(ReadCorporationInfo(), (CorporationInfo{"Acme", "http://acme.example"}));
+    }
+
+    // EnvInfo.dat that cannot be written is said, with the file and the cause, and the form stays open
+    // with what was typed: the corporation form and the net-disk form alike.
+    void anEnvInfoThatCannotBeWrittenKeepsTheFormOpen()
+    {
+        const std::string path = m_box->dir.file("UserData/config/EnvInfo.dat");
+        const auto block = [&path](bool blocked) {
+            std::filesystem::remove_all(path);
+            if (blocked) {
+                std::filesystem::create_directory(path); // a folder where the file goes
+            }
+        };
+        const QString said =
+            formatText(str::kFileNotSaved, {QString::fromStdString(path), text(str::kFileCauseNotWritable)});
+        block(true);
+        test::FakeShellHost host;
+        test::RecordingLauncher launcher;
+        CMainDlg main(StartOptions{}, host, launcher);
+        test::whenModal<CCorpDlg>([&](CCorpDlg& dlg) {
+            type(dlg, "Acme", "http://acme.example");
+            click(dlg, "okButton");
+            QVERIFY(dlg.isVisible());
+            QCOMPARE(MessageService::instance().lastText(), said);
+            block(false);
+            click(dlg, "okButton");
+            QCOMPARE(dlg.result(), static_cast<int>(QDialog::Accepted));
+        });
+        QTest::mouseClick(child<QPushButton>(main, "nameButton"), Qt::LeftButton);
+        QCOMPARE(ReadCorporationInfo(), (CorporationInfo{"Acme", "http://acme.example"}));
+
+        block(true);
+        CNetDiskDlg disk(0, 32);
+        disk.show();
+        child<QLineEdit>(disk, "systemDefaultLineEdit")->setText(QStringLiteral("128"));
+        click(disk, "okButton");
+        QVERIFY(disk.isVisible());
+        QCOMPARE(MessageService::instance().lastText(), said);
+        block(false);
+        click(disk, "okButton");
+        QCOMPARE(ReadDefaultNetDiskMb(), 128);
     }
 
 private:

@@ -4,11 +4,14 @@
 #include "MainWindowOnDatabase.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/UiText.h"
+#include "db/CDatabaseSession.h"
 #include "groups/ui/CGroupAttrDlg.h"
 #include "groups/ui/CGroupEditDlg.h"
 #include "groups/ui/CGroupFilesDlg.h"
 #include "groups/ui/CGroupPropDlg.h"
 #include "org/ui/CIndepUserDlg.h"
+#include "resources/StringIds.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -102,7 +105,7 @@ private slots:
         QVERIFY(!page().changeFlags().groups);
     }
 
-    void editKeepsWhatWasTypedWhenTheRowChangedMeanwhile()
+    void editKeepsWhatWasTypedWhenTheRowChangedMeanwhileAndSavesOnTheNextOk()
     {
         installServer();
         openPage();
@@ -119,15 +122,20 @@ private slots:
             click(form, "okButton");
             messages << lastMessage();
             stayedOpen = form.isVisible();
+            // What was typed stays; what was not takes the other program's values, and OK again saves.
             QCOMPARE(child<QLineEdit>(form, "nameLineEdit")->text(), QStringLiteral("Mine"));
+            QCOMPARE(child<QLineEdit>(form, "homePageLineEdit")->text(), QStringLiteral("http://theirs"));
+            QCOMPARE(db().count("[GroupTable] WHERE [GROUP_NAME] = 'Two'"), 1LL);
+            click(form, "okButton");
         });
         page().editGroup();
         QVERIFY(stayedOpen);
         QCOMPARE(messages, (QStringList{QStringLiteral("Enterprise code already exist, try another!"),
-                                        QStringLiteral("The oparation is not successful. Try it again please.")}));
+                                        text(str::kOperationFailed) + QStringLiteral("\n\n") +
+                                            formatText(str::kGroupChangedMeanwhile, {QStringLiteral("2")})}));
         QCOMPARE(db().query("SELECT [GROUP_NAME], [GROUP_URL] FROM [GroupTable] WHERE [GROUP_ID] = 2"),
-                 test::rows({{"Two", "http://theirs"}}));
-        QVERIFY(!m_main->window().changeFlags().groups);
+                 test::rows({{"Mine", "http://theirs"}}));
+        QVERIFY(m_main->window().changeFlags().groups);
     }
 
     // Prop Setup and File Setup saving and logging are the end-to-end scenario's; the account lists open on
@@ -201,6 +209,30 @@ private slots:
             QCOMPARE(db().query("SELECT [Key_Value], [Change_Act] FROM [ChangeTable]"),
                      ok ? test::rows({{"10", "2"}}) : test::Rows{});
         }
+    }
+
+    // A groups table found closed (the server restarted) is read again at once; while the database stays
+    // away, Edit and Refresh say so with the cause under Details instead of showing the old list.
+    void aClosedTableIsReadAgainOrReportedWithItsCause()
+    {
+        openPage();
+        CXTableGroup& groups = m_main->window().session().tableGroup();
+        groups.Close();
+        page().selectGroup(2);
+        test::whenModal<CGroupEditDlg>([](CGroupEditDlg& form) { form.reject(); });
+        page().editGroup();
+        QVERIFY(MessageService::instance().shown().isEmpty());
+
+        db().exec("ALTER TABLE [GroupTable] RENAME TO [Away]");
+        groups.Close();
+        page().editGroup();
+        click(page(), "refreshButton");
+        QCOMPARE(MessageService::instance().shown().size(), 2);
+        for (const ShownMessage& m : MessageService::instance().shown()) {
+            QCOMPARE(m.text, text(str::kUnableToOpenDb));
+            QVERIFY(m.details.contains(QStringLiteral("GroupTable")));
+        }
+        db().exec("ALTER TABLE [Away] RENAME TO [GroupTable]");
     }
 
 private:

@@ -46,8 +46,10 @@ private slots:
             auto* numbers = child<QComboBox>(form, "typeComboBox");
             QCOMPARE(numbers->currentText(), QStringLiteral("21"));
             QCOMPARE(numbers->count(), 219);
-            click(form, "maskGenButton"); // no mask tool installed: nothing starts
+            click(form, "maskGenButton"); // no mask tool installed: nothing starts, and the tool is named
             QVERIFY(launcher.launched.empty());
+            QCOMPARE(MessageService::instance().lastText(),
+                     formatText(str::kCannotStartProgram, {QString::fromStdString(box.dir.file("MsgShaper.exe"))}));
             test::writeFile(box.dir.file("MsgShaper.exe"), "");
             click(form, "maskGenButton");
             QCOMPARE(launcher.launched.size(), 1U);

@@ -7,6 +7,7 @@
 #include "app/ui/CMainDlg.h"
 #include "app/ui/CStatusLine.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/UiText.h"
 #include "db/ColumnMap.h"
 #include "org/ui/CNetDiskDlg.h"
 #include "org/ui/CPrivilegeBoxes.h"
@@ -14,6 +15,7 @@
 #include "org/ui/CUnitUserPage.h"
 #include "org/ui/CVirtualUnitsDlg.h"
 #include "org/ui/OrgTreeModel.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "xml/DomainUserFile.h"
 
@@ -25,7 +27,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
+#include <QTreeWidget>
 
+#include <cstring>
 #include <filesystem>
 
 using namespace qar;
@@ -183,9 +187,51 @@ private slots:
         QVERIFY(test::readFile(m_box->dir.file("UserData/config/EnvInfo.dat")).find("=128") != std::string::npos);
         // The extended data alone makes no change row.
         QCOMPARE(m_db->count("[ChangeTable]"), 0LL);
-        m_dlg->close(); // the account and the size are written when the window closes
+        // The account and the size are written with the row.
         QVERIFY(test::readFile(m_box->dir.file("UserData/data/Userx.xml")).find("DN=\"ann\" UD=\"500\"") !=
                 std::string::npos);
+    }
+
+    // A stored role role.xml lacks is shown as such, in either language, and stays unless another is
+    // picked; deleting a role users still have says how many first; a delete whose record file cannot be
+    // written names the file and the cause.
+    void aMissingRoleIsShownAndWhatCannotFollowAUserIsSaid()
+    {
+        m_db->exec("UPDATE [BaseTable] SET [DUTY_CLASS] = 5");
+        for (const auto& [language, shown] :
+             {std::pair{UiLanguage::English, QStringLiteral("5 – not in role.xml")},
+              std::pair{UiLanguage::SimplifiedChinese, QStringLiteral("5 – 不在 role.xml 中")}}) {
+            SetUiLanguage(language);
+            openPage();
+            page().selectNode(userNode(10001));
+            test::whenModal<CUserEditDlg>([&shown = shown](CUserEditDlg& form) {
+                QCOMPARE(child<QComboBox>(form, "roleComboBox")->currentText(), shown);
+                click(form, "okButton");
+            });
+            page().edit();
+        }
+        SetUiLanguage(UiLanguage::English);
+        QCOMPARE(m_db->count("[BaseTable] WHERE [DUTY_CLASS] = 5"), 1LL);
+
+        m_db->exec("UPDATE [BaseTable] SET [DUTY_CLASS] = 4");
+        auto& roles = *m_dlg->page(PageKind::Roles);
+        auto* list = child<QTreeWidget>(roles, "rolesTreeWidget");
+        list->setCurrentItem(list->topLevelItem(1));
+        MessageService::instance().setNextAnswer(Answer::Cancel);
+        click(roles, "deleteButton");
+        QVERIFY(MessageService::instance().lastText().startsWith(QStringLiteral("Users with this role: 1.")));
+        QCOMPARE(list->topLevelItemCount(), 2);
+
+        const std::string userx = test::writeFile(m_box->dir.file("UserData/data/Userx.xml"),
+                                                  "<QAR_USERX><DOMAIN/><USERS><U ID=\"10001\" DN=\"ann\"/></USERS>"
+                                                  "</QAR_USERX>");
+        openPage();
+        page().selectNode(userNode(10001));
+        const test::ScopedSaveFailure blocked(userx);
+        page().deleteSelected();
+        QCOMPARE(m_db->count("[BaseTable]"), 0LL);
+        QCOMPARE(lastMessage(), formatText(str::kUserRecordsNotSaved,
+                                           {QString::fromStdString(userx), QString::fromUtf8(std::strerror(EISDIR))}));
     }
 
     void withoutTheDataFolderTheExtendedDataIsNotOffered()

@@ -196,7 +196,8 @@ private slots:
         forms.push_back(std::make_unique<CGroupPage>());
         GroupEditorContext groupEditor;
         groupEditor.showDetails = true;
-        forms.push_back(std::make_unique<CGroupEditDlg>(GroupEditSession{}, groupEditor));
+        static GroupEditSession groupSession; // the editor works on the page's session, which outlives it
+        forms.push_back(std::make_unique<CGroupEditDlg>(groupSession, groupEditor));
         forms.push_back(std::make_unique<CGroupAttrDlg>(0));
         forms.push_back(std::make_unique<CGroupPropDlg>(nullptr, nullptr));
         forms.push_back(std::make_unique<CGroupFilesDlg>(5, launcher));

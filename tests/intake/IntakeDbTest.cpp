@@ -374,6 +374,27 @@ TEST_P(IntakeDbTest, QarCtlExtendsTheSchemaAsTheToolDoesAndSaysWhatItCouldNotRea
     }
 }
 
+// An imported user does not take over the sign-on account and virtual units a former holder of its id
+// left in Userx.xml and MUser.xml; an updated user keeps its own.
+TEST_P(IntakeDbTest, ANewUserStartsWithoutTheRecordsAFormerHolderOfItsIdLeft)
+{
+    seed();
+    const std::string accounts =
+        test::writeFile(programDir().file("UserData/data/Userx.xml"),
+                        "<QAR_USERX><DOMAIN>C</DOMAIN><USERS><U ID=\"10301\" DN=\"gone.user\" UD=\"300\"/>"
+                        "<U ID=\"10002\" DN=\"bob\"/></USERS></QAR_USERX>");
+    const std::string units = test::writeFile(programDir().file("UserData/config/xmldata/MUser.xml"),
+                                              "<QAR_USERS><USER ID=\"10301\" UNITS=\"117\"/>"
+                                              "<USER ID=\"10002\" UNITS=\"103\"/></QAR_USERS>");
+    const std::string csv = test::writeFile(m_dir.file("users.csv"), "ID,Name,Password,Unit\n10301,New,pw,101\n"
+                                                                     "10002,Bob,-secret,101\n");
+    EXPECT_TRUE(import({csv}, false, {}, OnExisting::Update).fileFailures.empty());
+    const std::string written = test::readFile(accounts) + test::readFile(units);
+    EXPECT_EQ(written.find("10301"), std::string::npos);
+    EXPECT_NE(written.find("<U ID=\"10002\" DN=\"bob\"/>"), std::string::npos);
+    EXPECT_NE(written.find("<USER ID=\"10002\" UNITS=\"103\"/>"), std::string::npos);
+}
+
 QAR_DB_TEST_ON_BOTH_ENGINES(IntakeDbTest);
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "OrgDbTest.h"
 #include "db/ChangeLog.h"
+#include "db/ColumnMap.h"
 #include "org/IndepUsers.h"
 #include "org/UserEditing.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/Md5.h"
 #include "resources/StringIds.h"
 #include "xml/DomainUserFile.h"
+#include "xml/MultiUnitUsers.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -107,8 +109,7 @@ TEST_P(UserEditingDbTest, AddsAUserWithItsRowNodeListsAndChangeRow)
     EXPECT_EQ(m_model.selected(), node);               // selected, as a new unit is
     EXPECT_EQ(m_model.index().nextUserId, 10005);
     EXPECT_EQ(m_model.index().emails.back(), "new@example.com");
-    EXPECT_EQ(m_domain->FindDomainUser(10004)->domainAccount, "li");
-    EXPECT_TRUE(m_domain->modified);
+    EXPECT_EQ(DomainUserFile(m_domain->path()).FindDomainUser(10004)->domainAccount, "li"); // saved with the row
 }
 
 TEST_P(UserEditingDbTest, RefusesAGroupNodeAndAFullGroupWithoutWriting)
@@ -305,6 +306,107 @@ TEST_P(UserEditingDbTest, IndependentUsersAreListedAddedEditedAndDeletedWithoutC
     if (db().kind() == test::DbKind::MariaDb) {
         EXPECT_FALSE(independent.finishAdd(tooLong).databaseText.empty());
     }
+}
+
+// A user's records in Userx.xml and MUser.xml follow it through a new id and a delete, so an id freed
+// gives nobody another person's sign-on account, quota or units; records stay with an id another row
+// still holds, and a file that cannot be written is named with its cause while the row stays as written.
+TEST_P(UserEditingDbTest, RecordsFollowTheUserSoAFreedIdInheritsNothing)
+{
+    const std::string units = test::writeFile(programDir().file("UserData/config/xmldata/MUser.xml"),
+                                              "<QAR_USERS><USER ID=\"10004\" UNITS=\"5\"/></QAR_USERS>");
+    m_domain = std::make_unique<DomainUserFile>(
+        test::writeFile(programDir().file("UserData/data/Userx.xml"),
+                        "<QAR_USERX><DOMAIN>C</DOMAIN><USERS><U ID=\"10004\" DN=\"left\"/></USERS></QAR_USERX>"));
+    m_model.setDomainUsers(m_domain.get());
+    // A user's records as "account/size|units", "|" for none.
+    const auto records = [&](std::int32_t id) {
+        DomainUserFile file(m_domain->path());
+        const DomainUserRecord* account = file.FindDomainUser(id);
+        MultiUnitUsers multi;
+        multi.Load(units);
+        return (account ? account->domainAccount + "/" + std::to_string(account->netDiskMb) : std::string()) + "|" +
+               FormatUnitsText(multi.GetUserUnits(static_cast<std::uint32_t>(id)));
+    };
+    UserEditing e = editing();
+    ASSERT_FALSE(save(e, m_model.index().unitNodes.at(101), false, [](UserForm& f) {
+        f.userIdText = "10301";
+        f.name = f.password = f.passwordAgain = "Ceshi";
+        f.domainAccount = "ceshi.user";
+        f.netDiskMb = 300;
+    }));
+    MultiUnitUsers set; // what "Set Virtual Units" writes
+    set.Load(units);
+    set.SetUserUnits(10301, {117});
+    ASSERT_TRUE(set.Save(units));
+    ASSERT_FALSE(save(e, userNode(10301), true, [](UserForm& f) { f.userIdText = "10302"; }));
+    EXPECT_EQ(records(10301), "|");
+    EXPECT_EQ(records(10302), "ceshi.user/300|117");
+    m_model.select(userNode(10302));
+    ASSERT_FALSE(m_model.deleteSelected([](int) { return true; }));
+    EXPECT_EQ(records(10302), "|");
+
+    // The next user given an id an earlier delete left records of gets none of them.
+    m_users.Open();
+    IndepUserModel independent(&m_users, AccountListMode::IndependentUsers, m_domain.get());
+    ShortUserForm form = independent.startAdd(1);
+    ASSERT_EQ(form.userIdText, "10004");
+    form.name = form.password = form.passwordAgain = "Next";
+    form.email = "next@example.com";
+    EXPECT_FALSE(independent.finishAdd(std::get<ValidShortUser>(ValidateShortUserForm(form))));
+    EXPECT_EQ(records(10004), "|");
+
+    set.Load(units);
+    set.SetUserUnits(10002, {3});
+    set.SetUserUnits(10004, {4});
+    ASSERT_TRUE(set.Save(units));
+    user(10002, 101, 1); // a second row of id 10002
+    for (const std::int32_t id : {10004, 10002}) {
+        ASSERT_TRUE(independent.startDelete(id));
+        const test::ScopedSaveFailure blocked(units);
+        const std::vector<FileFailure> failed = independent.finishDelete(id).fileFailures;
+        EXPECT_EQ(failed.size(), id == 10004 ? 1u : 0u); // the other id still holds its records: nothing to write
+        if (!failed.empty()) {
+            EXPECT_EQ(failed[0], (FileFailure{units, EISDIR}));
+        }
+        EXPECT_EQ(db().count("[BaseTable] WHERE [USER_ID] = " + std::to_string(id)), id == 10004 ? 0 : 1);
+    }
+    EXPECT_EQ(records(10004), "|4");
+    EXPECT_EQ(records(10002), "|3");
+}
+
+// An edit keeps what the form cannot show: a role role.xml lacks stays, and a NULL weight stays NULL unless
+// a number is typed; changing only the weight writes no change row.
+TEST_P(UserEditingDbTest, AnEditKeepsARoleMissingFromRoleXmlAndANullWeight)
+{
+    writeDbFieldDat("[ADD_TABLES]\nUTB_WEIGHT=Weight\n");
+    db().exec("ALTER TABLE [BaseTable] ADD Weight integer NULL");
+    db().exec("UPDATE [BaseTable] SET [DUTY_CLASS] = 5, [Weight] = 7 WHERE [USER_ID] = 10001");
+    ColumnMap::resetAllForTesting();
+    CXTableUser users(&m_connection);
+    CUnitUserModel model(OrgTables{&m_groups, &m_units, &users}, m_effects);
+    users.Open();
+    model.buildTree();
+    UserEditEnvironment env;
+    env.roleFile = test::writeFile(programDir().file("role.xml"), "<QAR_ROLE><R ID=\"0\"/><R ID=\"3\"/></QAR_ROLE>");
+    UserEditing e(model, env);
+    const auto edit = [&](std::int32_t id, const std::function<void(UserForm&)>& change) {
+        model.select(test::findUserNode(model.tree(), id));
+        auto start = e.startEditUser();
+        UserEditSession& s = std::get<UserEditSession>(start);
+        change(s.fields);
+        EXPECT_EQ(s.form.missingRole(), id == 10001 ? std::optional<std::uint8_t>(5) : std::nullopt);
+        return e.finishEditUser(s, std::get<ValidUser>(s.form.validate(s.fields, false, ""))).messageId;
+    };
+    EXPECT_EQ(edit(10001, [](UserForm& f) { f.weightText = "9"; }), 0);
+    EXPECT_EQ(edit(10002, [](UserForm& f) { f.name = f.weightText.empty() ? "renamed" : "shown"; }), 0);
+    EXPECT_EQ(db().query("SELECT [DUTY_CLASS], [Weight], [NAME] FROM [BaseTable] WHERE [USER_ID] IN (10001, 10002) "
+                         "ORDER BY [USER_ID]"),
+              (test::Rows{{"5", "9", "u10001"}, {"0", std::nullopt, "renamed"}}));
+    EXPECT_EQ(db().changeRows(), rows({{"0", "BASE_USERS", "USER_ID", "10002", "2"}}));
+    EXPECT_EQ(edit(10001, [](UserForm& f) { f.roleIndex = 1; }), 0); // "3 - "
+    EXPECT_EQ(db().count("[BaseTable] WHERE [USER_ID] = 10001 AND [DUTY_CLASS] = 3"), 1);
+    ColumnMap::resetAllForTesting();
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(UserEditingDbTest);

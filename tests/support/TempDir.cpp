@@ -1,6 +1,7 @@
 #include "TempDir.h"
 
 #include "platform/Locale.h"
+#include "platform/SafeFile.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -85,6 +86,40 @@ ScopedEnv::~ScopedEnv()
         setenv(m_name.c_str(), m_old.c_str(), 1);
     } else {
         unsetenv(m_name.c_str());
+    }
+}
+
+namespace
+{
+std::string g_blockedPath; ///< armed by ScopedSaveFailure, cleared once it has struck
+
+void blockTarget(SaveStep step)
+{
+    if (step != SaveStep::Written || g_blockedPath.empty()) {
+        return;
+    }
+    std::error_code ec;
+    std::filesystem::rename(g_blockedPath, g_blockedPath + ".kept", ec);
+    std::filesystem::create_directories(g_blockedPath + "/in-the-way", ec);
+    g_blockedPath.clear();
+}
+} // namespace
+
+ScopedSaveFailure::ScopedSaveFailure(std::string path)
+{
+    g_blockedPath = std::move(path);
+    m_path = g_blockedPath;
+    safefile_test::SetStepObserver(blockTarget);
+}
+
+ScopedSaveFailure::~ScopedSaveFailure()
+{
+    safefile_test::SetStepObserver(nullptr);
+    g_blockedPath.clear();
+    std::error_code ec;
+    if (std::filesystem::is_directory(m_path, ec)) {
+        std::filesystem::remove_all(m_path, ec);
+        std::filesystem::rename(m_path + ".kept", m_path, ec);
     }
 }
 

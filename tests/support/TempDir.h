@@ -56,4 +56,19 @@ private:
     bool m_had;
 };
 
+/// Makes the next file save of this process fail as a file that cannot be replaced does: once that save
+/// has written its temporary file, `path` is moved aside and a folder takes its place, so the rename over
+/// it fails with EISDIR. The file comes back, and saves work again, when the scope ends.
+class ScopedSaveFailure
+{
+public:
+    explicit ScopedSaveFailure(std::string path);
+    ~ScopedSaveFailure();
+    ScopedSaveFailure(const ScopedSaveFailure&) = delete;
+    ScopedSaveFailure& operator=(const ScopedSaveFailure&) = delete;
+
+private:
+    std::string m_path;
+};
+
 } // namespace qar::test

@@ -1,6 +1,7 @@
 #include "TempDir.h"
 #include "xml/DomainUserFile.h"
 #include "xml/MultiUnitUsers.h"
+#include "xml/UserRecordFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -160,4 +161,45 @@ TEST(DomainUserFile, ConvertsValuesOfAFileFromTheOtherChineseScript)
     DomainUserFile file(path);
     EXPECT_EQ(file.domain, "\xD6\xD0\xB9\xFA");
     EXPECT_EQ(file.FindDomainUser(3)->domainAccount, "\xD6\xD0\xB9\xFA");
+}
+
+// A user's records follow it: they go with it, move over whatever its new id had, and a new user's id
+// starts without what a former holder left.
+TEST(UserRecordFiles, FollowTheirUserInBothFiles)
+{
+    using Kind = UserIdChange::Kind;
+    const struct
+    {
+        UserIdChange change;
+        const char* accounts;
+        const char* units;
+    } cases[] = {
+        {{Kind::Deleted, 10301}, "<U ID=\"10302\" DN=\"old\"/>", "<USER ID=\"10302\" UNITS=\"999\"/>"},
+        {{Kind::Renumbered, 10301, 10302},
+         "<U ID=\"10302\" DN=\"ceshi\" UD=\"300\"/>",
+         "<USER ID=\"10302\" UNITS=\"117\"/>"},
+        {{Kind::Added, 10302}, "<U ID=\"10301\" DN=\"ceshi\" UD=\"300\"/>", "<USER ID=\"10301\" UNITS=\"117\"/>"},
+    };
+    const auto body = [](const std::string& path) {
+        std::string text = readFile(path);
+        for (std::size_t at; (at = text.find("\r\r\n")) != std::string::npos;) {
+            text.erase(at, 3);
+        }
+        return text.substr(text.find("?>") + 2);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.change.kind));
+        TempDir dir;
+        DomainUserFile domain(writeFile(dir.file("Userx.xml"),
+                                        "<QAR_USERX><DOMAIN/><USERS><U ID=\"10301\" DN=\"ceshi\" "
+                                        "UD=\"300\"/><U ID=\"10302\" DN=\"old\"/></USERS></QAR_USERX>"));
+        const std::string units = writeFile(
+            dir.file("MUser.xml"), museFile("<USER ID=\"10301\" UNITS=\"117\"/><USER ID=\"10302\" UNITS=\"999\"/>"));
+        UserRecordFiles files(&domain, units);
+        files.follow({c.change});
+        EXPECT_TRUE(files.save().empty());
+        EXPECT_EQ(body(domain.path()),
+                  std::string("<QAR_USERX><DOMAIN/><USERS>") + c.accounts + "</USERS></QAR_USERX>");
+        EXPECT_EQ(body(units), std::string("<QAR_USERS>") + c.units + "</QAR_USERS>");
+    }
 }

@@ -1,11 +1,12 @@
 #include "QarCtl.h"
 
+#include "app/FileFailureText.h"
 #include "app/ServerControl.h"
 #include "db/CXDatabase.h"
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
-#include "db/SchemaUpgrade.h"
 #include "db/SchemaExtension.h"
+#include "db/SchemaUpgrade.h"
 #include "intake/IntakeExport.h"
 #include "intake/IntakeJob.h"
 #include "intake/OrgCheck.h"
@@ -43,6 +44,8 @@ const char kUsage[] =
     "        name none. A running RXServer.exe gets change rows and one refresh notification. Like\n"
     "        qaradmin at its start, import first adds the weight columns UserData/setting/DBField.dat\n"
     "        names to the tables (also with --dry-run, so that the check sees what the import writes).\n"
+    "        A new user starts without the records a former holder of its ID left in Userx.xml and\n"
+    "        MUser.xml; a file that cannot be written then is reported (exit status 1), the rows stay.\n"
     "  export units|users [--group N] [--format csv|xlsx] [--with-passwords] [-o FILE]\n"
     "        Write the units or users (of one group) as CSV (UTF-8, to standard output without -o) or\n"
     "        XLSX; without --format the name of FILE tells which. Passwords are left out unless\n"
@@ -283,6 +286,9 @@ int runImport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream&
     out << IntakeText(str::kIntakeDone, {std::to_string(applied.unitsAdded), std::to_string(applied.usersAdded),
                                          std::to_string(applied.unitsUpdated), std::to_string(applied.usersUpdated)})
         << '\n';
+    for (const FileFailure& f : applied.fileFailures) {
+        err << IntakeText(str::kUserRecordsNotSaved, {f.path, FileFailureCause(f.error)}) << '\n';
+    }
     const std::uint32_t flags =
         (applied.changedUnits() ? kRefreshUnits : 0) | (applied.changedUsers() ? kRefreshUsers : 0);
     if (flags != 0 && serverRunning && NotifyServerOnce(flags)) {
@@ -290,7 +296,7 @@ int runImport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream&
     } else if (flags != 0 && !serverRunning) {
         out << IntakeText(str::kIntakeServerAway) << '\n';
     }
-    return verdict;
+    return applied.fileFailures.empty() ? verdict : kQarCtlRefused;
 }
 
 int runExport(const Command& c, CXDatabase& db, std::ostream& out, std::ostream& err)

@@ -1,10 +1,12 @@
 #include "app/ui/CCorpDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/FormFit.h"
 #include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
+#include "platform/Paths.h"
 #include "resources/StringIds.h"
 #include "ui_CCorpDlg.h"
 
@@ -65,6 +67,9 @@ void CCorpDlg::accept()
             return;
         }
     }
+    if (m_commit && !m_commit(typed)) {
+        return;
+    }
     m_info = typed;
     QDialog::accept();
 }
@@ -84,9 +89,14 @@ void EditCorporation(QWidget* parent)
     CCorpDlg dlg(parent);
     dlg.setCancelAllowed(true);
     dlg.setCorporation(ReadCorporationInfo());
-    if (dlg.exec() == QDialog::Accepted) {
-        WriteCorporationInfo(dlg.corporation());
-    }
+    dlg.setCommit([&dlg](const CorporationInfo& info) {
+        const FileWriteResult written = WriteCorporationInfo(info);
+        if (!written) {
+            ReportFileNotSaved(&dlg, EnvInfoPath(), written.error);
+        }
+        return static_cast<bool>(written);
+    });
+    dlg.exec();
 }
 
 CorporationInfo AskCorporationForSetup(QWidget* parent, const CorporationInfo& initial, bool autoAccept)

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 namespace Ui
@@ -31,6 +32,8 @@ public:
     void setCancelAllowed(bool allowed) { m_cancelAllowed = allowed; }
     /// Accept at once, without confirmation, when the dialog opens.
     void setAutoAccept(bool autoAccept) { m_autoAccept = autoAccept; }
+    /// Stores the accepted values before the form closes; false keeps it open with what was typed.
+    void setCommit(std::function<bool(const CorporationInfo&)> commit) { m_commit = std::move(commit); }
 
     void accept() override;
     void reject() override;
@@ -43,6 +46,7 @@ private:
     CorporationInfo m_info{"", "http://"};
     bool m_cancelAllowed = false;
     bool m_autoAccept = false;
+    std::function<bool(const CorporationInfo&)> m_commit;
 };
 
 /// Editing the corporation from the main window: pre-filled from EnvInfo.dat, written back on OK.

@@ -9,6 +9,7 @@
 #include "app/ui/CCorpDlg.h"
 #include "app/ui/CStatusLine.h"
 #include "app/ui/DatabaseWait.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
@@ -383,9 +384,15 @@ void CMainDlg::handleShellEvent(QEvent* event)
 void CMainDlg::runFirstRunSetup()
 {
     try {
-        RunFirstRunSetup(m_host.session(), [this](const CorporationInfo& initial, bool autoAccept) {
-            return AskCorporationForSetup(this, initial, autoAccept);
-        });
+        // The set-up form cannot be left without values, so it is not held open over a file that cannot
+        // be written: the set-up goes on, and the administrator is told which file and why.
+        const FileWriteResult written =
+            RunFirstRunSetup(m_host.session(), [this](const CorporationInfo& initial, bool autoAccept) {
+                return AskCorporationForSetup(this, initial, autoAccept);
+            });
+        if (!written) {
+            ReportFileNotSaved(this, EnvInfoPath(), written.error);
+        }
     } catch (const DbError&) {
         MessageService::instance().error(this, str::kOperationFailed);
     }
@@ -555,8 +562,10 @@ void CMainDlg::closeEvent(QCloseEvent* event)
 {
     m_refreshTimer->stop();
     // Saved while the window can still say that it could not be.
-    if (m_domainUsers->modified && FileExists(m_domainUsers->path()) && !m_domainUsers->Save()) {
-        MessageService::instance().error(this, formatText(str::kFileNotSaved, {fromAnsi(m_domainUsers->path())}));
+    if (m_domainUsers->modified && FileExists(m_domainUsers->path())) {
+        if (const FileWriteResult written = m_domainUsers->Save(); !written) {
+            ReportFileNotSaved(this, m_domainUsers->path(), written.error);
+        }
     }
     QDialog::done(QDialog::Rejected);
     event->accept();

@@ -191,7 +191,13 @@ bool MessageService::confirmDelete(QWidget* parent, int stringId, const QString&
 
 bool MessageService::confirmDelete(QWidget* parent, int stringId, const QString& name, const QString& number)
 {
-    return confirmDelete(parent, stringId, name + QStringLiteral(" (") + number + QLatin1Char(')'));
+    return confirmDelete(parent, text(stringId), name, number);
+}
+
+bool MessageService::confirmDelete(QWidget* parent, const QString& question, const QString& name, const QString& number)
+{
+    return show(parent, Severity::Question, question, Buttons::OkCancel, {},
+                name + QStringLiteral(" (") + number + QLatin1Char(')')) == Answer::Ok;
 }
 
 QString MessageService::getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,

@@ -71,6 +71,8 @@ public:
     bool confirmDelete(QWidget* parent, int stringId, const QString& item);
     /// The same for an entry of a list, shown by its name and, in brackets, its number.
     bool confirmDelete(QWidget* parent, int stringId, const QString& name, const QString& number);
+    /// The same with a question of its own (one that counts what the delete leaves behind, say).
+    bool confirmDelete(QWidget* parent, const QString& question, const QString& name, const QString& number);
 
     /// The file the administrator picked, empty when the form was cancelled.
     QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory, const QString& filter);

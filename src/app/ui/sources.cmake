@@ -7,6 +7,7 @@ list(APPEND qargui_sources
     ${CMAKE_CURRENT_LIST_DIR}/CMainDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CStatusLine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DatabaseWait.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileFailureMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormFit.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormKeys.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Launcher.cpp

@@ -130,14 +130,18 @@ void CAppEditDlg::setIcon()
 
 void CAppEditDlg::openHelp()
 {
-    const std::string help = ProgramPath("\\AppConf.mht");
-    if (!FileExists(help)) {
+    const LaunchRequest help{LaunchRequest::Kind::Document, ProgramPath("\\AppConf.mht"), {}, GetProgramDir()};
+    if (!FileExists(help.path)) {
         MessageService::instance().error(this, str::kFileNotExist);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_launcher.launch(LaunchRequest{LaunchRequest::Kind::Document, help, {}, GetProgramDir()});
+    const bool opened = m_launcher.launch(help);
     QApplication::restoreOverrideCursor();
+    if (!opened) {
+        // No program to open it, or one that refused: the click must not seem to do nothing.
+        WarnNotStarted(this, help);
+    }
 }
 
 void CAppEditDlg::accept()

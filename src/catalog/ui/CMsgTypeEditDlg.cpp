@@ -68,10 +68,13 @@ void CMsgTypeEditDlg::boxClicked(MarkBox box)
 
 void CMsgTypeEditDlg::startMaskTool()
 {
-    // The mask tool is a separate program of the platform; without it the button does nothing.
-    const std::string tool = ProgramPath("\\MsgShaper.exe");
-    if (FileExists(tool)) {
-        m_launcher.launch(LaunchRequest{LaunchRequest::Kind::Program, tool, {}, GetProgramDir()});
+    // The mask tool is a separate program of the platform, installed on its own: without it the
+    // administrator is told which program is missing rather than seeing the click do nothing.
+    const LaunchRequest request{LaunchRequest::Kind::Program, ProgramPath("\\MsgShaper.exe"), {}, GetProgramDir()};
+    if (!FileExists(request.path)) {
+        WarnNotStarted(this, request);
+    } else {
+        LaunchOrWarn(m_launcher, this, request);
     }
 }
 

@@ -1,10 +1,13 @@
 #include "catalog/ui/CRolePage.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
+#include "app/ui/PageHost.h"
 #include "app/ui/UiText.h"
 #include "catalog/ui/CRoleEditDlg.h"
+#include "db/CDatabaseSession.h"
 #include "platform/FileStamp.h"
 #include "resources/StringIds.h"
 #include "ui_CRolePage.h"
@@ -100,11 +103,11 @@ QMenu* CRolePage::createContextMenu()
 
 bool CRolePage::save()
 {
-    if (SaveRoleFile(RoleFilePath(), m_roles.rows())) {
-        return true;
+    const FileWriteResult written = SaveRoleFile(RoleFilePath(), m_roles.rows());
+    if (!written) {
+        ReportFileNotSaved(this, RoleFilePath(), written.error);
     }
-    MessageService::instance().error(this, formatText(str::kFileNotSaved, {fromAnsi(RoleFilePath())}));
-    return false;
+    return static_cast<bool>(written);
 }
 
 void CRolePage::addRole()
@@ -157,8 +160,14 @@ void CRolePage::deleteRole()
     if (row < 0) {
         return;
     }
+    // Users keep the number of a deleted role: the administrator learns how many before deciding.
     const RoleRow removed = m_roles.rows()[static_cast<std::size_t>(row)];
-    if (!MessageService::instance().confirmDelete(this, str::kConfirmDeleteItem, fromAnsi(removed.name),
+    PageHost* window = host();
+    const std::optional<long long> users =
+        CountRoleUsers(window != nullptr ? &window->session().tableUser() : nullptr, removed.id);
+    const QString question = users.value_or(0) > 0 ? formatText(str::kRoleInUseConfirm, {QString::number(*users)})
+                                                   : text(str::kConfirmDeleteItem);
+    if (!MessageService::instance().confirmDelete(this, question, fromAnsi(removed.name),
                                                   QString::number(removed.id))) {
         return;
     }

@@ -19,9 +19,9 @@
 namespace qar::ui
 {
 
-CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext context, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CGroupEditDlg>()), m_setup(session.setup),
-      m_context(std::move(context)), m_attributes(session.fields.attributes)
+CGroupEditDlg::CGroupEditDlg(GroupEditSession& session, GroupEditorContext context, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CGroupEditDlg>()), m_session(session), m_setup(session.setup),
+      m_context(std::move(context)), m_attributes(session.fields.attributes), m_loaded(session.fields)
 {
     m_ui->setupUi(this);
     applyTextIds(this);
@@ -33,14 +33,7 @@ CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext
     m_ui->detailFrame->setVisible(m_context.showDetails);
     m_ui->setAttributesButton->setEnabled(m_context.serverInstalled);
 
-    const GroupFields& f = session.fields;
-    m_ui->numberMathEdit->setText(fromAnsi(f.numberText));
-    m_ui->nameLineEdit->setText(fromAnsi(f.name));
-    m_ui->homePageLineEdit->setText(fromAnsi(f.homePage));
-    m_ui->membersMathEdit->setText(fromAnsi(f.membersText));
-    m_ui->attributesLineEdit->setText(QString::number(static_cast<std::int32_t>(m_attributes)));
-    m_ui->ftpIpLineEdit->setText(fromAnsi(f.ftpIpText));
-    m_ui->cwaIpLineEdit->setText(fromAnsi(f.cwaIpText));
+    showFields(session.fields);
 
     // Enter in a field means OK, whichever button last had the focus.
     for (QPushButton* b : findChildren<QPushButton*>()) {
@@ -61,6 +54,18 @@ CGroupEditDlg::CGroupEditDlg(const GroupEditSession& session, GroupEditorContext
 }
 
 CGroupEditDlg::~CGroupEditDlg() = default;
+
+void CGroupEditDlg::showFields(const GroupFields& f)
+{
+    m_ui->numberMathEdit->setText(fromAnsi(f.numberText));
+    m_ui->nameLineEdit->setText(fromAnsi(f.name));
+    m_ui->homePageLineEdit->setText(fromAnsi(f.homePage));
+    m_ui->membersMathEdit->setText(fromAnsi(f.membersText));
+    m_attributes = f.attributes;
+    m_ui->attributesLineEdit->setText(QString::number(static_cast<std::int32_t>(m_attributes)));
+    m_ui->ftpIpLineEdit->setText(fromAnsi(f.ftpIpText));
+    m_ui->cwaIpLineEdit->setText(fromAnsi(f.cwaIpText));
+}
 
 GroupFields CGroupEditDlg::fields() const
 {
@@ -205,7 +210,8 @@ void CGroupEditDlg::accept()
         showError(*error);
         return;
     }
-    switch (m_context.store ? m_context.store(std::get<GroupRecord>(result)) : GroupStore::Written) {
+    const GroupRecord group = std::get<GroupRecord>(result);
+    switch (m_context.store ? m_context.store(group) : GroupStore::Written) {
     case GroupStore::Failed:
         // What was typed stays in the form; OK tries again on the row as it is now.
         MessageService::instance().error(this, str::kOperationFailed,
@@ -216,6 +222,20 @@ void CGroupEditDlg::accept()
         MessageService::instance().error(this, str::kCommitUnconfirmed,
                                          m_context.failureDetails ? m_context.failureDetails() : QString());
         break;
+    case GroupStore::Changed: {
+        // The next OK works on the group as another program left it, so it can succeed: the fields the
+        // administrator did not touch take its values, and the message says so.
+        const GroupFields stored = FieldsOf(*m_session.stored);
+        showFields(MergeStoredGroup(m_loaded, fields(), stored));
+        m_loaded = stored;
+        MessageService::instance().error(
+            this, text(str::kOperationFailed) + QStringLiteral("\n\n") +
+                      formatText(str::kGroupChangedMeanwhile, {QString::number(m_setup.startNumber.value_or(0))}));
+        return;
+    }
+    case GroupStore::NumberTaken:
+        showError({str::kEnterpriseCodeExists, GroupField::Number, 0, 0});
+        return;
     case GroupStore::Written:
     case GroupStore::Unchanged:
     case GroupStore::Gone:

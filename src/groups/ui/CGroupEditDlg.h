@@ -33,7 +33,7 @@ struct GroupEditorContext
     bool serverInstalled = false; ///< "Set Attributes" is enabled
     bool showDetails = false;     ///< the row of group detail buttons (SvrFlag.dat SP > 0)
     std::vector<std::string> groupTexts;
-    /// OK: writes the group. Failed keeps the editor open; the others close it.
+    /// OK: writes the group. Failed, Changed and NumberTaken keep the editor open; the others close it.
     std::function<GroupStore(const GroupRecord&)> store;
     /// Why the last store failed, for the message's details.
     std::function<QString()> failureDetails;
@@ -52,7 +52,9 @@ class CGroupEditDlg : public QDialog
     Q_OBJECT
 
 public:
-    CGroupEditDlg(const GroupEditSession& session, GroupEditorContext context, QWidget* parent = nullptr);
+    /// `session` is the page's: after another program changed the group, store() leaves the group as it is
+    /// stored now in it, and the fields the administrator did not change show those values.
+    CGroupEditDlg(GroupEditSession& session, GroupEditorContext context, QWidget* parent = nullptr);
     ~CGroupEditDlg() override;
 
     GroupFields fields() const;
@@ -72,11 +74,14 @@ private:
     std::optional<GroupRecord> acceptFields();
     void showError(const GroupFormError& error);
     void reportMessage(int messageId);
+    void showFields(const GroupFields& f);
 
     std::unique_ptr<Ui::CGroupEditDlg> m_ui;
+    GroupEditSession& m_session;
     GroupFormSetup m_setup;
     GroupEditorContext m_context;
     std::uint32_t m_attributes = 0;
+    GroupFields m_loaded; ///< what the fields were filled with
 };
 
 } // namespace qar::ui

@@ -1,5 +1,6 @@
 #include "groups/ui/CGroupPage.h"
 
+#include "app/FileFailureText.h"
 #include "app/ui/ActionGuard.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/ListKeys.h"
@@ -10,6 +11,7 @@
 #include "db/OdbcError.h"
 #include "db/TableStamp.h"
 #include "org/ui/CIndepUserDlg.h"
+#include "platform/DiagnosticLog.h"
 #include "resources/StringIds.h"
 #include "ui_CGroupPage.h"
 
@@ -48,15 +50,19 @@ CGroupPage::CGroupPage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uni
 
     PageHost* window = host();
     CXTableGroup* table = nullptr;
+    GroupMemberTables members;
     if (window != nullptr) {
         auto effects = std::make_unique<ChangeLogGroupEffects>(window->changeLog());
         effects->onUpdateServiceButtons = [window] { window->UpdateServiceButtons(); };
+        effects->onReconnect = [window] { window->reconnectNow(); };
         m_effects = std::move(effects);
-        table = &window->session().tableGroup();
+        CDatabaseSession& session = window->session();
+        table = &session.tableGroup();
+        members = {&session.tableUnit(), &session.tableUser()};
     } else {
         m_effects = std::make_unique<DetachedEffects>();
     }
-    m_model = std::make_unique<GroupPageModel>(table, *m_effects);
+    m_model = std::make_unique<GroupPageModel>(table, *m_effects, members);
 
     QTreeWidget* view = m_ui->groupTreeWidget;
     view->setHeaderLabels({text(str::kGroupColumnNumber), text(str::kGroupColumnName), text(str::kGroupColumnWebsite)});
@@ -68,7 +74,13 @@ CGroupPage::CGroupPage(QWidget* parent) : CAdminPage(parent), m_ui(std::make_uni
     connect(m_ui->addButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::addGroup));
     connect(m_ui->editButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::editGroup));
     connect(m_ui->deleteButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::deleteGroup));
-    connect(m_ui->refreshButton, &QPushButton::clicked, this, Guarded(this, &CGroupPage::refresh));
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, Guarded(this, [this] {
+                // A list that could not be read again is not passed off as the current one.
+                if (!m_model->refresh()) {
+                    showMessage(str::kUnableToOpenDb);
+                }
+                showList();
+            }));
     connect(view, &QTreeWidget::itemDoubleClicked, this, Guarded(this, [this] { editGroup(); }));
     BindListKeys(view, this, &CGroupPage::editGroup, &CGroupPage::deleteGroup);
     connect(view, &QTreeWidget::itemSelectionChanged, this, &CGroupPage::updateButtons);
@@ -117,7 +129,7 @@ void CGroupPage::refresh()
 
 ChangeFlags CGroupPage::changeFlags() const
 {
-    return ChangeFlags{false, false, m_model->groupsChanged()};
+    return ChangeFlags{m_model->unitsChanged(), m_model->usersChanged(), m_model->groupsChanged()};
 }
 
 void CGroupPage::clearChangeFlags()
@@ -196,6 +208,8 @@ void CGroupPage::showMessage(int messageId)
 {
     if (messageId == str::kOperationFailed || messageId == str::kCommitUnconfirmed) {
         MessageService::instance().error(this, messageId, writeFailureDetails(m_model->lastWriteFailure()));
+    } else if (messageId == str::kUnableToOpenDb && host() != nullptr) {
+        MessageService::instance().error(this, str::kUnableToOpenDb, host()->connectionFailure());
     } else if (messageId == str::kUnableToOpenDb) {
         MessageService::instance().error(this, messageId);
     } else if (messageId != 0) {
@@ -227,7 +241,7 @@ void CGroupPage::editGroup()
     runEditor(std::get<GroupEditSession>(start));
 }
 
-void CGroupPage::runEditor(const GroupEditSession& session)
+void CGroupPage::runEditor(GroupEditSession session)
 {
     GroupEditorContext context;
     context.launcher = &launcher();
@@ -255,8 +269,9 @@ void CGroupPage::runEditor(const GroupEditSession& session)
     // "Manage User" and "indep. User" list the accounts of the main window's users table, read again first
     // so that the list shows the users as they are now, not as the last timed refresh found them.
     CXTableUser* users = window != nullptr ? &window->session().tableUser() : nullptr;
-    context.openAccountList = [users](QWidget* parent, AccountListMode mode, const QString& title,
-                                      const std::vector<std::string>& groups, std::int32_t group) {
+    DomainUserFile* domainUsers = window != nullptr ? &window->domainUsers() : nullptr;
+    context.openAccountList = [users, domainUsers](QWidget* parent, AccountListMode mode, const QString& title,
+                                                   const std::vector<std::string>& groups, std::int32_t group) {
         if (users != nullptr) {
             users->Close();
             try {
@@ -265,16 +280,34 @@ void CGroupPage::runEditor(const GroupEditSession& session)
                 // A table that cannot be read gives an empty list; its commands report the failure.
             }
         }
-        CIndepUserDlg list(users, mode, title, groups, group, parent);
+        CIndepUserDlg list(users, mode, title, groups, group, domainUsers, parent);
         list.exec();
     };
+    const std::optional<std::int32_t> startNumber = session.setup.startNumber;
     CGroupEditDlg editor(session, std::move(context), this);
     editor.exec();
     showList();
     if (stored) {
         selectGroup(*stored); // a renumbered group stays selected under its new number
         showItemChange(change, str::kItemGroup, *stored);
+        reportMovedFiles(startNumber.value_or(*stored), *stored);
     }
+}
+
+void CGroupPage::reportMovedFiles(std::int32_t from, std::int32_t to)
+{
+    const std::vector<FileFailure> failures = m_model->takeFileFailures();
+    if (failures.empty()) {
+        return;
+    }
+    QString files;
+    for (const FileFailure& f : failures) {
+        const std::string cause = FileFailureCause(f.error);
+        LogDiagnostic(f.path + " did not follow its group's new number: " + cause);
+        files += QStringLiteral("\n") + fromAnsi(f.path) + QStringLiteral(": ") + fromAnsi(cause);
+    }
+    MessageService::instance().error(
+        this, formatText(str::kGroupFilesNotMoved, {QString::number(from), QString::number(to), files.mid(1)}));
 }
 
 void CGroupPage::deleteGroup()
@@ -282,8 +315,12 @@ void CGroupPage::deleteGroup()
     const std::optional<std::int32_t> id = selectedGroup();
     const QList<QTreeWidgetItem*> items = m_ui->groupTreeWidget->selectedItems();
     const QString name = items.isEmpty() ? QString() : items.first()->text(1);
-    const int result = m_model->deleteGroup(id, [this, &id, &name](int messageId) {
-        return MessageService::instance().confirmDelete(this, messageId, name, QString::number(id.value_or(0)));
+    const int result = m_model->deleteGroup(id, [this, &id, &name](const GroupDeleteQuestion& q) {
+        const QString question = q.messageId == str::kGroupInUseConfirm
+                                     ? formatText(q.messageId, {QString::number(q.group), QString::number(q.units),
+                                                                QString::number(q.users)})
+                                     : text(q.messageId);
+        return MessageService::instance().confirmDelete(this, question, name, QString::number(id.value_or(0)));
     });
     showList();
     showMessage(result);

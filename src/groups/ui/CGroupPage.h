@@ -62,7 +62,8 @@ public:
 private:
     void showList();
     void updateButtons();
-    void runEditor(const GroupEditSession& session);
+    void runEditor(GroupEditSession session);
+    void reportMovedFiles(std::int32_t from, std::int32_t to);
     void showMessage(int messageId);
     Launcher& launcher();
 

@@ -1,6 +1,7 @@
 #include "intake/ui/CSheetIntakeDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
@@ -311,6 +312,7 @@ void CSheetIntakeDlg::finishImport(bool committed, const ApplyResult& result, co
         }
         messages.information(this, formatText(str::kIntakeDone, {num(result.unitsAdded), num(result.usersAdded),
                                                                  num(result.unitsUpdated), num(result.usersUpdated)}));
+        ReportUserRecordsNotSaved(this, result.fileFailures);
     }
     emit importFinished(committed);
     if (committed && m_args.handOff()) {

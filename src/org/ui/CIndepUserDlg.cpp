@@ -1,6 +1,7 @@
 #include "org/ui/CIndepUserDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/FormKeys.h"
 #include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
@@ -15,8 +16,9 @@ namespace qar::ui
 {
 
 CIndepUserDlg::CIndepUserDlg(CXTableUser* users, AccountListMode mode, const QString& title,
-                             const std::vector<std::string>& groupNames, std::int32_t group, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CIndepUserDlg>()), m_model(users, mode)
+                             const std::vector<std::string>& groupNames, std::int32_t group,
+                             DomainUserFile* domainUsers, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CIndepUserDlg>()), m_model(users, mode, domainUsers)
 {
     m_ui->setupUi(this);
     applyTextIds(this);
@@ -90,6 +92,7 @@ void CIndepUserDlg::showResult(const AccountMessage& message)
     } else if (message.messageId != 0) {
         MessageService::instance().error(this, message.messageId);
     }
+    ReportUserRecordsNotSaved(this, message.fileFailures);
 }
 
 void CIndepUserDlg::addUser()

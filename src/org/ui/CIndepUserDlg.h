@@ -30,9 +30,11 @@ class CIndepUserDlg : public QDialog
 public:
     /// What the group editor passes: the main window's users record object, the mode, the title (the
     /// text of the button that opens the list), the group page's group names (each beginning with its
-    /// number, bytes of the ANSI code page) and the group to select.
+    /// number, bytes of the ANSI code page), the group to select and the main window's sign-on users file
+    /// (null: the program's file is read when a user's records follow a change).
     CIndepUserDlg(CXTableUser* users, AccountListMode mode, const QString& title,
-                  const std::vector<std::string>& groupNames, std::int32_t group, QWidget* parent = nullptr);
+                  const std::vector<std::string>& groupNames, std::int32_t group, DomainUserFile* domainUsers = nullptr,
+                  QWidget* parent = nullptr);
     ~CIndepUserDlg() override;
 
     /// The commands, as the buttons and a double-click run them.

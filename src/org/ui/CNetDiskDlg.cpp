@@ -1,9 +1,11 @@
 #include "org/ui/CNetDiskDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/FormKeys.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/UiText.h"
+#include "platform/Paths.h"
 #include "resources/StringIds.h"
 #include "ui_CNetDiskDlg.h"
 
@@ -11,7 +13,7 @@ namespace qar::ui
 {
 
 CNetDiskDlg::CNetDiskDlg(std::uint16_t userMb, int defaultMb, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CNetDiskDlg>())
+    : QDialog(parent), m_ui(std::make_unique<Ui::CNetDiskDlg>()), m_openedDefaultMb(defaultMb)
 {
     m_ui->setupUi(this);
     applyTextIds(this);
@@ -50,6 +52,14 @@ void CNetDiskDlg::accept()
         return;
     }
     m_choice = std::get<NetDiskChoice>(result);
+    // The system's default size is written here, so that a file that cannot be written keeps the form
+    // open with what was typed.
+    if (m_choice.defaultMb != m_openedDefaultMb) {
+        if (const FileWriteResult written = WriteDefaultNetDiskMb(m_choice.defaultMb); !written) {
+            ReportFileNotSaved(this, EnvInfoPath(), written.error);
+            return;
+        }
+    }
     QDialog::accept();
 }
 

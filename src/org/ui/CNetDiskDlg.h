@@ -23,7 +23,8 @@ public:
     CNetDiskDlg(std::uint16_t userMb, int defaultMb, QWidget* parent = nullptr);
     ~CNetDiskDlg() override;
 
-    /// After OK: the user's size (0 for the default) and the default size.
+    /// After OK: the user's size (0 for the default) and the default size, which OK has written to
+    /// EnvInfo.dat when it changed (a file that cannot be written keeps the form open).
     const NetDiskChoice& choice() const { return m_choice; }
 
 public slots:
@@ -34,6 +35,7 @@ private:
 
     std::unique_ptr<Ui::CNetDiskDlg> m_ui;
     NetDiskChoice m_choice;
+    int m_openedDefaultMb;
 };
 
 } // namespace qar::ui

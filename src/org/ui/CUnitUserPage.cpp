@@ -3,6 +3,7 @@
 #include "app/ShellCommands.h"
 #include "app/ui/ActionGuard.h"
 #include "app/ui/CStatusLine.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/Launcher.h"
 #include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
@@ -146,6 +147,7 @@ void CUnitUserPage::bindToMainWindow(PageHost* window)
                                          *m_effects, OrgTexts::load(LoadAnsiString));
     const StartOptions& options = window->startOptions();
     m_model->setAdminContext(AdminContext{options.systemManager, options.currentGroup});
+    m_model->setDomainUsers(&window->domainUsers());
 }
 
 void CUnitUserPage::refresh()
@@ -396,6 +398,7 @@ void CUnitUserPage::addUser()
     showTree();
     reportChange();
     showMessage(result);
+    ReportUserRecordsNotSaved(this, m_model->takeFileFailures());
 }
 
 void CUnitUserPage::edit()
@@ -414,6 +417,7 @@ void CUnitUserPage::edit()
         showTree();
         reportChange();
         showMessage(result);
+        ReportUserRecordsNotSaved(this, m_model->takeFileFailures());
         break;
     }
     case EditTarget::None:
@@ -462,6 +466,7 @@ void CUnitUserPage::deleteSelected()
     });
     reportChange();
     showMessage(result);
+    ReportUserRecordsNotSaved(this, m_model->takeFileFailures());
     applyButtons(m_model->buttonsAfterClick());
 }
 

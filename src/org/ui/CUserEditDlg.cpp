@@ -39,6 +39,11 @@ CUserEditDlg::CUserEditDlg(UserEditSession& session, DomainUserFile* domainUsers
     for (const ComboEntry& e : form.roleEntries()) {
         m_ui->roleComboBox->addItem(fromAnsi(e.text), e.data);
     }
+    if (const auto missing = form.missingRole()) {
+        // The stored role role.xml lacks is the list's last entry: kept unless another is picked.
+        m_ui->roleComboBox->setItemText(m_ui->roleComboBox->count() - 1,
+                                        formatText(str::kRoleNotInRoleFile, {QString::number(*missing)}));
+    }
     // Thousands of units: the list is sized by a fixed length instead of measuring every entry.
     m_ui->departmentComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_ui->departmentComboBox->setMinimumContentsLength(32);
@@ -185,12 +190,13 @@ void CUserEditDlg::setNetDiskSize()
     }
     m_netDiskMb = form.choice().userMb;
     m_ui->netDiskLineEdit->setText(QString::number(m_netDiskMb));
-    WriteDefaultNetDiskMb(form.choice().defaultMb);
 }
 
 void CUserEditDlg::editVirtualUnits()
 {
-    const int userId = AtoI(toAnsi(m_ui->userIdLineEdit->text()));
+    // An edit works on the user's units as stored: they move with it when its id is changed on OK.
+    const bool editing = m_session.form.editMode();
+    const int userId = editing ? m_session.stored.id : AtoI(toAnsi(m_ui->userIdLineEdit->text()));
     if (userId < 1) {
         MessageService::instance().information(this, str::kIllegalUserId);
         return;
@@ -200,7 +206,9 @@ void CUserEditDlg::editVirtualUnits()
         names.emplace(static_cast<std::uint32_t>(u.id), u.name);
     }
     CVirtualUnitsDlg form(static_cast<std::uint32_t>(userId), std::move(names), MultiUnitUsersPath(), this);
-    form.exec();
+    if (form.exec() == QDialog::Accepted && !editing) {
+        m_session.virtualUnitsSetFor = userId;
+    }
 }
 
 void CUserEditDlg::accept()

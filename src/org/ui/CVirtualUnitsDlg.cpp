@@ -1,6 +1,7 @@
 #include "org/ui/CVirtualUnitsDlg.h"
 
 #include "app/ui/ActionGuard.h"
+#include "app/ui/FileFailureMessage.h"
 #include "app/ui/FormKeys.h"
 #include "app/ui/ListKeys.h"
 #include "app/ui/MessageService.h"
@@ -70,9 +71,9 @@ void CVirtualUnitsDlg::deleteUnit()
 
 void CVirtualUnitsDlg::accept()
 {
-    if (!m_model.save(m_path)) {
+    if (const FileWriteResult written = m_model.save(m_path); !written) {
         // The list stays as the administrator left it, to try again.
-        MessageService::instance().error(this, formatText(str::kFileNotSaved, {fromAnsi(m_path)}));
+        ReportFileNotSaved(this, m_path, written.error);
         return;
     }
     QDialog::accept();
