@@ -307,7 +307,8 @@ private slots:
         runTool("qaradmin", [&](CMainDlg& window) {
             std::string output;
             QVERIFY(!test::runToEnd(std::getenv("QAR_E2E_QARCTL"), {"import", units, users}, 60s, &output));
-            QVERIFY2(output.find("5 rows read: 3 to add, 0 to update, 0 unchanged, 0 skipped, 2 refused.") != std::string::npos,
+            QVERIFY2(output.find("5 rows read: 3 to add, 0 to update, 0 unchanged, 0 skipped, 2 refused.") !=
+                         std::string::npos,
                      output.c_str());
             QCOMPARE(query("SELECT UNIT_ID FROM UnitTable WHERE UNIT_ID > 300 ORDER BY UNIT_ID"),
                      QStringLiteral("301\n303"));
@@ -554,7 +555,8 @@ private:
                                  {"BaseTable", "USER_ID", "10113", "0"},
                                  {"BaseTable", "USER_ID", "10113", "1"},
                                  {"GroupTable", "GROUP_ID", "3", "0"},
-                                 {"GroupTable", "GROUP_ID", "7", "2"},
+                                 {"GroupTable", "GROUP_ID", "3", "1"}, // a new number: the old one goes,
+                                 {"GroupTable", "GROUP_ID", "7", "0"}, // the new one comes
                                  {"[XML-FILE]", "[UGRPX-DATA]", "7", "2"},
                                  {"[XML-FILE]", "[UGRPX-XMLS]", "7", "2"},
                                  {"GroupTable", "GROUP_ID", "2", "1"}}));

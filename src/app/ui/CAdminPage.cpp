@@ -1,7 +1,7 @@
 #include "app/ui/CAdminPage.h"
 
-#include "app/ui/PageHost.h"
 #include "app/ui/CStatusLine.h"
+#include "app/ui/PageHost.h"
 #include "app/ui/UiText.h"
 #include "platform/DiagnosticLog.h"
 
