@@ -7,8 +7,11 @@
 #include "db/ColumnMap.h"
 
 #include <QCoreApplication>
+#include <QTest>
 
 #include <memory>
+
+Q_DECLARE_METATYPE(qar::test::DbKind)
 
 namespace qar::test
 {
@@ -65,5 +68,28 @@ private:
     std::unique_ptr<FakeShellHost> m_host;
     std::unique_ptr<ui::CMainDlg> m_dlg;
 };
+
+/// The data column "engine" of a test run on both engines: a row for SQLite and one for MariaDB.
+inline void addEngineRows()
+{
+    QTest::addColumn<DbKind>("engine");
+    QTest::newRow("SQLite") << DbKind::Sqlite;
+    QTest::newRow("MariaDB") << DbKind::MariaDb;
+}
+
+/// A main window on `engine` (not yet opened), or null when MariaDB is asked for and no server is
+/// configured: the test is then skipped, or failed under QAR_REQUIRE_MARIADB=1.
+inline std::unique_ptr<MainWindowOnDatabase> mainWindowOn(DbKind engine)
+{
+    if (engine == DbKind::MariaDb && !mariaDbFromEnv()) {
+        if (mariaDbRequired()) {
+            QTest::qFail("QAR_REQUIRE_MARIADB=1 but no MariaDB server is configured", __FILE__, __LINE__);
+        } else {
+            QTest::qSkip("no MariaDB server configured (QAR_TEST_MARIADB_*)", __FILE__, __LINE__);
+        }
+        return nullptr;
+    }
+    return std::make_unique<MainWindowOnDatabase>(engine);
+}
 
 } // namespace qar::test

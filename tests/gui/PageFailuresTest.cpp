@@ -18,8 +18,6 @@
 #include <cstdio>
 #include <stdexcept>
 
-Q_DECLARE_METATYPE(qar::test::DbKind)
-
 using namespace qar;
 using namespace qar::ui;
 using test::child;
@@ -105,7 +103,7 @@ private slots:
 
     // Every command of every page, first with the record objects holding what they read before the tables
     // went, then after each page's Refresh found them gone. With the tables back, the tree shows again.
-    void everyPageSurvivesItsTablesGoing_data() { engines(); }
+    void everyPageSurvivesItsTablesGoing_data() { test::addEngineRows(); }
     void everyPageSurvivesItsTablesGoing()
     {
         QFETCH(test::DbKind, engine);
@@ -153,26 +151,14 @@ private slots:
     }
 
 private:
-    static void engines()
-    {
-        QTest::addColumn<test::DbKind>("engine");
-        QTest::newRow("SQLite") << test::DbKind::Sqlite;
-        QTest::newRow("MariaDB") << test::DbKind::MariaDb;
-    }
-
     /// The main window on `engine` with groups 1 and 2, units 100 and 110 below it and user 10001 in 110;
     /// false (the test skipped) without a MariaDB server to run on.
     bool openOn(test::DbKind engine)
     {
-        if (engine == test::DbKind::MariaDb && !test::mariaDbFromEnv()) {
-            if (test::mariaDbRequired()) {
-                QTest::qFail("QAR_REQUIRE_MARIADB=1 but no MariaDB server is configured", __FILE__, __LINE__);
-                return false;
-            }
-            QTest::qSkip("no MariaDB server configured (QAR_TEST_MARIADB_*)", __FILE__, __LINE__);
+        m_main = test::mainWindowOn(engine);
+        if (!m_main) {
             return false;
         }
-        m_main = std::make_unique<test::MainWindowOnDatabase>(engine);
         test::OdbcTestDb& db = m_main->db();
         db.exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'One'), (2, 'Two')");
         db.exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], [GROUP_ID]) "

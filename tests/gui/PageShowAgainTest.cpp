@@ -40,7 +40,7 @@ private slots:
     void initTestCase() { initResources(); }
     void cleanup() { m_main.reset(); }
 
-    void databasePagesReadAgainOnlyAfterAWrite_data() { engines(); }
+    void databasePagesReadAgainOnlyAfterAWrite_data() { test::addEngineRows(); }
     void databasePagesReadAgainOnlyAfterAWrite()
     {
         QFETCH(test::DbKind, engine);
@@ -129,26 +129,14 @@ private slots:
     }
 
 private:
-    static void engines()
-    {
-        QTest::addColumn<test::DbKind>("engine");
-        QTest::newRow("SQLite") << test::DbKind::Sqlite;
-        QTest::newRow("MariaDB") << test::DbKind::MariaDb;
-    }
-
     /// The main window on `engine` with groups 1 and 2 and units 100 and 110 in group 1; false (the test
     /// skipped) without a MariaDB server to run on.
     bool openOn(test::DbKind engine)
     {
-        if (engine == test::DbKind::MariaDb && !test::mariaDbFromEnv()) {
-            if (test::mariaDbRequired()) {
-                QTest::qFail("QAR_REQUIRE_MARIADB=1 but no MariaDB server is configured", __FILE__, __LINE__);
-                return false;
-            }
-            QTest::qSkip("no MariaDB server configured (QAR_TEST_MARIADB_*)", __FILE__, __LINE__);
+        m_main = test::mainWindowOn(engine);
+        if (!m_main) {
             return false;
         }
-        m_main = std::make_unique<test::MainWindowOnDatabase>(engine);
         m_kind = engine;
         test::OdbcTestDb& db = m_main->db();
         if (engine == test::DbKind::MariaDb) {
