@@ -167,7 +167,7 @@ public:
 
     template <class Record> void insert(const Record& row)
     {
-        exchange(row, [this](const auto& v) { add(v); });
+        exchange(row, [this](const auto& v) { this->add(v); });
         m_insert.endRow();
     }
     template <class Record> void update(const Record& row)
