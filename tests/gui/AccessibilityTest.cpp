@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QMap>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStyle>
 #include <QTreeWidget>
 
@@ -261,12 +263,57 @@ QStringList cutTexts(QWidget& window)
     return problems;
 }
 
+/// Texts of the window, hidden ones too, that the string table lacks in the language shown: a text set in
+/// code would show in English on a Chinese desktop. A table text may lose its Alt key or be filled in with
+/// data ("%s", "%d").
+QStringList foreignTexts(QWidget& window)
+{
+    QSet<QString> known;
+    QList<QRegularExpression> formats;
+    for (const StringEntry& e : AllStrings()) {
+        const QString t = QString::fromUtf8(CurrentUiLanguage() == UiLanguage::English ? e.english : e.chinese);
+        known << t << withoutMnemonic(t);
+        QStringList pieces = t.split(QRegularExpression(QStringLiteral("%[sd]")));
+        if (pieces.size() > 1 && pieces.join(QString()).trimmed().size() >= 3) {
+            for (QString& piece : pieces) {
+                piece = QRegularExpression::escape(piece);
+            }
+            formats << QRegularExpression(pieces.join(QStringLiteral(".*")));
+        }
+    }
+    QStringList texts{window.windowTitle()};
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            texts << label->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            texts << button->text();
+        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+            texts << box->title();
+        } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+            for (int i = 0; i < list->count(); ++i) {
+                texts << list->item(i)->text();
+            }
+        }
+    }
+    QStringList problems;
+    for (const QString& shown : texts) {
+        QString rest = shown;
+        for (const QRegularExpression& format : formats) {
+            rest.remove(format);
+        }
+        if (!known.contains(shown) && !rest.trimmed().isEmpty() && !known.contains(rest.trimmed())) {
+            problems << QStringLiteral("not a table text: \"") + shown + QLatin1Char('"');
+        }
+    }
+    return problems;
+}
+
 /// Shrinks the window as far as it goes and collects what a new administrator would stumble on.
 QStringList inspect(QWidget& window)
 {
     window.resize(window.minimumSize().expandedTo(QSize(1, 1)));
     QCoreApplication::processEvents();
-    QStringList problems = unnamed(window) + mnemonicProblems(window) + cutTexts(window);
+    QStringList problems = unnamed(window) + mnemonicProblems(window) + cutTexts(window) + foreignTexts(window);
     for (QString& p : problems) {
         p.prepend(window.objectName() + QStringLiteral(": "));
     }
@@ -344,9 +391,7 @@ private slots:
         for (const char* row : {"(0, 'Default')", "(2, 'Sales')", "(10, 'Research')"}) {
             main.db().exec(std::string("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES ") + row);
         }
-        main.db().exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
-                       "[CAN_LOG], [OL_TIME], [UNIT_ALIAS], [LOG_PWD], [GROUP_ID], [UNIT_FLAG]) VALUES "
-                       "(101, 'Head office', 0, 1, 1, 0, 0, '', '', 2, 0)");
+        test::addUnit(main.db(), 101, 0, 1, 2);
         CMainDlg& window = main.open();
         QApplication::setActiveWindow(&window);
         window.findChild<QListWidget*>(QStringLiteral("sideBarList"))->setCurrentRow(chosen.sideBarRow);

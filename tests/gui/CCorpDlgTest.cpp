@@ -98,25 +98,9 @@ private slots:
         QCOMPARE(MessageService::instance().lastText(), QStringLiteral("Discard the changes you typed?"));
     }
 
-    void nameButtonWritesEnvInfoOnlyWhenAccepted()
-    {
-        test::FakeShellHost host;
-        test::RecordingLauncher launcher;
-        CMainDlg main(StartOptions{}, host, launcher);
-        for (const char* button : {"cancelButton", "okButton"}) {
-            test::whenModal<CCorpDlg>([button](CCorpDlg& dlg) {
-                QCOMPARE(child<QLineEdit>(dlg, "nameEdit")->text(), QStringLiteral("Old"));
-                type(dlg, "Acme", "http://acme.example");
-                click(dlg, button);
-            });
-            QTest::mouseClick(child<QPushButton>(main, "nameButton"), Qt::LeftButton);
-        }
-        QCOMPARE(ReadCorporationInfo(), (CorporationInfo{"Acme", "http://acme.example"}));
-    }
-
-    // EnvInfo.dat that cannot be written is said, with the file and the cause, and the form stays open
-    // with what was typed: the corporation form and the net-disk form alike.
-    void anEnvInfoThatCannotBeWrittenKeepsTheFormOpen()
+    // The name button writes EnvInfo.dat on OK only. One that cannot be written is said, with the file and
+    // the cause, and the form stays open with what was typed: the corporation form and the net-disk form alike.
+    void envInfoIsWrittenOnOkAndAFailureKeepsTheFormOpen()
     {
         const std::string path = m_box->dir.file("UserData/config/EnvInfo.dat");
         const auto block = [&path](bool blocked) {
@@ -127,10 +111,18 @@ private slots:
         };
         const QString said =
             formatText(str::kFileNotSaved, {QString::fromStdString(path), text(str::kFileCauseNotWritable)});
-        block(true);
         test::FakeShellHost host;
         test::RecordingLauncher launcher;
         CMainDlg main(StartOptions{}, host, launcher);
+        test::whenModal<CCorpDlg>([](CCorpDlg& dlg) {
+            QCOMPARE(child<QLineEdit>(dlg, "nameEdit")->text(), QStringLiteral("Old"));
+            type(dlg, "Acme", "http://acme.example");
+            click(dlg, "cancelButton");
+        });
+        QTest::mouseClick(child<QPushButton>(main, "nameButton"), Qt::LeftButton);
+        QCOMPARE(ReadCorporationInfo(), (CorporationInfo{"Old", "http://old"}));
+
+        block(true);
         test::whenModal<CCorpDlg>([&](CCorpDlg& dlg) {
             type(dlg, "Acme", "http://acme.example");
             click(dlg, "okButton");

@@ -2,13 +2,14 @@
 
 #include "CatalogGuiSupport.h"
 #include "GuiTestSupport.h"
+#include "app/StartUp.h"
 #include "app/ui/CAdminApp.h"
 #include "app/ui/CAdminPage.h"
 #include "app/ui/CStatusLine.h"
 #include "app/ui/MessageService.h"
 #include "app/ui/ShellEvent.h"
 
-#include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -115,16 +116,13 @@ private slots:
         QVERIFY(dlg.initialise());
         dlg.show();
         dlg.resize(900, 600);
-        // The status line takes the bottom; the rest is laid out above it as before.
+        // The status line takes the bottom; the side bar and the page beside it are laid out above it.
         auto* status = child<QStatusBar>(dlg, "statusLine");
-        const int line = status->height();
-        QVERIFY(line > 10);
-        QCOMPARE(status->geometry(), QRect(0, 600 - line, 900, line));
-        QCOMPARE(child<QListWidget>(dlg, "sideBarList")->geometry(), QRect(8, 5, 90, 559 - line));
-        QCOMPARE(dlg.page(PageKind::Groups)->geometry(), QRect(103, 5, 789, 559 - line));
-        auto* help = child<QPushButton>(dlg, "helpButton");
-        QCOMPARE(help->x(), 8 + 5 * (help->width() + 5));
-        QVERIFY(!help->isVisible());
+        QVERIFY(status->height() > 10);
+        QCOMPARE(status->geometry(), QRect(0, 600 - status->height(), 900, status->height()));
+        const QRect bar = child<QListWidget>(dlg, "sideBarList")->geometry();
+        const QRect page = dlg.page(PageKind::Groups)->geometry();
+        QVERIFY(bar.right() < page.left() && bar.bottom() < status->y() && page.bottom() < status->y());
         // Made as small as it goes, every shown button is still whole, above the status line.
         dlg.resize(100, 100);
         QCOMPARE(dlg.size(), dlg.minimumSize());
@@ -321,25 +319,50 @@ private slots:
         QVERIFY(!bar->isVisible()); // not a second yet
     }
 
-    void aboutIsOfferedInTheWindowsMenu()
+    // The start-up decisions are the core's tests: the application puts up the decided message and makes no
+    // window. On the machine itself (the server beside the program) without the data source in the ODBC
+    // files, the ODBC message; on a fresh installation started from the desktop menu, the file to create.
+    void startWithoutDatabaseSettingsSaysWhatIsMissing()
     {
-        CMainDlg dlg(options(true), m_host, m_launcher);
-        QVERIFY(dlg.initialise());
-        auto* about = child<QAction>(dlg, "aboutAction");
-        QVERIFY(about != nullptr && dlg.actions().contains(about));
-        QCOMPARE(about->text(), QStringLiteral("&About..."));
-        QString title;
-        QTimer::singleShot(0, [&title] {
-            QWidget* box = QApplication::activeModalWidget();
-            QVERIFY(box != nullptr);
-            title = box->windowTitle();
-            box->close();
-        });
-        about->trigger();
-        QCOMPARE(title, QStringLiteral("About QAR Data Management"));
+        test::TempDir machine;
+        test::writeFile(machine.file("prog/RXServer.exe"), "");
+        test::writeFile(machine.file("prog/UserData/config/DB.dat"), "[ODBC]\nDSN=QarNotRegistered\n");
+        QCOMPARE(runApplicationOn(machine), QStringLiteral("Unable to connect to DB, please check ODBC settings!"));
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(machine.file("prog/UserData/config/icodata"))));
+
+        test::TempDir fresh;
+        const QString message = runApplicationOn(fresh);
+        QVERIFY2(message.contains(QStringLiteral("missing:\n") +
+                                  QString::fromStdString(fresh.file("prog/UserData/config/DB.dat")) +
+                                  QLatin1Char('\n')),
+                 qPrintable(message));
+        QVERIFY(message.contains(QStringLiteral("man qaradmin")));
     }
 
 private:
+    /// Runs the application on the program directory dir/prog with empty ODBC files; returns the one
+    /// message it showed, after checking that no main window was made.
+    static QString runApplicationOn(const test::TempDir& dir)
+    {
+        test::writeFile(dir.file("odbc/odbc.ini"), "");
+        test::ScopedEnv programDir("QAR_PROGRAM_DIR", dir.file("prog").c_str());
+        test::ScopedEnv systemIni("ODBCSYSINI", dir.file("odbc").c_str());
+        test::ScopedEnv userIni("ODBCINI", dir.file("odbc/user.ini").c_str());
+        test::HeadlessMessages messages;
+        SystemStartUpEnvironment env;
+        test::RecordingLauncher launcher;
+        bool made = false;
+        CAdminApp app(
+            env,
+            [&made]() -> std::unique_ptr<ShellHost> {
+                made = true;
+                return std::make_unique<test::FakeShellHost>();
+            },
+            launcher);
+        const bool ended = app.run("-first") == 0 && !made && MessageService::instance().shown().size() == 1;
+        return ended ? MessageService::instance().lastText() : QStringLiteral("(a window ran)");
+    }
+
     test::FakeShellHost m_host;
     test::RecordingLauncher m_launcher;
     std::unique_ptr<test::ProgramSandbox> m_box;

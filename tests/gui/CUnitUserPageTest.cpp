@@ -44,11 +44,7 @@ private slots:
     {
         m_main = std::make_unique<test::MainWindowOnDatabase>();
         m_db = &m_main->db();
-        m_db->exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'One')");
-        m_db->exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (2, 'Two')");
-        // Every test's tree starts with unit 100 at the top of group 1 and unit 110 below it.
-        unit(100, 0, 1);
-        unit(110, 100, 2);
+        test::addSmallTree(*m_db); // every test's tree starts with units 100 and 110 of group 1
     }
 
     void cleanup() { m_main.reset(); }
@@ -70,26 +66,11 @@ private slots:
         QVERIFY(view()->currentIndex().data().toString().startsWith(QStringLiteral("Unit:Research [ID:111]")));
         QVERIFY(view()->isExpanded(page().treeModel().indexOf(unitNode(110))));
         QVERIFY(m_dlg->changeFlags().units);
-        m_dlg->ClearChangeFlags();
-        QVERIFY(!page().changeFlags().units);
-    }
-
-    // Shown through its side-bar entry, the page reloads: a unit another program added meanwhile appears.
-    void selectingTheSideBarEntryReloadsThePage()
-    {
-        openPage();
-        unit(120, 0, 1);
-        auto* bar = child<QListWidget>(*m_dlg, "sideBarList");
-        QCOMPARE(bar->currentRow(), 0);
-        QVERIFY(!page().model().index().unitNodes.contains(120));
-        bar->setCurrentRow(2);
-        QVERIFY(page().model().index().unitNodes.contains(120));
     }
 
     // The parent list and what a new code re-points are the core's. The attribute form rebuilds the value
-    // from its boxes alone (bits 0 and 8 have none), the fields the form never shows are kept, a write that
-    // runs longer than the threshold (here: at once) shows its progress box, and the view shows the new code
-    // at once with the subtree below it.
+    // from its boxes alone (bits 0 and 8 have none), the fields the form never shows are kept, and the view
+    // shows the new code at once with the subtree below it.
     void modifyKeepsHiddenFieldsAndShowsTheNewCodeAtOnce()
     {
         m_db->exec("UPDATE [UnitTable] SET [UNIT_FLAG] = 257, [CAN_LOG] = 1, [UNIT_ALIAS] = 'desk', [LOG_PWD] = 'pw' "
@@ -109,11 +90,7 @@ private slots:
             setField(form, "codeLineEdit", QStringLiteral("150"));
             click(form, "okButton");
         });
-        ShowRecorder shows;
-        OperationProgress::setShowAfterForTesting(0);
         page().edit();
-        OperationProgress::setShowAfterForTesting(1000);
-        QVERIFY(shows.names.contains(QStringLiteral("operationProgressDialog")));
         QCOMPARE(shownAttribute, QStringLiteral("64"));
         QCOMPARE(m_db->query(
                      "SELECT [UNIT_FLAG], [CAN_LOG], [UNIT_ALIAS], [LOG_PWD] FROM [UnitTable] WHERE [UNIT_ID] = 150"),
@@ -453,7 +430,7 @@ private slots:
         page().selectNode(unitNode(100));
         std::uint64_t before = 0;
         std::uint64_t after = 0;
-        ShowRecorder shows([&](const QObject* shown) {
+        ShowWatcher shows([&](const QObject* shown) {
             if (shown->objectName() == QStringLiteral("operationProgressDialog") && before == 0) {
                 before = page().model().tree().revision();
                 QVERIFY(
@@ -477,41 +454,26 @@ private slots:
 private:
     static QString lastMessage() { return MessageService::instance().lastText(); }
 
-    /// Names of the widgets shown while it lives; `onShow` hears of each as it shows.
-    struct ShowRecorder : QObject
+    /// Hears of each widget shown while it lives.
+    struct ShowWatcher : QObject
     {
-        explicit ShowRecorder(std::function<void(const QObject*)> onShow = {}) : m_onShow(std::move(onShow))
+        explicit ShowWatcher(std::function<void(const QObject*)> onShow) : m_onShow(std::move(onShow))
         {
             qApp->installEventFilter(this);
         }
-        ~ShowRecorder() override { qApp->removeEventFilter(this); }
+        ~ShowWatcher() override { qApp->removeEventFilter(this); }
         bool eventFilter(QObject* watched, QEvent* event) override
         {
             if (event->type() == QEvent::Show) {
-                names << watched->objectName();
-                if (m_onShow) {
-                    m_onShow(watched);
-                }
+                m_onShow(watched);
             }
             return false;
         }
-        QStringList names;
         std::function<void(const QObject*)> m_onShow;
     };
 
-    void unit(int id, int superId, int level, int groupId = 1)
-    {
-        m_db->exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], "
-                   "[CAN_LOG], [OL_TIME], [UNIT_ALIAS], [LOG_PWD], [GROUP_ID], [UNIT_FLAG]) VALUES (" +
-                   std::to_string(id) + ", 'd" + std::to_string(id) + "', " + std::to_string(superId) + ", " +
-                   std::to_string(level) + ", 1, 0, 0, '', '', " + std::to_string(groupId) + ", 0)");
-    }
-    void user(int id, int unitId)
-    {
-        m_db->exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [USER_STATUS], [POWER_FLAG], [GROUP_ID]) "
-                   "VALUES (" +
-                   std::to_string(id) + ", 'u" + std::to_string(id) + "', " + std::to_string(unitId) + ", 1, 0, 1)");
-    }
+    void unit(int id, int superId, int level, int groupId = 1) { test::addUnit(*m_db, id, superId, level, groupId); }
+    void user(int id, int unitId) { test::addUser(*m_db, id, unitId); }
 
     /// The main window on the database, initialised as at start: the page shows the tree.
     void openPage()

@@ -10,10 +10,12 @@
 #include "resources/StringIds.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -184,22 +186,25 @@ private slots:
         }
     }
 
-    // F1 presses the Help of the form in front; in the main window it shows About.
+    // F1 presses the Help of the form in front, which shows its file read-only from the top; in the main
+    // window it shows About, which the window's context menu offers too.
     void f1OpensTheHelpOfTheWindowInFront()
     {
         test::ProgramSandbox box;
-        test::writeFile(box.dir.file("Help_Power.txt"), "Privileges\n");
+        test::writeFile(box.dir.file("Help_Power.txt"), "first\r\nsecond\r\n");
         CPowerDlg privileges(0, PowerNames{});
         privileges.show();
         QApplication::setActiveWindow(&privileges);
         QString shown;
         test::whenModal<CHelpViewerDlg>([&shown](CHelpViewerDlg& help) {
-            shown = help.text();
+            auto* viewer = child<QPlainTextEdit>(help, "helpPlainTextEdit");
+            QVERIFY(viewer->isReadOnly() && viewer->textCursor().position() == 0);
+            shown = help.windowTitle() + QLatin1Char('|') + help.text();
             child<QPushButton>(help, "closeButton")->click();
             QVERIFY(!help.isVisible());
         });
         QTest::keyClick(&privileges, Qt::Key_F1);
-        QCOMPARE(shown, QStringLiteral("Privileges\n\n"));
+        QCOMPARE(shown, QStringLiteral("Help|first\nsecond\n\n"));
 
         test::writeFile(box.dir.file("AppConf.mht"), "");
         test::RecordingLauncher launcher;
@@ -214,10 +219,11 @@ private slots:
         test::MainWindowOnDatabase main;
         CMainDlg& window = main.open();
         QApplication::setActiveWindow(&window);
-        bool about = false;
-        test::whenModal<CAboutDlg>([&about](CAboutDlg&) { about = true; });
+        QVERIFY(window.actions().contains(child<QAction>(window, "aboutAction")));
+        QString about;
+        test::whenModal<CAboutDlg>([&about](CAboutDlg& dlg) { about = dlg.windowTitle(); });
         QTest::keyClick(&window, Qt::Key_F1);
-        QVERIFY(about);
+        QCOMPARE(about, QStringLiteral("About QAR Data Management"));
     }
 };
 

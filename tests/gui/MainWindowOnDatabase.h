@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <memory>
+#include <string>
 
 Q_DECLARE_METATYPE(qar::test::DbKind)
 
@@ -68,6 +69,31 @@ private:
     std::unique_ptr<FakeShellHost> m_host;
     std::unique_ptr<ui::CMainDlg> m_dlg;
 };
+
+/// Unit `id` ("d<id>", in service) below `superId` (0 for the top) at tree level `level` of group `groupId`.
+inline void addUnit(OdbcTestDb& db, int id, int superId, int level, int groupId = 1)
+{
+    db.exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], [CAN_LOG], "
+            "[OL_TIME], [UNIT_ALIAS], [LOG_PWD], [GROUP_ID], [UNIT_FLAG]) VALUES (" +
+            std::to_string(id) + ", 'd" + std::to_string(id) + "', " + std::to_string(superId) + ", " +
+            std::to_string(level) + ", 1, 0, 0, '', '', " + std::to_string(groupId) + ", 0)");
+}
+
+/// User `id` ("u<id>", in service, no privileges) in unit `unitId`, of group `groupId`.
+inline void addUser(OdbcTestDb& db, int id, int unitId, int groupId = 1)
+{
+    db.exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [USER_STATUS], [POWER_FLAG], [GROUP_ID]) VALUES (" +
+            std::to_string(id) + ", 'u" + std::to_string(id) + "', " + std::to_string(unitId) + ", 1, 0, " +
+            std::to_string(groupId) + ")");
+}
+
+/// Groups 1 "One" and 2 "Two", unit 100 at the top of group 1 and unit 110 below it.
+inline void addSmallTree(OdbcTestDb& db)
+{
+    db.exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'One'), (2, 'Two')");
+    addUnit(db, 100, 0, 1);
+    addUnit(db, 110, 100, 2);
+}
 
 /// The data column "engine" of a test run on both engines: a row for SQLite and one for MariaDB.
 inline void addEngineRows()

@@ -159,12 +159,8 @@ private:
         if (!m_main) {
             return false;
         }
-        test::OdbcTestDb& db = m_main->db();
-        db.exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'One'), (2, 'Two')");
-        db.exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], [GROUP_ID]) "
-                "VALUES (100, 'Top', 0, 1, 1, 1), (110, 'Below', 100, 2, 1, 1)");
-        db.exec("INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [USER_STATUS], [GROUP_ID]) VALUES "
-                "(10001, 'Someone', 110, 1, 1)");
+        test::addSmallTree(m_main->db());
+        test::addUser(m_main->db(), 10001, 110);
         m_main->open();
         MessageService::instance().reset();
         return true;

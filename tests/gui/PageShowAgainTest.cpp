@@ -145,9 +145,7 @@ private:
                 db.exec(std::string("ALTER TABLE [") + table + "] STATS_AUTO_RECALC = 0");
             }
         }
-        db.exec("INSERT INTO [GroupTable] ([GROUP_ID], [GROUP_NAME]) VALUES (1, 'One'), (2, 'Two')");
-        db.exec("INSERT INTO [UnitTable] ([UNIT_ID], [UNIT_NAME], [SUPER_ID], [TREE_CLASS], [UNIT_STATUS], [GROUP_ID]) "
-                "VALUES (100, 'Top', 0, 1, 1, 1), (110, 'Below', 100, 2, 1, 1)");
+        test::addSmallTree(db);
         settle();
         m_main->open();
         MessageService::instance().reset();

@@ -1,15 +1,7 @@
-# Catalogues: the help viewer on real files, and the environment parameters page in the main window on a
-# real SQLite database.
-qar_gui_test(tst_helpviewer CHelpViewerDlgTest.cpp)
-if(TARGET qar_test_db)
-    qar_gui_test(tst_envparampage CEnvParamPageTest.cpp)
-    target_link_libraries(tst_envparampage PRIVATE qar_test_db)
-endif()
 # The applications, message types and websites pages with their forms, on real files in a program folder
-# of their own; the applications page also in the main window on a real SQLite database.
-qar_gui_test(tst_msgtypepage CMsgTypePageTest.cpp)
-qar_gui_test(tst_websitepage CWebsitePageTest.cpp)
+# of their own; the applications page also in the main window on a real SQLite database, with the hidden
+# environment parameters page it takes the account mode from. The help viewer is the keyboard test's.
 if(TARGET qar_test_db)
-    qar_gui_test(tst_apppage CAppPageTest.cpp)
-    target_link_libraries(tst_apppage PRIVATE qar_test_db)
+    qar_gui_test(tst_cataloguepages CataloguePagesTest.cpp)
+    target_link_libraries(tst_cataloguepages PRIVATE qar_test_db)
 endif()

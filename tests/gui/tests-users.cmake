@@ -3,6 +3,4 @@
 if(TARGET qar_test_db)
     qar_gui_test(tst_usereditor CUserEditDlgTest.cpp)
     target_link_libraries(tst_usereditor PRIVATE qar_test_db)
-    qar_gui_test(tst_userforms UserFormsTest.cpp)
-    target_link_libraries(tst_userforms PRIVATE qar_test_db)
 endif()
