@@ -15,9 +15,7 @@
 #include "app/ui/MessageService.h"
 #include "db/OdbcError.h"
 #include "groups/ui/CGroupEditDlg.h"
-#include "groups/ui/CGroupFilesDlg.h"
 #include "groups/ui/CGroupPage.h"
-#include "groups/ui/CGroupPropDlg.h"
 #include "org/ui/CUnitEditDlg.h"
 #include "org/ui/CUnitUserPage.h"
 #include "org/ui/CUserEditDlg.h"
@@ -34,7 +32,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
@@ -467,24 +464,13 @@ private:
             E2E_STEP(serverHears(window, {user(10113, 1)}, users));
             QCOMPARE(userNode(window, 10113), OrgTree::kNone);
 
-            // Group 3 added, renumbered 7, given its property and configuration files; group 2 deleted.
+            // Group 3 added and renumbered 7; group 2 deleted. (The group's files are the groups suites'.)
             auto& groups = *static_cast<CGroupPage*>(window.page(PageKind::Groups));
             fillAndAccept<CGroupEditDlg>(
                 {{"nameLineEdit", QStringLiteral("Harbour")}, {"homePageLineEdit", QStringLiteral("http://harbour")}});
             click(groups, "addButton");
             groups.selectGroup(3);
             fillAndAccept<CGroupEditDlg>({{"numberMathEdit", QStringLiteral("7")}});
-            click(groups, "editButton");
-            groups.selectGroup(7);
-            whenModal<CGroupEditDlg>([](CGroupEditDlg& form) { // left with Cancel: the side forms save themselves
-                fillAndAccept<CGroupPropDlg>({}, [](CGroupPropDlg& properties) { click(properties, "defaultButton"); });
-                click(form, "propSetupButton");
-                fillAndAccept<CGroupFilesDlg>({}, [](CGroupFilesDlg& files) {
-                    click(files, "defaultButton");
-                    child<QRadioButton>(files, "multiRolePublicRadioButton")->setChecked(true);
-                });
-                click(form, "fileSetupButton");
-            });
             click(groups, "editButton");
             groups.selectGroup(2);
             click(groups, "deleteButton"); // the question is answered OK
@@ -503,18 +489,9 @@ private:
                                  {"GroupTable", "GROUP_ID", "3", "0"},
                                  {"GroupTable", "GROUP_ID", "3", "1"}, // a new number: the old one goes,
                                  {"GroupTable", "GROUP_ID", "7", "0"}, // the new one comes
-                                 {"[XML-FILE]", "[UGRPX-DATA]", "7", "2"},
-                                 {"[XML-FILE]", "[UGRPX-XMLS]", "7", "2"},
                                  {"GroupTable", "GROUP_ID", "2", "1"}}));
         });
         QCOMPARE(odbc(groupTwo), groupTwoHolds);
-        // The renumbered group's property file holds what it was added with; its configuration is public.
-        const std::string data = test::readFile(file("UserData/data/UGrps_Data/Groupx_7.xml"));
-        QVERIFY2(data.find("<DAT VAR=\"CORP\">Harbour</DAT>") != std::string::npos &&
-                     data.find("<DAT VAR=\"EURL\">http://harbour</DAT>") != std::string::npos,
-                 data.c_str());
-        QVERIFY(std::filesystem::exists(file("UserData/config/XMLs/7_QARs.xml")));
-        QVERIFY(!std::filesystem::exists(file("UserData/config/XMLs/7_MUser.xml")));
     }
 
     /// The server reads the change rows `changes` names; the tool waits for its reply, then sends
