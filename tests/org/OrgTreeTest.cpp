@@ -169,28 +169,23 @@ TEST(OrgTreeBuilder, NodeTextsKeepLongQuotedAndChineseNames)
               "Unit:" + chinese + " [ID:10]  [Status]Disabled [Public Account]None [Alias](Null)");
 }
 
-TEST(OrgTree, ReadsIdsAndFindsGroupsByTheirMarker)
+TEST(OrgTree, ReadsIdsFindsGroupsCollectsUsersAndRemovesSubtrees)
 {
     EXPECT_EQ(ReadIdFromText("Unit:a [ID:105]  x"), 105);
     EXPECT_EQ(ReadIdFromText("group:a [id:-3]"), -3);
     EXPECT_EQ(ReadIdFromText("no marker"), 0);
     Built b;
-    b.build({{1, "One"}, {12, "Twelve"}, {2, "Two"}}, {}, {});
+    b.build({{1, "One"}, {12, "Twelve"}, {2, "Two"}}, {unit(10, 0, 1), unit(11, 10, 2), unit(12, 0, 1)},
+            {{10001, 11}, {10002, 10}, {10003, 12}});
     EXPECT_EQ(FindGroupNode(b.tree, 2), b.index.groupNodes.at(2)); // not the "[ID:12]" node
     EXPECT_EQ(FindGroupNode(b.tree, 7), OrgTree::kRoot);
-}
-
-TEST(OrgTree, CollectsUsersBelowANodeAndRemovesSubtrees)
-{
-    Built b;
-    b.build(kGroups, {unit(10, 0, 1), unit(11, 10, 2), unit(12, 0, 1)}, {{10001, 11}, {10002, 10}, {10003, 12}});
     std::vector<std::int32_t> ids;
     CollectUserIds(b.tree, b.index.unitNodes.at(10), ids);
     EXPECT_EQ(ids, (std::vector<std::int32_t>{10001, 10002}));
     const std::size_t before = b.tree.size();
     b.tree.remove(b.index.unitNodes.at(10));
     EXPECT_EQ(b.tree.size(), before - 4);
-    EXPECT_EQ(b.shape(), "G1 .U12 ..u10003 G2");
+    EXPECT_EQ(b.shape(), "G1 .U12 ..u10003 G12 G2");
 }
 
 struct NullEffects : IOrgEffects
