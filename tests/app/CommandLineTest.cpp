@@ -55,17 +55,12 @@ TEST(CommandLine, ParsesTheClientsSwitches)
     }
 }
 
-TEST(CommandLine, FirstRunSwitchIsFoundAnywhere)
+// The first-run switch counts anywhere in the line, also in a remote start.
+TEST(CommandLine, FirstRunSwitchIsFoundAnywhereAndKeptByARemoteStart)
 {
-    EXPECT_TRUE(HasFirstRunSwitch("-first"));
     EXPECT_TRUE(HasFirstRunSwitch("a-firstly b"));
     EXPECT_FALSE(HasFirstRunSwitch("-First"));
     EXPECT_FALSE(HasFirstRunSwitch("first"));
-}
-
-// Local start ignoring the client's switches is shown through start-up; a remote start keeps "-first".
-TEST(CommandLine, RemoteStartKeepsTheFirstRunSwitch)
-{
     bool ok = false;
     const StartOptions remote = StartOptionsFor("-first-SetIP:h-Group:3-GroupManager", false, ok);
     EXPECT_TRUE(ok);

@@ -87,7 +87,7 @@ TEST_F(ServerControlTest, ServerCountsAsRunningByWindowOrByProcess)
 // Flags go out again with the next notification until the server is seen to have read them: a send
 // dropped for want of a connection, or one the server never answered for. Sent or dropped, each
 // notification clears the flags and updates the Start Service button.
-TEST_F(ServerControlTest, NotificationTheServerDidNotReadIsToldAgain)
+TEST_F(ServerControlTest, NotifyServerSendsFlagBitsThenClearsAndUpdates)
 {
     auto control = make();
     const struct

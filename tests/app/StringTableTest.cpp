@@ -56,14 +56,6 @@ TEST(StringTable, ChineseTermsNameOneThing)
     }
 }
 
-// The other messages' wording is checked where the forms show them.
-TEST(StringTable, KeepsTheSystemsOwnWordingAndNothingForAnUnknownId)
-{
-    EXPECT_EQ(StringUtf8(str::kOperationFailed, UiLanguage::English),
-              "The oparation is not successful. Try it again please.");
-    EXPECT_EQ(StringUtf8(12345, UiLanguage::English), "");
-}
-
 // The character set of the locale decides the code page (and the locale id the encoding rules use), its
 // language the texts; QAR_LCID forces both, QAR_LANG the texts.
 TEST(StringTable, LocaleDecidesCodePageAndLanguageApart)

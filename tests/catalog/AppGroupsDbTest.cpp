@@ -1,6 +1,5 @@
 #include "OdbcTestDb.h"
 #include "catalog/AppCatalog.h"
-#include "db/CXDatabase.h"
 #include "db/CXTableGroup.h"
 
 #include <gtest/gtest.h>

@@ -108,8 +108,6 @@ protected:
     {
         return std::stoll(test::query(node, "SELECT COUNT(*) FROM " + fromWhere).at(0).at(0).value_or("0"));
     }
-    /// Seconds until node 2 has applied the deletes of `rows` change rows made on node 1, in `table`.
-    double deleteReplaySeconds(const std::string& table, int rows);
 };
 
 INSTANTIATE_TEST_SUITE_P(Galera, ClusterTest, ::testing::Values(test::DbKind::MariaDb), test::DbKindName());
@@ -178,48 +176,6 @@ TEST_P(ClusterTest, AWriteRacingAnotherNodesUpdateFailsWholeEverywhere)
     EXPECT_EQ(countOn(node3, "UnitTable WHERE UNIT_ID = 101 AND UNIT_NAME = 'Theirs'"), 1);
     EXPECT_EQ(countOn(node3, "BaseTable WHERE UNIT_ID = 101"), 2);
     EXPECT_EQ(countOn(node3, "ChangeTable"), 0);
-}
-
-double ClusterTest::deleteReplaySeconds(const std::string& table, int rows)
-{
-    // A replay by table scans takes longer than the tool's timeouts, and holds the whole cluster while it
-    // runs (flow control): these connections wait for it.
-    const std::string patient = ";READ_TIMEOUT=300;WRITE_TIMEOUT=300";
-    CXDatabase node1;
-    node1.Open(onNode(1) + patient);
-    node1.beginTransaction();
-    for (int first = 0; first < rows; first += 1000) {
-        std::string values;
-        for (int r = first; r < first + 1000 && r < rows; ++r) {
-            values += (values.empty() ? "" : ", ") + std::string("(") + std::to_string(r) +
-                      ", 'BASE_USERS', 'USER_ID', " + std::to_string(10000 + r) + ", 2)";
-        }
-        node1.ExecuteSQL("INSERT INTO " + table + " (REC_ID, Table_Name, Field_Name, Key_Value, Change_Act) VALUES " +
-                         values);
-    }
-    node1.commit();
-    CXDatabase node2;
-    node2.Open(onNode(2) + patient);
-    EXPECT_EQ(countOn(node2, table), rows);
-    // The server deletes the change rows it has read; the other nodes replay each deleted row.
-    node1.ExecuteSQL("DELETE FROM " + table + " WHERE REC_ID < " + std::to_string(rows));
-    const auto start = Clock::now();
-    EXPECT_EQ(countOn(node2, table), 0); // waits until node 2 has applied the deletes
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The server's deletes of consumed change rows replay on the other nodes by the key, not by a scan of
-// the table per row. QAR_CLUSTER_MEASURE_UNKEYED=1 also times a table without the key, for comparison.
-TEST_P(ClusterTest, TheChangeRowsDeletesReplayOnTheOtherNodesInUnderASecond)
-{
-    const double keyed = deleteReplaySeconds("ChangeTable", 10000);
-    std::cout << "replay of 10,000 change-row deletes on node 2: " << keyed << " s with the key\n";
-    EXPECT_LT(keyed, 1.0);
-    if (env("QAR_CLUSTER_MEASURE_UNKEYED") == "1") {
-        db().exec("CREATE TABLE UnkeyedChanges (REC_ID INT, Table_Name VARCHAR(255), Field_Name VARCHAR(255), "
-                  "Key_Value INT, Change_Act TINYINT UNSIGNED) ENGINE=InnoDB");
-        std::cout << "and " << deleteReplaySeconds("UnkeyedChanges", 10000) << " s without it\n";
-    }
 }
 
 // Node 1 dies; the data source's host list takes the next read to node 2. Runs last: node 1 stays down

@@ -58,14 +58,7 @@ TEST_P(BatchInsertTest, ARefusedRowFailsItsBatch)
     for (int refused : {60, 110}) { // in a whole VALUES list, among the rows left over
         SCOPED_TRACE(refused);
         db().exec("DELETE FROM [ChangeTable]");
-        const std::string when = std::to_string(refused);
-        if (GetParam() == test::DbKind::Sqlite) {
-            db().exec("CREATE TRIGGER refuse BEFORE INSERT ON [ChangeTable] WHEN NEW.[REC_ID] = " + when +
-                      " BEGIN SELECT RAISE(ABORT, 'refused'); END");
-        } else {
-            db().exec("CREATE TRIGGER refuse BEFORE INSERT ON [ChangeTable] FOR EACH ROW BEGIN IF NEW.[REC_ID] = " +
-                      when + " THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'; END IF; END");
-        }
+        db().refuseInserts("ChangeTable", "NEW.[REC_ID] = " + std::to_string(refused));
         m_connection.beginTransaction();
         EXPECT_THROW(insert(120, 2000), DbError);
         m_connection.rollback();

@@ -53,28 +53,25 @@ TEST(CXRegistry, MachineKeysGoToTheSystemFileAndUserKeysToTheUserFile)
     EXPECT_EQ(user.GetValueType("Text"), kRegSz) << "only the byte notation counts as binary";
 }
 
-TEST(CXRegistry, CreatedKeyExistsWithoutValues)
+// A key is created only when asked, exists at once without values, and only in its own store; a key that
+// cannot be opened leaves the current one in use.
+TEST(CXRegistry, CreatesKeysOnlyWhenAskedAndAFailedOpenKeepsTheCurrentKey)
 {
     OdbcIniSandbox sandbox;
-    CXRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    EXPECT_FALSE(reg.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\Empty", false));
-    EXPECT_EQ(reg.lastError(), kRegErrorFileNotFound);
-    ASSERT_TRUE(reg.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\Empty", true));
-    EXPECT_EQ(reg.lastError(), kRegErrorSuccess);
+    CXRegistry machine;
+    machine.SetRootKey(HKEY_LOCAL_MACHINE);
+    EXPECT_FALSE(machine.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\Empty", false));
+    EXPECT_EQ(machine.lastError(), kRegErrorFileNotFound);
+    ASSERT_TRUE(machine.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\Empty", true));
+    EXPECT_EQ(machine.lastError(), kRegErrorSuccess);
     EXPECT_TRUE(iniSection(OdbcIniSandbox::systemFile(), "Empty").empty());
     EXPECT_EQ(iniSections(OdbcIniSandbox::systemFile()), std::vector<std::string>{"Empty"});
     CXRegistry later;
     later.SetRootKey(HKEY_LOCAL_MACHINE);
     EXPECT_TRUE(later.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\Empty", false));
-    CXRegistry user;
-    EXPECT_FALSE(user.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\Empty", false)) << "the user file is another store";
-}
 
-TEST(CXRegistry, FailedOpenKeepsTheCurrentKey)
-{
-    OdbcIniSandbox sandbox;
     CXRegistry reg;
+    EXPECT_FALSE(reg.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\Empty", false)) << "the user file is another store";
     ASSERT_TRUE(reg.SetKey("SOFTWARE\\ODBC\\ODBC.INI\\A", true));
     const std::pair<const char*, bool> failures[] = {
         {"SOFTWARE\\ODBC\\ODBC.INI\\B", false},       {"SOFTWARE\\ODBC\\ODBC.INI\\A\\Engines\\Jet", false},

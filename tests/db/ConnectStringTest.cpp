@@ -1,7 +1,6 @@
 #include "db/ConnectString.h"
 
 #include "OdbcTestDb.h"
-#include "db/CDatabaseSession.h"
 #include "db/CXDatabase.h"
 #include "db/OdbcError.h"
 
@@ -53,16 +52,6 @@ TEST_P(ConnectionTest, ReportsTheDriversIdentifierQuoteAndEngine)
     database.ExecuteSQL(database.quoteBrackets("CREATE TABLE [Odd Name] ([select] integer)"));
     database.ExecuteSQL(database.quoteBrackets("INSERT INTO [Odd Name] ([select]) VALUES (1)"));
     EXPECT_EQ(db().count("[Odd Name]"), 1);
-}
-
-TEST_P(ConnectionTest, EmptyDataSourceFailsTheFirstOpen)
-{
-    test::writeFile(programDir().file("UserData/config/DB.dat"), "[CONFIG]\nUTB=Staff\n");
-    CDatabaseSession session;
-    EXPECT_EQ(session.connectString(), "ODBC;DSN=;UID=;PWD=");
-    EXPECT_FALSE(session.OpenDatabase());
-    EXPECT_FALSE(session.IsDatabaseOpened());
-    EXPECT_FALSE(session.database().IsOpen());
 }
 
 // The SQLite driver has no passwords.

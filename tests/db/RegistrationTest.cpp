@@ -128,22 +128,6 @@ TEST_F(Registration, NothingIsRegisteredWithoutANameAFileOrAServer)
     EXPECT_TRUE(iniSections(m_sandbox.userFile()).empty());
 }
 
-TEST_F(Registration, DatabasePathOf255CharactersIsNotWritten)
-{
-    const std::string folder = std::string(250 - m_sandbox.programDir().size(), 'd');
-    const std::string db = makeDatabase(folder + "/qar.db");
-    ASSERT_GE(db.size(), 255u);
-    writeDbDat("DSN=QarDesk\nFile=" + folder + "\\qar.db\n");
-    EXPECT_TRUE(RegisterAccessDsn(m_sandbox.dbDat(), false));
-    const Values values = iniSection(OdbcIniSandbox::systemFile(), "QarDesk");
-    ASSERT_FALSE(values.empty());
-    EXPECT_EQ(values.front(), (std::pair<std::string, std::string>{"Driver", sqliteDriver()}));
-    for (const auto& [name, value] : values) {
-        EXPECT_NE(name, "DBQ");
-        EXPECT_NE(name, "Database");
-    }
-}
-
 TEST_F(Registration, ServerDataSourceHoldsEveryValueInOrder)
 {
     const auto values = [](const std::string& server, const std::string& port) {

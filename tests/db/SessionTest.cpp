@@ -75,10 +75,10 @@ TEST_P(SessionTest, MissingTableFailsTheOpenWhileTheTablesBeforeItStayUsable)
 
 QAR_DB_TEST_ON_BOTH_ENGINES(SessionTest);
 
-// The timer's refresh fails silently, within the timeouts, on a server that is gone and on one that is
-// connected but silent (stopped), and a later tick recovers. Should a wait on the stopped server have no
-// bound, a watchdog resumes it after 30 s and the refresh succeeds too late.
-TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownOrFrozenAndRecoversWhenItReturns)
+// The timer's refresh fails silently, within the timeouts, on a server that is connected but silent
+// (stopped), and a later tick recovers. Should a wait on the stopped server have no bound, a watchdog
+// resumes it after 30 s and the refresh succeeds too late. (A server gone and back is the pages' test.)
+TEST(SessionRefresh, FailsSilentlyWhileTheServerIsFrozenAndRecoversWhenItResumes)
 {
     QAR_REQUIRE_PRIVATE_MARIADB();
     test::ensureOdbcDataSources();
@@ -96,24 +96,6 @@ TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownOrFrozenAndRecoversWhenItR
     CDatabaseSession session(makeConnectString(test::kPrivateServerDsn, "qar", "any"));
     ASSERT_TRUE(session.OpenDatabase()) << session.lastError();
 
-    server.stop();
-    const auto start = std::chrono::steady_clock::now();
-    session.RefreshConnection();
-    session.RefreshConnection();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12));
-    EXPECT_FALSE(session.tableUser().IsOpen());
-
-    ASSERT_NO_FATAL_FAILURE(server.start());
-    const auto expectRecovered = [&session] {
-        session.RefreshConnection();
-        for (CXRecordset* table : allTables(session)) {
-            SCOPED_TRACE(table->GetRuntimeClassName());
-            EXPECT_TRUE(table->IsOpen());
-        }
-        EXPECT_EQ(session.tableUser().m_USER_ID, 10001);
-    };
-    expectRecovered();
-
     ::kill(server.pid(), SIGSTOP);
     std::promise<void> resumed;
     std::thread watchdog([pid = server.pid(), done = resumed.get_future()] {
@@ -128,7 +110,12 @@ TEST(SessionRefresh, FailsSilentlyWhileTheServerIsDownOrFrozenAndRecoversWhenItR
     ::kill(server.pid(), SIGCONT);
     resumed.set_value();
     watchdog.join();
-    expectRecovered();
+    session.RefreshConnection();
+    for (CXRecordset* table : allTables(session)) {
+        SCOPED_TRACE(table->GetRuntimeClassName());
+        EXPECT_TRUE(table->IsOpen());
+    }
+    EXPECT_EQ(session.tableUser().m_USER_ID, 10001);
     CXDatabase::setTimeoutsForTesting(CXDatabase::kLoginTimeoutSeconds, CXDatabase::kTransferTimeoutSeconds);
 }
 

@@ -2,9 +2,7 @@
 
 #include "OdbcTestDb.h"
 #include "db/CDatabaseSession.h"
-#include "db/CXDatabase.h"
 #include "db/CXTableUnit.h"
-#include "db/CXTableUser.h"
 #include "db/ColumnMap.h"
 #include "db/OdbcError.h"
 
@@ -14,34 +12,6 @@ namespace qar
 {
 namespace
 {
-
-class TableMapTest : public ::testing::Test
-{
-protected:
-    void writeDbDat(const std::string& text) { test::writeFile(m_dir.file("UserData/config/DB.dat"), text); }
-
-    test::TempDir m_dir;
-    test::ScopedEnv m_env{"QAR_PROGRAM_DIR", m_dir.path().c_str()};
-};
-
-// Missing keys give the default names; the users table has two (its name for selects and for the change
-// log's lookups) until configured, and then the configured name serves both, read anew each time.
-TEST_F(TableMapTest, UsersTableHasTwoDefaultsAndOneConfiguredName)
-{
-    writeDbDat("[CONFIG]\nGTB=Groups\n");
-    EXPECT_EQ(GetTableName(TableId::Group), "Groups");
-    EXPECT_EQ(GetTableName(TableId::Unit), "UnitTable");
-    EXPECT_EQ(GetTableName(TableId::ChangeTmp), "ChangeTable");
-    EXPECT_EQ(GetTableName(TableId::User), "BaseTable");
-    EXPECT_EQ(GetUserTableNameForLookup(), "BASE_USERS");
-    EXPECT_EQ(CXTableUser(nullptr).GetDefaultSQL(), "[BaseTable]");
-    writeDbDat("[CONFIG]\nUTB=Staff\n");
-    EXPECT_EQ(GetTableName(TableId::User), "Staff");
-    EXPECT_EQ(GetUserTableNameForLookup(), "Staff");
-    EXPECT_EQ(CXTableUser(nullptr).GetDefaultSQL(), "[Staff]");
-    writeDbDat("[CONFIG]\nUTB=People\n");
-    EXPECT_EQ(GetTableName(TableId::User), "People");
-}
 
 class ColumnMapTest : public test::DbTest
 {};

@@ -1,4 +1,4 @@
-# Change log, schema extension and the data generator, on SQLite and on MariaDB.
+# Change log and schema extension, on SQLite and on MariaDB; the data generator's names.
 if(TARGET qar_test_db)
     qar_gtest(test_db_changelog
         SOURCES ChangeLogTest.cpp SchemaExtensionTest.cpp

@@ -1,13 +1,9 @@
 #include "OdbcTestDb.h"
-#include "PrivateMariaDb.h"
-#include "db/CDatabaseSession.h"
-#include "db/CXDatabase.h"
 #include "db/CXTabelChangeTmp.h"
 #include "db/CXTableGroup.h"
 #include "db/CXTableUnit.h"
 #include "db/CXTableUser.h"
 #include "db/ChangeLog.h"
-#include "db/ConnectString.h"
 #include "groups/GroupPageModel.h"
 #include "resources/StringIds.h"
 

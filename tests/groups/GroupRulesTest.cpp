@@ -140,10 +140,6 @@ TEST(GroupForm, ProposalsAndDefaults)
     EXPECT_EQ(defaults.at("SV-START"), "2024-2-1");
     EXPECT_EQ(defaults.at("SV-END"), "2025-1-31");
     EXPECT_EQ(defaults.at("NUMS"), "250");
-    EXPECT_EQ(defaults.at("POW-SET"), "2");
-    EXPECT_EQ(defaults.at("HIDE-TSK"), "1");
-    EXPECT_EQ(defaults.size(), 11u);
-    EXPECT_EQ(GroupSheetIntakeParameters(77, 5), "-bysys-h77-grps5|-dgrp5");
 }
 
 TEST(GroupForm, DetailRowNeedsTheServerAndSp)

@@ -78,6 +78,10 @@ TEST_P(DemoDataTest, FollowsTheEditorsRulesAndEveryGroupReadsBackUnchanged)
         rows += *exported;
     }
     EXPECT_EQ(rows, data.units.size() + data.users.size());
+
+    clearGeneratedTables(m_connection);
+    generateData(m_connection, options);
+    EXPECT_EQ(ReadOrgData(m_connection).users, data.users) << "the same seed gives the same rows";
 }
 
 QAR_DB_TEST_ON_BOTH_ENGINES(DemoDataTest);

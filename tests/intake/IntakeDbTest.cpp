@@ -143,12 +143,12 @@ protected:
                   "(10002, '-secret', 'Bob, \"B\"', 0, 0, '', '', 101, '', 3, 0, 0, 0, 1)");
     }
 
-    /// Runs qarctl on the test's database; what it wrote to either stream goes to `report`.
-    int qarctl(std::vector<std::string> args, std::string* report = nullptr)
+    /// Runs qarctl on the test's database (or `connect`); what it wrote to either stream goes to `report`.
+    int qarctl(std::vector<std::string> args, std::string* report = nullptr, const std::string& connect = {})
     {
         std::ostringstream out;
         std::ostringstream err;
-        args.insert(args.begin(), {"--connect", db().connectString()});
+        args.insert(args.begin(), {"--connect", connect.empty() ? db().connectString() : connect});
         const int code = RunQarCtl(args, out, err);
         if (report != nullptr) {
             *report = err.str() + out.str();
@@ -217,13 +217,7 @@ TEST_P(IntakeDbTest, NothingIsKeptWhenTheDatabaseFailsOrTheImportIsCancelled)
 {
     const std::string csv = test::writeFile(m_dir.file("units.csv"), "ID,Name,Parent,Group\n101,A,0,1\n102,B,101,1\n"
                                                                      "103,C,101,1\n");
-    if (GetParam() == test::DbKind::Sqlite) {
-        db().exec("CREATE TRIGGER refuse BEFORE INSERT ON [UnitTable] WHEN NEW.[UNIT_ID] = 103 "
-                  "BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    } else {
-        db().exec("CREATE TRIGGER refuse BEFORE INSERT ON [UnitTable] FOR EACH ROW BEGIN IF NEW.[UNIT_ID] = 103 "
-                  "THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'; END IF; END");
-    }
+    db().refuseInserts("UnitTable", "NEW.[UNIT_ID] = 103");
     EXPECT_THROW(import({csv}, true), DbError);
     EXPECT_EQ(db().count("[UnitTable]"), 0);
     EXPECT_EQ(db().count("[ChangeTable]"), 0);
@@ -257,12 +251,7 @@ TEST_P(IntakeDbTest, UpdatesStoredUsersAndKeepsNothingWhenTheUsersInsertFailsAft
     // Units go in first; the users' insert then fails and takes the units with it.
     const std::string both = test::writeFile(m_dir.file("both.csv"), "ID,Name,Password,Unit\n10004,Di,x,101\n");
     const std::string units = test::writeFile(m_dir.file("units.csv"), "ID,Name,Parent,Group\n105,New,101,1\n");
-    if (GetParam() == test::DbKind::Sqlite) {
-        db().exec("CREATE TRIGGER refuse BEFORE INSERT ON [BaseTable] BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    } else {
-        db().exec("CREATE TRIGGER refuse BEFORE INSERT ON [BaseTable] FOR EACH ROW "
-                  "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'");
-    }
+    db().refuseInserts("BaseTable");
     const IntakePlan failing = plan({units, both});
     ASSERT_EQ(failing.units.size() + failing.users.size(), 2u);
     EXPECT_THROW(ApplyPlan(m_connection, failing, ReadOrgData(m_connection), true), DbError);
@@ -274,37 +263,34 @@ TEST_P(IntakeDbTest, QarCtlReportsRefusedRowsAndAnswersWithItsExitCodes)
 {
     SetUiLanguage(UiLanguage::English);
     const std::string csv = test::writeFile(m_dir.file("units.csv"), "ID,Name,Group\n101,A,1\n102,,1\n103,C,2\n");
-    const auto run = [this](std::vector<std::string> args, std::string* report = nullptr) {
-        return qarctl(std::move(args), report);
-    };
     std::string report;
-    EXPECT_EQ(run({"import", csv, "--dry-run"}, &report), kQarCtlRefused);
+    EXPECT_EQ(qarctl({"import", csv, "--dry-run"}, &report), kQarCtlRefused);
     EXPECT_EQ(db().count("[UnitTable]"), 0);
-    EXPECT_EQ(run({"import", csv}, &report), kQarCtlRefused);
+    EXPECT_EQ(qarctl({"import", csv}, &report), kQarCtlRefused);
     EXPECT_NE(report.find("units.csv line 3, column Name: Input can't be null!"), std::string::npos) << report;
     EXPECT_EQ(db().count("[UnitTable]"), 2);
-    EXPECT_EQ(run({"check"}, &report), kQarCtlOk);
+    EXPECT_EQ(qarctl({"check"}, &report), kQarCtlOk);
     // A sign-on record left behind by a deleted user is a finding; a group manager's check leaves it out.
     test::writeFile(programDir().file("UserData/data/Userx.xml"),
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<QAR_USERX><DOMAIN>CORP</DOMAIN><USERS>"
                     "<U ID=\"10301\" DN=\"ceshi.user\" UD=\"300\"/></USERS></QAR_USERX>\n");
-    EXPECT_EQ(run({"check"}, &report), kQarCtlRefused);
+    EXPECT_EQ(qarctl({"check"}, &report), kQarCtlRefused);
     EXPECT_NE(report.find("Userx.xml (#1): user 10301 does not exist (domain account \"ceshi.user\", net disk 300 MB)"),
               std::string::npos)
         << report;
-    EXPECT_EQ(run({"check", "--group", "1"}, &report), kQarCtlOk) << report;
-    EXPECT_EQ(run({"tree", "--group", "2"}, &report), kQarCtlOk);
+    EXPECT_EQ(qarctl({"check", "--group", "1"}, &report), kQarCtlOk) << report;
+    EXPECT_EQ(qarctl({"tree", "--group", "2"}, &report), kQarCtlOk);
     EXPECT_NE(report.find("Unit:C [ID:103]"), std::string::npos) << report;
     EXPECT_EQ(report.find("[ID:101]"), std::string::npos);
-    EXPECT_EQ(run({"export", "units", "-o", m_dir.file("out.xlsx"), "--format", "xlsx"}), kQarCtlOk);
-    EXPECT_EQ(run({"import", m_dir.file("out.xlsx"), "--on-existing", "skip"}, &report), kQarCtlOk) << report;
+    EXPECT_EQ(qarctl({"export", "units", "-o", m_dir.file("out.xlsx"), "--format", "xlsx"}), kQarCtlOk);
+    EXPECT_EQ(qarctl({"import", m_dir.file("out.xlsx"), "--on-existing", "skip"}, &report), kQarCtlOk) << report;
     // The name says the format; a workbook is never written under a CSV name.
-    EXPECT_EQ(run({"export", "users", "-o", m_dir.file("users.xlsx")}), kQarCtlOk);
+    EXPECT_EQ(qarctl({"export", "users", "-o", m_dir.file("users.xlsx")}), kQarCtlOk);
     EXPECT_EQ(test::readFile(m_dir.file("users.xlsx")).rfind("PK\x03\x04", 0), 0u);
-    EXPECT_EQ(run({"export", "users", "--format", "xlsx", "-o", m_dir.file("users.csv")}), kQarCtlUsage);
+    EXPECT_EQ(qarctl({"export", "users", "--format", "xlsx", "-o", m_dir.file("users.csv")}), kQarCtlUsage);
     EXPECT_FALSE(std::filesystem::exists(m_dir.file("users.csv")));
-    EXPECT_EQ(run({"export", "groups"}), kQarCtlUsage);
-    EXPECT_EQ(run({"import"}), kQarCtlUsage);
+    EXPECT_EQ(qarctl({"export", "groups"}), kQarCtlUsage);
+    EXPECT_EQ(qarctl({"import"}), kQarCtlUsage);
     std::ostringstream sink;
     EXPECT_EQ(RunQarCtl({"--dsn", test::kClosedPortDsn, "check"}, sink, sink), kQarCtlDatabase);
 }
@@ -324,19 +310,11 @@ TEST_P(IntakeDbTest, QarCtlRetriesARefusedImportAndSaysWhenItsCommitWentUnconfir
     db().exec("CREATE TRIGGER conflict BEFORE INSERT ON [UnitTable] FOR EACH ROW BEGIN UPDATE tries SET n = n + 1; "
               "IF (SELECT n FROM tries) % 2 = 1 THEN SIGNAL SQLSTATE '40001' SET MESSAGE_TEXT = 'Deadlock found', "
               "MYSQL_ERRNO = 1213; END IF; END");
-    const auto run = [](const std::string& connect, std::vector<std::string> args, std::string& report) {
-        std::ostringstream out;
-        std::ostringstream err;
-        args.insert(args.begin(), {"--connect", connect});
-        const int code = RunQarCtl(args, out, err);
-        report = err.str() + out.str();
-        return code;
-    };
     std::string report;
-    EXPECT_EQ(run(db().connectString(), {"import", csv}, report), kQarCtlDatabase);
+    EXPECT_EQ(qarctl({"import", csv}, &report), kQarCtlDatabase);
     EXPECT_NE(report.find("another node of the database cluster"), std::string::npos) << report;
     db().exec("UPDATE tries SET n = 0");
-    EXPECT_EQ(run(db().connectString(), {"import", csv, "--retry", "2"}, report), kQarCtlOk) << report;
+    EXPECT_EQ(qarctl({"import", csv, "--retry", "2"}, &report), kQarCtlOk) << report;
     EXPECT_NE(report.find("trying again (1 of 2)"), std::string::npos) << report;
     EXPECT_EQ(db().count("[UnitTable]"), 1);
 
@@ -346,7 +324,7 @@ TEST_P(IntakeDbTest, QarCtlRetriesARefusedImportAndSaysWhenItsCommitWentUnconfir
     proxy.holdCommitReplies(std::chrono::seconds(3));
     const std::string held =
         db().connectString() + ";SERVER=127.0.0.1;PORT=" + std::to_string(proxy.port()) + ";READ_TIMEOUT=1";
-    EXPECT_EQ(run(held, {"import", csv}, report), kQarCtlUnconfirmed);
+    EXPECT_EQ(qarctl({"import", csv}, &report, held), kQarCtlUnconfirmed);
     EXPECT_NE(report.find("did not confirm"), std::string::npos) << report;
     EXPECT_EQ(db().count("[UnitTable]"), 1);
 }

@@ -4,7 +4,6 @@
 #include "intake/IntakeJob.h"
 #include "intake/OrgCheck.h"
 #include "intake/SheetIntakeArgs.h"
-#include "org/CUnitUserModel.h"
 #include "platform/Paths.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
@@ -126,25 +125,11 @@ TEST(IntakePlan, KeepsToTheGroupsItWasGivenAndNeedsAGroup)
     EXPECT_EQ(planCsv(sampleData(), "ID,Name\n103,A\n", options).units.at(0).row.group, 1);
 }
 
-struct NoEffects : IOrgEffects
-{
-    void setUnitsChanged() override {}
-    void setUsersChanged() override {}
-    void setGroupsChanged() override {}
-    void updateServiceButtons() override {}
-    void logChange(const std::string&, const std::string&, std::int32_t, std::uint8_t) override {}
-};
-
 TEST(SheetIntakeArgs, ReadsWhatTheMainToolPasses)
 {
     const auto exists = [](const std::string& path) { return FileExists(path); };
-    // The units-and-users page.
-    NoEffects effects;
-    CUnitUserModel page(OrgTables{}, effects);
-    page.tree().insertLast(OrgTree::kRoot, "Group:One [ID:1]", 1, 3);
-    const OrgTree::NodeId two = page.tree().insertLast(OrgTree::kRoot, "Group:Two [ID:22]", 22, 3);
-    page.select(two);
-    const auto fromPage = ParseSheetIntakeArgs(page.sheetIntake(4194311).parameters, exists);
+    // The units-and-users page (the page model's test shows that it writes this).
+    const auto fromPage = ParseSheetIntakeArgs("-bysys-h4194311-grps1|22|-dgrp22", exists);
     ASSERT_TRUE(fromPage);
     EXPECT_EQ(fromPage->window, 4194311u);
     EXPECT_EQ(fromPage->groups, (std::vector<std::int32_t>{1, 22}));

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "OrgDbTest.h"
 #include "org/CUnitUserModel.h"
 #include "org/OrgFind.h"
 #include "org/OrgPlace.h"
@@ -9,9 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -59,16 +56,7 @@ struct Built
     {
         return n == OrgTree::kNone ? "-" : "?GUu"[static_cast<int>(tree.kind(n))] + std::to_string(tree.itemData(n));
     }
-    OrgTree::NodeId user(std::int32_t id) const
-    {
-        for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
-             n = tree.nextInSubtree(n, OrgTree::kRoot)) {
-            if (tree.kind(n) == NodeKind::User && tree.itemData(n) == id) {
-                return n;
-            }
-        }
-        return OrgTree::kNone;
-    }
+    OrgTree::NodeId user(std::int32_t id) const { return test::findUserNode(tree, id); }
     /// "G1 U10 U11 u100" style: kind letter and item data of every node in depth-first order.
     std::string shape() const
     {
@@ -114,6 +102,9 @@ TEST(OrgTreeBuilder, ShowsOnlyUnitsReachableThroughShownParents)
         {"same level parent earlier in table order",
          {unit(10, 0, 1), unit(11, 10, 1), unit(12, 13, 1), unit(13, 0, 1)},
          "G1 .U10 ..U11 .U13 G2"},
+        {"a repeated id: both shown, children under the later one",
+         {unit(10, 0, 1), unit(10, 0, 1), unit(11, 10, 2)},
+         "G1 .U10 .U10 ..U11 G2"},
         {"negative and huge ids",
          {unit(-5, 0, 1), unit(INT32_MAX, -5, 2), unit(INT32_MIN, INT32_MAX, 255)},
          "G1 .U-5 ..U2147483647 ...U-2147483648 G2"},
@@ -123,64 +114,6 @@ TEST(OrgTreeBuilder, ShowsOnlyUnitsReachableThroughShownParents)
         Built b;
         b.build(kGroups, c.units, {});
         EXPECT_EQ(b.shape(), c.shape);
-    }
-}
-
-// Random rows full of repeated ids, cycles and levels that contradict the parents. Each shown unit sits
-// under its parent: the node of its SUPER_ID (its group's node for a top unit), placed before it, so on
-// a lower level or on the same level earlier in the table. A unit whose parent row is unique and shown on
-// a lower level is shown too.
-TEST(OrgTreeBuilder, RandomBadRowsGiveAConsistentTree)
-{
-    std::mt19937 rng(4711);
-    const auto pick = [&](int range) { return static_cast<std::int32_t>(rng() % static_cast<unsigned>(range)) - 2; };
-    for (int run = 0; run < 300; ++run) {
-        std::vector<UnitRow> units;
-        for (int i = static_cast<int>(rng() % 60); i > 0; --i) {
-            units.push_back(
-                unit(pick(30), rng() % 3 == 0 ? 0 : pick(30), static_cast<std::uint8_t>(rng() % 6), pick(5)));
-            units.back().name = std::to_string(units.size() - 1); // the node text names its row
-        }
-        const AdminContext context{rng() % 2 == 0, 1};
-        Built b;
-        b.build(kGroups, units, {}, context);
-        SCOPED_TRACE(b.shape());
-        const auto rowOf = [&b](OrgTree::NodeId n) { // "Unit:<row> [ID:..."
-            const std::string_view text = b.tree.text(n);
-            return std::stoul(std::string(text.substr(5, text.find(' ') - 5)));
-        };
-        std::map<std::size_t, OrgTree::NodeId> shown;
-        for (OrgTree::NodeId n = b.tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
-             n = b.tree.nextInSubtree(n, OrgTree::kRoot)) {
-            if (b.tree.kind(n) != NodeKind::Unit) {
-                continue;
-            }
-            const std::size_t row = rowOf(n);
-            const UnitRow& u = units[row];
-            const OrgTree::NodeId parent = b.tree.parent(n);
-            ASSERT_TRUE(shown.emplace(row, n).second) << "row " << row << " shown twice";
-            EXPECT_TRUE(u.treeClass > 0 && context.sees(u.groupId)) << row;
-            if (u.superId == 0) {
-                EXPECT_EQ(parent, b.index.groupNodes.at(u.groupId)) << row;
-                continue;
-            }
-            ASSERT_EQ(b.tree.kind(parent), NodeKind::Unit) << row;
-            const UnitRow& p = units[rowOf(parent)];
-            EXPECT_EQ(p.id, u.superId) << row;
-            EXPECT_TRUE(p.treeClass < u.treeClass || (p.treeClass == u.treeClass && rowOf(parent) < row)) << row;
-        }
-        for (std::size_t r = 0; r < units.size(); ++r) {
-            const UnitRow& u = units[r];
-            const auto isParent = [&u](const UnitRow& p) { return p.id == u.superId; };
-            const auto parent =
-                static_cast<std::size_t>(std::find_if(units.begin(), units.end(), isParent) - units.begin());
-            const bool placed = u.superId == 0 ? b.index.groupNodes.contains(u.groupId)
-                                               : std::count_if(units.begin(), units.end(), isParent) == 1 &&
-                                                     shown.contains(parent) && units[parent].treeClass < u.treeClass;
-            if (u.treeClass > 0 && context.sees(u.groupId) && placed) {
-                EXPECT_TRUE(shown.contains(r)) << "row " << r << " is missing";
-            }
-        }
     }
 }
 
@@ -236,28 +169,23 @@ TEST(OrgTreeBuilder, NodeTextsKeepLongQuotedAndChineseNames)
               "Unit:" + chinese + " [ID:10]  [Status]Disabled [Public Account]None [Alias](Null)");
 }
 
-TEST(OrgTree, ReadsIdsAndFindsGroupsByTheirMarker)
+TEST(OrgTree, ReadsIdsFindsGroupsCollectsUsersAndRemovesSubtrees)
 {
     EXPECT_EQ(ReadIdFromText("Unit:a [ID:105]  x"), 105);
     EXPECT_EQ(ReadIdFromText("group:a [id:-3]"), -3);
     EXPECT_EQ(ReadIdFromText("no marker"), 0);
     Built b;
-    b.build({{1, "One"}, {12, "Twelve"}, {2, "Two"}}, {}, {});
+    b.build({{1, "One"}, {12, "Twelve"}, {2, "Two"}}, {unit(10, 0, 1), unit(11, 10, 2), unit(12, 0, 1)},
+            {{10001, 11}, {10002, 10}, {10003, 12}});
     EXPECT_EQ(FindGroupNode(b.tree, 2), b.index.groupNodes.at(2)); // not the "[ID:12]" node
     EXPECT_EQ(FindGroupNode(b.tree, 7), OrgTree::kRoot);
-}
-
-TEST(OrgTree, CollectsUsersBelowANodeAndRemovesSubtrees)
-{
-    Built b;
-    b.build(kGroups, {unit(10, 0, 1), unit(11, 10, 2), unit(12, 0, 1)}, {{10001, 11}, {10002, 10}, {10003, 12}});
     std::vector<std::int32_t> ids;
     CollectUserIds(b.tree, b.index.unitNodes.at(10), ids);
     EXPECT_EQ(ids, (std::vector<std::int32_t>{10001, 10002}));
     const std::size_t before = b.tree.size();
     b.tree.remove(b.index.unitNodes.at(10));
     EXPECT_EQ(b.tree.size(), before - 4);
-    EXPECT_EQ(b.shape(), "G1 .U12 ..u10003 G2");
+    EXPECT_EQ(b.shape(), "G1 .U12 ..u10003 G12 G2");
 }
 
 struct NullEffects : IOrgEffects

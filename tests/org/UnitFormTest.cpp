@@ -40,7 +40,10 @@ TEST(UnitFormModel, ParentListLeavesOutTheEditedSubtreeAndHiddenGroups)
     EXPECT_EQ(texts(m.groupEntries()), std::vector<std::string>{"1"}); // group 0 never, group 2 hidden
 }
 
-TEST(UnitFormModel, DescendantWalkStopsOnCyclesSelfParentsAndDepth)
+// The walk up from a unit stops at a unit that is its own parent and in a cycle. Unit k below unit k-1 for
+// k = 2..34: unit 32 lies 31 links below unit 1 and still counts, unit 33 (32 links) does not. So unit 1
+// cannot be put under unit 32, and editing unit 3 leaves 4..34 out of the parent list and the code proposal.
+TEST(UnitFormModel, DescendantWalkStopsOnCyclesSelfParentsAndAfterThirtyOneLinks)
 {
     const auto m = model({}, {unit(1, 0, 1), unit(2, 1, 2), unit(3, 3, 1), unit(4, 5, 1), unit(5, 4, 1)});
     EXPECT_TRUE(m.descendsFrom(2, 1));
@@ -49,13 +52,7 @@ TEST(UnitFormModel, DescendantWalkStopsOnCyclesSelfParentsAndDepth)
     EXPECT_FALSE(m.descendsFrom(4, 9));  // a cycle of two
     EXPECT_TRUE(m.descendsFrom(4, 4));   // the cycle reaches the unit itself
     EXPECT_FALSE(m.descendsFrom(99, 1)); // not in the list
-}
 
-// Unit k below unit k-1 for k = 2..34: unit 32 lies 31 links below unit 1 and still counts, unit 33 (32
-// links) does not. So unit 1 cannot be put under unit 32, and editing unit 3 leaves 4..34 out of the
-// parent list and the code proposal.
-TEST(UnitFormModel, DescendantWalkCountsThirtyOneLinks)
-{
     std::vector<UnitRow> chain;
     for (std::int32_t id = 1; id <= 34; ++id) {
         chain.push_back(unit(id, id - 1, static_cast<std::uint8_t>(id)));

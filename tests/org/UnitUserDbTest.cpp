@@ -224,104 +224,69 @@ TEST_P(UnitUserDbTest, DeleteRefusesNodesWithChildrenAndLogsTheDeletedRows)
     EXPECT_FALSE(m_model.tree().hasChildren(unitNode(100)));
 }
 
-// Unit 200 moves to group 2 with its child 150, stored before it, and 150's user, while another program
-// renames or deletes 200, with and without a timer tick reading the table again before OK. Renamed: a
-// failed write (253), not the other program's row overwritten with the form's. Deleted: the edit ends
-// quietly. Either way nothing of the edit stays (not even the child written before the unit was found
-// gone) and the tree is read again.
+// Unit 100 gets code 150, group 2 and an attribute, its children stored before it, while another program
+// writes (with and without a timer tick reading the table again before OK). A row it changed, the unit's
+// or a child's, is a failed write (253), never overwritten with the form's; the unit deleted ends the edit
+// quietly. Either way nothing of the edit stays (not even a child written before the unit was found gone)
+// and the tree is read again. A child deleted is passed over; the users of the old code follow in one
+// statement that writes only their unit, so a user renamed meanwhile keeps the name, and one added follows.
 TEST_P(UnitUserDbTest, AnEditOfARowChangedOrDeletedMeanwhileWritesNothingAndReadsTheTreeAgain)
 {
+    const test::Rows before = rows({{"100", "0", "1", "0"}, {"101", "100", "1", "0"}, {"102", "101", "1", "0"}});
+    const test::Rows after = rows({{"101", "150", "2", "0"}, {"102", "101", "2", "0"}, {"150", "0", "2", "64"}});
+    const test::Rows usersBefore = rows({{"10001", "100", "1"}, {"10002", "101", "1"}});
+    const test::Rows usersAfter = rows({{"10001", "150", "2"}, {"10002", "101", "2"}});
+    const char* renamed = "UPDATE [UnitTable] SET [UNIT_NAME] = 'Theirs' WHERE [UNIT_ID] = 100";
+    const char* deleted = "DELETE FROM [UnitTable] WHERE [UNIT_ID] = 100";
     const struct
     {
         const char* meanwhile;
         bool readAgain;
         int message;
-        int status;
+        test::Rows units; // UNIT_ID, SUPER_ID, GROUP_ID, UNIT_FLAG
+        test::Rows users; // USER_ID, UNIT_ID, GROUP_ID
     } cases[] = {
-        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'Theirs' WHERE [UNIT_ID] = 200", true, 253, str::kStatusUnitNotSaved},
-        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'Theirs' WHERE [UNIT_ID] = 200", false, 253, str::kStatusUnitNotSaved},
-        {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 200", true, 0, str::kStatusUnitAlreadyDeleted},
-        {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 200", false, 0, str::kStatusUnitAlreadyDeleted},
+        {renamed, true, 253, before, usersBefore},
+        {renamed, false, 253, before, usersBefore},
+        {deleted, true, 0, {before[1], before[2]}, usersBefore},
+        {deleted, false, 0, {before[1], before[2]}, usersBefore},
+        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'x' WHERE [UNIT_ID] = 102", false, 253, before, usersBefore},
+        {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 102", false, 0, {after[0], after[2]}, usersAfter},
+        {"UPDATE [BaseTable] SET [NAME] = 'x' WHERE [USER_ID] = 10001", false, 0, after, usersAfter},
+        {"INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [GROUP_ID]) VALUES (10003, 'x', 100, 1)", false, 0,
+         after, rows({{"10001", "150", "2"}, {"10002", "101", "2"}, {"10003", "150", "1"}})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.meanwhile) + (c.readAgain ? ", read again" : ""));
         db().exec("DELETE FROM [ChangeTable]");
-        seed({{150, 200, 2}, {200, 0, 1}}, {{10001, 150}});
+        ResetChangeLogForTesting();
+        seed({{101, 100, 2}, {102, 101, 3}, {100, 0, 1}}, {{10001, 100}, {10002, 101}});
         m_events.clear();
-        EXPECT_EQ(edit(200,
+        EXPECT_EQ(edit(100,
                        [&](UnitEditSession&, UnitForm& f) {
                            db().exec(c.meanwhile);
                            if (c.readAgain) {
                                m_units.Open();
                            }
+                           f.codeText = "150";
                            f.attribute = 64;
                            f.groupIndex = 1;
                        })
                       .messageId,
                   c.message);
-        const bool deleted = c.message == 0;
-        EXPECT_EQ(query("SELECT [UNIT_ID], [UNIT_NAME], [GROUP_ID], [UNIT_FLAG] FROM [UnitTable] ORDER BY [UNIT_ID]"),
-                  deleted ? rows({{"150", "d150", "1", "0"}})
-                          : rows({{"150", "d150", "1", "0"}, {"200", "Theirs", "1", "0"}}));
-        EXPECT_EQ(query("SELECT [GROUP_ID] FROM [BaseTable]"), rows({{"1"}}));
-        EXPECT_TRUE(db().changeRows().empty());
-        EXPECT_TRUE(m_events.empty());
-        EXPECT_EQ(m_model.index().unitNodes.count(200), deleted ? 0u : 1u);
-        if (!deleted) {
-            EXPECT_EQ(m_model.tree().text(unitNode(200)).substr(0, 11), "Unit:Theirs");
-        }
-        EXPECT_EQ(DescribeChange(m_model.takeReport()), (std::vector<StatusPart>{{c.status, {200}}}));
-    }
-}
-
-// Another program writes between the form's opening and OK while unit 100 gets code 150 and group 2. A
-// row it changed is a failed write (253) and nothing of the edit stays; a row it deleted is passed over.
-// The users of the old code follow in one statement that writes only their unit, so a user renamed
-// meanwhile keeps the new name, and one added to the unit meanwhile follows the code too.
-TEST_P(UnitUserDbTest, RowsChangedMeanwhileFailTheWholeEditAndDeletedOnesArePassedOver)
-{
-    const test::Rows unitsBefore = rows({{"100", "0", "1"}, {"101", "100", "1"}, {"102", "101", "1"}});
-    const test::Rows usersBefore = rows({{"10001", "100", "1"}, {"10002", "101", "1"}});
-    const test::Rows unitsAfter = rows({{"101", "150", "2"}, {"102", "101", "2"}, {"150", "0", "2"}});
-    const test::Rows usersAfter = rows({{"10001", "150", "2"}, {"10002", "101", "2"}});
-    const struct
-    {
-        const char* meanwhile;
-        int message;
-        test::Rows units; // UNIT_ID, SUPER_ID, GROUP_ID
-        test::Rows users; // USER_ID, UNIT_ID, GROUP_ID
-    } cases[] = {
-        {"UPDATE [UnitTable] SET [UNIT_ALIAS] = 'x' WHERE [UNIT_ID] = 100", 253, unitsBefore, usersBefore},
-        {"UPDATE [UnitTable] SET [UNIT_NAME] = 'x' WHERE [UNIT_ID] = 102", 253, unitsBefore, usersBefore},
-        {"DELETE FROM [UnitTable] WHERE [UNIT_ID] = 102", 0, rows({{"101", "150", "2"}, {"150", "0", "2"}}),
-         usersAfter},
-        {"UPDATE [BaseTable] SET [NAME] = 'x' WHERE [USER_ID] = 10001", 0, unitsAfter, usersAfter},
-        {"INSERT INTO [BaseTable] ([USER_ID], [NAME], [UNIT_ID], [GROUP_ID]) VALUES (10003, 'x', 100, 1)", 0,
-         unitsAfter, rows({{"10001", "150", "2"}, {"10002", "101", "2"}, {"10003", "150", "1"}})},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.meanwhile);
-        db().exec("DELETE FROM [ChangeTable]");
-        ResetChangeLogForTesting();
-        seed({{100, 0, 1}, {101, 100, 2}, {102, 101, 3}}, {{10001, 100}, {10002, 101}});
-        m_events.clear();
-        EXPECT_EQ(edit(100,
-                       [&](UnitEditSession&, UnitForm& f) {
-                           db().exec(c.meanwhile);
-                           f.codeText = "150";
-                           f.groupIndex = 1;
-                       })
-                      .messageId,
-                  c.message);
-        EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [GROUP_ID] FROM [UnitTable] ORDER BY [UNIT_ID]"), c.units);
+        EXPECT_EQ(query("SELECT [UNIT_ID], [SUPER_ID], [GROUP_ID], [UNIT_FLAG] FROM [UnitTable] ORDER BY [UNIT_ID]"),
+                  c.units);
         EXPECT_EQ(query("SELECT [USER_ID], [UNIT_ID], [GROUP_ID] FROM [BaseTable] ORDER BY [USER_ID]"), c.users);
-        if (c.message != 0) {
+        if (c.units == before || c.meanwhile == deleted) {
             EXPECT_TRUE(db().changeRows().empty());
             EXPECT_TRUE(m_events.empty());
-            EXPECT_EQ(m_model.tree().itemData(unitNode(100)), 100); // built again from the tables
-            // Rolled back: the status line tells of no new code and nothing moved with it.
+            EXPECT_EQ(m_model.index().unitNodes.count(100), c.message != 0 ? 1u : 0u);
             EXPECT_EQ(DescribeChange(m_model.takeReport()),
-                      (std::vector<StatusPart>{{str::kStatusUnitNotSaved, {100}}}));
+                      (std::vector<StatusPart>{
+                          {c.message != 0 ? str::kStatusUnitNotSaved : str::kStatusUnitAlreadyDeleted, {100}}}));
+        }
+        if (c.meanwhile == renamed) {
+            EXPECT_EQ(m_model.tree().text(unitNode(100)).substr(0, 11), "Unit:Theirs");
         }
     }
 }

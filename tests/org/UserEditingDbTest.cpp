@@ -83,9 +83,24 @@ protected:
         test::writeFile(programDir().file("Userx.xml"), "<QAR_USERX><DOMAIN>CORP</DOMAIN></QAR_USERX>"));
 };
 
+// A group node and a full group are refused before anything is written; a user added gets its row, node,
+// list entries, change row and sign-on record.
 TEST_P(UserEditingDbTest, AddsAUserWithItsRowNodeListsAndChangeRow)
 {
     UserEditing e = editing();
+    EXPECT_EQ(save(e, m_model.index().groupNodes.at(1), false, [](UserForm&) {}).messageId,
+              str::kAddUserUnderDepartment);
+    // Group 2 holds two listed users and allows two.
+    EXPECT_EQ(save(e, m_model.index().unitNodes.at(201), false,
+                   [](UserForm& f) {
+                       f.name = "x";
+                       f.password = f.passwordAgain = "p";
+                   })
+                  .messageId,
+              str::kUserAmountAtLimit);
+    EXPECT_EQ(db().count("[BaseTable]"), 3);
+    EXPECT_TRUE(m_events.empty());
+
     const std::string name = std::string("O'Neil; 100% \"x\"") + std::string(239, 'n');
     ASSERT_EQ(name.size(), 255u);
     EXPECT_FALSE(save(e, m_model.index().unitNodes.at(102), false, [&](UserForm& f) {
@@ -110,24 +125,6 @@ TEST_P(UserEditingDbTest, AddsAUserWithItsRowNodeListsAndChangeRow)
     EXPECT_EQ(m_model.index().nextUserId, 10005);
     EXPECT_EQ(m_model.index().emails.back(), "new@example.com");
     EXPECT_EQ(DomainUserFile(m_domain->path()).FindDomainUser(10004)->domainAccount, "li"); // saved with the row
-}
-
-TEST_P(UserEditingDbTest, RefusesAGroupNodeAndAFullGroupWithoutWriting)
-{
-    UserEditing e = editing();
-    EXPECT_EQ(save(e, m_model.index().groupNodes.at(1), false, [](UserForm&) {}).messageId,
-              str::kAddUserUnderDepartment);
-    // Group 2 holds two listed users and allows two.
-    EXPECT_EQ(save(e, m_model.index().unitNodes.at(201), false,
-                   [](UserForm& f) {
-                       f.name = "x";
-                       f.password = f.passwordAgain = "p";
-                   })
-                  .messageId,
-              str::kUserAmountAtLimit);
-    EXPECT_EQ(db().count("[BaseTable]"), 3);
-    EXPECT_EQ(db().count("[ChangeTable]"), 0);
-    EXPECT_TRUE(m_events.empty());
 }
 
 TEST_P(UserEditingDbTest, ANewIdLogsTheOldOneDeletedThenTheNewOneAdded)

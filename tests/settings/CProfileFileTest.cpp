@@ -193,16 +193,4 @@ TEST(CProfileFile, ExchangeStringArrayUsesNumberedKeys)
     EXPECT_EQ(readFile(path), "[S]\r\nName_0=a\r\nName_1=b\r\nName_2=c\r\n");
 }
 
-// Any bytes read and write without harm (the profile fuzz target); a megabyte on one line must not take long.
-TEST(CProfileFile, HugeLinesReadAndWriteQuickly)
-{
-    TempDir dir;
-    for (const std::string& content : {std::string(1 << 20, '['), "[S]\nk=" + std::string(1 << 20, 'v')}) {
-        CProfileFile f(writeFile(dir.file("g.dat"), content), "S");
-        EXPECT_LE(f.GetString("k").size(), 255u);
-        f.WriteString("k", "w");
-        EXPECT_EQ(f.GetString("k"), "w");
-    }
-}
-
 } // namespace

@@ -230,6 +230,15 @@ Rows OdbcTestDb::changeRows()
                  "[REC_ID]");
 }
 
+void OdbcTestDb::refuseInserts(const std::string& table, const std::string& condition)
+{
+    exec(m_kind == DbKind::Sqlite
+             ? "CREATE TRIGGER refuse BEFORE INSERT ON [" + table + "] WHEN " + condition +
+                   " BEGIN SELECT RAISE(ABORT, 'refused'); END"
+             : "CREATE TRIGGER refuse BEFORE INSERT ON [" + table + "] FOR EACH ROW BEGIN IF " + condition +
+                   " THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'; END IF; END");
+}
+
 void DbTest::SetUp()
 {
     if (GetParam() == DbKind::MariaDb) {

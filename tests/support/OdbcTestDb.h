@@ -88,6 +88,9 @@ public:
     long long count(const std::string& fromWhere);
     /// Every change row in number order: REC_ID, Table_Name, Field_Name, Key_Value, Change_Act.
     Rows changeRows();
+    /// A trigger "refuse" that fails every insert into `table` whose new row meets `condition` (on the
+    /// new row's columns, e.g. "NEW.[UNIT_ID] = 103"), as a database refusing a row does.
+    void refuseInserts(const std::string& table, const std::string& condition = "1 = 1");
 
 private:
     DbKind m_kind;

@@ -86,11 +86,12 @@ bool sendRefresh(IVexLink& link, std::uint32_t flags)
     return message.SendToServer();
 }
 
-// The client connects by itself; the server prints each refresh notification with its flag names. A
-// shutdown drops the link quietly (no "down" for the tool) and the client comes back by itself.
+// The client connects by itself; the server prints each refresh notification with its flag names, and
+// its reply is announced and handed out once. A shutdown drops the link quietly (no "down" for the tool)
+// and the client comes back by itself.
 TEST(CZVexClient, ConnectsByItselfAndServerPrintsTheNotification)
 {
-    test::RxServerProcess server;
+    test::RxServerProcess server(0, {"-nowindow", "-reply:100"});
     EventLog events;
     CZVexClient client(loopback(server.port()), events.sink());
 
@@ -105,21 +106,6 @@ TEST(CZVexClient, ConnectsByItselfAndServerPrintsTheNotification)
     EXPECT_TRUE(sendRefresh(client, kRefreshUnits | kRefreshGroups));
     EXPECT_FALSE(server.lines("546 refresh 0x00000021 units groups").empty());
 
-    client.Shutdown();
-    EXPECT_FALSE(sendRefresh(client, kRefreshUsers));
-    EXPECT_FALSE(server.lines("client disconnected").empty());
-    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
-    EXPECT_EQ(events.count(kMsgVexState, kVexStateDown), 0);
-    EXPECT_EQ(server.lines("client connected", 2).size(), 2U);
-    EXPECT_EQ(server.process().lines("546 refresh").size(), 2U);
-}
-
-TEST(CZVexClient, ReplyFromServerIsAnnouncedAndHandedOutOnce)
-{
-    test::RxServerProcess server(0, {"-nowindow", "-reply:100"});
-    EventLog events;
-    CZVexClient client(loopback(server.port()), events.sink());
-
     auto arrived = events.next(kMsgVexReceived);
     ASSERT_TRUE(arrived);
     const auto id = static_cast<std::uint32_t>(arrived->lParam);
@@ -132,15 +118,20 @@ TEST(CZVexClient, ReplyFromServerIsAnnouncedAndHandedOutOnce)
     EXPECT_EQ(reply.GetDataOfByte(position), kReplyResultOk);
     EXPECT_TRUE(reply.GetDataOfLong(position));
     EXPECT_EQ(reply.GetDataOfByte(position), kReplyKindReady);
-
-    CZNetData again(&client, id);
-    EXPECT_FALSE(again.RecvFromServer(length));
-
+    EXPECT_FALSE(CZNetData(&client, id).RecvFromServer(length));
     // A client may also ask for the reply.
     CZNetData request(&client);
     request.PutData(kCodeRefreshReply);
     ASSERT_TRUE(request.SendToServer());
     EXPECT_FALSE(server.lines("290 reply (requested)").empty());
+
+    client.Shutdown();
+    EXPECT_FALSE(sendRefresh(client, kRefreshUsers));
+    EXPECT_FALSE(server.lines("client disconnected").empty());
+    ASSERT_TRUE(events.next(kMsgVexState, kVexStateUp));
+    EXPECT_EQ(events.count(kMsgVexState, kVexStateDown), 0);
+    EXPECT_EQ(server.lines("client connected", 2).size(), 2U);
+    EXPECT_EQ(server.process().lines("546 refresh").size(), 2U);
 }
 
 // Sends are dropped while the server is gone; the failed attempts to reach it are not reported one by

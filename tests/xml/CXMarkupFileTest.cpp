@@ -180,16 +180,6 @@ TEST(CXMarkupFile, ChineseFilesReadInTheSystemsScript)
     }
 }
 
-// The digit rules are the C library's (tested with AtoI); here only that the attribute's text reaches them.
-TEST(CXMarkupFile, GetAttributeIntReadsLeadingDigits)
-{
-    CXMarkupFile doc;
-    doc.SetDocument("<A a=\" -12abc\"/>");
-    doc.FindElement();
-    EXPECT_EQ(doc.GetAttributeInt("a"), -12);
-    EXPECT_EQ(doc.GetAttributeInt("missing"), 0);
-}
-
 TEST(Encoding, ConvertsBetweenBig5AndGb)
 {
     EXPECT_EQ(qar::BigToGb("id " + kBig5China + "!"), "id " + kGbChina + "!");

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -39,32 +37,6 @@ void expectIndexMatchesReparse(const CXMarkup& edited)
         ASSERT_EQ(a == 0, b == 0) << "different number of siblings";
     };
     compare(edited.record(0).firstChild, fresh.record(0).firstChild);
-}
-
-std::string repeated(const std::string& piece, std::size_t times)
-{
-    std::string text;
-    for (std::size_t i = 0; i < times; ++i) {
-        text += piece;
-    }
-    return text;
-}
-
-// Every attribute of every record <T> below <R>, record by record.
-std::vector<std::string> attributesOf(CXMarkup& doc)
-{
-    static const char* const names[] = {"a", "b", "ab", "a[1]", "a b", "a[", "c"};
-    std::vector<std::string> values;
-    if (!doc.FindElement("R") || !doc.EnterElement()) {
-        return values;
-    }
-    while (doc.FindElement("T")) {
-        for (const char* name : names) {
-            values.push_back(doc.GetAttribute(name));
-        }
-        values.emplace_back("|");
-    }
-    return values;
 }
 
 } // namespace
@@ -124,29 +96,6 @@ TEST(CXMarkup, WritersValuesOfEveryLengthAndEntityReadBack)
     }
 }
 
-TEST(CXMarkup, ReaderPatternVisitsRecordsAndFieldsInOrder)
-{
-    CXMarkup doc;
-    ASSERT_TRUE(doc.SetDocument(kDecl + "<!-- c --><R>\r\n<U><ID>1</ID><N>a&amp;b</N></U>\r\n<X/>\r\n"
-                                        "<U><ID>2</ID></U></R>trailing <junk"));
-    ASSERT_TRUE(doc.FindElement("R"));
-    ASSERT_TRUE(doc.EnterElement());
-    std::vector<std::string> seen;
-    while (doc.FindElement("U")) {
-        ASSERT_TRUE(doc.EnterElement());
-        std::string row;
-        if (doc.FindElement("ID")) {
-            row += doc.GetText();
-        }
-        if (doc.FindElement("N")) {
-            row += ":" + doc.GetText();
-        }
-        ASSERT_TRUE(doc.LeaveElement());
-        seen.push_back(row);
-    }
-    EXPECT_EQ(seen, (std::vector<std::string>{"1:a&b", "2"}));
-}
-
 // One document parses every text in turn, so each parse must also clear what the one before left.
 TEST(CXMarkup, ParseErrorsCarryTheSystemMessages)
 {
@@ -176,6 +125,7 @@ TEST(CXMarkup, ParseErrorsCarryTheSystemMessages)
         {"<![CDATA[<b>]]><a/>", ""},
         {"<?>text<a/>", ""},
         {"<a><!-- </a> --><?pi ?></a>", ""},
+        {"<!-- c --><a>x&amp;y</a>trailing <junk", ""},
     };
     CXMarkup doc;
     for (const auto& c : cases) {
@@ -311,12 +261,19 @@ TEST(CXMarkup, ReadingFollowsTheTokenAndTextRules)
         {"<A/>", nullptr, ""},
         {"<A></A>", nullptr, ""},
     };
+    // Tags of more tokens than the index keeps are read straight from the text, by the same rules.
+    std::string padding;
+    for (int i = 0; i < 300; ++i) {
+        padding += " p";
+    }
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        CXMarkup doc;
-        doc.SetDocument(c.text);
-        ASSERT_TRUE(doc.FindElement());
-        EXPECT_EQ(c.name ? doc.GetAttribute(c.name) : doc.GetText(), c.value);
+        for (const std::string& text : {std::string(c.text), "<A" + padding + std::string(c.text).substr(2)}) {
+            SCOPED_TRACE(std::string(c.text) + (text.size() > 500 ? " (padded)" : ""));
+            CXMarkup doc;
+            doc.SetDocument(text);
+            ASSERT_TRUE(doc.FindElement());
+            EXPECT_EQ(c.name ? doc.GetAttribute(c.name) : doc.GetText(), c.value);
+        }
     }
 }
 
@@ -389,25 +346,6 @@ TEST(CXMarkup, EntitiesRoundTrip)
     EXPECT_EQ(CXMarkup::EncodeText(raw, true), "&lt;tag a=&quot;1&quot; b=&apos;2&apos;&gt; &amp; &amp;amp; plain");
     EXPECT_EQ(CXMarkup::DecodeText(CXMarkup::EncodeText(raw, true)), raw);
     EXPECT_EQ(CXMarkup::DecodeText("&lt&gt;&"), "&lt>&");
-}
-
-TEST(CXMarkup, BuildingManyRecordsStaysLinear)
-{
-    CXMarkup doc;
-    doc.SetDocument(kDecl);
-    doc.AddElement("QAR_USERS");
-    for (int i = 0; i < 100000; ++i) {
-        doc.AddChildElement("USER");
-        doc.EnterElement();
-        doc.SetAttribute("ID", i);
-        doc.SetAttribute("UNITS", "3|7");
-        doc.LeaveElement();
-    }
-    const std::string& text = doc.GetDocument();
-    const std::string tail = "<USER ID=\"99999\" UNITS=\"3|7\"/>\r\n</QAR_USERS>\r\n";
-    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-    EXPECT_EQ(doc.recordCount(), 100002);
-    expectIndexMatchesReparse(doc);
 }
 
 TEST(CXMarkup, EveryTruncationFailsCleanly)
@@ -490,70 +428,4 @@ TEST(CXMarkup, DoubleByteCharactersKeepTheirTrailBytes)
     EXPECT_EQ(doc.GetDocument(), "<R>\r\n<V>\x81&&lt;</V>\r\n</R>");
     doc.EnterElement();
     EXPECT_EQ(doc.GetText(), "\x81&<");
-}
-
-// Documents of random start tags, half of them read where text is GBK: every record reads alike through
-// the index of its names and straight from the text (tags padded beyond what is indexed). Lookups and
-// writes on short tags are checked against the token rules by the markup fuzz target, whose inputs never
-// reach the padded tags' way of reading.
-TEST(CXMarkup, AttributeIndexAgreesWithReadingTheText)
-{
-    const char* pieces[] = {"a",       "b",        "ab",  "=",        "\"1\"", "'2'",        "\"x y\"", " ",
-                            "a=\"3\"", "b='&lt;'", "b=1", "a =\"4\"", "\"\"",  "a[1]=\"5\"", "a='x>y'", "'>'"};
-    const std::string padding = repeated(" p", 300);
-    std::mt19937 random(11);
-    for (int round = 0; round < 2000; ++round) {
-        ScopedLcid lcid(round % 2 ? 2052 : 1033);
-        std::string indexedText = "<R>";
-        std::string scannedText = "<R>";
-        for (int record = 0; record < 4; ++record) {
-            std::string tag = "<T";
-            for (int i = static_cast<int>(random() % 8); i > 0; --i) {
-                tag += ' ';
-                tag += pieces[random() % std::size(pieces)];
-            }
-            indexedText += tag + "></T>";
-            scannedText += tag + padding + "></T>";
-        }
-        indexedText += "</R>";
-        scannedText += "</R>";
-        SCOPED_TRACE(indexedText);
-        CXMarkup indexed;
-        CXMarkup scanned;
-        ASSERT_TRUE(indexed.SetDocument(indexedText)) << indexed.GetError();
-        ASSERT_TRUE(scanned.SetDocument(scannedText)) << scanned.GetError();
-        ASSERT_EQ(attributesOf(indexed), attributesOf(scanned));
-    }
-}
-
-TEST(CXMarkup, HugeAndDeepInputsStayLinear)
-{
-    const std::size_t n = 1 << 18;
-    const std::string deep = repeated("<a>", n) + repeated("</a>", n);
-    const std::string wide = "<a" + repeated(" k=\"v\"", n);
-    const struct
-    {
-        std::string text;
-        bool parses;
-        const char* error;
-    } cases[] = {
-        {deep, true, ""},
-        {deep.substr(0, deep.size() - 1), false, "End tag not completed for element a"},
-        {"<a " + std::string(4 * n, 'x'), false, "End of tag not found"},
-        {"<!--" + std::string(4 * n, '-'), false, "Invalid node"},
-        {"<a x=\"" + std::string(4 * n, '\x81'), false, "End of tag not found"},
-        {wide + "/>", true, ""},
-    };
-    ScopedLcid gbk(2052);
-    for (const auto& c : cases) {
-        CXMarkup doc;
-        EXPECT_EQ(doc.SetDocument(c.text), c.parses);
-        EXPECT_EQ(doc.GetError(), c.error);
-        if (c.parses) {
-            ASSERT_TRUE(doc.FindElement("a"));
-            EXPECT_EQ(doc.GetAttribute("k"), c.text == deep ? "" : "v");
-            EXPECT_EQ(doc.GetAttribute("missing"), "");
-            EXPECT_TRUE(doc.SetAttribute("k", "w"));
-        }
-    }
 }
