@@ -33,7 +33,9 @@ bool CDatabaseSession::OpenDatabase()
                                    static_cast<CXRecordset*>(&m_tableApp), static_cast<CXRecordset*>(&m_tableDuty),
                                    static_cast<CXRecordset*>(&m_tableMsg), static_cast<CXRecordset*>(&m_tableGroup),
                                    static_cast<CXRecordset*>(&m_tableEnvParam)}) {
-            table->Open();
+            if (table != &m_tableUser || !m_usersInChunks) {
+                table->Open();
+            }
         }
         m_lastError.clear();
     } catch (const std::exception& e) {
@@ -56,8 +58,10 @@ std::array<CXRecordset*, 8> CDatabaseSession::allTables()
 void CDatabaseSession::reopenAll()
 {
     for (CXRecordset* table : allTables()) {
-        table->Close();
-        table->Open();
+        if (table != &m_tableUser || !m_usersInChunks) {
+            table->Close();
+            table->Open();
+        }
     }
 }
 

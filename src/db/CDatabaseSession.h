@@ -42,6 +42,10 @@ public:
     /// Closes every open object (users, applications, units, roles, message types, groups, change log,
     /// environment parameters), then the connection.
     void CloseAll() noexcept;
+    /// From now on OpenDatabase and RefreshConnection leave the users object to the page that reads it in
+    /// chunks on a connection of its own: a million users read in one statement hold the window up for
+    /// seconds and the driver's copy of the result in memory. A reconnect still closes it.
+    void setUsersReadInChunks(bool inChunks) { m_usersInChunks = inChunks; }
 
     /// The result of the first OpenDatabase: whether the database was opened at start.
     bool IsDatabaseOpened() const { return m_opened; }
@@ -70,6 +74,7 @@ private:
     std::string m_lastError;
     bool m_opened = false;
     bool m_triedOpen = false;
+    bool m_usersInChunks = false;
     CXDatabase m_database;
     CXTableApp m_tableApp;
     CXTableDuty m_tableDuty;

@@ -124,6 +124,57 @@ void CXRecordset::Open()
     }
 }
 
+std::vector<CFieldExchange::Column> CXRecordset::ExchangedColumns()
+{
+    CFieldExchange fx;
+    DoFieldExchange(fx);
+    return fx.columns();
+}
+
+void CXRecordset::BeginFill()
+{
+    Close();
+    ++m_generation;
+    m_columns = ExchangedColumns();
+    if (m_store) {
+        m_store->reset(m_columns);
+    } else {
+        m_store = std::make_unique<Store>(m_columns);
+    }
+    m_open = true;
+}
+
+void CXRecordset::AppendRows(const std::vector<CFieldExchange::Column>& columns, const RowStore& rows,
+                             std::size_t expectedRows)
+{
+    if (!m_open) {
+        throw DbError(GetDefaultSQL() + ": the record object is not open");
+    }
+    if (columns.size() != m_columns.size()) {
+        // The table lacks the weight column: the record goes on without it, as Open does.
+        if (m_store->rowCount() != 0 || columns.size() > m_columns.size()) {
+            throw DbError(GetDefaultSQL() + ": the rows read do not match the record's columns");
+        }
+        m_columns = columns;
+        m_store->reset(m_columns);
+    }
+    if (m_store->rowCount() == 0 && rows.rowCount() > 0 && expectedRows > rows.rowCount()) {
+        // Grown by doubling, a million rows would leave a third of their room unused.
+        m_store->reserve(expectedRows);
+        m_store->reserveText(rows.textBytes() / rows.rowCount() * expectedRows * 11 / 10);
+    }
+    m_store->appendRows(rows, m_columns.size());
+}
+
+void CXRecordset::EndFill()
+{
+    if (m_open) {
+        m_mode = Mode::None;
+        m_pos = -1;
+        MoveFirst();
+    }
+}
+
 void CXRecordset::openWith(const std::vector<CFieldExchange::Column>& columns)
 {
     std::string sql = "SELECT ";
@@ -155,6 +206,7 @@ void CXRecordset::openWith(const std::vector<CFieldExchange::Column>& columns)
 
 void CXRecordset::Close() noexcept
 {
+    ++m_generation;
     m_reopenDue = false;
     // The rows go, the room they took stays for the next Open: the pages read a table by closing and
     // opening it, and a snapshot of 100,000 users handed back and taken again each time costs its pages

@@ -14,6 +14,7 @@ namespace qar
 
 class CXDatabase;
 class OdbcStatement;
+class RowStore;
 
 /// How a column is exchanged between a field member and the table.
 enum class FieldType : std::uint8_t
@@ -70,6 +71,24 @@ public:
     /// fails then leaves the object closed, as a failed Open does.
     void ReopenBeforeNextRead();
     bool IsOpen() const { return m_open; }
+
+    // A snapshot taken in parts by a reader of its own (a large table read in chunks on another
+    // connection): BeginFill opens the object empty, AppendRows adds the rows read, in table order, and
+    // EndFill positions it on the first row. Open and Close in between end the fill (see generation()).
+
+    /// The columns a read must select, in statement order (the weight column last, when configured).
+    std::vector<CFieldExchange::Column> ExchangedColumns();
+    void BeginFill();
+    /// Appends `rows`, read for `columns` (the object's columns, or those without the weight column when
+    /// the table lacks it; further columns of the rows are left out). `expectedRows`: the rows the table
+    /// holds, so that the first rows make room for all.
+    void AppendRows(const std::vector<CFieldExchange::Column>& columns, const RowStore& rows,
+                    std::size_t expectedRows = 0);
+    void EndFill();
+    /// Counts every Open, Close and BeginFill: a fill whose generation moved was overtaken by another read.
+    std::uint64_t generation() const { return m_generation; }
+    /// The position of `field` among the columns of the open object.
+    std::size_t columnIndex(const FieldState& field) const { return columnOf(field); }
 
     bool IsBOF() const;
     bool IsEOF() const;
@@ -173,6 +192,7 @@ private:
     std::unique_ptr<Store> m_store;
     bool m_open = false;
     bool m_reopenDue = false;
+    std::uint64_t m_generation = 0;
     long m_pos = -1;
     Mode m_mode = Mode::None;
 };

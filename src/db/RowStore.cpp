@@ -66,11 +66,19 @@ void requireResolvedColumns(SQLHSTMT h, const CXDatabase& db, std::size_t count)
     }
 }
 
+void bindAll(OdbcStatement& stmt, const std::vector<std::int32_t>& params)
+{
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        stmt.bindInt(static_cast<SQLUSMALLINT>(i + 1), params[i]);
+    }
+}
+
 // Fetches block by block; false when a text did not fit its buffer (the caller starts again).
 bool fetchBulk(CXDatabase& db, const std::string& sql, const std::vector<CFieldExchange::Column>& columns,
-               RowStore& store)
+               RowStore& store, const std::vector<std::int32_t>& params)
 {
     OdbcStatement stmt(db);
+    bindAll(stmt, params);
     SQLHSTMT h = stmt.handle();
     SQLULEN fetched = 0;
     auto status = std::make_unique_for_overwrite<SQLUSMALLINT[]>(kBlockRows);
@@ -158,9 +166,10 @@ bool getText(SQLHSTMT h, SQLUSMALLINT number, std::string& value)
 }
 
 void fetchByValue(CXDatabase& db, const std::string& sql, const std::vector<CFieldExchange::Column>& columns,
-                  RowStore& store)
+                  RowStore& store, const std::vector<std::int32_t>& params)
 {
     OdbcStatement stmt(db);
+    bindAll(stmt, params);
     SQLHSTMT h = stmt.handle();
     stmt.execute(sql);
     std::string text;
@@ -315,13 +324,33 @@ void RowStore::setText(std::size_t row, std::size_t c, std::string_view value, b
 }
 
 void fetchSnapshot(CXDatabase& db, const std::string& sql, const std::vector<CFieldExchange::Column>& columns,
-                   RowStore& store)
+                   RowStore& store, const std::vector<std::int32_t>& params)
 {
-    if (fetchBulk(db, sql, columns, store)) {
+    if (fetchBulk(db, sql, columns, store, params)) {
         return;
     }
     store.reset(columns);
-    fetchByValue(db, sql, columns, store);
+    fetchByValue(db, sql, columns, store, params);
+}
+
+void RowStore::appendRows(const RowStore& from, std::size_t columns)
+{
+    const std::size_t count = from.rowCount();
+    for (std::size_t c = 0; c < columns; ++c) {
+        const Column& src = from.m_columns[c];
+        Column& col = m_columns[c];
+        col.nulls.insert(col.nulls.end(), src.nulls.begin(), src.nulls.end());
+        if (!col.isText) {
+            col.numbers.insert(col.numbers.end(), src.numbers.begin(), src.numbers.end());
+            continue;
+        }
+        for (std::size_t r = 0; r < count; ++r) {
+            const std::string_view value = from.text(r, c);
+            col.offsets.push_back(addToArena(value));
+            col.lengths.push_back(static_cast<std::uint32_t>(value.size()));
+        }
+    }
+    endRows(count);
 }
 
 } // namespace qar

@@ -42,6 +42,8 @@ public:
     /// way, when a value did not fit its cell.
     bool appendTexts(std::size_t c, const char* cells, SQLLEN width, const SQLLEN* indicators, std::size_t count);
     void endRows(std::size_t count) { m_deleted.resize(m_deleted.size() + count, 0); }
+    /// Appends every row of `from`, whose first `columns` columns are laid out as this store's.
+    void appendRows(const RowStore& from, std::size_t columns);
 
     bool isNull(std::size_t row, std::size_t c) const { return m_columns[c].nulls[row] != 0; }
     std::int32_t number(std::size_t row, std::size_t c) const { return m_columns[c].numbers[row]; }
@@ -78,8 +80,9 @@ private:
 };
 
 /// Runs `SELECT` for the columns and fills `store` with every row: a bulk fetch of blocks of rows bound
-/// column-wise, or value by value when a text is longer than the bound buffer. Throws OdbcError.
+/// column-wise, or value by value when a text is longer than the bound buffer. `params` are bound to the
+/// statement's markers in order. Throws OdbcError.
 void fetchSnapshot(CXDatabase& db, const std::string& sql, const std::vector<CFieldExchange::Column>& columns,
-                   RowStore& store);
+                   RowStore& store, const std::vector<std::int32_t>& params = {});
 
 } // namespace qar

@@ -21,6 +21,7 @@ list(APPEND sources
     ${CMAKE_CURRENT_LIST_DIR}/CXTableUser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CXTabelChangeTmp.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CDatabaseSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ChunkedTableRead.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BatchInsert.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableStamp.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SchemaUpgrade.cpp
