@@ -91,6 +91,28 @@ void CUnitUserModel::reportProgress(std::size_t done, std::size_t total) const
     }
 }
 
+bool CUnitUserModel::buildGroupsAndUnits(OrgTreeBuilder& builder, std::size_t expectedUsers)
+{
+    CXTableGroup* groups = m_tables.group;
+    CXTableUnit* units = m_tables.unit;
+    builder.start(static_cast<std::size_t>(groups->GetRecordCount() + units->GetRecordCount()) + expectedUsers);
+    m_selected = OrgTree::kNone;
+    if (groups->GetRecordCount() == 0 || units->GetRecordCount() == 0) {
+        return false;
+    }
+    for (groups->MoveFirst(); !groups->IsEOF(); groups->MoveNext()) {
+        builder.addGroup(groups->m_GROUP_ID, groups->m_GROUP_NAME.get());
+    }
+    const std::vector<UnitRow> unitRows = readUnitRows();
+    const bool anyLevel =
+        std::any_of(unitRows.begin(), unitRows.end(), [](const UnitRow& u) { return u.treeClass > 0; });
+    if (!anyLevel) {
+        return false; // without a unit level nothing below the groups is shown, not even the users' ids are read
+    }
+    builder.addUnits(unitRows);
+    return true;
+}
+
 void CUnitUserModel::buildFromTables()
 {
     CXTableGroup* groups = m_tables.group;
@@ -102,27 +124,12 @@ void CUnitUserModel::buildFromTables()
     const bool usersOpen = users != nullptr && users->IsOpen();
     const long userCount = usersOpen ? users->GetRecordCount() : 0;
     OrgTreeBuilder builder(m_tree, m_index, m_texts, m_context);
-    builder.start(static_cast<std::size_t>(groups->GetRecordCount() + units->GetRecordCount() + userCount));
-    m_selected = OrgTree::kNone;
-    if (groups->GetRecordCount() == 0 || units->GetRecordCount() == 0) {
-        return;
-    }
-    for (groups->MoveFirst(); !groups->IsEOF(); groups->MoveNext()) {
-        builder.addGroup(groups->m_GROUP_ID, groups->m_GROUP_NAME.get());
-    }
-    const std::vector<UnitRow> unitRows = readUnitRows();
-    const bool anyLevel =
-        std::any_of(unitRows.begin(), unitRows.end(), [](const UnitRow& u) { return u.treeClass > 0; });
-    if (!anyLevel) {
-        return; // without a unit level nothing below the groups is shown, not even the users' ids are read
-    }
-    builder.addUnits(unitRows);
-    if (userCount == 0) {
+    if (!buildGroupsAndUnits(builder, static_cast<std::size_t>(userCount)) || userCount == 0) {
         return;
     }
     builder.startUsers(static_cast<std::size_t>(userCount));
     const auto total = static_cast<std::size_t>(units->GetRecordCount() + userCount);
-    std::size_t done = unitRows.size();
+    std::size_t done = static_cast<std::size_t>(units->GetRecordCount());
     reportProgress(done, total);
     for (users->MoveFirst(); !users->IsEOF(); users->MoveNext()) {
         if (++done % 8192 == 0) {
@@ -138,9 +145,11 @@ void CUnitUserModel::buildFromTables()
 bool CUnitUserModel::refresh()
 {
     reportProgress(0, 0);
-    const auto reopen = [this] {
+    // With a reader of its own the user table is read by it, after the units.
+    CXRecordset* users = m_userReader ? nullptr : m_tables.user;
+    const auto reopen = [this, users] {
         bool open = true;
-        for (CXRecordset* t : {static_cast<CXRecordset*>(m_tables.unit), static_cast<CXRecordset*>(m_tables.user)}) {
+        for (CXRecordset* t : {static_cast<CXRecordset*>(m_tables.unit), users}) {
             if (t != nullptr) {
                 t->Close();
                 try {
@@ -160,7 +169,11 @@ bool CUnitUserModel::refresh()
         open = reopen();
     }
     // Closed tables leave the tree as it is; the next command reports 162.
-    buildTree();
+    if (m_userReader) {
+        m_userReader();
+    } else {
+        buildTree();
+    }
     return open;
 }
 

@@ -3,6 +3,7 @@
 #include "db/WriteFailure.h"
 #include "org/IOrgEffects.h"
 #include "org/OrgChangeReport.h"
+#include "org/OrgPlace.h"
 #include "org/OrgRows.h"
 #include "org/OrgTexts.h"
 #include "org/OrgTree.h"
@@ -15,11 +16,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 namespace qar
 {
+
+class RowStore;
 
 class CXTableGroup;
 class CXTableUnit;
@@ -167,6 +171,22 @@ public:
     bool refresh();
     /// Whether the unit and user tables are open (the last reading of them worked).
     bool tablesAreOpen() const;
+
+    // A build whose user rows come in chunks, read elsewhere while the groups and units are shown.
+    /// Who reads the user table for refresh() (unset: refresh reopens it and builds the tree). The reader
+    /// calls startChunkedBuild, then addUserRows for each chunk, then finishChunkedBuild.
+    void setUserReader(std::function<void()> reader) { m_userReader = std::move(reader); }
+    /// Builds the groups and units from the open record objects, no users yet. Returns the ids of the units
+    /// whose users are wanted first: those below the first group node that holds units.
+    std::vector<std::int32_t> startChunkedBuild();
+    /// User rows laid out as the open user record's columns. Early rows (of the units startChunkedBuild
+    /// named) are only listed; the rows of the pass over the whole table are counted and indexed in table
+    /// order, and listed unless their unit's users came early. The tree ends as buildTree makes it.
+    /// `expectedUsers`: the rows the table holds, to make room for them all at once.
+    void addUserRows(const RowStore& rows, bool early, std::size_t expectedUsers = 0);
+    /// After the last chunk: the selection goes back to the node it was on before the build, unless the
+    /// administrator moved it meanwhile.
+    void finishChunkedBuild();
     /// Whether a write is under way: its transaction is open and the record objects hold half of it, so
     /// nothing may build the tree from them now (a timer tick while the write shows its progress).
     bool writing() const { return m_atomic; }
@@ -271,6 +291,8 @@ private:
     void startProgress(std::size_t total);
     void step(std::size_t steps = 1);
     void buildFromTables();
+    /// Groups and units of a build; false when no user can be listed (no group, no unit, no unit level).
+    bool buildGroupsAndUnits(OrgTreeBuilder& builder, std::size_t expectedUsers);
     void reportProgress(std::size_t done, std::size_t total) const;
     std::vector<UnitRow> readUnitRows() const;
     std::vector<std::int32_t> readGroupIds() const;
@@ -311,6 +333,14 @@ private:
     BuildProgress m_buildProgress;
     DomainUserFile* m_domainUsers = nullptr;
     std::vector<FileFailure> m_fileFailures;
+    std::function<void()> m_userReader;
+    bool m_chunkUsers = false;        ///< the chunked build lists users
+    bool m_chunkUsersStarted = false; ///< its pass over the whole table has begun
+    bool m_chunkRoomMade = false;
+    bool m_earlyListed = false; ///< users of the early units came in an early pass
+    std::unordered_set<std::int32_t> m_earlyUnits;
+    OrgPlace m_chunkPlace;
+    OrgTree::NodeId m_chunkSelection = OrgTree::kNone; ///< selected as the build began
 };
 
 } // namespace qar

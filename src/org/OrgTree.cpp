@@ -18,12 +18,13 @@ void OrgTree::clear()
     m_nodes.push_back(Node{kNone, kNone, kNone, kNone, kNone, 0, 0, 0, 0, true, true});
     m_live = 0;
     ++m_revision;
+    ++m_shapeRevision;
 }
 
 void OrgTree::reserve(std::size_t nodes, std::size_t textBytes)
 {
-    m_nodes.reserve(nodes + 1);
-    m_text.reserve(textBytes);
+    m_nodes.reserve(m_nodes.size() + nodes);
+    m_text.reserve(m_text.size() + textBytes);
 }
 
 bool OrgTree::isValid(NodeId node) const
@@ -81,6 +82,7 @@ void OrgTree::remove(NodeId node)
     }
     unlink(node);
     ++m_revision;
+    ++m_shapeRevision;
 }
 
 void OrgTree::setText(NodeId node, std::string_view text)
@@ -91,6 +93,7 @@ void OrgTree::setText(NodeId node, std::string_view text)
     n.textLength = static_cast<std::uint32_t>(text.size());
     m_text.append(text);
     ++m_revision;
+    ++m_shapeRevision;
 }
 
 std::string_view OrgTree::text(NodeId node) const

@@ -38,6 +38,7 @@ public:
 
     /// Deletes every node but the root.
     void clear();
+    /// Room for this many more nodes and bytes of text.
     void reserve(std::size_t nodes, std::size_t textBytes);
 
     /// Inserts a node as the last child of `parent`.
@@ -45,7 +46,11 @@ public:
     /// Removes a node with its whole subtree.
     void remove(NodeId node);
     void setText(NodeId node, std::string_view text);
-    void setItemData(NodeId node, std::int32_t itemData) { m_nodes[idx(node)].itemData = itemData; }
+    void setItemData(NodeId node, std::int32_t itemData)
+    {
+        m_nodes[idx(node)].itemData = itemData;
+        ++m_shapeRevision;
+    }
     void setExpanded(NodeId node, bool expanded) { m_nodes[idx(node)].expanded = expanded; }
 
     bool isValid(NodeId node) const;
@@ -70,6 +75,9 @@ public:
     NodeId idLimit() const { return static_cast<NodeId>(m_nodes.size()); }
     /// Grows with every change, so a view can tell whether it must refresh.
     std::uint64_t revision() const { return m_revision; }
+    /// Grows with every change but an insert (clear, remove, new text or item data): while it stays, the
+    /// nodes a view knows are as they were and new ones are the ids from the last idLimit() on.
+    std::uint64_t shapeRevision() const { return m_shapeRevision; }
 
 private:
     struct Node
@@ -93,6 +101,7 @@ private:
     std::string m_text;
     std::size_t m_live = 0;
     std::uint64_t m_revision = 0;
+    std::uint64_t m_shapeRevision = 0;
 };
 
 /// The kind of a node text by its prefix at position 0.

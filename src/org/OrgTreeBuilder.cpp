@@ -78,16 +78,25 @@ void OrgTreeBuilder::startUsers(std::size_t expectedUsers)
     m_index.allUserIds.reserve(expectedUsers);
 }
 
-void OrgTreeBuilder::addUser(const UserRowView& user)
+void OrgTreeBuilder::listUser(const UserRowView& user)
+{
+    const auto unit = m_index.unitNodes.find(user.unit);
+    if (unit != m_index.unitNodes.end()) {
+        m_text.clear();
+        AppendUserNodeText(m_text, m_texts, {user.id, user.name, user.status});
+        m_tree.insertLast(unit->second, m_text, user.id, UserNodeImage(user.powerFlag));
+    }
+}
+
+void OrgTreeBuilder::addUser(const UserRowView& user, bool withNode)
 {
     m_index.noteUserId(user.id);
-    const auto unit = m_index.unitNodes.find(user.unit);
-    if (unit == m_index.unitNodes.end()) {
+    if (!m_index.unitNodes.contains(user.unit)) {
         return;
     }
-    m_text.clear();
-    AppendUserNodeText(m_text, m_texts, {user.id, user.name, user.status});
-    m_tree.insertLast(unit->second, m_text, user.id, UserNodeImage(user.powerFlag));
+    if (withNode) {
+        listUser(user);
+    }
     ++m_index.groupUserCount[user.group];
     m_index.allUserIds.push_back(user.id);
     if (!user.email.empty()) {

@@ -48,8 +48,11 @@ public:
     /// Empties the user lists before the user rows are added.
     void startUsers(std::size_t expectedUsers = 0);
     /// Lists a user under its unit's node (skipped when the unit has none); every user id raises the
-    /// next user id.
-    void addUser(const UserRowView& user);
+    /// next user id. `withNode` false counts and indexes a user whose node listUser inserted already.
+    void addUser(const UserRowView& user, bool withNode = true);
+    /// Inserts the user's node alone (when its unit has one), ahead of the pass that counts and indexes it:
+    /// the users of the units in view come first when the table is read in chunks.
+    void listUser(const UserRowView& user);
 
 private:
     OrgTree& m_tree;

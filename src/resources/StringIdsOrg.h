@@ -53,6 +53,10 @@ inline constexpr int kFindFieldName = 12968;
 
 // Long work on the page.
 inline constexpr int kLoadingTree = 12960;
+/// A large users table read while the tree is in use: its progress, and the note of a command that waits
+/// for it.
+inline constexpr int kReadingUsers = 12961;
+inline constexpr int kWaitingForUsers = 12962;
 
 // Unit form (135).
 inline constexpr int kUnitWeightUnavailable = 13520;

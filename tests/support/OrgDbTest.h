@@ -25,6 +25,23 @@ inline OrgTree::NodeId findUserNode(const OrgTree& tree, std::int32_t id)
     return OrgTree::kNone;
 }
 
+/// Every node in tree order with its depth, text, item data and image: two trees with the same lines show
+/// the same thing whatever their node ids.
+inline std::vector<std::string> dumpTree(const OrgTree& tree)
+{
+    std::vector<std::string> lines;
+    for (OrgTree::NodeId n = tree.firstChild(OrgTree::kRoot); n != OrgTree::kNone;
+         n = tree.nextInSubtree(n, OrgTree::kRoot)) {
+        int depth = 0;
+        for (OrgTree::NodeId p = tree.parent(n); p != OrgTree::kRoot; p = tree.parent(p)) {
+            ++depth;
+        }
+        lines.push_back(std::to_string(depth) + "|" + std::string(tree.text(n)) + "|" +
+                        std::to_string(tree.itemData(n)) + "|" + std::to_string(tree.image(n)));
+    }
+    return lines;
+}
+
 /// Base of the units-and-users database tests, run once per engine: groups 1 "One" and 2 "Two", the
 /// page's record objects and model on the test's connection, change rows written while the server runs,
 /// and what the page would be told ("units", "users", "groups", "buttons") kept in m_events.

@@ -11,6 +11,7 @@
 #include "app/ui/PageHost.h"
 #include "app/ui/UiText.h"
 #include "db/CDatabaseSession.h"
+#include "db/ChunkedTableRead.h"
 #include "db/OdbcError.h"
 #include "db/TableStamp.h"
 #include "intake/ui/CCheckDataDlg.h"
@@ -124,6 +125,7 @@ CUnitUserPage::CUnitUserPage(QWidget* parent) : CAdminPage(parent), m_ui(std::ma
 
 CUnitUserPage::~CUnitUserPage()
 {
+    m_userRead.reset(); // its thread tells this page of chunks: it ends first
     // The view lets go of the model before the tree it reads goes.
     m_ui->orgTreeView->setModel(nullptr);
 }
@@ -145,6 +147,10 @@ void CUnitUserPage::bindToMainWindow(PageHost* window)
     m_model =
         std::make_unique<CUnitUserModel>(OrgTables{&session.tableGroup(), &session.tableUnit(), &session.tableUser()},
                                          *m_effects, OrgTexts::load(LoadAnsiString));
+    // The users table is the one that grows large: this page reads it in chunks, and the session leaves it
+    // alone when it opens and refreshes the rest.
+    session.setUsersReadInChunks(true);
+    m_model->setUserReader([this] { readUsers(); });
     const StartOptions& options = window->startOptions();
     m_model->setAdminContext(AdminContext{options.systemManager, options.currentGroup});
     m_model->setDomainUsers(&window->domainUsers());
@@ -167,6 +173,9 @@ std::optional<std::string> CUnitUserPage::readStamp()
         return std::nullopt;
     }
     CDatabaseSession& session = window->session();
+    if (!session.tableUser().IsOpen() || m_userRead != nullptr) {
+        return std::nullopt; // the users are not all read: showing the page reads them
+    }
     return ReadTableStamp(session.database(), {&session.tableGroup(), &session.tableUnit(), &session.tableUser()});
 }
 
@@ -191,10 +200,14 @@ void CUnitUserPage::readTables()
         if (m_built) {
             m_model->refresh();
         } else {
-            // The first call follows the opening of the database: the tables were just read, so the tree
-            // is built from them without reading them again.
-            m_model->buildTree();
+            // The first call follows the opening of the database: the groups and units were just read, so
+            // the tree is built from them without reading them again; the users follow.
             m_built = true;
+            if (host() != nullptr) {
+                readUsers();
+            } else {
+                m_model->buildTree();
+            }
         }
         showTree();
     });
@@ -209,13 +222,14 @@ void CUnitUserPage::connectionRefreshed()
     // The timer read the tables again: a page in view shows what they hold now. While a form is open on
     // one of the nodes, or the page's own work shows its progress (a write: the record objects hold half
     // of it), the tree stays as it is; the next tick catches up.
+    // A read of the users under way is as fresh as the timer's.
     const QWidget* modal = QApplication::activeModalWidget();
-    if (!m_built || !isVisible() || m_work != nullptr || m_model->writing() ||
+    if (!m_built || !isVisible() || m_work != nullptr || m_model->writing() || m_userRead != nullptr ||
         (modal != nullptr && modal != window())) {
         return;
     }
     longWork([this] {
-        m_model->buildTree();
+        readUsers();
         showTree();
     });
     applyButtons(m_model->buttonsAfterClick());
@@ -389,11 +403,13 @@ QMenu* CUnitUserPage::createContextMenu()
 
 void CUnitUserPage::addUnit()
 {
+    waitForUsers();
     runUnitForm(m_model->startAddUnit(), false);
 }
 
 void CUnitUserPage::addUser()
 {
+    waitForUsers();
     const OrgMessage result = RunUserEditor(*m_model, host(), this, false);
     showTree();
     reportChange();
@@ -403,6 +419,7 @@ void CUnitUserPage::addUser()
 
 void CUnitUserPage::edit()
 {
+    waitForUsers();
     const auto [message, target] = m_model->editTarget();
     if (message) {
         showMessage(message);
@@ -453,6 +470,7 @@ void CUnitUserPage::runUnitForm(std::variant<OrgMessage, UnitEditSession> start,
 
 void CUnitUserPage::deleteSelected()
 {
+    waitForUsers();
     OrgMessage result;
     // The busy cursor comes with the rebuild after a user's row is gone, not with the question.
     longWork([&] {
@@ -519,11 +537,13 @@ void CUnitUserPage::setUpFindBar()
 
 void CUnitUserPage::openFindBar()
 {
+    waitForUsers();
     m_findBar->activate();
 }
 
 void CUnitUserPage::findNext()
 {
+    waitForUsers();
     if (!m_findBar->isActive()) {
         m_findBar->activate();
     }
@@ -532,6 +552,7 @@ void CUnitUserPage::findNext()
 
 void CUnitUserPage::findPrevious()
 {
+    waitForUsers();
     if (!m_findBar->isActive()) {
         m_findBar->activate();
     }
@@ -554,6 +575,7 @@ void CUnitUserPage::find(FindStep step)
 
 void CUnitUserPage::search()
 {
+    waitForUsers();
     const OrgTree::NodeId start = m_model->searchStartNode();
     if (start == OrgTree::kNone) {
         return;
@@ -574,6 +596,7 @@ void CUnitUserPage::search()
 
 void CUnitUserPage::importExport()
 {
+    waitForUsers();
     // The top-level window's id: winId() of the page itself would turn the page into a native window.
     const SheetIntakeStart start = m_model->sheetIntake(static_cast<long long>(window()->winId()));
     if (start.message) {
@@ -591,6 +614,7 @@ void CUnitUserPage::importExport()
 
 void CUnitUserPage::checkData()
 {
+    waitForUsers();
     if (PageHost* window = host()) {
         CCheckDataDlg report(window->session().database(), m_model->checkScope(), this);
         report.exec();

@@ -5,7 +5,9 @@
 #include "org/OrgFind.h"
 
 #include <QAbstractItemView>
+#include <QElapsedTimer>
 
+#include <atomic>
 #include <memory>
 
 class QMenu;
@@ -15,6 +17,12 @@ namespace Ui
 {
 class CUnitUserPage;
 }
+
+namespace qar
+{
+class ChunkedTableRead;
+struct RowChunk;
+} // namespace qar
 
 namespace qar::ui
 {
@@ -74,6 +82,17 @@ public:
     void findPrevious();
     COrgFindBar& findBar() { return *m_findBar; }
 
+    /// Whether users are still being read: the tree shows those read so far.
+    bool readingUsers() const { return m_userRead != nullptr; }
+    /// Lets the read of the users end (a command that needs every user), with a note over the window
+    /// saying so and how far it has come.
+    void waitForUsers();
+    /// Users read before the page shows the tree: a table of up to this many whole; a larger one its early
+    /// rows (the first group's units) and its first chunk, the rest while the administrator works. Tests
+    /// lower it, the rows per chunk, and the chunks taken per turn of the event loop (0: as many as come
+    /// in a tenth of a second), to see a read under way on a small database.
+    static void setUserReadLimits(std::size_t inPlaceRows, std::size_t chunkRows, int chunksPerTurn = 0);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     /// The groups, units and users tables: the tree shows all three.
@@ -99,6 +118,14 @@ private:
     template <class Work> void longWork(Work&& work);
     /// Shows in the main window's status line what the last command wrote.
     void reportChange();
+    /// Builds the groups and units and reads the users table in chunks on a connection of its own.
+    void readUsers();
+    /// On the reader's word: the chunks that came, then the tree shown now and then.
+    void postTakeUsers();
+    void takeUserChunks();
+    void applyUserChunk(RowChunk& chunk);
+    void finishUserRead();
+    void showUserProgress();
 
     std::unique_ptr<Ui::CUnitUserPage> m_ui;
     std::unique_ptr<IOrgEffects> m_effects;
@@ -109,8 +136,14 @@ private:
     OrgFindIndex m_findIndex;
     LongWork* m_work = nullptr; ///< the long work under way, told the build's progress
     bool m_groupsChanged = false;
-    bool m_built = false;   ///< the tree was built once since the page was created
-    bool m_showing = false; ///< the view is being brought in line with the model
+    bool m_built = false;                         ///< the tree was built once since the page was created
+    bool m_showing = false;                       ///< the view is being brought in line with the model
+    std::unique_ptr<ChunkedTableRead> m_userRead; ///< the read of the users under way
+    std::uint64_t m_fillGeneration = 0;           ///< of the user record object as the read began filling it
+    std::size_t m_passRows = 0;                   ///< rows of the pass over the whole table taken
+    bool m_earlyDone = false;                     ///< the rows of the early pass are all in
+    std::atomic<bool> m_takeQueued{false};
+    QElapsedTimer m_shownAt; ///< the tree last shown during the read
 };
 
 } // namespace qar::ui

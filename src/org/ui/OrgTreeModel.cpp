@@ -33,15 +33,62 @@ bool OrgTreeModel::sync()
     if (m_tree.revision() == m_revision) {
         return false;
     }
+    if (m_tree.shapeRevision() == m_shape && m_tree.idLimit() >= m_limit) {
+        insertAdded();
+        return false;
+    }
     beginResetModel();
     rebuild();
     endResetModel();
     return true;
 }
 
+void OrgTreeModel::insertAdded()
+{
+    m_revision = m_tree.revision();
+    const OrgTree::NodeId from = m_limit;
+    m_limit = m_tree.idLimit();
+    const auto size = static_cast<std::size_t>(m_limit);
+    m_first.resize(size, 0);
+    m_count.resize(size, 0);
+    m_base.resize(size, 0);
+    m_row.resize(size, -1);
+    m_parent.resize(size, OrgTree::kNone);
+    // The new nodes by parent, parents in the order of their first new child: a new parent's own row is
+    // inserted before its children's.
+    std::unordered_map<OrgTree::NodeId, std::size_t> group;
+    std::vector<std::pair<OrgTree::NodeId, std::vector<OrgTree::NodeId>>> groups;
+    for (OrgTree::NodeId n = from; n < m_limit; ++n) {
+        if (!m_tree.isValid(n)) {
+            continue;
+        }
+        const OrgTree::NodeId p = m_tree.parent(n);
+        const auto [it, added] = group.try_emplace(p, groups.size());
+        if (added) {
+            groups.emplace_back(p, std::vector<OrgTree::NodeId>{});
+        }
+        groups[it->second].second.push_back(n);
+    }
+    for (auto& [p, children] : groups) {
+        const auto pi = static_cast<std::size_t>(p);
+        const auto first = static_cast<int>(m_count[pi]);
+        beginInsertRows(indexOf(p), first, first + static_cast<int>(children.size()) - 1);
+        std::vector<OrgTree::NodeId>& added = m_added[p];
+        for (OrgTree::NodeId c : children) {
+            m_row[static_cast<std::size_t>(c)] = static_cast<std::int32_t>(m_count[pi]++);
+            m_parent[static_cast<std::size_t>(c)] = p;
+            added.push_back(c);
+        }
+        endInsertRows();
+    }
+}
+
 void OrgTreeModel::rebuild()
 {
     m_revision = m_tree.revision();
+    m_shape = m_tree.shapeRevision();
+    m_limit = m_tree.idLimit();
+    m_added.clear();
     // Node ids never exceed the array: walk from the root and size the tables by the highest id seen.
     std::vector<OrgTree::NodeId> order;
     order.reserve(m_tree.size() + 1);
@@ -66,6 +113,7 @@ void OrgTreeModel::rebuild()
         m_first[i] = next;
         next += m_count[i];
     }
+    m_base = m_count;
     m_children.assign(next, OrgTree::kNone);
     for (OrgTree::NodeId n : order) {
         const auto p = static_cast<std::size_t>(m_tree.parent(n));
@@ -93,7 +141,9 @@ QModelIndex OrgTreeModel::index(int row, int column, const QModelIndex& parent) 
     if (column != 0 || row < 0 || p >= m_count.size() || static_cast<std::uint32_t>(row) >= m_count[p]) {
         return {};
     }
-    const OrgTree::NodeId n = m_children[m_first[p] + static_cast<std::uint32_t>(row)];
+    const auto r = static_cast<std::uint32_t>(row);
+    const OrgTree::NodeId n =
+        r < m_base[p] ? m_children[m_first[p] + r] : m_added.at(static_cast<OrgTree::NodeId>(p))[r - m_base[p]];
     return createIndex(row, 0, static_cast<quintptr>(n));
 }
 

@@ -7,6 +7,7 @@
 #include <QList>
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace qar::ui
@@ -15,7 +16,8 @@ namespace qar::ui
 /// The units-and-users tree for a Qt view, read straight from the core's node array: an index carries
 /// its node id, and the child rows of every node are kept in one flat table rebuilt when the tree's
 /// revision moves. Texts are turned into display text only for the rows the view draws, so a tree of a
-/// hundred thousand users costs one pass over the array.
+/// hundred thousand users costs one pass over the array. Nodes only added since (users read in chunks)
+/// are inserted as rows after their siblings instead, without the pass over a million nodes.
 class OrgTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -23,7 +25,8 @@ class OrgTreeModel : public QAbstractItemModel
 public:
     OrgTreeModel(const OrgTree& tree, QList<QIcon> images, QObject* parent = nullptr);
 
-    /// Re-reads the tree when it changed since the last call; true when the model was reset.
+    /// Re-reads the tree when it changed since the last call; true when the model was reset (false when
+    /// nothing changed or new nodes were inserted as rows).
     bool sync();
 
     QModelIndex indexOf(OrgTree::NodeId node) const;
@@ -38,6 +41,7 @@ public:
 
 private:
     void rebuild();
+    void insertAdded();
 
     const OrgTree& m_tree;
     QList<QIcon> m_images;
@@ -48,6 +52,11 @@ private:
     std::vector<std::uint32_t> m_count;
     std::vector<std::int32_t> m_row;
     std::vector<OrgTree::NodeId> m_parent; ///< as read, so the view never sees a half-changed tree
+    // Rows inserted since the flat table was made: node n's rows from m_base[n] on are m_added[n].
+    std::vector<std::uint32_t> m_base;
+    std::unordered_map<OrgTree::NodeId, std::vector<OrgTree::NodeId>> m_added;
+    std::uint64_t m_shape = ~std::uint64_t{0};
+    OrgTree::NodeId m_limit = 0; ///< node ids below it have been read
 };
 
 } // namespace qar::ui

@@ -9,6 +9,7 @@ list(APPEND qargui_sources
     ${CMAKE_CURRENT_LIST_DIR}/CUnitAttrDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CUnitEditDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CUnitUserPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CUnitUserPageUsers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CUserEditDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CUserShortDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CVirtualUnitsDlg.cpp
