@@ -2,7 +2,9 @@
 
 #include "db/ConnectString.h"
 #include "db/OdbcError.h"
+#include "db/RowStore.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qar
@@ -21,6 +23,43 @@ CDatabaseSession::~CDatabaseSession()
     CloseAll();
 }
 
+namespace
+{
+
+// Whether the table of `table` can be read, without reading a row or changing the object: throws what its
+// Open would (a missing table or column).
+void checkReadable(CXRecordset& table)
+{
+    if (table.database() == nullptr || !table.database()->IsOpen()) {
+        throw OdbcError("open " + table.GetDefaultSQL(), {{"08003", 0, "the connection is not open"}});
+    }
+    std::vector<CFieldExchange::Column> columns = table.ExchangedColumns();
+    for (bool withOptional : {true, false}) {
+        if (!withOptional) {
+            std::erase_if(columns, [](const CFieldExchange::Column& c) { return c.optional; });
+        }
+        std::string sql = "SELECT ";
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            sql += (c == 0 ? "" : ", ") + columns[c].name;
+        }
+        RowStore none(columns);
+        try {
+            fetchSnapshot(*table.database(),
+                          table.database()->quoteBrackets(sql + " FROM " + table.GetDefaultSQL() + " WHERE 1 = 0"),
+                          columns, none);
+            return;
+        } catch (const OdbcError&) {
+            // A failure that may lie in the weight column alone is ignored, as Open ignores it.
+            if (!withOptional || std::none_of(columns.begin(), columns.end(),
+                                              [](const CFieldExchange::Column& c) { return c.optional; })) {
+                throw;
+            }
+        }
+    }
+}
+
+} // namespace
+
 bool CDatabaseSession::OpenDatabase()
 {
     bool ok = true;
@@ -35,6 +74,8 @@ bool CDatabaseSession::OpenDatabase()
                                    static_cast<CXRecordset*>(&m_tableEnvParam)}) {
             if (table != &m_tableUser || !m_usersInChunks) {
                 table->Open();
+            } else {
+                checkReadable(*table);
             }
         }
         m_lastError.clear();
@@ -61,6 +102,8 @@ void CDatabaseSession::reopenAll()
         if (table != &m_tableUser || !m_usersInChunks) {
             table->Close();
             table->Open();
+        } else {
+            checkReadable(*table); // a table its page cannot read fails the refresh, as before
         }
     }
 }

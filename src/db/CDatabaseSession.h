@@ -44,7 +44,8 @@ public:
     void CloseAll() noexcept;
     /// From now on OpenDatabase and RefreshConnection leave the users object to the page that reads it in
     /// chunks on a connection of its own: a million users read in one statement hold the window up for
-    /// seconds and the driver's copy of the result in memory. A reconnect still closes it.
+    /// seconds and the driver's copy of the result in memory. They still fail when the users table cannot
+    /// be read; a reconnect still closes the object.
     void setUsersReadInChunks(bool inChunks) { m_usersInChunks = inChunks; }
 
     /// The result of the first OpenDatabase: whether the database was opened at start.

@@ -111,9 +111,10 @@ private slots:
             return;
         }
         page().waitForUsers();
-        // A row key beyond what a chunked read can go by: the read fails at the last chunk.
-        m_main->db().exec("INSERT INTO [BaseTable] (rowid, [USER_ID], [NAME], [UNIT_ID], [GROUP_ID]) VALUES "
-                          "(3000000000, 99, 'far', 101, 1)");
+        // A row key beyond what a chunked read can go by, in the last group's unit: the read fails at its
+        // last chunk, after the tree was shown.
+        m_main->db().exec("INSERT INTO [BaseTable] (rowid, [USER_ID], [NAME], [UNIT_ID], [GROUP_ID]) SELECT "
+                          "3000000000, 99, 'far', MAX([UNIT_ID]), 3 FROM [UnitTable] WHERE [GROUP_ID] = 3");
         test::click(page(), "refreshButton");
         page().waitForUsers();
         const QList<ShownMessage>& shown = MessageService::instance().shown();

@@ -142,6 +142,7 @@ private:
     std::uint64_t m_fillGeneration = 0;           ///< of the user record object as the read began filling it
     std::size_t m_passRows = 0;                   ///< rows of the pass over the whole table taken
     bool m_earlyDone = false;                     ///< the rows of the early pass are all in
+    bool m_readingInPlace = false;                ///< the read before the tree shows: a failure is the command's
     std::atomic<bool> m_takeQueued{false};
     QElapsedTimer m_shownAt; ///< the tree last shown during the read
 };

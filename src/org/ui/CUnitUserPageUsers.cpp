@@ -71,6 +71,7 @@ void CUnitUserPage::readUsers()
     m_userRead = std::make_unique<ChunkedTableRead>(std::move(plan), [this] { postTakeUsers(); });
     // A table of up to g_inPlaceRows is read whole here; a larger one (it had an early pass) only until the
     // first group's users are in.
+    m_readingInPlace = true;
     while (m_userRead != nullptr && !(m_earlyDone && m_userRead->total() > g_inPlaceRows)) {
         if (auto chunk = m_userRead->take(20)) {
             applyUserChunk(*chunk);
@@ -81,6 +82,7 @@ void CUnitUserPage::readUsers()
             finishUserRead();
         }
     }
+    m_readingInPlace = false;
     if (m_userRead != nullptr) {
         m_shownAt.start();
         showUserProgress();
@@ -177,11 +179,18 @@ void CUnitUserPage::finishUserRead()
     m_model->finishChunkedBuild();
     showTree();
     showUserProgress();
-    if (!failure.empty()) {
-        WriteFailure why;
-        why.cause = failure;
-        showMessage({str::kOperationFailed, {}, why});
+    if (failure.empty()) {
+        return;
     }
+    if (m_readingInPlace) {
+        // As a table that cannot be opened: the connection is made anew at once, and the command that read
+        // (Refresh) says 162 with the reason.
+        host()->reconnectNow();
+        return;
+    }
+    WriteFailure why;
+    why.cause = failure;
+    showMessage({str::kOperationFailed, {}, why});
 }
 
 void CUnitUserPage::showUserProgress()
