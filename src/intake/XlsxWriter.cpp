@@ -193,7 +193,7 @@ void XlsxWriter::addSheet(std::string_view name)
     }
     d.finishSheet();
     d.sheetNames.push_back(GetAnsiCodePage() == CodePage::Utf8 ? std::string(name) : ToUtf8(name, GetAnsiCodePage()));
-    d.part = std::fopen(d.partPath(d.sheetNames.size() - 1).c_str(), "wbe");
+    d.part = std::fopen(d.partPath(d.sheetNames.size() - 1).c_str(), "wbxe");
     if (d.part == nullptr && d.writeError == 0) {
         d.writeError = errno;
     }

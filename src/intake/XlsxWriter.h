@@ -15,7 +15,8 @@ namespace qar
 class XlsxWriter
 {
 public:
-    /// Starts a workbook at `path`, keeping its temporary files in `tempDir`.
+    /// Starts a workbook at `path`, keeping its temporary files in `tempDir`, a folder of its own (the
+    /// sheets are written there under fixed names, and none of them may exist yet).
     XlsxWriter(const std::string& path, const std::string& tempDir);
     ~XlsxWriter();
     XlsxWriter(const XlsxWriter&) = delete;
