@@ -454,16 +454,18 @@ void IntakePlanner::State::planUser(const IntakeSheet& s, std::size_t r)
         setup.storedDuty = old.duty;
     }
     UserRowInput in;
-    in.idText = std::string(idText);
-    in.name = std::string(row.cell(f(UserColumn::Name)));
+    UserForm& typed = in.typed;
+    typed.userIdText = std::string(idText);
+    typed.name = std::string(row.cell(f(UserColumn::Name)));
     // An export leaves passwords out unless asked: a sheet without the column keeps the stored one, as it
     // is stored (the password method was applied when it was written).
     const bool keepPassword = stored && !row.mapped(f(UserColumn::Password));
-    in.password = keepPassword ? data.users[storedIt->second].password : std::string(row.cell(f(UserColumn::Password)));
-    in.duty = std::string(row.cell(f(UserColumn::Duty)));
-    in.email = std::string(row.cell(f(UserColumn::Email)));
-    in.mobile = std::string(row.cell(f(UserColumn::Mobile)));
-    in.weightText = row.given(f(UserColumn::Weight)) ? std::string(row.cell(f(UserColumn::Weight))) : "0";
+    typed.password =
+        keepPassword ? data.users[storedIt->second].password : std::string(row.cell(f(UserColumn::Password)));
+    typed.duty = std::string(row.cell(f(UserColumn::Duty)));
+    typed.email = std::string(row.cell(f(UserColumn::Email)));
+    typed.mobile = std::string(row.cell(f(UserColumn::Mobile)));
+    typed.weightText = row.given(f(UserColumn::Weight)) ? std::string(row.cell(f(UserColumn::Weight))) : "0";
     in.unit = static_cast<std::int32_t>(*unit);
     if (const auto it = units.find(in.unit); it != units.end()) {
         in.unitExists = true;
@@ -472,14 +474,14 @@ void IntakePlanner::State::planUser(const IntakeSheet& s, std::size_t r)
     }
     in.role = static_cast<std::uint8_t>(*role);
     in.status = static_cast<std::uint8_t>(*status);
-    in.power = static_cast<std::uint32_t>(*power);
-    in.olTime = static_cast<std::int32_t>(*olTime);
-    in.score = static_cast<std::int32_t>(*score);
+    typed.power = static_cast<std::uint32_t>(*power);
+    typed.olTime = static_cast<std::int32_t>(*olTime);
+    typed.score = static_cast<std::int32_t>(*score);
     UserRowTaken taken;
     taken.id = id && users.count(static_cast<std::int32_t>(*id)) != 0;
-    taken.mobile = holds(mobiles, in.mobile);
-    taken.email = holds(emails, in.email);
-    taken.duty = holds(duties, in.duty);
+    taken.mobile = holds(mobiles, typed.mobile);
+    taken.email = holds(emails, typed.email);
+    taken.duty = holds(duties, typed.duty);
 
     const UserRowVerdict v = rules.check(in, setup, taken);
     if (v.messageId == str::kDepartmentNotAssigned && row.given(f(UserColumn::Unit))) {
@@ -515,13 +517,13 @@ void IntakePlanner::State::planUser(const IntakeSheet& s, std::size_t r)
         }
     }
     UserRecord record{
-        v.id,        keepPassword ? in.password : rules.storedPassword(options.passwordMethod, in.password),
-        in.name,     static_cast<std::int32_t>(*machine),
-        v.power,     in.email,
-        in.mobile,   in.unit,
-        in.duty,     v.status,
-        in.olTime,   in.score,
-        v.role,      v.group,
+        v.id,         keepPassword ? typed.password : rules.storedPassword(options.passwordMethod, typed.password),
+        typed.name,   static_cast<std::int32_t>(*machine),
+        v.power,      typed.email,
+        typed.mobile, in.unit,
+        typed.duty,   v.status,
+        typed.olTime, typed.score,
+        v.role,       v.group,
         std::nullopt};
     if (data.userWeight) {
         record.weight = v.weight;

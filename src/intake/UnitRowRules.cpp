@@ -67,7 +67,8 @@ UnitRowVerdict JudgeStoredUnit(const UnitRecord& unit, const UnitRecord* parent,
             return {str::kRowTextTooLong, column, {}};
         }
     }
-    std::vector<UnitRow> near{rowOf(unit)};
+    const UnitRow row = rowOf(unit);
+    std::vector<UnitRow> near{row};
     if (parent != nullptr) {
         near.push_back(rowOf(*parent));
     }
@@ -78,15 +79,7 @@ UnitRowVerdict JudgeStoredUnit(const UnitRecord& unit, const UnitRecord* parent,
     setup.editedCode = unit.id;
     setup.weightColumn = unit.weight.has_value();
     const UnitFormModel model(setup, std::move(near), groupIds, std::string());
-    UnitForm form = model.initialForm();
-    form.department = unit.name;
-    form.codeText = std::to_string(unit.id);
-    form.weightText = std::to_string(unit.weight.value_or(0));
-    form.attribute = unit.flag;
-    form.valided = unit.status;
-    form.publicAccount = unit.canLog;
-    form.alias = unit.alias;
-    form.password = unit.password;
+    UnitForm form = model.initialForm(UnitFormOf(row, unit.flag, unit.password, unit.weight));
     form.groupIndex = -1;
     for (std::size_t i = 0; i < model.groupEntries().size(); ++i) {
         if (model.groupEntries()[i].data == unit.group) {

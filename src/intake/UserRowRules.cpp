@@ -39,11 +39,12 @@ UserColumn columnOf(UserField field)
 UserRowVerdict judge(const std::vector<RoleRow>& roles, const UserRowInput& in, const UserRowSetup& setup,
                      const UserRowTaken& taken)
 {
-    for (const auto& [text, column] : {std::pair{&in.name, UserColumn::Name},
-                                       {&in.password, UserColumn::Password},
-                                       {&in.duty, UserColumn::Duty},
-                                       {&in.email, UserColumn::Email},
-                                       {&in.mobile, UserColumn::Mobile}}) {
+    const UserForm& typed = in.typed;
+    for (const auto& [text, column] : {std::pair{&typed.name, UserColumn::Name},
+                                       {&typed.password, UserColumn::Password},
+                                       {&typed.duty, UserColumn::Duty},
+                                       {&typed.email, UserColumn::Email},
+                                       {&typed.mobile, UserColumn::Mobile}}) {
         if (text->size() > kMaxTextBytes) {
             UserRowVerdict v;
             v.messageId = str::kRowTextTooLong;
@@ -66,20 +67,20 @@ UserRowVerdict judge(const std::vector<RoleRow>& roles, const UserRowInput& in, 
         units.push_back({in.unit, in.unitName, in.unitGroup});
     }
     OrgIndex probe;
-    if (const auto id = ReadWholeNumber(in.idText); id && taken.id) {
+    if (const auto id = ReadWholeNumber(typed.userIdText); id && taken.id) {
         probe.allUserIds.push_back(static_cast<std::int32_t>(*id));
     }
     if (taken.mobile) {
-        probe.mobiles.push_back(in.mobile);
+        probe.mobiles.push_back(typed.mobile);
     }
     if (taken.email) {
-        probe.emails.push_back(in.email);
+        probe.emails.push_back(typed.email);
     }
     if (taken.duty) {
-        probe.duties.push_back(in.duty);
+        probe.duties.push_back(typed.duty);
     }
     const UserFormModel model(fs, std::move(units), roles, probe);
-    UserForm form = model.initialForm();
+    UserForm form = model.initialForm(typed);
     if (in.role != 0 && form.roleIndex < 0) {
         UserRowVerdict v;
         v.messageId = str::kRowRoleMissing;
@@ -87,17 +88,7 @@ UserRowVerdict judge(const std::vector<RoleRow>& roles, const UserRowInput& in, 
         v.arg1 = std::to_string(in.role);
         return v;
     }
-    form.userIdText = in.idText;
-    form.name = in.name;
-    form.password = in.password;
-    form.passwordAgain = in.password;
-    form.duty = in.duty;
-    form.email = in.email;
-    form.mobile = in.mobile;
-    form.weightText = in.weightText;
-    form.olTime = in.olTime;
-    form.score = in.score;
-    form.power = in.power;
+    form.passwordAgain = form.password; // a row holds the password once
     auto result = model.validate(form, false, {});
     UserRowVerdict v;
     if (const UserFormError* error = std::get_if<UserFormError>(&result)) {
@@ -140,13 +131,7 @@ UserRowRules EditorUserRowRules(std::vector<RoleRow> roles)
 UserRowVerdict JudgeStoredUser(const UserRowRules& rules, const UserRecord& user, const UnitRecord* unit)
 {
     UserRowInput in;
-    in.idText = std::to_string(user.id);
-    in.name = user.name;
-    in.password = user.password;
-    in.duty = user.duty;
-    in.email = user.email;
-    in.mobile = user.mobile;
-    in.weightText = std::to_string(user.weight.value_or(0));
+    in.typed = UserFormOf(user);
     in.unit = user.unit;
     if (unit != nullptr) {
         in.unitExists = true;
@@ -155,9 +140,6 @@ UserRowVerdict JudgeStoredUser(const UserRowRules& rules, const UserRecord& user
     }
     in.role = user.role;
     in.status = user.status;
-    in.power = static_cast<std::uint32_t>(user.power);
-    in.olTime = user.olTime;
-    in.score = user.score;
     UserRowSetup setup;
     setup.editMode = true;
     setup.storedId = user.id;

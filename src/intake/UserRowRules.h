@@ -3,6 +3,7 @@
 #include "catalog/Roles.h"
 #include "intake/IntakeColumns.h"
 #include "intake/OrgData.h"
+#include "org/UserForm.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,22 +19,15 @@ inline constexpr std::size_t kMaxTextBytes = 255;
 /// A user row as the user form would hold it when the administrator typed it in.
 struct UserRowInput
 {
-    std::string idText;
-    std::string name;
-    std::string password;
-    std::string duty;
-    std::string email;
-    std::string mobile;
-    std::string weightText = "0";
+    /// The typed fields (ID, name, password, duty, e-mail, mobile, weight) and the read-only ones (online
+    /// time, score, privileges); the lists' selections follow from the members below.
+    UserForm typed;
     std::int32_t unit = 0;
     bool unitExists = false; ///< the unit exists already or came earlier in the file
     std::string unitName;
     std::int32_t unitGroup = 0;
     std::uint8_t role = 0;
     std::uint8_t status = 1;
-    std::uint32_t power = 0;
-    std::int32_t olTime = 0;
-    std::int32_t score = 0;
 };
 
 /// How the form would be opened: add, or edit of the stored row of the same id (the "changed" tests

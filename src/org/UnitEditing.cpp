@@ -201,15 +201,7 @@ std::variant<OrgMessage, UnitEditSession> CUnitUserModel::startEditUnit()
     setup.editedCode = row.id;
     UnitEditSession session = makeSession(setup);
     session.node = m_selected;
-    UnitForm& f = session.fields;
-    f.department = row.name;
-    f.codeText = std::to_string(row.id);
-    f.weightText = std::to_string(stored.weight.value_or(0));
-    f.attribute = stored.attribute;
-    f.valided = row.status;
-    f.publicAccount = row.canLog;
-    f.alias = row.alias;
-    f.password = stored.password;
+    session.fields = session.form.initialForm(UnitFormOf(row, stored.attribute, stored.password, stored.weight));
     session.stored = std::move(stored);
     session.userIds = collectUserIds(m_selected);
     return session;

@@ -25,6 +25,21 @@ constexpr int kMaxParentSteps = 30;
 
 } // namespace
 
+UnitForm UnitFormOf(const UnitRow& unit, std::int32_t attribute, const std::string& password,
+                    std::optional<std::int32_t> weight)
+{
+    UnitForm form;
+    form.department = unit.name;
+    form.codeText = std::to_string(unit.id);
+    form.weightText = std::to_string(weight.value_or(0));
+    form.attribute = attribute;
+    form.valided = unit.status;
+    form.publicAccount = unit.canLog;
+    form.alias = unit.alias;
+    form.password = password;
+    return form;
+}
+
 std::optional<long long> ReadWholeNumber(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ') {
@@ -195,9 +210,9 @@ int UnitFormModel::groupIndexOf(std::int32_t groupId) const
     return -1;
 }
 
-UnitForm UnitFormModel::initialForm() const
+UnitForm UnitFormModel::initialForm(UnitForm values) const
 {
-    UnitForm form;
+    UnitForm form = std::move(values);
     form.parentIndex = m_initialParent;
     form.groupIndex = m_initialGroup;
     if (!m_setup.editMode) {

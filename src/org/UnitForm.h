@@ -108,8 +108,9 @@ public:
     bool editMode() const { return m_setup.editMode; }
     bool weightColumn() const { return m_setup.weightColumn; }
 
-    /// The form as it opens: selections made, and in add mode the proposed code, "Valided" ticked.
-    UnitForm initialForm() const;
+    /// The form as it opens: `values` (a stored unit's, UnitFormOf) with the selections made, and in add
+    /// mode the proposed code.
+    UnitForm initialForm(UnitForm values = {}) const;
     /// A new parent entry was chosen: the group list follows the parent's group, as the form's note
     /// "[The same with parent's]" says, when adding a unit as when editing one.
     void parentSelectionChanged(UnitForm& form) const;
@@ -133,6 +134,10 @@ private:
     int m_initialParent = 0;
     int m_initialGroup = -1;
 };
+
+/// A stored unit's values in the unit form's fields, as an edit shows them (a NULL weight as 0).
+UnitForm UnitFormOf(const UnitRow& unit, std::int32_t attribute, const std::string& password,
+                    std::optional<std::int32_t> weight);
 
 /// Box texts of the unit attribute form, one per bit 1 to 7 of UNIT_FLAG (bit 7 reserved, always
 /// disabled).

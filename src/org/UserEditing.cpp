@@ -289,19 +289,11 @@ std::variant<OrgMessage, UserEditSession> UserEditing::startEditUser() const
     const bool weightNull = row.weight && t->IsFieldNull(t->m_WEIGHT);
     setup.storedWeightNull = weightNull;
     UserEditSession session = makeSession(setup);
+    session.fields = session.form.initialForm(UserFormOf(row));
     UserForm& f = session.fields;
-    f.userIdText = std::to_string(row.id);
-    f.name = row.name;
-    f.password = row.password;
-    f.passwordAgain = row.password;
-    f.duty = row.duty;
-    f.email = row.email;
-    f.mobile = row.mobile;
-    f.weightText = weightNull ? std::string() : std::to_string(row.weight.value_or(0));
-    f.userGroup = row.group;
-    f.olTime = row.olTime;
-    f.score = row.score;
-    f.power = static_cast<std::uint32_t>(row.power);
+    if (weightNull) {
+        f.weightText.clear();
+    }
     if (m_env.domainUsers != nullptr) {
         m_env.domainUsers->Reload(); // an import may have written it since
         if (const DomainUserRecord* r = m_env.domainUsers->FindDomainUser(row.id)) {

@@ -48,6 +48,24 @@ std::uint32_t asBoxes(std::uint32_t power)
 
 } // namespace
 
+UserForm UserFormOf(const UserRecord& user)
+{
+    UserForm form;
+    form.userIdText = std::to_string(user.id);
+    form.name = user.name;
+    form.password = user.password;
+    form.passwordAgain = user.password;
+    form.duty = user.duty;
+    form.email = user.email;
+    form.mobile = user.mobile;
+    form.weightText = std::to_string(user.weight.value_or(0));
+    form.userGroup = user.group;
+    form.olTime = user.olTime;
+    form.score = user.score;
+    form.power = static_cast<std::uint32_t>(user.power);
+    return form;
+}
+
 bool IsValidMobile(std::string_view mobile)
 {
     return mobile.size() == 11 && mobile.front() == '1' &&
@@ -106,9 +124,11 @@ const UserFormUnit* UserFormModel::findUnit(std::int32_t id) const
     return it == m_units.end() ? nullptr : &*it;
 }
 
-UserForm UserFormModel::initialForm() const
+UserForm UserFormModel::initialForm(UserForm values) const
 {
-    UserForm form;
+    UserForm form = std::move(values);
+    form.roleIndex = -1;
+    form.departmentIndex = -1;
     // A status the list does not hold leaves it without a selection, and is then stored as 0.
     form.statusIndex = m_setup.status >= 1 && m_setup.status <= kStatusCount ? m_setup.status - 1 : -1;
     for (std::size_t i = 0; i < m_roleEntries.size(); ++i) {

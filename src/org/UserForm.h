@@ -3,6 +3,7 @@
 #include "catalog/Roles.h"
 #include "org/OrgRows.h"
 #include "org/UnitForm.h"
+#include "org/UserRecord.h"
 
 #include <cstdint>
 #include <optional>
@@ -144,8 +145,9 @@ public:
     /// Every unit (id to name), for the virtual-unit forms.
     const std::vector<UserFormUnit>& units() const { return m_units; }
 
-    /// Selections and groups as the form opens (the caller fills the row's values in edit mode).
-    UserForm initialForm() const;
+    /// The form as it opens: the typed fields of `values` (a stored user's, UserFormOf, or an imported
+    /// row's) with the selections and groups made.
+    UserForm initialForm(UserForm values = {}) const;
     /// A department was chosen: "Group" and "User Group" become its group.
     void departmentChanged(UserForm& form) const;
     /// A role was chosen: the privilege boxes take the role's privileges.
@@ -169,6 +171,10 @@ private:
     std::vector<ComboEntry> m_roleEntries;
     std::optional<std::uint8_t> m_missingRole;
 };
+
+/// A stored user's values in the user form's fields, as an edit shows them (the password in both
+/// password fields, a NULL weight as 0).
+UserForm UserFormOf(const UserRecord& user);
 
 /// An 11-digit mobile number beginning with 1 (or an empty one) passes.
 bool IsValidMobile(std::string_view mobile);

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <expat.h>
 #include <filesystem>
+#include <map>
 #include <variant>
 #include <zip.h>
 
@@ -265,6 +267,106 @@ TEST(Xlsx, WritesWhatItReadsBackInAnyCodePage)
     std::vector<Sheet> sheets;
     ASSERT_EQ(ReadXlsx(path, sheets, 100).problem, XlsxProblem::None);
     EXPECT_EQ(cellsOf(sheets[0]), (Cells{{"ID", "Name"}, {"101", "\xD6\xD0\xCE\xC4", "'=HYPERLINK(\"x\")"}}));
+}
+
+// Texts that XML would change or refuse read back as they were written; a raw control character would
+// make the whole sheet unreadable.
+TEST(Xlsx, KeepsTextsThatXmlWouldAlter)
+{
+    test::ScopedLcid utf8(kLcidEnglish);
+    test::TempDir dir;
+    const std::pair<std::string, std::string> cases[] = {
+        {"R&D <east> \"hq\"", "R&D <east> \"hq\""},
+        {"  indented", "  indented"},
+        {"two\nlines\tand a tab ", "two\nlines\tand a tab "},
+        // XML cannot carry these: they are written the way spreadsheet programs write them.
+        {"bell\x07"
+         "end",
+         "bell_x0007_end"},
+        {"cr\rlf", "cr_x000D_lf"},
+    };
+    const std::string path = dir.file("texts.xlsx");
+    {
+        XlsxWriter book(path, dir.path().string());
+        book.addSheet("Units");
+        for (const auto& [written, read] : cases) {
+            book.text(0, written);
+            book.nextRow();
+        }
+        std::string error;
+        ASSERT_TRUE(book.close(error)) << error;
+    }
+    std::vector<Sheet> sheets;
+    ASSERT_EQ(ReadXlsx(path, sheets, 100).problem, XlsxProblem::None);
+    ASSERT_EQ(sheets[0].rowCount(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(sheets[0].cell(i, 0), cases[i].second);
+    }
+}
+
+// What a spreadsheet program checks before it shows a sheet, and our own reader does not: every part
+// well-formed and its content type declared. The sheets' temporary files are gone.
+TEST(Xlsx, WritesAPackageOfWellFormedDeclaredParts)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("out.xlsx");
+    {
+        XlsxWriter book(path, dir.path().string());
+        book.addSheet("Units");
+        book.text(0, "ID");
+        book.addSheet("Users");
+        book.number(0, 7);
+        std::string error;
+        ASSERT_TRUE(book.close(error)) << error;
+    }
+    int code = 0;
+    zip_t* zip = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    ASSERT_NE(zip, nullptr) << code;
+    std::map<std::string, std::string> parts;
+    for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(zip_get_num_entries(zip, 0)); ++i) {
+        zip_stat_t st;
+        ASSERT_EQ(zip_stat_index(zip, i, 0, &st), 0);
+        std::string text(st.size, '\0');
+        zip_file_t* file = zip_fopen_index(zip, i, 0);
+        EXPECT_EQ(zip_fread(file, text.data(), st.size), static_cast<zip_int64_t>(st.size));
+        zip_fclose(file);
+        parts[st.name] = text;
+    }
+    zip_discard(zip);
+    const std::string types = parts["[Content_Types].xml"];
+    for (const auto& [name, text] : parts) {
+        SCOPED_TRACE(name);
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        EXPECT_EQ(XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1), XML_STATUS_OK)
+            << XML_ErrorString(XML_GetErrorCode(parser));
+        XML_ParserFree(parser);
+        if (name.ends_with(".xml") && name != "[Content_Types].xml") {
+            EXPECT_NE(types.find("PartName=\"/" + name + "\""), std::string::npos);
+        }
+    }
+    EXPECT_EQ(parts.size(), 7u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(Xlsx, ReportsAWorkbookItCouldNotWrite)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("out.xlsx");
+    std::string error;
+    {
+        XlsxWriter book(path, dir.file("missing"));
+        book.addSheet("Units");
+        book.text(0, "ID");
+        EXPECT_FALSE(book.close(error));
+        EXPECT_NE(error, "");
+    }
+    {
+        XlsxWriter book(path, dir.path().string());
+        book.addSheet("Units");
+        book.text(0, std::string(32768, 'x')); // more than a cell holds
+        EXPECT_FALSE(book.close(error));
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 } // namespace
